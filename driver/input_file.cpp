@@ -1,0 +1,115 @@
+#include "driver/input_file.hpp"
+
+#include <cmath>
+
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+using textio::Layout;
+using textio::RecordSource;
+using textio::Target;
+
+// Records 10 and 13: a value in columns 1-10 and, when column 25 holds
+// "<", a second one in columns 15-24; otherwise `second` keeps its default.
+void read_optional_pair(RecordSource& in, double& first, double& second, std::string_view what) {
+  static const Layout kText("(A30)");
+  static const Layout kTwo("(F10.0,4X,F10.0)");
+  static const Layout kOne("(F10.0)");
+  std::string text(30, ' ');
+  in.read(kText, std::array<Target, 1>{&text}, what);
+  RecordSource inner = RecordSource::from_text(text, in.name(), in.lines_read());
+  if (text[24] == '<') {
+    inner.read(kTwo, std::array<Target, 2>{&first, &second}, what);
+  } else {
+    inner.read(kOne, std::array<Target, 1>{&first}, what);
+  }
+}
+
+void set_sweep_defaults(CaseParameters& cp) {
+  cp.x_ref = 1.0;
+  cp.rho = 1.2;
+  cp.q_start = 0.0;
+  cp.nstep = 20;
+  cp.nextra = 5;
+  cp.coupling_tolerance = 5;
+}
+
+}  // namespace
+
+void read_input_file(CaseParameters& cp, const std::string& path, std::string_view note) {
+  static const Layout kRecord1("(F10.0,20X,A40)");
+  static const Layout kReal("(F10.0)");
+  static const Layout kInteger("(I10)");
+  static const Layout kMarker("(A1)");
+  static const Layout kAero("(F10.0,4(2X,F10.0))");
+  static const Layout kCoefficients("(F10.0,2X,F10.0)");
+
+  RecordSource in = RecordSource::open_file(path, note);
+  const auto real = [&](double& x, std::string_view what) {
+    in.read(kReal, std::array<Target, 1>{&x}, what);
+  };
+  const auto integer = [&](int& n, std::string_view what) {
+    in.read(kInteger, std::array<Target, 1>{&n}, what);
+  };
+
+  in.read(kRecord1, std::array<Target, 2>{&cp.t_A, &cp.title}, "record 1 (t_A, title)");
+  real(cp.t_E, "record 2 (t_E)");
+  integer(cp.npoints, "record 3 (npoints)");
+  real(cp.y0[0], "record 4 (Y*_0_1)");
+  real(cp.y0[1], "record 5 (Y*_0_2)");
+  real(cp.y0[2], "record 6 (Y_0_1)");
+  real(cp.y0[3], "record 7 (Y_0_2)");
+  real(cp.M_1, "record 8 (M_1)");
+  real(cp.M_2, "record 9 (M_2)");
+  cp.mass_scale = 1.0;
+  read_optional_pair(in, cp.S_m, cp.mass_scale, "record 10 (S_m, mass_scale)");
+  if (cp.mass_scale < 1e-10) cp.mass_scale = 1.0;
+  cp.M_1 *= cp.mass_scale;
+  cp.M_2 *= cp.mass_scale;
+  cp.S_m *= cp.mass_scale;
+  real(cp.D_1, "record 11 (D_1)");
+  real(cp.D_2, "record 12 (D_2)");
+  cp.K_m = 0.0;
+  read_optional_pair(in, cp.K_1, cp.K_m, "record 13 (K_1, K_m)");
+  real(cp.K_2, "record 14 (K_2)");
+  real(cp.kappa, "record 15 (kappa)");
+  real(cp.a_0, "record 16 (a_0)");
+  real(cp.f_0, "record 17 (f_0)");
+  real(cp.phi, "record 18 (phi)");
+  real(cp.tolerance, "record 19 (tolerance)");
+  integer(cp.integ_method, "record 20 (integ_method)");
+  integer(cp.listing_unit, "record 21 (listing_unit)");
+
+  std::string marker(1, ' ');
+  const bool have_marker = in.read_unless_end(kMarker, std::array<Target, 1>{&marker}, "record 22 (first marker)");
+  const char first = have_marker ? marker[0] : ' ';
+  if (first != '.' && first != 'i' && first != 'I') {
+    cp.f_s = 0.0;
+    set_sweep_defaults(cp);
+    return;
+  }
+  in.read(kAero, std::array<Target, 5>{&cp.f_s, &cp.w_star, &cp.x_p, &cp.Ma, &cp.aero_scale},
+          "the aerodynamic record (f_s, w_star, x_p, Ma, aero_scale)");
+  if (first == '.') {
+    in.read(kCoefficients, std::array<Target, 2>{&cp.QR11, &cp.QS11}, "coefficient record 1 (QR11, QS11)");
+    in.read(kCoefficients, std::array<Target, 2>{&cp.QR12, &cp.QS12}, "coefficient record 2 (QR12, QS12)");
+    in.read(kCoefficients, std::array<Target, 2>{&cp.QR21, &cp.QS21}, "coefficient record 3 (QR21, QS21)");
+    in.read(kCoefficients, std::array<Target, 2>{&cp.QR22, &cp.QS22}, "coefficient record 4 (QR22, QS22)");
+  }
+  marker.assign(1, ' ');
+  const bool have_second = in.read_unless_end(kMarker, std::array<Target, 1>{&marker}, "the second marker");
+  if (!have_second || marker[0] != '.') {
+    set_sweep_defaults(cp);
+    return;
+  }
+  real(cp.x_ref, "sweep record 1 (x_ref)");
+  real(cp.rho, "sweep record 2 (rho)");
+  real(cp.q_start, "sweep record 3 (q_start)");
+  integer(cp.nstep, "sweep record 4 (nstep)");
+  integer(cp.nextra, "sweep record 5 (nextra)");
+  integer(cp.coupling_tolerance, "sweep record 6 (coupling_tolerance)");
+}
+
+}  // namespace zelvan::driver

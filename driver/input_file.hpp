@@ -1,0 +1,19 @@
+// The reader of the fixed-column input file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "driver/case_parameters.hpp"
+
+namespace zelvan::driver {
+
+// Reads the case from the file `path` into `cp`: the 21 mandatory
+// records, the first marker, and the optional aerodynamic, coefficient and
+// sweep records that the markers call for; applies the optional second
+// values of records 10 and 13, mass_scale and the defaults.  `note` is
+// added to the message when the file cannot be opened.  Any unreadable
+// file, missing record or bad field ends the run (RunStop, input error).
+void read_input_file(CaseParameters& cp, const std::string& path, std::string_view note = {});
+
+}  // namespace zelvan::driver

@@ -1,0 +1,51 @@
+// Every message text of the record-formatting module.  "{1}", "{2}", ...
+// are replaced by compose().
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace zelvan::textio::msg {
+
+inline constexpr std::string_view kInputErrorPrefix = "!!! Input error: ";
+inline constexpr std::string_view kInputStopLine = "*** ZELVAN terminated due to an input error";
+
+inline constexpr std::string_view kCannotOpen = "cannot open the input file \"{1}\": {2}.";
+inline constexpr std::string_view kIsDirectory = "\"{1}\" is a directory, not an input file.";
+inline constexpr std::string_view kCannotRead = "the file \"{1}\" cannot be read after line {2}.";
+inline constexpr std::string_view kEndOfFile =
+    "the file \"{1}\" ends after line {2}, but {3} is still to be read.";
+inline constexpr std::string_view kLineTooLong =
+    "file \"{1}\", line {2} is longer than {3} characters.";
+inline constexpr std::string_view kControlCharacter =
+    "file \"{1}\", line {2}, column {3} holds the control character {4}; this is not a text file.";
+inline constexpr std::string_view kNotAReal =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is not a valid real number.";
+inline constexpr std::string_view kRealOutOfRange =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is beyond the range of double "
+    "precision numbers.";
+inline constexpr std::string_view kNotAnInteger =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is not a valid integer.";
+inline constexpr std::string_view kIntegerOutOfRange =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is beyond the integer range "
+    "-2147483648 to 2147483647.";
+inline constexpr std::string_view kInternalSourceName = "internal text";
+
+// Replaces {1}, {2}, ... in `pattern` by the arguments in order.
+inline std::string compose(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9') {
+      const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
+      if (n < args.size()) out += *(args.begin() + n);
+      i += 2;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace zelvan::textio::msg

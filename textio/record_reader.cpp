@@ -1,0 +1,331 @@
+#include "textio/record_reader.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <functional>
+#include <stdexcept>
+
+#include "textio/messages.hpp"
+#include "textio/stop.hpp"
+
+namespace zelvan::textio {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string without_blanks(std::string_view field) {
+  std::string s;
+  for (char c : field) {
+    if (c != ' ') s += c;
+  }
+  return s;
+}
+
+std::string hex_byte(unsigned char c) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "0x%02X", static_cast<unsigned>(c));
+  return buffer;
+}
+
+std::string input_error_text(const std::string& message) {
+  std::string text = "\n";
+  text += msg::kInputErrorPrefix;
+  text += message;
+  text += "\n\n";
+  text += msg::kInputStopLine;
+  text += '\n';
+  return text;
+}
+
+}  // namespace
+
+FieldStatus parse_real_field(std::string_view field, int digits, double& value) {
+  const std::string s = without_blanks(field);
+  if (s.empty()) {
+    value = 0.0;
+    return FieldStatus::ok;
+  }
+  std::size_t i = 0;
+  std::string mantissa;
+  if (s[i] == '+' || s[i] == '-') mantissa += s[i++];
+  bool point = false;
+  int mantissa_digits = 0;
+  while (i < s.size() && (is_digit(s[i]) || (s[i] == '.' && !point))) {
+    if (s[i] == '.') point = true; else ++mantissa_digits;
+    mantissa += s[i++];
+  }
+  if (mantissa_digits == 0) return FieldStatus::invalid;
+  long exponent = 0;
+  if (i < s.size()) {
+    char c = s[i];
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      ++i;
+      if (i == s.size()) return FieldStatus::invalid;
+      c = s[i];
+    }
+    bool negative = false;
+    if (c == '+' || c == '-') {
+      negative = c == '-';
+      ++i;
+    }
+    if (i == s.size()) return FieldStatus::invalid;
+    for (; i < s.size(); ++i) {
+      if (!is_digit(s[i])) return FieldStatus::invalid;
+      if (exponent < 100000) exponent = exponent * 10 + (s[i] - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  if (!point) exponent -= digits;  // without a point the last d digits are decimals
+  const std::string text = mantissa + "e" + std::to_string(exponent);
+  errno = 0;
+  char* end = nullptr;
+  const double x = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size()) return FieldStatus::invalid;
+  if (std::isinf(x)) return FieldStatus::out_of_range;
+  value = x;  // an underflow gives zero or a subnormal number, as strtod rounds it
+  return FieldStatus::ok;
+}
+
+FieldStatus parse_integer_field(std::string_view field, int& value) {
+  const std::string s = without_blanks(field);
+  if (s.empty()) {
+    value = 0;
+    return FieldStatus::ok;
+  }
+  std::size_t i = 0;
+  bool negative = false;
+  if (s[0] == '+' || s[0] == '-') {
+    negative = s[0] == '-';
+    ++i;
+  }
+  if (i == s.size()) return FieldStatus::invalid;
+  long long magnitude = 0;
+  bool too_large = false;
+  for (; i < s.size(); ++i) {
+    if (!is_digit(s[i])) return FieldStatus::invalid;
+    magnitude = magnitude * 10 + (s[i] - '0');
+    if (magnitude > 2147483648LL) {
+      too_large = true;
+      magnitude = 2147483648LL;
+    }
+  }
+  const long long signed_value = negative ? -magnitude : magnitude;
+  if (too_large || signed_value > std::numeric_limits<int>::max() ||
+      signed_value < std::numeric_limits<int>::min()) {
+    return FieldStatus::out_of_range;
+  }
+  value = static_cast<int>(signed_value);
+  return FieldStatus::ok;
+}
+
+RecordSource RecordSource::open_file(const std::string& path, std::string_view note) {
+  RecordSource source;
+  source.name_ = path;
+  auto with_note = [&](std::string message) {
+    if (!note.empty()) {
+      message += ' ';
+      message += note;
+    }
+    return message;
+  };
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw RunStop(StopReason::input_error, input_error_text(with_note(msg::compose(msg::kIsDirectory, {path}))));
+  }
+  errno = 0;
+  source.file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!source.file_->is_open()) {
+    const std::string reason = errno != 0 ? std::strerror(errno) : "unknown reason";
+    throw RunStop(StopReason::input_error,
+                  input_error_text(with_note(msg::compose(msg::kCannotOpen, {path, reason}))));
+  }
+  return source;
+}
+
+RecordSource RecordSource::from_text(std::string_view text, std::string_view name, std::size_t line) {
+  RecordSource source;
+  source.name_ = std::string(name.empty() ? msg::kInternalSourceName : name);
+  source.internal_text_ = std::string(text);
+  source.lines_read_ = line > 0 ? line - 1 : 0;
+  return source;
+}
+
+void RecordSource::fail(const std::string& message) const {
+  throw RunStop(StopReason::input_error, input_error_text(message));
+}
+
+// Reads the next line into `line` (without its line end, a carriage return
+// before the line feed removed) and checks it.  False at the end.
+bool RecordSource::fetch_line(std::string& line) {
+  if (have_lookahead_) {
+    line = std::move(lookahead_);
+    have_lookahead_ = false;
+  } else if (!file_) {
+    if (internal_consumed_) return false;
+    internal_consumed_ = true;
+    line = internal_text_;
+  } else {
+    line.clear();
+    std::streambuf* buffer = file_->rdbuf();
+    bool any = false;
+    bool too_long = false;
+    for (;;) {
+      const int c = buffer->sbumpc();
+      if (c == std::char_traits<char>::eof()) break;
+      any = true;
+      if (c == '\n') break;
+      if (line.size() <= kMaxRecordLength) line += static_cast<char>(c); else too_long = true;
+    }
+    if (!any) {
+      if (file_->bad()) fail(msg::compose(msg::kCannotRead, {name_, std::to_string(lines_read_)}));
+      return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (too_long || line.size() > kMaxRecordLength) {
+      fail(msg::compose(msg::kLineTooLong,
+                        {name_, std::to_string(lines_read_ + 1), std::to_string(kMaxRecordLength)}));
+    }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const auto c = static_cast<unsigned char>(line[i]);
+      if ((c < 0x20 && c != '\t') || c == 0x7F) {
+        fail(msg::compose(msg::kControlCharacter,
+                          {name_, std::to_string(lines_read_ + 1), std::to_string(i + 1), hex_byte(c)}));
+      }
+    }
+  }
+  ++lines_read_;
+  return true;
+}
+
+bool RecordSource::at_end() {
+  if (have_lookahead_) return false;
+  std::string line;
+  const std::size_t before = lines_read_;
+  if (!fetch_line(line)) return true;
+  lines_read_ = before;
+  lookahead_ = std::move(line);
+  have_lookahead_ = true;
+  return false;
+}
+
+void RecordSource::read(const Layout& layout, std::span<const Target> targets, std::string_view what) {
+  read_record_set(layout, targets, what);
+}
+
+bool RecordSource::read_unless_end(const Layout& layout, std::span<const Target> targets,
+                                   std::string_view what) {
+  if (at_end()) return false;
+  read_record_set(layout, targets, what);
+  return true;
+}
+
+void RecordSource::read_record_set(const Layout& layout, std::span<const Target> targets,
+                                   std::string_view what) {
+  std::string line;
+  const auto next_line = [&] {
+    if (!fetch_line(line)) {
+      fail(msg::compose(msg::kEndOfFile, {name_, std::to_string(lines_read_), what}));
+    }
+  };
+  next_line();
+  std::size_t column = 0;  // 0-based position in the line
+  std::size_t next = 0;    // next target
+
+  const auto field = [&](std::size_t width) {
+    std::string text = column < line.size() ? line.substr(column, width) : std::string();
+    text.resize(width, ' ');
+    return text;
+  };
+  const auto field_error = [&](std::string_view pattern, std::size_t width, const std::string& text) {
+    fail(msg::compose(pattern, {name_, std::to_string(lines_read_), std::to_string(column + 1),
+                                std::to_string(column + width), what, text}));
+  };
+
+  // Reads one value item; false when the targets are exhausted.
+  std::function<bool(const Item&)> process;
+  process = [&](const Item& item) -> bool {
+    switch (item.kind) {
+      case ItemKind::skip:
+        column += static_cast<std::size_t>(item.width);
+        return true;
+      case ItemKind::slash:
+        for (int r = 0; r < item.repeat; ++r) {
+          next_line();
+          column = 0;
+        }
+        return true;
+      case ItemKind::group:
+        for (int r = 0; r < item.repeat; ++r) {
+          for (const Item& child : item.group) {
+            if (!process(child)) return false;
+          }
+        }
+        return true;
+      case ItemKind::fixed:
+      case ItemKind::integer:
+      case ItemKind::text:
+        for (int r = 0; r < item.repeat; ++r) {
+          if (next == targets.size()) return false;
+          const Target& target = targets[next++];
+          if (item.kind == ItemKind::fixed) {
+            double* const* xp = std::get_if<double*>(&target);
+            if (xp == nullptr) throw std::invalid_argument("F item needs a real variable");
+            const auto width = static_cast<std::size_t>(item.width);
+            const std::string text = field(width);
+            const FieldStatus status = parse_real_field(text, item.digits, **xp);
+            if (status == FieldStatus::invalid) field_error(msg::kNotAReal, width, text);
+            if (status == FieldStatus::out_of_range) field_error(msg::kRealOutOfRange, width, text);
+            column += width;
+          } else if (item.kind == ItemKind::integer) {
+            int* const* np = std::get_if<int*>(&target);
+            if (np == nullptr) throw std::invalid_argument("I item needs an integer variable");
+            const auto width = static_cast<std::size_t>(item.width);
+            const std::string text = field(width);
+            const FieldStatus status = parse_integer_field(text, **np);
+            if (status == FieldStatus::invalid) field_error(msg::kNotAnInteger, width, text);
+            if (status == FieldStatus::out_of_range) field_error(msg::kIntegerOutOfRange, width, text);
+            column += width;
+          } else {
+            std::string* const* sp = std::get_if<std::string*>(&target);
+            if (sp == nullptr) throw std::invalid_argument("A item needs a text variable");
+            std::string* s = *sp;
+            const std::size_t length = s->size();
+            const std::size_t width = item.width == 0 ? length : static_cast<std::size_t>(item.width);
+            const std::string text = field(width);
+            if (length >= width) {
+              *s = text + std::string(length - width, ' ');
+            } else {
+              *s = text.substr(width - length);
+            }
+            column += width;
+          }
+        }
+        return true;
+      default:
+        throw std::invalid_argument("record layout " + layout.notation() + " holds an item that cannot be read");
+    }
+  };
+
+  const auto& items = layout.items();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t taken_before = next;
+    for (std::size_t i = start; i < items.size(); ++i) {
+      if (!process(items[i])) return;
+    }
+    if (next == targets.size()) return;
+    if (next == taken_before) {
+      throw std::invalid_argument("record layout " + layout.notation() + " cannot fill its variables");
+    }
+    next_line();
+    column = 0;
+    start = layout.reversion_index();
+  }
+}
+
+}  // namespace zelvan::textio

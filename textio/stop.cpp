@@ -1,0 +1,10 @@
+#include "textio/stop.hpp"
+
+#include <utility>
+
+namespace zelvan::textio {
+
+RunStop::RunStop(StopReason reason, std::string console_text)
+    : reason_(reason), console_text_(std::move(console_text)) {}
+
+}  // namespace zelvan::textio
