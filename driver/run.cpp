@@ -8,6 +8,7 @@
 #include "driver/getarg.hpp"
 #include "driver/messages.hpp"
 #include "driver/startup.hpp"
+#include "numlib/numlib.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -18,6 +19,9 @@ constexpr int kInternalErrorStatus = 70;
 int run_zelvan(std::span<const std::string> words) {
   reset_case_parameters();
   aero::reset_possio_block();
+  numlib::reset_error_handler();
+  numlib::reset_units();
+  numlib::reset_option_store();
   set_command_line(words);
   std::ostream& out = textio::console();
   try {

@@ -1,5 +1,8 @@
 // The numerical library: general routines with a common error-reporting
-// convention (error handler, complex eigen-solver, dense linear algebra,
-// initial-value integrator, real fast Fourier transform, Bessel functions).
-// Each routine family is declared in its own header, included from here.
+// convention.  Matrices are stored by columns with an explicit leading
+// dimension; complex values are std::complex<double>.
 #pragma once
+
+#include "numlib/error_handler.hpp"
+#include "numlib/machine.hpp"
+#include "numlib/option_store.hpp"

@@ -1,0 +1,78 @@
+// The numerical library's error handler.
+//
+// Every library routine brackets its work with E1PSH(name) / E1POP(name);
+// an argument check or a numerical failure stores its parameters (E1STI,
+// E1STD, E1STL) and records an error with E1MES(type, code, message).  The
+// error type decides whether and when the message is printed on the
+// console and whether the run stops:
+//
+//   type  name      printed  stops  when printed
+//   1     NOTE      no       no     when the user-called routine returns
+//   2     ALERT     no       no     when the user-called routine returns
+//   3     WARNING   yes      no     when the user-called routine returns
+//   4     FATAL     yes      yes    when the user-called routine returns
+//   5     TERMINAL  yes      yes    at once, inside E1MES
+//   6     WARNING   yes      no     at once, inside E1MES
+//   7     FATAL     yes      yes    at once, inside E1MES
+//
+// A stop throws textio::RunStop(library_error) with no further text.  The
+// state is process-wide; reset_error_handler() restores the initial state.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelvan::numlib {
+
+// Deepest routine level; level 1 is the calling program ("USER").
+inline constexpr int kMaxErrorLevel = 50;
+
+// Enters routine `name` (at most 32 characters): raises the level and
+// records the name with type and code 0.  A push beyond level 50 is a
+// terminal error of the handler.
+void E1PSH(std::string_view name);
+
+// Leaves routine `name`: passes the level's error type and code to the
+// caller (types 2 to 7), prints and stops as the type says, lowers the
+// level.  A pop from an empty stack or under another name is a terminal
+// error of the handler.
+void E1POP(std::string_view name);
+
+// Store parameter `id` (1 to 9; other ids are ignored) of the next
+// message: an integer (tag I), a double (tag D, written as 1PD24.15 without
+// leading blanks, zero as D24.15) or a literal (tag L, at most 255
+// characters).
+void E1STI(int id, int ivalue);
+void E1STD(int id, double dvalue);
+void E1STL(int id, std::string_view string);
+
+// Records error type `iertyp` (-1 keeps the current one) and code `iercod`
+// (below 0 keeps the current one) at the current level.  Type 0 or code 0
+// clears the pending message; a message of one blank keeps the pending
+// text; otherwise `msg` with its %(Xn) placeholders replaced (tag letter in
+// either case) becomes the pending message.  Types 5 to 7 print at once.
+// A type outside -1..7 is printed at once under the name "UNKNOWN" and
+// stops the run.
+void E1MES(int iertyp, int iercod, std::string_view msg);
+
+// Prints the pending message (nothing when none is pending) and clears it
+// and the stored parameters.
+void E1PRT();
+
+// Error type / code of level current + iopt, iopt being 0 (the calling
+// routine) or 1 (the routine it called last).  Any other iopt is a
+// terminal error.
+int N1RTY(int iopt);
+int N1RCD(int iopt);
+
+// The pending message text after substitution (empty when none); for tests.
+const std::string& pending_error_message();
+
+// The current routine level (1 when no library routine is active).
+int error_level();
+
+// Restores the handler to its initial state: stack at level 1, no pending
+// message, default print, stop and traceback switches, default units.
+void reset_error_handler();
+
+}  // namespace zelvan::numlib

@@ -1,0 +1,62 @@
+#include "numlib/machine.hpp"
+
+#include <array>
+#include <cstdlib>
+
+#include "numlib/error_handler.hpp"
+#include "numlib/messages.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::numlib {
+namespace {
+
+constexpr std::array<int, 3> kDefaultUnits = {5, 6, 6};
+std::array<int, 3> g_units = kDefaultUnits;
+
+constexpr std::array<int, 12> kIntegerConstants = {32, 4, 2, 31, 2147483647, 2, 24, -125, 128, 53, -1021, 1024};
+
+// Six significant digits for entries 1-4, 7 and 8: these are not the exact
+// limits of the double format, and thresholds elsewhere compare against
+// exactly these values.
+constexpr std::array<double, 8> kDoubleConstants = {
+    2.22559e-308, 1.79728e+308, 1.11048e-16, 2.22096e-16, 0.3010299956639812,
+    3.402198970993592e+38, 1.79728e+308, -1.79728e+308};
+
+[[noreturn]] void fixed_form_stop(std::string_view layout_text, int value) {
+  const textio::Layout layout(layout_text);
+  textio::write(textio::console(), layout, {value});
+  textio::console().flush();
+  throw textio::RunStop(textio::StopReason::library_error, "");
+}
+
+}  // namespace
+
+void UMACH(int n, int& nunit) {
+  if (n >= 1 && n <= 3) {
+    nunit = g_units[static_cast<std::size_t>(n - 1)];
+  } else if (n >= -3 && n <= -1) {
+    g_units[static_cast<std::size_t>(-n - 1)] = nunit;
+  } else {
+    fixed_form_stop(msg::kUmachLayout, std::abs(n));
+  }
+}
+
+int IMACH(int n) {
+  if (n < 1 || n > 12) fixed_form_stop(msg::kImachLayout, n);
+  return kIntegerConstants[static_cast<std::size_t>(n - 1)];
+}
+
+double DMACH(int n) {
+  if (n < 1 || n > 8) {
+    E1PSH("DMACH");
+    E1STI(1, n);
+    E1MES(5, 5, msg::kDmachArgument);
+    E1POP("DMACH");
+    return kDoubleConstants[5];
+  }
+  return kDoubleConstants[static_cast<std::size_t>(n - 1)];
+}
+
+void reset_units() { g_units = kDefaultUnits; }
+
+}  // namespace zelvan::numlib
