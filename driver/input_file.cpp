@@ -27,6 +27,17 @@ void read_optional_pair(RecordSource& in, double& first, double& second, std::st
   }
 }
 
+// The aerodynamic values and coefficients are zero unless the file gives
+// them; the record may hold values of an earlier case.
+void clear_aero_values(CaseParameters& cp) {
+  cp.f_s = cp.w_star = cp.x_p = cp.Ma = cp.aero_scale = 0.0;
+}
+
+void clear_coefficients(CaseParameters& cp) {
+  cp.QR11 = cp.QS11 = cp.QR12 = cp.QS12 = 0.0;
+  cp.QR21 = cp.QS21 = cp.QR22 = cp.QS22 = 0.0;
+}
+
 void set_sweep_defaults(CaseParameters& cp) {
   cp.x_ref = 1.0;
   cp.rho = 1.2;
@@ -85,8 +96,9 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   std::string marker(1, ' ');
   const bool have_marker = in.read_unless_end(kMarker, std::array<Target, 1>{&marker}, "record 22 (first marker)");
   const char first = have_marker ? marker[0] : ' ';
+  clear_aero_values(cp);
+  clear_coefficients(cp);
   if (first != '.' && first != 'i' && first != 'I') {
-    cp.f_s = 0.0;
     set_sweep_defaults(cp);
     return;
   }
