@@ -27,20 +27,12 @@ std::string right_justify(const std::string& text, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
-// NaN and infinities; returns false for finite values.
+// NaN and infinities fill the field with asterisks, as any value that
+// cannot be shown would; returns false for finite values.
 bool special_value(double value, int width, std::string& out) {
-  if (std::isnan(value)) {
-    out = right_justify("NaN", width);
-    return true;
-  }
-  if (std::isinf(value)) {
-    const std::string sign = value < 0 ? "-" : "";
-    const std::string longer = sign + "Infinity";
-    out = static_cast<int>(longer.size()) <= width ? right_justify(longer, width)
-                                                   : right_justify(sign + "Inf", width);
-    return true;
-  }
-  return false;
+  if (std::isfinite(value)) return false;
+  out = stars(width);
+  return true;
 }
 
 // Digits of |value| in scientific form with `precision` digits after the

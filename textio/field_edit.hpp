@@ -5,9 +5,8 @@
 //
 // Rounding is to nearest on the exact binary value, ties to even.  A minus
 // sign is written when the value is below zero (so -0.001 in F5.2 gives
-// "-0.00", while a negative zero gives " 0.00").  NaN is written as "NaN",
-// infinities as "Infinity" or "Inf" with a minus sign when negative,
-// right-justified, or asterisks when the field is too narrow.
+// "-0.00", while a negative zero gives " 0.00").  NaN and infinities fill
+// the field with asterisks: no output shows them as numbers.
 #pragma once
 
 #include <string>

@@ -32,6 +32,11 @@ inline constexpr std::string_view kIntegerOutOfRange =
     "-2147483648 to 2147483647.";
 inline constexpr std::string_view kInternalSourceName = "internal text";
 
+inline constexpr std::string_view kOutputErrorPrefix = "!!! Output error: ";
+inline constexpr std::string_view kOutputStopLine = "*** ZELVAN terminated due to an output error";
+inline constexpr std::string_view kCannotCreate = "cannot create the file \"{1}\": {2}.";
+inline constexpr std::string_view kCannotWrite = "the file \"{1}\" could not be written completely: {2}.";
+
 // Replaces {1}, {2}, ... in `pattern` by the arguments in order.
 inline std::string compose(std::string_view pattern, std::initializer_list<std::string_view> args) {
   std::string out;

@@ -8,6 +8,7 @@
 
 #include "textio/console.hpp"
 #include "textio/layout.hpp"
+#include "textio/output_file.hpp"
 #include "textio/record_reader.hpp"
 #include "textio/record_writer.hpp"
 #include "textio/stop.hpp"

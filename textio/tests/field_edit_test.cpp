@@ -74,15 +74,15 @@ TEST(TextEditing, RightJustifiesShortValuesAndCutsLongOnes) {
   EXPECT_EQ(format_text("ab  ", 0), "ab  ");
 }
 
-TEST(SpecialValues, AreWrittenAsWordsNeverAsDigits) {
+TEST(SpecialValues, FillTheFieldWithAsterisksInEveryNumericItem) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(format_fixed(nan, 8, 3), "     NaN");
-  EXPECT_EQ(format_general(inf, 14, 5), "      Infinity");
-  EXPECT_EQ(format_fixed(-inf, 8, 3), "    -Inf");
-  EXPECT_EQ(format_fixed(-inf, 9, 3), "-Infinity");
-  EXPECT_EQ(format_fixed(-inf, 3, 0), "***");
-  EXPECT_EQ(format_dexp(nan, 2, 1, 0), "**");
+  for (const double v : {nan, inf, -inf}) {
+    EXPECT_EQ(format_fixed(v, 8, 3), "********");
+    EXPECT_EQ(format_general(v, 14, 5), "**************");
+    EXPECT_EQ(format_dexp(v, 12, 4, 0), "************");
+    EXPECT_EQ(format_dexp(v, 24, 15, 1), std::string(24, '*'));
+  }
 }
 
 }  // namespace

@@ -121,8 +121,9 @@ enum class Disagreement {
   general_zero,        // G of zero: we use the exponent form, the runtime the fixed form
   general_form_choice, // G just below a power of ten: our switch rule differs
   general_rounded_up,   // G just below a rounding bracket: the runtime rounds up
+  non_finite,          // NaN and infinities: we fill the field with asterisks
 };
-constexpr int kDisagreementClasses = 5;
+constexpr int kDisagreementClasses = 6;
 
 const char* key(Disagreement d) {
   switch (d) {
@@ -136,6 +137,8 @@ const char* key(Disagreement d) {
       return "general_form_choice";
     case Disagreement::general_rounded_up:
       return "general_rounded_up";
+    case Disagreement::non_finite:
+      return "non_finite";
   }
   return "?";
 }
@@ -152,6 +155,8 @@ const char* name(Disagreement d) {
       return "G form choice just below a power of ten";
     case Disagreement::general_rounded_up:
       return "G rounded up by the runtime just below a bracket";
+    case Disagreement::non_finite:
+      return "NaN or infinity written as asterisks";
   }
   return "?";
 }
@@ -230,7 +235,11 @@ std::string with_minus_sign(const std::string& text) {
 // else is Disagreement::none.
 Disagreement classify(const Descriptor& f, double value, const std::string& our_text,
                       const std::string& their_text) {
-  if (our_text == their_text || f.edit == Edit::integer || std::isnan(value)) return Disagreement::none;
+  if (our_text == their_text || f.edit == Edit::integer) return Disagreement::none;
+  if (!std::isfinite(value)) {
+    // No output field shows a non-finite value as if it were a number.
+    return our_text == std::string(our_text.size(), '*') ? Disagreement::non_finite : Disagreement::none;
+  }
   const double tiny_negative = -std::numeric_limits<double>::denorm_min();
 
   if (f.edit == Edit::general && value == 0.0) {
@@ -662,6 +671,10 @@ TEST(FortranDifferential, KnownDisagreementsFollowOurRulesAndAreClassifiedExactl
       {kG92, 9.95, "  9.9    ", "  10.    ", Disagreement::general_rounded_up},
       {kG145, bracket, "    99.999    ", "    100.000   ", Disagreement::none},
       {kG145, 99.99949, "    99.999    ", "    100.00    ", Disagreement::none},
+      // Non-finite values fill the field with asterisks.
+      {kG145, INFINITY, "**************", "      Infinity", Disagreement::non_finite},
+      {kG92, -INFINITY, "*********", "-Infinity", Disagreement::non_finite},
+      {kG145, NAN, "**************", "           NaN", Disagreement::non_finite},
   };
   for (const KnownCase& c : cases) {
     SCOPED_TRACE(std::string(c.descriptor.text) + " of " + shown(c.value) + " vs [" + c.theirs + "]");
