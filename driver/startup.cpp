@@ -4,6 +4,7 @@
 
 #include "aero/possio_block.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/console_output.hpp"
 #include "driver/getarg.hpp"
 #include "driver/input_file.hpp"
 #include "driver/messages.hpp"
@@ -61,17 +62,12 @@ void start_up() {
   const bool name_was_cut = words.size() > 2 && words[2].size() > kArgumentLength;
   read_input_file(cp, cp.input_file_name(), name_was_cut ? msg::kNameWasCut : std::string_view{});
 
-  static const textio::Layout kInputDataRead(msg::kInputDataRead);
-  textio::write(textio::console(), kInputDataRead, {});
+  console_write(msg::kInputDataRead, {});
 
   cp.phi_rad = cp.phi * cp.deg2rad;
 
   if (cp.npoints > istore) {
-    static const textio::Layout kTooMany(msg::kTooManyNodes);
-    std::string text;
-    for (const std::string& line : textio::format_lines(kTooMany, std::array<textio::Value, 2>{cp.npoints, istore})) {
-      text += line + '\n';
-    }
+    std::string text = message_text(msg::kTooManyNodes, {cp.npoints, istore});
     text += msg::kStopTooManyNodes;
     text += '\n';
     throw textio::RunStop(textio::StopReason::limit_violation, text);
