@@ -1,4 +1,14 @@
 // The plot layout writer: fills the layout and style templates of the
 // plotting program with axis ranges and annotation texts and writes the
-// annotation file.  Its routines are declared here as they are added.
+// annotation file.
+//
+//   plot::TemplateSource lay0 = plot::TemplateSource::open("zelvan.lay0", plot::TemplateKind::layout);
+//   plot::TemplateSource sty0 = plot::TemplateSource::open("zelvan.sty0", plot::TemplateKind::style);
+//   plot::write_plot_files(is_unix, ymax_disp, ymax_vel, y0, values,
+//                          {lay0, sty0, annotation, layout, style});
 #pragma once
+
+#include "plot/clock.hpp"
+#include "plot/plot_files.hpp"
+#include "plot/scale.hpp"
+#include "plot/template_source.hpp"
