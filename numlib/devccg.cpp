@@ -419,7 +419,10 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
   for (int i = 1; i <= n; ++i)
     for (int j = i; j <= n; ++j) norm = std::max(norm, std::fabs(h.re(i, j)) + std::fabs(h.im(i, j)));
   if (n > 1 && norm != 0.0) {
-    for (int e = n; e >= 2; --e) {
+    // Down to e = 1, whose vector is the first unit vector: its diagonal
+    // must become 1 as well, or the vector would be scaled by the
+    // eigenvalue left there (and be zero for a zero eigenvalue).
+    for (int e = n; e >= 1; --e) {
       const double xr = wr[static_cast<std::size_t>(e)], xi = wi[static_cast<std::size_t>(e)];
       h.re(e, e) = 1.0;
       h.im(e, e) = 0.0;

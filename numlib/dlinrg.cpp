@@ -274,16 +274,19 @@ void DL2NRG(int n, const double* a, int lda, double* ainv, int ldainv, double* w
     return;
   }
   DLINRT(n, ainv, ldainv, 2, ainv, ldainv);
-  // inverse(U)*inverse(L): fold in the multipliers column by column.
+  // inverse(U)*inverse(L): fold in the multipliers column by column, from
+  // the last step back, and undo each step's row exchange by a column
+  // exchange right after its fold.  DL2TRG leaves the multipliers of a step
+  // where they were when the step was taken (later exchanges do not move
+  // them), so the exchanges cannot be deferred to a loop of their own: for
+  // N >= 3 that would apply the multipliers of one step to the rows of
+  // another.
   for (int j = n - 2; j >= 0; --j) {
     for (int i = j + 1; i < n; ++i) {
       wk[i] = el(ainv, ldainv, i, j);
       el(ainv, ldainv, i, j) = 0.0;
     }
     DGEMV('N', n, n - j - 1, 1.0, col(ainv, ldainv, j + 1), ldainv, wk + j + 1, 1, 1.0, col(ainv, ldainv, j), 1);
-  }
-  // Undo the row pivoting by column exchanges.
-  for (int j = n - 2; j >= 0; --j) {
     const int p = ipvt[j] - 1;
     if (p != j) DSWAP(n, col(ainv, ldainv, j), 1, col(ainv, ldainv, p), 1);
   }
