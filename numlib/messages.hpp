@@ -115,4 +115,84 @@ inline constexpr std::string_view kDe3cchConvergence = "The iteration for the ei
 inline constexpr std::string_view kDsvrgpLength =
     "The length of vectors RA, RB and IPERM must be greater than or equal to one.  On input the length, N, is given as %(I1).";
 
+// ---- symmetric positive definite matrices (DLFTDS, DLFSDS) ----
+inline constexpr std::string_view kOrderLdfact =
+    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDFACT = %(I2) are given.";
+inline constexpr std::string_view kNotPositiveDefinite =
+    "The leading %(I1) by %(I1) submatrix of the input matrix is not positive definite.";
+inline constexpr std::string_view kSingularCholesky = "The input matrix is singular.";
+
+// ---- initial-value integrator (DIVPAG, DI2PAG) ----
+inline constexpr std::string_view kDivpagIdoRange = "The status indicator IDO = %(i1).  It must be in the range 1 to 7.";
+inline constexpr std::string_view kDi2pagIdoRange = "The status indicator IDO = %(I1).  It must be in the range 1 to 7.";
+inline constexpr std::string_view kDivpagNeq = "The number of equations NEQ = %(i1).  It must be at least 1.";
+inline constexpr std::string_view kDivpagParamNegative =
+    "The optional parameter PARAM(%(i1)) =  %(D1).  It cannot be negative.";
+inline constexpr std::string_view kDi2pagParamNegative =
+    "The optional parameter PARAM(%(I1)) = %(D1).  It cannot be negative.";
+inline constexpr std::string_view kDivpagMeth = "The method indicator METH = PARAM(12) = %(D1).  It must be 1 or 2.";
+inline constexpr std::string_view kDi2pagMeth = "The method indicator PARAM(12) = METH = %(D1).  It must be 1 or 2.";
+inline constexpr std::string_view kDivpagMiterMtype =
+    "The argument PARAM(%(i1)) = %(D1).  Both MITER and MTYPE must be less than four.";
+inline constexpr std::string_view kDivpagInorm = "The argument PARAM(10) = INORM = %(D1).  It must be less than four.";
+inline constexpr std::string_view kDivpagIatype =
+    "The type of the matrix A must be 0, 1, or 2, while PARAM(19) = IATYPE = %(D1) is given.";
+inline constexpr std::string_view kDivpagMiter0 =
+    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When MITER is set to 0, MTYPE and IATYPE must also be set to 0.";
+inline constexpr std::string_view kDivpagMiter3 =
+    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When MITER is set to 3, MTYPE and IATYPE must be set to 0.";
+inline constexpr std::string_view kDivpagTol = "The tolerance TOL = %(D1).  It must be greater than zero.";
+inline constexpr std::string_view kDivpagNlc =
+    "The number of lower codiagonals must be greater than or equal to zero and less than NEQ while PARAM(15) = NLC = %(D1) is given.";
+inline constexpr std::string_view kDivpagNuc =
+    "The number of upper codiagonals must be greater than or equal to zero and less than NEQ while PARAM(16) = NUC = %(D1) is given.";
+inline constexpr std::string_view kDivpagLdaFull =
+    "The order of the matrix must be less than or equal to its leading dimension while NEQ = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+inline constexpr std::string_view kDivpagLdaBand =
+    "The number of rows of matrix A must be less than or equal to its leading dimension while NLC + NUC + 1 = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+inline constexpr std::string_view kDivpagLdaSymmetricBand =
+    "The number of rows of matrix A must be less than or equal to its leading dimension while NUC + 1 = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+inline constexpr std::string_view kDivpagXChanged = "Argument X = %(D1) is changed from the previous call.";
+inline constexpr std::string_view kDivpagXendUnchanged = "Argument XEND = %(D1) is not changed from the previous call.";
+inline constexpr std::string_view kDivpagIdoRestart =
+    "IDO = 1.  IDO can only be set to 1 in the initial call to the routine, or if the previous call was made with IDO = 3.";
+inline constexpr std::string_view kDivpagNotInitialized =
+    "IDO has been set to %(I1), but the routine has not been initialized in a call with IDO = 1.";
+inline constexpr std::string_view kDivpagStorage =
+    "The required storage cannot be allocated.  The workspace requirement is based on NEQ = %(i1), NMETH = %(i2), NPW = %(i3).";
+inline constexpr std::string_view kDivpagRepeatedErrorTest =
+    "After some initial success, the integration was halted by repeated error test failures.";
+inline constexpr std::string_view kDivpagMaxFcn = "Maximum number of function evaluations, %(I1), have been used.";
+inline constexpr std::string_view kDivpagMaxSteps =
+    "Maximum number of steps allowed, %(I1), have been used.  The problem may be stiff.";
+inline constexpr std::string_view kDivpagXPlusH =
+    "On the next step X+H will equal X, with X = %(D1) and H = %(D2).  Either TOL = %(D3) is too small or the problem is stiff.";
+inline constexpr std::string_view kDivpagTolTest =
+    "After some initial success, the integration was halted by a test on TOL = %(D1).";
+inline constexpr std::string_view kDivpagErrorTestLimit =
+    "Integration halted after failing to pass the error test, even after reducing the stepsize by a factor of 1.0E+10 to H = %(D1).  TOL = %(D2) may be too small.";
+inline constexpr std::string_view kDivpagConvergenceLimit =
+    "Integration halted after failing to achieve corrector convergence, even after reducing the stepsize by a factor of 1.0E+10 to H = %(D1).  TOL = %(D2) may be too small.";
+inline constexpr std::string_view kDivpagSingularA = "The input matrix A is singular.  If used, A must be non-singular.";
+
+// ---- Bessel functions ----
+inline constexpr std::string_view kDcsevlTermsPositive = "The number of terms in the series is not positive. N = %(I1).";
+inline constexpr std::string_view kDcsevlTermsMaximum =
+    "The number of terms in the series is greater than 1000. N = %(I1).";
+inline constexpr std::string_view kDcsevlArgument = "The argument X = %(D1) is outside the interval (-1.1,+1.1).";
+inline constexpr std::string_view kInitdsCount = "The number of coefficients is less than 1. NOS = %(I1).";
+inline constexpr std::string_view kInitdsAccuracy = "Too much accuracy may be requested. ETA should be increased.";
+inline constexpr std::string_view kBesselUnderflow =
+    "The function underflows because ABS(%(D1)) is less than %(D2). The result is set to zero.";
+inline constexpr std::string_view kBesselPositive = "X = %(D1) must be greater than 0.0.";
+inline constexpr std::string_view kBesselOverflow = "The function overflows because X = %(D1) is less than %(D2).";
+inline constexpr std::string_view kBesselAsymptoticArgument =
+    "The argument must be greater than or equal to 4.0. Argument X = %(D1).";
+inline constexpr std::string_view kBesselPrecisionLost = "All precision is lost. X = %(D1) must be less than %(D2).";
+
+// ---- real fast Fourier transform (DFFTRF, DFFTRI, DF2TRF) ----
+inline constexpr std::string_view kFftLength = "The length of the sequence N = %(I1).  It must be at least 1.";
+inline constexpr std::string_view kFftStorage =
+    "The required storage cannot be allocated.  The specified N may be too large, where N = %(I1).";
+
 }  // namespace zelvan::numlib::msg

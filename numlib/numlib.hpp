@@ -3,6 +3,9 @@
 // dimension; complex values are std::complex<double>.
 #pragma once
 
+#include "numlib/bessel.hpp"
+#include "numlib/dfftrf.hpp"
+#include "numlib/divpag.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/machine.hpp"
 #include "numlib/option_store.hpp"

@@ -11,6 +11,8 @@ command -v ninja >/dev/null || missing+=(ninja-build)
 command -v gfortran >/dev/null || missing+=(gfortran)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+[ -f /usr/include/fftw3.h ] || missing+=(libfftw3-dev)  # real FFT benchmark peer
+[ -f /usr/include/cvode/cvode.h ] || missing+=(libsundials-dev)  # integrator benchmark peer
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
