@@ -1,0 +1,242 @@
+#include "aero/possio_loads.hpp"
+
+#include <array>
+#include <cmath>
+#include <complex>
+#include <ostream>
+#include <string>
+
+#include "aero/messages.hpp"
+#include "aero/possio_kernel.hpp"
+#include "aero/possio_linear.hpp"
+#include "aero/possio_stop.hpp"
+#include "textio/console.hpp"
+#include "textio/layout.hpp"
+#include "textio/output_file.hpp"
+#include "textio/record_writer.hpp"
+
+namespace zelvan::aero {
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr int kModes = kPossioModes;
+constexpr int kNodes = 85;                    // quadrature nodes on (0, pi)
+constexpr int kCollocationDivisions = 2 * kModes + 1;  // theta_i = (2i-1) pi / 43
+constexpr int kNodeDivisions = 2 * kNodes + 1;         // theta_j = 2j pi / 171
+constexpr Complex kI(0.0, 1.0);
+// 1 - 2 ln 2: the logarithmic integral of the first mode.
+constexpr double kFirstModeLog = -0.3862943611198906;
+
+const double kHalfPi = std::asin(1.0);
+const double kPi = 2.0 * kHalfPi;
+
+// The tables of one solve.
+struct Tables {
+  std::array<double, kNodes> xi{};                   // source points cos theta_j
+  std::array<double, kModes * kNodes> weight{};      // X_j S(n, j), row n
+  std::array<double, kModes> x{};                    // collocation points
+  std::array<double, kModes> theta{};
+};
+
+void fill_tables(Tables& t) {
+  for (int j = 1; j <= kNodes; ++j) {
+    const double theta = 2.0 * j * kPi / kNodeDivisions;
+    t.xi[j - 1] = std::cos(theta);
+    const double big_x = 1.0 - std::cos(theta);
+    for (int n = 1; n <= kModes; ++n) {
+      const double s = std::sin((2 * n - 1) * theta / 2.0) / std::sin(theta / 2.0);
+      t.weight[(n - 1) * kNodes + (j - 1)] = big_x * s;
+    }
+  }
+  for (int i = 1; i <= kModes; ++i) {
+    t.theta[i - 1] = (2 * i - 1) * kPi / kCollocationDivisions;
+    t.x[i - 1] = std::cos(t.theta[i - 1]);
+  }
+}
+
+// The collocation matrix, column-major A(i, n) = a[i + kModes*n].
+void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a,
+                  PossioSolveStatistics& statistics) {
+  const double beta = kernel.beta();
+  const double b = -beta / 4.0;
+  const Complex lambda = kI * (kernel.k() / (8.0 * beta));
+  const double h = 2.0 * kPi / kNodeDivisions;
+
+  std::array<Complex, kNodes> k_row;
+  for (int i = 0; i < kModes; ++i) {
+    const double xi = t.x[i];
+    for (int j = 0; j < kNodes; ++j) k_row[j] = kernel.k_reg(xi - t.xi[j]);
+    statistics.kernel_calls += kNodes;
+
+    const double phi = t.theta[i] / 2.0;
+    const auto g = [phi](int m) { return std::cos(m * phi) / std::cos(phi); };
+    for (int n = 1; n <= kModes; ++n) {
+      const double u = g(2 * n - 1);
+      const double w = g(2 * n + 1);
+      double big_t;
+      if (n == 1) {
+        big_t = w + kFirstModeLog;
+      } else {
+        const double v = g(2 * n - 3);
+        big_t = (w + u) / n - (u + v) / (n - 1);
+      }
+      const Complex analytic = b * u + lambda * big_t;
+      const double* weight = &t.weight[(n - 1) * kNodes];
+      double sr = 0.0;
+      double si = 0.0;
+      for (int j = 0; j < kNodes; ++j) {
+        sr += k_row[j].real() * weight[j];
+        si += k_row[j].imag() * weight[j];
+      }
+      a[i + kModes * (n - 1)] = analytic + h * Complex(sr, si);
+    }
+  }
+}
+
+// Writes one record set to the console and to the listing file.
+void list(std::ostream& file, const textio::Layout& layout, std::initializer_list<textio::Value> values) {
+  textio::write(textio::console(), layout, values);
+  textio::write(file, layout, values);
+}
+
+void list_pressures(std::ostream& file, const PossioBlock& block, int dof, const Tables& t,
+                    const std::array<Complex, kModes>& amplitudes) {
+  static const textio::Layout kMach(msg::kListMach);
+  static const textio::Layout kFrequency(msg::kListFrequency);
+  static const textio::Layout kPlunge(msg::kListPlunge);
+  static const textio::Layout kPitch(msg::kListPitch);
+  static const textio::Layout kAileron(msg::kListAileron);
+  static const textio::Layout kTitle(msg::kListTitle);
+  static const textio::Layout kHeader(msg::kListHeader);
+  static const textio::Layout kRule(msg::kListRule);
+  static const textio::Layout kRow(msg::kListRow);
+
+  list(file, kMach, {block.mach});
+  list(file, kFrequency, {block.omred});
+  if (dof == 1) list(file, kPlunge, {});
+  if (dof == 2) list(file, kPitch, {block.xr});
+  if (dof == 3) list(file, kAileron, {block.xrud});
+  list(file, kTitle, {});
+  list(file, kHeader, {});
+  list(file, kRule, {});
+  for (int i = 0; i < kModes; ++i) {
+    const double theta = t.theta[i];
+    Complex sum{};
+    for (int n = 1; n <= kModes; ++n) {
+      sum += amplitudes[n - 1] * (std::sin((2 * n - 1) * theta / 2.0) / std::sin(theta / 2.0));
+    }
+    const Complex dcp = std::sqrt((1.0 - t.x[i]) / (1.0 + t.x[i])) * sum;
+    list(file, kRow, {t.x[i], dcp.real(), dcp.imag()});
+  }
+}
+
+// Hinge-moment weights c_n: H = -(1/4) sum c_n a_n.
+std::array<double, kModes> hinge_weights(double xrud) {
+  const double theta_h = std::acos(xrud);
+  const double e = xrud + 0.5;
+  std::array<double, kModes + 2> s{};  // s[m] = sin(m theta_h), m = 0..22
+  for (int m = 0; m <= kModes + 1; ++m) s[m] = std::sin(m * theta_h);
+  std::array<double, kModes> c{};
+  c[0] = (1.0 + xrud) * s[1] - e * theta_h - s[2] / 4.0;
+  c[1] = theta_h / 2.0 - e * s[1] + (e / 2.0) * s[2] - s[3] / 6.0;
+  for (int n = 3; n <= kModes; ++n) {
+    c[n - 1] = s[n - 2] / (2.0 * (n - 2)) - e * s[n - 1] / (n - 1) + e * s[n] / n - s[n + 1] / (2.0 * (n + 1));
+  }
+  return c;
+}
+
+void check_hinge(double xrud) {
+  if (!(xrud >= -1.0 && xrud <= 1.0)) {
+    static const textio::Layout kMessage(msg::kHingeOutside);
+    const textio::Value values[] = {xrud};
+    stop_possio(kMessage, values);
+  }
+}
+
+std::string trimmed(const std::string& name) {
+  const std::size_t end = name.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+}  // namespace
+
+void PossioSolver::solve(PossioBlock& block) {
+  check_hinge(block.xrud);
+  assemble(block.mach, block.omred);
+  store_loads(block);
+}
+
+void PossioSolver::assemble(double mach, double k) {
+  statistics_ = PossioSolveStatistics{};
+  PossioKernel kernel(mach, k);  // checks M and k, computes C0
+  Tables tables;
+  fill_tables(tables);
+  build_matrix(kernel, tables, matrix_, statistics_);
+  statistics_.hankel_evaluations = kernel.hankel_evaluations();
+  statistics_.fresnel_evaluations = kernel.fresnel_evaluations();
+  k_ = k;
+}
+
+void PossioSolver::store_loads(PossioBlock& block) const {
+  check_hinge(block.xrud);
+  Tables tables;
+  fill_tables(tables);
+  textio::OutputFile listing(trimmed(block.possio_listing));
+
+  const double k = k_;
+  const double xr = block.xr;
+  const double xrud = block.xrud;
+  const std::array<double, kModes> hinge = hinge_weights(xrud);
+  for (int dof = 1; dof <= 3; ++dof) {
+    if (block.possio_switches[dof - 1] != 1) continue;
+
+    std::array<Complex, kModes> downwash;
+    for (int i = 0; i < kModes; ++i) {
+      const double x = tables.x[i];
+      if (dof == 1) {
+        downwash[i] = kI * k;
+      } else if (dof == 2) {
+        downwash[i] = -1.0 - kI * k * (x - xr);
+      } else {
+        downwash[i] = x < xrud ? Complex{} : -1.0 - kI * k * (x - xrud);
+      }
+    }
+
+    std::array<Complex, kModes> amplitudes;
+    const GaussJordanResult solution =
+        possio_gauss_jordan(kModes, matrix_.data(), kModes, downwash.data(), amplitudes.data());
+    if (!solution.solved) {
+      static const textio::Layout kMessage(msg::kSingularSystem);
+      const textio::Value values[] = {solution.zero_pivot_column, dof};
+      stop_possio(kMessage, values);
+    }
+
+    if (block.possio_switches[3] == 1) list_pressures(listing.stream(), block, dof, tables, amplitudes);
+
+    const Complex lift = (kPi / 2.0) * amplitudes[0];
+    const Complex moment = (kPi / 4.0) * ((xr + 0.5) * amplitudes[0] - amplitudes[1] / 2.0);
+    Complex hinge_sum{};
+    for (int n = 0; n < kModes; ++n) hinge_sum += hinge[n] * amplitudes[n];
+    const Complex hinge_moment = -0.25 * hinge_sum;
+
+    Complex* q = &block.q[static_cast<std::size_t>(3 * (dof - 1))];
+    if (dof == 1) {
+      q[0] = -lift;
+      q[1] = moment;
+      q[2] = hinge_moment;
+    } else {
+      q[0] = lift;
+      q[1] = -moment;
+      q[2] = -hinge_moment;
+    }
+  }
+  listing.close();
+}
+
+void possio_loads() {
+  PossioSolver solver;
+  solver.solve(possio_block());
+}
+
+}  // namespace zelvan::aero

@@ -1,0 +1,88 @@
+// The Possio integral-equation solver: unsteady lift, moment and hinge
+// moment of a thin profile oscillating harmonically in subsonic
+// compressible flow, by collocation.
+//
+// The pressure difference is expanded in 21 chordwise modes
+//   dcp(theta) = sum_n a_n sin((2n-1) theta/2) / cos(theta/2),  x = cos theta,
+// which vanish at the trailing edge and have the inverse-square-root
+// singularity at the leading edge.  The downwash condition is imposed at 21
+// collocation points x_i = cos((2i-1) pi/43); the singular part of the
+// kernel is integrated analytically, the regular part by the trapezoidal
+// rule in theta on 171 points around the circle (folded to 85).  One
+// complex 21 x 21 system is built per call and solved for each requested
+// degree of freedom.
+#pragma once
+
+#include <array>
+#include <complex>
+
+#include "aero/possio_block.hpp"
+
+namespace zelvan::aero {
+
+// Modes of the pressure expansion, and collocation points.
+inline constexpr int kPossioModes = 21;
+
+// The collocation matrix, column-major: A(i, n) = matrix[(i-1) + 21*(n-1)],
+// row i the collocation point, column n the mode.
+using PossioMatrix = std::array<std::complex<double>, kPossioModes * kPossioModes>;
+
+// Counts of one assembly, for the benchmark.
+struct PossioSolveStatistics {
+  long kernel_calls = 0;         // regular-kernel evaluations (21 x 85)
+  long hankel_evaluations = 0;   // near- and far-field integrand values
+  long fresnel_evaluations = 0;  // integrand values of the Fresnel tail of C0
+};
+
+class PossioSolver {
+ public:
+  // Solves for the degrees of freedom selected in `block` and stores
+  // their columns of block.q; other columns are left as they were.  The
+  // same as assemble(block.mach, block.omred) followed by
+  // store_loads(block).
+  //
+  // Reads: mach (M, domain 0.1 <= M < 1), omred (reduced frequency k on
+  // the half chord, 0 < k and 2k/(1 - M^2) <= 25), xr (pitch axis, half
+  // chords, -1 leading edge, +1 trailing edge), xrud (aileron hinge,
+  // -1 <= xrud <= 1), possio_switches (entry d = 1..3: degree of freedom
+  // d, plunge / pitch / aileron, is computed when it equals 1; entry 4
+  // equal to 1 prints the pressure distributions), possio_listing
+  // (listing file name, trailing blanks dropped).
+  // Writes: q(1..3, d) for each computed d: lift, moment about xr and hinge
+  // moment coefficients, with the signs of the driver's aerodynamic
+  // matrix (q(1,1) = -L, q(2,1) = P, q(3,1) = H; q(1,d) = L, q(2,d) = -P,
+  // q(3,d) = -H for d = 2, 3).
+  // Files: creates or replaces the listing file in the working directory
+  // on every call; it stays empty unless entry 4 is 1, in which case each
+  // computed degree of freedom gets a pressure block there and on the
+  // console.
+  // Failures (each ends the run with a message, textio::RunStop): M, k or
+  // xrud outside the domain (nothing is computed or written); a singular
+  // collocation system; a kernel quadrature that does not converge
+  // (these three: limit_violation); the listing file cannot be created or
+  // written (output_error).
+  void solve(PossioBlock& block);
+
+  // Builds the collocation matrix for Mach number `mach` and reduced
+  // frequency `k` (domain and failures as for solve).
+  void assemble(double mach, double k);
+
+  // Creates the listing file, solves the assembled system for each
+  // switched degree of freedom and stores its loads (see solve; M and k
+  // are taken from `block` only for the listing).  Requires assemble().
+  void store_loads(PossioBlock& block) const;
+
+  // The assembled matrix; tests may change it before store_loads().
+  PossioMatrix& matrix() { return matrix_; }
+  const PossioSolveStatistics& statistics() const { return statistics_; }
+
+ private:
+  PossioMatrix matrix_{};
+  double k_ = 0.0;
+  PossioSolveStatistics statistics_;
+};
+
+// Solves with the process-wide block possio_block() (see PossioSolver::solve).
+void possio_loads();
+
+}  // namespace zelvan::aero

@@ -1,0 +1,288 @@
+// The Possio solver: validation against independent solutions, the thin-
+// plate limit, the switches, the listing, the domain and the linear solver.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aero/cnm3dk.hpp"
+#include "aero/possio_linear.hpp"
+#include "aero/possio_loads.hpp"
+#include "textio/console.hpp"
+#include "textio/stop.hpp"
+
+namespace zelvan::aero {
+namespace {
+
+namespace fs = std::filesystem;
+using Complex = std::complex<double>;
+
+const double kPi = std::acos(-1.0);
+
+// Every test works in a fresh scratch folder (the solver writes its listing
+// file into the working folder), removed afterwards.
+class PossioSolverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = fs::current_path();
+    std::random_device seed;
+    do {
+      dir_ = fs::temp_directory_path() / ("zelvan_possio_test_" + std::to_string(seed()));
+    } while (!fs::create_directory(dir_));
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+    fs::remove_all(dir_, ec);
+  }
+
+  // The block as the driver sets it up, with the case's M, k and xr.
+  static PossioBlock block(double mach, double k, double xr) {
+    PossioBlock b;
+    b.possio_switches = {1, 1, 0, 0};
+    b.possio_listing = "possio_sub.out      ";
+    b.mach = mach;
+    b.omred = k;
+    b.xr = xr;
+    return b;
+  }
+
+  static std::string listing_text() {
+    std::ostringstream text;
+    text << std::ifstream("possio_sub.out", std::ios::binary).rdbuf();
+    return text.str();
+  }
+
+  static Complex q(const PossioBlock& b, int row, int column) {
+    return b.q[static_cast<std::size_t>((row - 1) + 3 * (column - 1))];
+  }
+
+ private:
+  fs::path previous_;
+  fs::path dir_;
+};
+
+TEST_F(PossioSolverTest, AgreesWithAnIndependentLatticeSolution) {
+  // Load coefficients of a doublet-lattice solution extrapolated to zero
+  // panel size (it reproduces the Theodorsen function to 3e-6 at M = 0),
+  // mid-chord axis, given to four decimals.
+  constexpr double kLatticeTolerance = 1e-3;
+  struct Case {
+    double mach, k;
+    Complex q11, q12, q21, q22;
+  };
+  for (const Case& c : {Case{0.5, 0.2, {0.1928, 0.9605}, {4.9829, -0.4941}, {-0.0903, -0.2350}, {-1.2287, 0.5190}},
+                        Case{0.7, 0.5, {0.1674, 2.1434}, {5.0071, 0.4547}, {-0.3602, -0.3948}, {-0.9323, 1.1518}}}) {
+    PossioBlock b = block(c.mach, c.k, 0.0);
+    PossioSolver().solve(b);
+    EXPECT_LE(std::abs(q(b, 1, 1) - c.q11), kLatticeTolerance) << "M = " << c.mach;
+    EXPECT_LE(std::abs(q(b, 1, 2) - c.q12), kLatticeTolerance) << "M = " << c.mach;
+    EXPECT_LE(std::abs(q(b, 2, 1) - c.q21), kLatticeTolerance) << "M = " << c.mach;
+    EXPECT_LE(std::abs(q(b, 2, 2) - c.q22), kLatticeTolerance) << "M = " << c.mach;
+  }
+}
+
+TEST_F(PossioSolverTest, ApproachesThinPlateTheoryJustAboveMachOneTenth) {
+  // Thin-plate coefficients scaled as the driver scales them: lift per
+  // plunge 2 pi i k c1/beta, lift per pitch 2 pi (c1 + c3)/beta, moment per
+  // plunge -2 pi i k c2/beta, moment per pitch -2 pi (c2 + c4)/beta.  The
+  // difference is compressibility at M = 0.1001 and the collocation error;
+  // measured 0.5 % (k = 0.2) and 1.3 % (k = 1) of the largest entry.
+  struct Case {
+    double k, xr, tolerance;
+  };
+  for (const Case& c : {Case{0.2, -0.5, 0.008}, Case{1.0, -0.2, 0.02}}) {
+    const double mach = 0.1001;
+    PossioBlock b = block(mach, c.k, c.xr);
+    PossioSolver().solve(b);
+    Complex c1, c2, c3, c4;
+    cnm3dk(c.k, (c.xr + 1.0) / 2.0, c1, c2, c3, c4);
+    const double f = 2.0 * kPi / std::sqrt(1.0 - mach * mach);
+    const Complex ik(0.0, c.k);
+    const std::array<Complex, 4> thin = {f * ik * c1, f * (c1 + c3), -f * ik * c2, -f * (c2 + c4)};
+    const std::array<Complex, 4> possio = {q(b, 1, 1), q(b, 1, 2), q(b, 2, 1), q(b, 2, 2)};
+    double largest = 0.0;
+    for (const Complex& t : thin) largest = std::max(largest, std::abs(t));
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_LE(std::abs(possio[i] - thin[i]), c.tolerance * largest) << "k = " << c.k << ", entry " << i;
+    }
+  }
+}
+
+TEST_F(PossioSolverTest, ChangesOnlyTheSwitchedColumnsAndCreatesAnEmptyListing) {
+  const Complex untouched(123.0, -456.0);
+  PossioBlock b = block(0.5, 0.2, -0.5);
+  b.q.fill(untouched);
+  std::ostringstream console;
+  {
+    textio::ConsoleRedirect redirect(console);
+    PossioSolver().solve(b);
+  }
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_NE(q(b, row, 1), untouched);
+    EXPECT_NE(q(b, row, 2), untouched);
+    EXPECT_EQ(q(b, row, 3), untouched);
+  }
+  EXPECT_TRUE(fs::exists("possio_sub.out"));
+  EXPECT_EQ(listing_text(), "");
+  EXPECT_EQ(console.str(), "");
+}
+
+TEST_F(PossioSolverTest, GivesAZeroAileronColumnWhenTheHingeLiesAftOfEveryCollocationPoint) {
+  // cos(pi/43) = 0.99733: with the hinge aft of it every downwash is zero.
+  PossioSolver solver;
+  solver.assemble(0.5, 0.2);
+  PossioBlock b = block(0.5, 0.2, 0.0);
+  b.possio_switches = {0, 0, 1, 0};
+  b.xrud = 0.998;
+  b.q.fill(Complex(7.0, 7.0));
+  solver.store_loads(b);
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_EQ(q(b, row, 3), Complex(0.0, 0.0));
+    EXPECT_EQ(q(b, row, 1), Complex(7.0, 7.0));
+  }
+  // A hinge just forward of the last point gives a non-zero column.
+  b.xrud = 0.997;
+  solver.store_loads(b);
+  EXPECT_NE(q(b, 1, 3), Complex(0.0, 0.0));
+}
+
+TEST_F(PossioSolverTest, ListsThePressureDistributionsOnTheConsoleAndInTheFile) {
+  PossioSolver solver;
+  solver.assemble(0.5, 0.2);
+  PossioBlock b = block(0.5, 0.2, -0.5);
+  b.possio_switches = {1, 1, 1, 1};
+  b.xrud = 0.6;
+  std::ostringstream console;
+  {
+    textio::ConsoleRedirect redirect(console);
+    solver.store_loads(b);
+  }
+  const std::string text = listing_text();
+  EXPECT_EQ(console.str(), text);
+
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  const std::size_t block_lines = 2 + 2 + 2 + 3 + 2 + 21;
+  ASSERT_EQ(lines.size(), 3 * block_lines);
+  const std::vector<std::string> head = {
+      "",
+      "          Mach number        : 0.5000",
+      "",
+      "          Reduced frequency : 0.2000",
+      "",
+      "          DOF profile plunge",
+      "",
+      "          Pressure distribution ",
+      "",
+      "              x         Re(dcp)       Im(dcp)",
+      "          --------------------------------------",
+  };
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 11), head);
+  EXPECT_EQ(lines[block_lines + 5], "          DOF profile pitch at xr = -0.500");
+  EXPECT_EQ(lines[2 * block_lines + 5], "          DOF aileron pitch at xrud =  0.600");
+  // 21 rows from the trailing edge forward, each 10X, F8.4, 2X, F12.8, 2X, F12.8.
+  EXPECT_EQ(lines[11].substr(0, 18), "            0.9973");
+  EXPECT_EQ(lines[31].substr(0, 18), "           -0.9893");
+  for (std::size_t i = 11; i < block_lines; ++i) EXPECT_EQ(lines[i].size(), 10u + 8 + 2 + 12 + 2 + 12);
+}
+
+TEST_F(PossioSolverTest, EndsTheRunForInputsOutsideItsDomain) {
+  struct Case {
+    const char* label;
+    double mach, k, xrud;
+    const char* first_line;
+  };
+  const Case cases[] = {
+      {"Mach below 0.1", 0.05, 0.2, 0.0, "!!! Possio integral equation: Mach number  5.00000E-02"},
+      {"Mach 1", 1.0, 0.2, 0.0, "!!! Possio integral equation: Mach number   1.0000    "},
+      {"zero frequency", 0.5, 0.0, 0.0, "!!! Possio integral equation: reduced frequency  0.00000E+00"},
+      {"negative frequency", 0.5, -0.2, 0.0, "!!! Possio integral equation: reduced frequency -0.20000    "},
+      {"NaN frequency", 0.5, std::nan(""), 0.0, "!!! Possio integral equation: reduced frequency ************"},
+      {"frequency beyond the E1 series", 0.9, 2.5, 0.0,
+       "!!! Possio integral equation: reduced frequency   2.5000     at Mach number  0.90000    "},
+      {"hinge off the chord", 0.5, 0.2, 1.5, "!!! Possio integral equation: aileron hinge xrud =   1.5000    "},
+  };
+  for (const Case& c : cases) {
+    PossioBlock b = block(c.mach, c.k, 0.0);
+    b.xrud = c.xrud;
+    b.q.fill(Complex(1.0, 2.0));
+    std::string text;
+    try {
+      PossioSolver().solve(b);
+      ADD_FAILURE() << c.label << ": no stop";
+    } catch (const textio::RunStop& stop) {
+      EXPECT_EQ(stop.reason(), textio::StopReason::limit_violation) << c.label;
+      text = stop.console_text();
+    }
+    EXPECT_EQ(text.substr(0, text.find('\n', 1) + 1), std::string("\n") + c.first_line + "\n") << c.label;
+    EXPECT_FALSE(fs::exists("possio_sub.out")) << c.label;
+    EXPECT_EQ(q(b, 1, 1), Complex(1.0, 2.0)) << c.label;
+  }
+}
+
+TEST_F(PossioSolverTest, EndsTheRunWhenTheCollocationSystemIsSingular) {
+  PossioSolver solver;
+  solver.assemble(0.5, 0.2);
+  for (int i = 0; i < kPossioModes; ++i) solver.matrix()[static_cast<std::size_t>(i + kPossioModes * 4)] = 0.0;
+  PossioBlock b = block(0.5, 0.2, 0.0);
+  b.q.fill(Complex(1.0, 2.0));
+  std::string text;
+  try {
+    solver.store_loads(b);
+  } catch (const textio::RunStop& stop) {
+    EXPECT_EQ(stop.reason(), textio::StopReason::limit_violation);
+    text = stop.console_text();
+  }
+  EXPECT_EQ(text,
+            "\n!!! Possio integral equation: the collocation system is singular\n"
+            "    (zero pivot in column  5, degree of freedom 1).\n\n"
+            "*** ZELVAN terminated due to an error in the Possio solver\n");
+  EXPECT_EQ(q(b, 1, 1), Complex(1.0, 2.0));
+}
+
+TEST(PossioGaussJordan, GivesTheDeterminantWithTheSignOfTheRowPermutation) {
+  const Complex i(0.0, 1.0);
+  struct Case {
+    const char* label;
+    int n;
+    std::vector<Complex> a;  // column-major
+    Complex det;
+  };
+  const Case cases[] = {
+      {"no exchange: product of the pivots", 3, {4.0, 1.0, 0.5, 0.0, 3.0 * i, 1.0, 0.0, 0.0, -2.0}, -24.0 * i},
+      {"one exchange", 2, {0.0, 1.0, 1.0, 0.0}, -1.0},
+      {"cyclic permutation, two exchanges", 3, {0.0, 1.0, 0.0, 0.0, 0.0, 2.0 * i, 3.0, 0.0, 0.0}, 6.0 * i},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Complex> w(static_cast<std::size_t>(c.n), Complex(1.0, -1.0));
+    std::vector<Complex> x(static_cast<std::size_t>(c.n));
+    const GaussJordanResult r = possio_gauss_jordan(c.n, c.a.data(), c.n, w.data(), x.data());
+    ASSERT_TRUE(r.solved) << c.label;
+    EXPECT_LE(std::abs(r.determinant - c.det), 1e-14 * std::abs(c.det)) << c.label;
+  }
+}
+
+TEST(PossioGaussJordan, StopsAtAZeroPivotWithoutWritingTheSolution) {
+  const std::vector<Complex> a = {1.0, 2.0, 2.0, 4.0};  // second column twice the first
+  const std::vector<Complex> w = {1.0, 1.0};
+  std::vector<Complex> x = {Complex(9.0, 9.0), Complex(9.0, 9.0)};
+  const GaussJordanResult r = possio_gauss_jordan(2, a.data(), 2, w.data(), x.data());
+  EXPECT_FALSE(r.solved);
+  EXPECT_EQ(r.zero_pivot_column, 2);
+  EXPECT_EQ(r.determinant, Complex(0.0, 0.0));
+  EXPECT_EQ(x[0], Complex(9.0, 9.0));
+}
+
+}  // namespace
+}  // namespace zelvan::aero
