@@ -1,0 +1,51 @@
+// Fuzz target: a whole input file, run through start-up and the input
+// reader only.  Every outcome must be a normal return or a RunStop; any
+// other exception, crash, hang, leak or sanitizer report is a fault.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "aero/possio_block.hpp"
+#include "driver/case_parameters.hpp"
+#include "driver/getarg.hpp"
+#include "driver/startup.hpp"
+#include "textio/textio.hpp"
+
+namespace {
+
+// The input file lives in a scratch folder made the working directory, so
+// its name stays within the 20 characters a file name argument keeps.
+std::string scratch_file() {
+  char folder[] = "/tmp/zelvan_fuzz_XXXXXX";
+  if (mkdtemp(folder) == nullptr || chdir(folder) != 0) __builtin_trap();
+  return "fuzz.inp";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = scratch_file();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  zelvan::driver::reset_case_parameters();
+  zelvan::aero::reset_possio_block();
+  const std::vector<std::string> words{"zelvan", "WIN", path};
+  zelvan::driver::set_command_line(words);
+  std::ostringstream console;
+  zelvan::textio::ConsoleRedirect redirect(console);
+  try {
+    zelvan::driver::start_up();
+  } catch (const zelvan::textio::RunStop& stop) {
+    if (stop.exit_status() != 1 && stop.exit_status() != 2) __builtin_trap();
+    if (stop.console_text().empty()) __builtin_trap();  // every stop says why
+  }
+  return 0;
+}
