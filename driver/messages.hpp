@@ -16,6 +16,62 @@ inline constexpr std::string_view kTooManyNodes =
     R"(( / "!!! Too many nodes chosen:  ", I6, /, "    Maximum number allowed: ", I6, /))";
 inline constexpr std::string_view kStopTooManyNodes = "*** ZELVAN terminated due to npoints > istore";
 
+// Aerodynamic route.
+inline constexpr std::string_view kRouteExternal =
+    R"(( / ">>> Aerodynamic loads from external coefficients. ", /))";
+inline constexpr std::string_view kRouteThinPlate =
+    R"(( / ">>> Aerodynamic loads from 2D thin plate theory. ", /))";
+inline constexpr std::string_view kRoutePossio =
+    R"(( / ">>> Aerodynamic loads from 2D Possio integral equation ", /))";
+inline constexpr std::string_view kSignOfFsChanged =
+    R"(( / "!!! Sign of input fs changed from minus to plus.   ", /))";
+inline constexpr std::string_view kThinPlateMach =
+    R"(( / "!!! Thin plate theory needs |Ma| < 1, but |Ma| = ", 1PG12.5, /))";
+inline constexpr std::string_view kPossioMach =
+    R"(( / "!!! The Possio integral equation needs Ma < 1, but Ma = ", 1PG12.5, /))";
+inline constexpr std::string_view kStopMach = "*** ZELVAN terminated due to Mach number >= 1";
+inline constexpr std::string_view kPossioReducedFrequency =
+    R"(( / "!!! The Possio integral equation needs w_star > 0, but w_star = ", 1PG12.5, /))";
+inline constexpr std::string_view kStopReducedFrequency = "*** ZELVAN terminated due to w_star < 0";
+
+// Flutter sweep and structural modes.
+inline constexpr std::string_view kFlutterHeader =
+    R"(( / 8X, "****** Flutter Limits  *******", 2/, " q0 [N/m**2]", "    u0 [m/s]", "     f1 [Hz]", "    d1 [1/s]", "     g1  [-]", "     f2 [Hz]", "    d2 [1/s]", "     g2  [-]", "  R-ev21 [-]", "  I-ev21 [-]", "  B-ev21 [-]", "  P-ev21 [-]", "  R-ev22 [-]", "  I-ev22 [-]", "  B-ev22 [-]", "  P-ev22 [-]", " q0 [N/m**2]"))";
+inline constexpr std::string_view kFlutterRow = "(F12.2,15F12.5,F12.2)";
+inline constexpr std::string_view kFlutterBlock =
+    R"(( / " Eigenvalues and eigenvectors (full system):", 2/, " frq1 = ", 2F12.6, /, " vec11= ", 2F12.6, /, " vec21= ", 2F12.6, /, " frq2 = ", 2F12.6, /, " vec12= ", 2F12.6, /, " vec22= ", 2F12.6))";
+inline constexpr std::string_view kStructuralModes =
+    R"(( / " Eigenvalues and eigenvectors (only structural part):", 2/, " frq1 = ", F12.6, /, " vec1 = ", 2F12.6, /, " frq2 = ", F12.6, /, " vec2 = ", 2F12.6, 2/, " Time history of the solution:", /))";
+inline constexpr std::string_view kStructuralFrequenciesUndefined =
+    R"(( / "!!! The structural frequencies are not real and positive: check the masses and stiffnesses.", /))";
+
+// Coupling report, operating point and applied matrices.
+inline constexpr std::string_view kNoCoupling = R"(("    No strong coupling detected.         "))";
+inline constexpr std::string_view kStrongCoupling = R"(("*** Strong coupling detected:      "))";
+inline constexpr std::string_view kFrequencyMargin = R"(("    Frequency margin   ", F5.3, " Hz"))";
+inline constexpr std::string_view kCouplingHeader =
+    R"(( / "  f [Hz]", "  lambda", "   kappa", "    Y1_0", "    Y2_0"))";
+inline constexpr std::string_view kCouplingRow = "(F8.3, F8.4, F8.2, 2F8.2, /)";
+inline constexpr std::string_view kSecondRun = R"(( / "Second run with the ", "coupling frequency. ", / ))";
+inline constexpr std::string_view kOperatingPointHeader =
+    R"(( / " f [Hz] ", "rho[kg/m3]", "  x_ref[m]", " u0[m/s]", " Ma[-]", " omred", "     q0 ", "[N/m2]"))";
+inline constexpr std::string_view kOperatingPointRow = "(F8.3, 2F10.2, F8.2, 2F6.3, F8.0, /)";
+inline constexpr std::string_view kMatricesTitle = R"(( / " *** QR,QS matrices as eventually applied"))";
+inline constexpr std::string_view kMatricesHead1 =
+    R"(("     ", "    QR11    ", "     QS11   ", "    QR12    ", "     QS12   "))";
+inline constexpr std::string_view kMatricesRow1 = "(5X, 4(1PG12.3))";
+inline constexpr std::string_view kMatricesHead2 =
+    R"(("     ", "    QR21    ", "     QS21   ", "    QR22    ", "     QS22   "))";
+inline constexpr std::string_view kMatricesRow2 = "(5X, 4(1PG12.3), /)";
+
+// Result files.
+inline constexpr std::string_view kNoValidOs = R"(( / "!!! ZELVAN - ", "No valid OS found for output file", / ))";
+inline constexpr std::string_view kStopWrongOptionPrefix = "!!! ZELVAN stopped due do wrong option ";
+inline constexpr std::string_view kDataVariables =
+    R"(("  Variables = ""t"", ""Y1"", ""Y2"", ""Y3"", ""Y4"", ""FouF"",  ""FouCY3"", ""FouPY3"", ""FouCY4"", ""FouPY4"", ""GenF1"", ""GenF2"",  ""RPart1"", ""RPart2"", ""SumP1"", ""SumP2"", ""SumPAll"" "))";
+inline constexpr std::string_view kListingHeader =
+    R"(( / 8X, "****** Results *******", 2/, "       t    ", "       y(1) ", "       y(2) ", "       y(3) ", "       y(4) "))";
+
 // Added to an input error when the file name argument had to be cut.
 inline constexpr std::string_view kNameWasCut =
     "(The file name argument is cut to its first 20 characters.)";

@@ -3,11 +3,16 @@
 #include <exception>
 #include <ostream>
 
-#include "aero/possio_block.hpp"
+#include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/flutter.hpp"
 #include "driver/getarg.hpp"
 #include "driver/messages.hpp"
+#include "driver/model.hpp"
+#include "driver/result_files.hpp"
+#include "driver/spectrum.hpp"
 #include "driver/startup.hpp"
+#include "driver/time_history.hpp"
 #include "numlib/numlib.hpp"
 #include "textio/textio.hpp"
 
@@ -22,10 +27,23 @@ int run_zelvan(std::span<const std::string> words) {
   numlib::reset_error_handler();
   numlib::reset_units();
   numlib::reset_option_store();
+  numlib::reset_divpag();
+  aero::reset_cnm3dk();
+  reset_model();
+  reset_time_history();
+  reset_spectrum();
+  second_run_pending() = false;
   set_command_line(words);
   std::ostream& out = textio::console();
   try {
     start_up();
+    build_model();
+    flutter_analysis();
+    do {
+      run_time_history();
+    } while (analyse_response());
+    complete_analysis();
+    write_result_files();
   } catch (const textio::RunStop& stop) {
     out << stop.console_text();
     out.flush();

@@ -11,8 +11,8 @@ if [ "${1:-}" = "--sanitize" ]; then
     -DZELVAN_SANITIZE=address,undefined >/dev/null
   cmake --build "$root/build-asan"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)"
+    ctest --test-dir "$root/build-asan" --output-on-failure --timeout 900 -j "$(nproc)"
 else
   "$root/scripts/build.sh"
-  ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
+  ctest --test-dir "$root/build" --output-on-failure --timeout 600 -j "$(nproc)"
 fi

@@ -75,8 +75,8 @@ TEST(Getarg, WithOnlyTheProgramNameTreatsArgumentOneAsTheFirstMissingWord) {
   EXPECT_EQ(console.str(), missing_argument_text("02"));
 }
 
-// Start-up from the command line.  The scratch folder holds zelvan.inp and
-// case.inp, told apart by their end time.
+// The start-up on the command line.  The scratch folder holds zelvan.inp
+// and case.inp, told apart by their end time.
 struct CommandLineCase {
   const char* label;
   std::vector<std::string> arguments;
@@ -101,7 +101,7 @@ TEST_P(StartUpCommandLine, SetsTheSystemFlagsAndReadsTheNamedFile) {
   RunResult result;
   {
     WorkingDirectory cwd(dir.path());
-    result = run_program(c.arguments);
+    result = run_start_up(c.arguments);
   }
   const CaseParameters& cp = case_parameters();
   EXPECT_EQ(result.status, 0);
@@ -146,7 +146,7 @@ TEST(StartUpCommandLine, CutsALongFileNameToTwentyCharacters) {
   RunResult result;
   {
     WorkingDirectory cwd(dir.path());
-    result = run_program({"lnx", cut + "VWXYZ"});
+    result = run_start_up({"lnx", cut + "VWXYZ"});
   }
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.console, kInputDataReadText);

@@ -192,7 +192,7 @@ TEST_P(DataFile, ReadsTheWholeCase) {
   expect_same_case(cp, c.expected);
 }
 
-// The program reads the same file when it is named on the command line.
+// The start-up reads the same file when it is named on the command line.
 TEST_P(DataFile, RunsTheStartUpOnTheFile) {
   const DataFileCase& c = GetParam();
   ScratchDir dir;
@@ -200,7 +200,7 @@ TEST_P(DataFile, RunsTheStartUpOnTheFile) {
   RunResult result;
   {
     WorkingDirectory cwd(dir.path());
-    result = run_program({"lnx", "case.inp"});
+    result = run_start_up({"lnx", "case.inp"});
   }
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.console, kInputDataReadText);

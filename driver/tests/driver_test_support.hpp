@@ -1,10 +1,13 @@
 // Helpers shared by the driver tests: scratch folders, input files built
-// record by record, and runs of the whole program with the console captured.
+// record by record, and runs of the whole program or of its first steps
+// with the console captured.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -13,7 +16,13 @@
 #include <string_view>
 #include <vector>
 
+#include "aero/aero.hpp"
 #include "driver/driver.hpp"
+#include "driver/flutter.hpp"
+#include "driver/model.hpp"
+#include "driver/spectrum.hpp"
+#include "driver/time_history.hpp"
+#include "numlib/numlib.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver::test_support {
@@ -202,6 +211,128 @@ inline RunResult run_program(const std::vector<std::string>& arguments) {
   }
   result.console = console.str();
   return result;
+}
+
+// Restores every process-wide record of the analysis, as a run of the
+// program does before it begins.
+inline void reset_analysis_records() {
+  reset_case_parameters();
+  aero::reset_possio_block();
+  aero::reset_cnm3dk();
+  numlib::reset_error_handler();
+  numlib::reset_units();
+  numlib::reset_option_store();
+  numlib::reset_divpag();
+  reset_model();
+  reset_time_history();
+  reset_spectrum();
+  second_run_pending() = false;
+}
+
+// Runs `steps` with the console captured.  A stop is reported as the
+// program reports it: its console text after what was written so far, and
+// its exit status.
+template <class Steps>
+RunResult capture_run(Steps&& steps) {
+  std::ostringstream console;
+  RunResult result;
+  {
+    textio::ConsoleRedirect redirect(console);
+    try {
+      steps();
+      result.status = 0;
+    } catch (const textio::RunStop& stop) {
+      console << stop.console_text();
+      result.status = stop.exit_status();
+    }
+  }
+  result.console = console.str();
+  return result;
+}
+
+// The start-up alone, on fresh records, for the command line `arguments`
+// after the program's name.
+inline RunResult run_start_up(const std::vector<std::string>& arguments) {
+  reset_analysis_records();
+  std::vector<std::string> words{"zelvan"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  set_command_line(words);
+  return capture_run([] { start_up(); });
+}
+
+// Writes `records` as "case.inp" into the working folder and runs the
+// start-up and the model on it, and with `flutter` the flutter analysis.
+inline RunResult run_analysis(const std::vector<std::string>& records, bool flutter = true) {
+  write_file("case.inp", join(records));
+  reset_analysis_records();
+  const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
+  set_command_line(words);
+  return capture_run([flutter] {
+    start_up();
+    build_model();
+    if (flutter) flutter_analysis();
+  });
+}
+
+// A value as the shortest text (at most 10 characters) that reads back as
+// the same double; fails the test when there is none.
+inline std::string field_text(double value) {
+  char text[32];
+  for (int digits = 17; digits >= 1; --digits) {
+    std::snprintf(text, sizeof text, "%.*G", digits, value);
+    if (std::string_view(text).size() <= 10 && std::stod(text) == value) {
+      // Shorten as long as the value still reads back unchanged.
+      std::string best = text;
+      for (int fewer = digits - 1; fewer >= 1; --fewer) {
+        std::snprintf(text, sizeof text, "%.*G", fewer, value);
+        if (std::stod(text) != value) break;
+        best = text;
+      }
+      return best;
+    }
+  }
+  ADD_FAILURE() << "no 10-column field for " << value;
+  return "0";
+}
+
+// A whole case for the analysis steps: the structure and the aerodynamic
+// and sweep blocks.  The time-history quantities are those of
+// mandatory_records().
+struct CaseInput {
+  double M_1 = 1.0, M_2 = 1.0, S_m = 0.0;
+  double K_1 = 400.0, K_m = 0.0, K_2 = 100.0;
+  char marker = 'i';  // '.': with the coefficient records; 'i': without
+  double f_s = 1000.0, w_star = 0.0, x_p = 0.35, Ma = 0.0, aero_scale = 1.0;
+  std::array<double, 8> coefficients{};  // QR11 QS11 QR12 QS12 QR21 QS21 QR22 QS22
+  bool sweep = false;                    // the sweep block, else its defaults
+  double rho = 1.2, q_start = 0.0;
+  int nstep = 20, nextra = 5;
+};
+
+inline std::vector<std::string> case_records(const CaseInput& c) {
+  std::vector<std::string> records = mandatory_records();
+  records[7] = right(field_text(c.M_1));
+  records[8] = right(field_text(c.M_2));
+  records[9] = right(field_text(c.S_m));
+  records[12] = place(place(right(field_text(c.K_1)), 15, right(field_text(c.K_m))), 25, "<");
+  records[13] = right(field_text(c.K_2));
+  records.push_back(std::string(1, c.marker));
+  records.push_back(right(field_text(c.f_s)) + right(field_text(c.w_star), 12) + right(field_text(c.x_p), 12) +
+                    right(field_text(c.Ma), 12) + right(field_text(c.aero_scale), 12));
+  if (c.marker == '.') {
+    for (std::size_t i = 0; i < 8; i += 2)
+      records.push_back(right(field_text(c.coefficients[i])) + right(field_text(c.coefficients[i + 1]), 12));
+  }
+  if (c.sweep) {
+    records.push_back(".");
+    records.push_back(right("1.0"));
+    records.push_back(right(field_text(c.rho)));
+    records.push_back(right(field_text(c.q_start)));
+    records.push_back(right(std::to_string(c.nstep)));
+    records.push_back(right(std::to_string(c.nextra)));
+    records.push_back(right("5"));
+  }
+  return records;
 }
 
 // Reads `text`, written to a scratch file, into a fresh record.

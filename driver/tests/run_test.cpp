@@ -1,6 +1,6 @@
 // The run as a whole: the console text of the start-up, the limit on the
-// number of time points, the start-up constants, and the built program
-// run on the bundled example case.
+// number of time points, the start-up constants, fresh records for every
+// run, and the built program run on the bundled example case.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -17,49 +17,71 @@ namespace {
 
 using namespace zelvan::driver::test_support;
 
-// Runs the program on the mandatory records with `npoints` in record 3.
-RunResult run_with_npoints(const std::string& npoints) {
-  ScratchDir dir;
+// The mandatory records with `npoints` in record 3.
+std::vector<std::string> records_with_npoints(const std::string& npoints) {
   std::vector<std::string> records = mandatory_records();
   records[2] = right(npoints) + "  npoints";
-  write_file(dir / "case.inp", join(records));
-  WorkingDirectory cwd(dir.path());
-  return run_program({"lnx", "case.inp"});
+  return records;
 }
 
-TEST(Run, WritesTheInputDataReadMessageAndEndsNormally) {
-  const RunResult result = run_with_npoints("2048");
+// The start-up alone on the mandatory records with `npoints`.
+RunResult start_up_with_npoints(const std::string& npoints) {
+  ScratchDir dir;
+  write_file(dir / "case.inp", join(records_with_npoints(npoints)));
+  WorkingDirectory cwd(dir.path());
+  return run_start_up({"lnx", "case.inp"});
+}
+
+TEST(StartUp, WritesOnlyTheInputDataReadMessage) {
+  const RunResult result = start_up_with_npoints("2048");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.console, "\n*** Input data read -\n    Computation has started. \n\n");
 }
 
-TEST(Run, AcceptsTheLargestNumberOfTimePoints) {
-  const RunResult result = run_with_npoints("10001");
+TEST(StartUp, AcceptsTheLargestNumberOfTimePoints) {
+  const RunResult result = start_up_with_npoints("10001");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.console, kInputDataReadText);
   EXPECT_EQ(case_parameters().npoints, 10001);
 }
 
-TEST(Run, StopsWithStatus1WhenTooManyTimePointsAreAsked) {
-  const RunResult result = run_with_npoints("10002");
+// Too many time points stop the whole program after the start-up message,
+// before anything is computed or written.
+struct TooManyCase {
+  const char* label;
+  std::string npoints;
+  std::string message;
+};
+
+void PrintTo(const TooManyCase& c, std::ostream* os) { *os << c.label; }
+
+class TooManyTimePoints : public ::testing::TestWithParam<TooManyCase> {};
+
+TEST_P(TooManyTimePoints, StopTheRunWithStatus1AndCreateNoFile) {
+  const TooManyCase& c = GetParam();
+  ScratchDir dir;
+  write_file(dir / "case.inp", join(records_with_npoints(c.npoints)));
+  RunResult result;
+  {
+    WorkingDirectory cwd(dir.path());
+    result = run_program({"lnx", "case.inp"});
+  }
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.console,
-            std::string(kInputDataReadText) +
-                "\n"
-                "!!! Too many nodes chosen:   10002\n"
-                "    Maximum number allowed:  10001\n"
-                "\n"
-                "*** ZELVAN terminated due to npoints > istore\n");
+  EXPECT_EQ(result.console, std::string(kInputDataReadText) + "\n" + c.message +
+                                "    Maximum number allowed:  10001\n"
+                                "\n"
+                                "*** ZELVAN terminated due to npoints > istore\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 
-TEST(Run, ShowsAHugeNumberOfTimePointsInTheLimitMessage) {
-  const RunResult result = run_with_npoints("999999");
-  EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.console.find("!!! Too many nodes chosen:  999999\n"), std::string::npos) << result.console;
-}
+INSTANTIATE_TEST_SUITE_P(
+    Limit, TooManyTimePoints,
+    ::testing::Values(TooManyCase{"OneTooMany", "10002", "!!! Too many nodes chosen:   10002\n"},
+                      TooManyCase{"SixDigits", "999999", "!!! Too many nodes chosen:  999999\n"}),
+    ByLabel{});
 
-TEST(Run, SetsTheStartUpConstantsAndTheSolverSettings) {
-  const RunResult result = run_with_npoints("2048");
+TEST(StartUp, SetsTheStartUpConstantsAndTheSolverSettings) {
+  const RunResult result = start_up_with_npoints("2048");
   ASSERT_EQ(result.status, 0);
   const CaseParameters& cp = case_parameters();
   EXPECT_DOUBLE_EQ(cp.deg2rad, 6.28318530717958 / 360.0);
@@ -71,17 +93,33 @@ TEST(Run, SetsTheStartUpConstantsAndTheSolverSettings) {
   EXPECT_EQ(block.possio_listing, "possio_sub.out      ");
 }
 
+// Two whole runs in one process: nothing of the first (its coefficients,
+// system flags, sweep block and derived frequencies) survives into the
+// second.
 TEST(Run, StartsEachRunFromFreshRecords) {
   ScratchDir dir;
-  write_file(dir / "full.inp", join(mandatory_records() + "." + aero_record() + coefficient_records() + "." +
-                                    sweep_records()));
+  // A small f_s: strong aerodynamic damping terms would take the
+  // integrator's Cholesky factorisation of its iteration matrix out of
+  // its domain.
+  const std::string external_aero =
+      right("8.0") + right("0.0", 12) + right("0.35", 12) + right("0.05", 12) + right("1.5", 12);
+  std::vector<std::string> full = mandatory_records() + "." + external_aero + coefficient_records() + "." +
+                                  sweep_records();
+  full[2] = right("256");
+  full[20] = right("0");  // no results listing
+  write_file(dir / "full.inp", join(full));
   std::vector<std::string> plain = mandatory_records();
   plain[2] = right("100");
+  plain[20] = right("0");
+  plain[12] = right("9000.0");  // a stiffer plunge changes the structural frequencies
   write_file(dir / "plain.inp", join(plain));
   WorkingDirectory cwd(dir.path());
-  ASSERT_EQ(run_program({"lnx", "full.inp"}).status, 0);
+  const RunResult first = run_program({"lnx", "full.inp"});
+  ASSERT_EQ(first.status, 0) << first.console;
   ASSERT_EQ(case_parameters().QR22, 4.1);
-  ASSERT_EQ(run_program({"win", "plain.inp"}).status, 0);
+  const double first_f_0_1 = case_parameters().f_0_1;
+  const RunResult second = run_program({"win", "plain.inp"});
+  ASSERT_EQ(second.status, 0) << second.console;
   const CaseParameters& cp = case_parameters();
   EXPECT_EQ(cp.npoints, 100);
   EXPECT_FALSE(cp.is_lnx);
@@ -91,6 +129,7 @@ TEST(Run, StartsEachRunFromFreshRecords) {
   EXPECT_EQ(cp.QR22, 0.0);
   EXPECT_EQ(cp.x_ref, 1.0);
   EXPECT_EQ(cp.nstep, 20);
+  EXPECT_NE(cp.f_0_1, first_f_0_1);
 }
 
 // The built program, run as a separate process in a scratch folder.
@@ -119,24 +158,39 @@ ProcessResult run_executable(const fs::path& dir, const std::string& arguments) 
 struct ExampleRun {
   const char* label;
   std::string arguments;
+  bool windows;
 };
 
 void PrintTo(const ExampleRun& c, std::ostream* os) { *os << c.label; }
 
 class BuiltProgram : public ::testing::TestWithParam<ExampleRun> {};
 
-TEST_P(BuiltProgram, ReadsTheBundledExampleAndEndsNormally) {
+// The bundled example with its templates runs to the end: the thin-plate
+// route, the structural modes, and the result files of its system option
+// (the annotation file for WIN only).
+TEST_P(BuiltProgram, RunsTheBundledExampleToTheEndAndWritesTheResultFiles) {
   ScratchDir dir;
-  fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "zelvan.inp", dir / "zelvan.inp");
+  for (const char* name : {"zelvan.inp", "zelvan.lay0", "zelvan.sty0"})
+    fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / name, dir / name);
   const ProcessResult result = run_executable(dir.path(), GetParam().arguments);
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.output, kInputDataReadText);
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_EQ(result.output.rfind(std::string(kInputDataReadText) +
+                                    "\n>>> Aerodynamic loads from 2D thin plate theory. \n\n",
+                                0),
+            0u)
+      << result.output;
+  EXPECT_NE(result.output.find("\n Eigenvalues and eigenvectors (only structural part):\n"), std::string::npos);
+  EXPECT_NE(result.output.find("\n *** QR,QS matrices as eventually applied\n"), std::string::npos);
+  std::vector<std::string> files{"zelvan.dat", "zelvan.inp", "zelvan.itp", "zelvan.lay", "zelvan.lay0",
+                                 "zelvan.sty", "zelvan.sty0", "zelvan_fl.dat"};
+  if (!GetParam().windows) files.erase(files.begin() + 2);
+  EXPECT_EQ(dir.entries(), files);
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, BuiltProgram,
-                         ::testing::Values(ExampleRun{"WithoutArguments", ""},
-                                           ExampleRun{"WithSystemAndFileName", "LNX zelvan.inp"},
-                                           ExampleRun{"WithSystemOnly", "win"}),
+                         ::testing::Values(ExampleRun{"WithoutArguments", "", true},
+                                           ExampleRun{"WithSystemAndFileName", "LNX zelvan.inp", false},
+                                           ExampleRun{"WithSystemOnly", "win", true}),
                          ByLabel{});
 
 TEST(BuiltProgram, ReturnsStatus2AndTheMessageForAMissingFile) {
@@ -159,6 +213,7 @@ TEST(BuiltProgram, ReturnsStatus1ForTooManyTimePoints) {
   EXPECT_EQ(result.output, std::string(kInputDataReadText) +
                                "\n!!! Too many nodes chosen:   10002\n    Maximum number allowed:  10001\n\n"
                                "*** ZELVAN terminated due to npoints > istore\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.inp"});
 }
 
 }  // namespace

@@ -1,0 +1,115 @@
+#include "driver/model.hpp"
+
+#include <cmath>
+
+#include "aero/aero.hpp"
+#include "driver/case_parameters.hpp"
+#include "driver/console_output.hpp"
+#include "driver/messages.hpp"
+#include "numlib/dlinrg.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+AeroelasticModel g_model;
+
+// Writes a message layout with one value and stops the run with `stop_line`.
+[[noreturn]] void stop_with(std::string_view layout_text, double value, std::string_view stop_line) {
+  std::string text = message_text(layout_text, {value});
+  text += stop_line;
+  text += '\n';
+  throw textio::RunStop(textio::StopReason::limit_violation, text);
+}
+
+void write_console(std::string_view layout_text) { console_write(layout_text, {}); }
+
+// z1*z2 written out for the thin-plate products.
+std::complex<double> i_times(double k, std::complex<double> z) { return {-k * z.imag(), k * z.real()}; }
+
+void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex<double> q12,
+                      std::complex<double> q21, std::complex<double> q22) {
+  cp.QR11 = q11.real();
+  cp.QS11 = q11.imag();
+  cp.QR12 = q12.real();
+  cp.QS12 = q12.imag();
+  cp.QR21 = q21.real();
+  cp.QS21 = q21.imag();
+  cp.QR22 = q22.real();
+  cp.QS22 = q22.imag();
+}
+
+void thin_plate_route(CaseParameters& cp) {
+  cp.Ma = std::fabs(cp.Ma);
+  if (cp.Ma >= 1.0) stop_with(msg::kThinPlateMach, cp.Ma, msg::kStopMach);
+  const double beta = 1.0 / std::sqrt(1.0 - cp.Ma * cp.Ma);
+  std::complex<double> c1, c2, c3, c4;
+  aero::cnm3dk(cp.w_star, cp.x_p, c1, c2, c3, c4);
+  const double f = kTwoPi * beta * cp.aero_scale;
+  const double k = cp.w_star;
+  set_coefficients(cp, f * i_times(k, c1), f * (c1 + c3), -f * i_times(k, c2), -f * (c2 + c4));
+  write_console(msg::kRouteThinPlate);
+}
+
+void possio_route(CaseParameters& cp) {
+  if (cp.Ma >= 1.0) stop_with(msg::kPossioMach, cp.Ma, msg::kStopMach);
+  if (cp.w_star < 0.0) stop_with(msg::kPossioReducedFrequency, cp.w_star, msg::kStopReducedFrequency);
+  aero::PossioBlock& block = aero::possio_block();
+  block.mach = cp.Ma;
+  block.omred = cp.w_star;
+  block.xr = (cp.x_p - 0.5) * 2.0;
+  aero::possio_loads();
+  const auto P = [&](int i, int j) { return block.q[static_cast<std::size_t>((i - 1) + 3 * (j - 1))]; };
+  const double s = cp.aero_scale;
+  set_coefficients(cp, s * P(1, 1), s * P(1, 2), s * P(2, 1), s * P(2, 2));
+  write_console(msg::kRoutePossio);
+}
+
+void structural_matrices(const CaseParameters& cp) {
+  AeroelasticModel& m = g_model;
+  m.state_mass_matrix.fill(0.0);
+  for (int i = 0; i < 4; ++i) m.state_mass_matrix[static_cast<std::size_t>(i + 4 * i)] = 1.0;
+  m.state_mass_matrix[0] = cp.M_1;
+  m.state_mass_matrix[5] = cp.M_2;
+  m.state_mass_matrix[1] = cp.S_m;
+  m.state_mass_matrix[4] = cp.S_m;
+  m.mass_matrix = {m.state_mass_matrix[0], m.state_mass_matrix[1], m.state_mass_matrix[4], m.state_mass_matrix[5]};
+  numlib::DLINRG(2, m.mass_matrix.data(), 2, m.mass_inverse.data(), 2);
+  m.stiffness_matrix = {cp.K_1, cp.K_m, cp.K_m, cp.K_2};
+}
+
+}  // namespace
+
+std::array<std::complex<double>, 4> AeroelasticModel::aero_matrix() const {
+  const CaseParameters& cp = case_parameters();
+  return {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+          std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
+}
+
+AeroelasticModel& model() { return g_model; }
+
+void reset_model() { g_model = AeroelasticModel{}; }
+
+void build_model() {
+  CaseParameters& cp = case_parameters();
+  if (std::fabs(cp.w_star) <= 1e-10) {
+    g_model.route = AeroRoute::external;
+    write_console(msg::kRouteExternal);
+  } else {
+    if (std::fabs(cp.aero_scale) < 1e-10) cp.aero_scale = 1.0;
+    if (cp.Ma > 0.1) {
+      g_model.route = AeroRoute::possio;
+      possio_route(cp);
+    } else {
+      g_model.route = AeroRoute::thin_plate;
+      thin_plate_route(cp);
+    }
+    if (cp.f_s < 0.0) {
+      write_console(msg::kSignOfFsChanged);
+      cp.f_s = std::fabs(cp.f_s);
+    }
+  }
+  structural_matrices(cp);
+}
+
+}  // namespace zelvan::driver

@@ -1,0 +1,153 @@
+#include "driver/result_files.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "driver/case_parameters.hpp"
+#include "driver/console_output.hpp"
+#include "driver/messages.hpp"
+#include "driver/spectrum.hpp"
+#include "driver/time_history.hpp"
+#include "plot/plot.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+// The directory prefix of each operating system (all blank here): only
+// its first character is put before a base name, and blanks at either end
+// of a file name are ignored.
+struct Prefixes {
+  std::string win = std::string(40, ' ');
+  std::string sgi = std::string(40, ' ');
+  std::string lnx = std::string(40, ' ');
+};
+
+std::string trimmed(const std::string& s) {
+  const std::size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::string file_name(const std::string& prefix, const char* base) { return trimmed(prefix.substr(0, 1) + base); }
+
+// The output channel of the results listing: the console or a file.
+class Listing {
+ public:
+  explicit Listing(int channel) {
+    if (channel <= 0) return;
+    active_ = true;
+    if (channel != 6) file_.emplace(listing_file_name(channel));
+  }
+  bool active() const { return active_; }
+  std::ostream& stream() { return file_ ? file_->stream() : textio::console(); }
+  void close() {
+    if (file_) file_->close();
+  }
+
+ private:
+  bool active_ = false;
+  std::optional<textio::OutputFile> file_;
+};
+
+}  // namespace
+
+std::string listing_file_name(int channel) {
+  const std::string variable = std::to_string(channel);
+  if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0') return value;
+  static const textio::Layout kName(R"(("FOR", I3.3))");
+  // Channels above 999 keep all their digits.
+  return channel <= 999 ? trimmed(textio::write_text(6, kName, {channel})) : "FOR" + variable;
+}
+
+void write_result_files() {
+  CaseParameters& cp = case_parameters();
+  const Prefixes prefixes;
+  const std::string& data_prefix = cp.is_win ? prefixes.win : std::string(40, ' ');
+  const std::string& template_prefix = cp.is_sgi ? prefixes.sgi : (cp.is_lnx ? prefixes.lnx : std::string(40, ' '));
+
+  if (!cp.is_win && !cp.is_sgi && !cp.is_lnx) {
+    std::string text = message_text(msg::kNoValidOs, {});
+    text += msg::kStopWrongOptionPrefix;
+    text += cp.sys;
+    text += '\n';
+    throw textio::RunStop(textio::StopReason::limit_violation, text);
+  }
+
+  textio::OutputFile data(file_name(data_prefix, "zelvan.dat"));
+  plot::TemplateSource lay0 =
+      plot::TemplateSource::open(file_name(template_prefix, "zelvan.lay0"), plot::TemplateKind::layout);
+  plot::TemplateSource sty0 =
+      plot::TemplateSource::open(file_name(template_prefix, "zelvan.sty0"), plot::TemplateKind::style);
+  textio::OutputFile itp;
+  if (cp.is_win) itp.open(file_name(prefixes.win, "zelvan.itp"));
+  textio::OutputFile lay(file_name(data_prefix, "zelvan.lay"));
+  textio::OutputFile sty(file_name(data_prefix, "zelvan.sty"));
+
+  const TimeHistory& h = time_history();
+  const Spectrum& s = spectrum();
+  const int nsteps = cp.npoints - 1;
+  std::ostream& out = data.stream();
+
+  static const textio::Layout kTitle(R"(("  Title = """, A, """"))");
+  static const textio::Layout kVariables(msg::kDataVariables);
+  static const textio::Layout kZone(R"(("  Zone I = ", I5, ", F=Point "))");
+  static const textio::Layout kComment(R"(("#  ", I9, 4F12.5))");
+  static const textio::Layout kRecord("(17(1PG14.5))");
+  static const textio::Layout kListRow("(12F12.5)");
+  static const textio::Layout kBlank(R"((" "))");
+  const std::string title = trimmed(cp.title);
+  textio::write(out, kTitle, {std::string_view(title)});
+  textio::write(out, kVariables, {});
+  textio::write(out, kZone, {cp.npoints});
+  textio::write(out, kComment, {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
+  textio::write(out, kComment, {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
+  textio::write(out, kRecord,
+                {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
+                 s.FouPY4[0], 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+
+  Listing listing(cp.listing_unit);
+  if (listing.active()) {
+    textio::write(listing.stream(), message_layout(msg::kListingHeader), {});
+    textio::write(listing.stream(), kListRow,
+                  {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
+                   s.FouPY4[0]});
+    textio::write(listing.stream(), kBlank, {});
+  }
+
+  double ymax_disp = 0.0, ymax_vel = 0.0;
+  for (int i = 1; i <= nsteps; ++i) {
+    const auto r = static_cast<std::size_t>(i - 1);  // sample i
+    const auto line = static_cast<std::size_t>(i);   // spectral line i + 1
+    if (i == nsteps) textio::write(textio::console(), kBlank, {});
+    textio::write(out, kRecord,
+                  {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
+                   s.FouCY4[line], s.FouPY4[line], h.GenF[0][r], h.GenF[1][r], h.RPart[0][r], h.RPart[1][r],
+                   h.SumP[0][r], h.SumP[1][r], h.SumP[0][r] + h.SumP[1][r]});
+    ymax_disp = std::max({ymax_disp, std::fabs(h.Y3[r]), std::fabs(h.Y4[r])});
+    ymax_vel = std::max({ymax_vel, std::fabs(h.Y1[r]), std::fabs(h.Y2[r])});
+    if (listing.active()) {
+      textio::write(listing.stream(), kListRow,
+                    {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
+                     s.FouCY4[line], s.FouPY4[line]});
+    }
+  }
+  data.close();
+
+  const plot::PlotCase values{.title = cp.title, .t_A = cp.t_A, .t_E = cp.t_E, .M_1 = cp.M_1, .M_2 = cp.M_2,
+                              .S_m = cp.S_m, .D_1 = cp.D_1, .D_2 = cp.D_2, .K_1 = cp.K_1, .K_2 = cp.K_2,
+                              .K_m = cp.K_m, .kappa = cp.kappa, .f_s = cp.f_s, .f_0_1 = cp.f_0_1,
+                              .f_0_2 = cp.f_0_2, .a_0 = cp.a_0, .f_0 = cp.f_0, .phi = cp.phi, .w_star = cp.w_star,
+                              .x_p = cp.x_p, .Ma = cp.Ma};
+  plot::write_plot_files(cp.is_unix, ymax_disp, ymax_vel, cp.y0, values,
+                         {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
+  itp.close();
+  lay.close();
+  sty.close();
+  listing.close();
+}
+
+}  // namespace zelvan::driver

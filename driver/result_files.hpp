@@ -1,0 +1,21 @@
+// The result data files of a finished run.
+#pragma once
+
+#include <string>
+
+namespace zelvan::driver {
+
+// Opens the output files the operating-system option selects, writes
+// "zelvan.dat" (title, variables, zone and comment lines, the initial
+// record and the records 1 .. npoints-1), the optional results listing,
+// and the plot files, and closes everything.  An invalid option writes its
+// message and stops the run (RunStop, limit violation) before any file is
+// written.  A file that cannot be written stops the run naming it.
+void write_result_files();
+
+// The file a listing channel other than the console (6) writes to: the
+// value of the environment variable named by the channel number, if it
+// exists, else "FOR" and the channel number in three digits (FOR007).
+std::string listing_file_name(int channel);
+
+}  // namespace zelvan::driver

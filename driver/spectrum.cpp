@@ -1,0 +1,127 @@
+#include "driver/spectrum.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "driver/console_output.hpp"
+#include "driver/flutter.hpp"
+#include "driver/messages.hpp"
+#include "driver/time_history.hpp"
+#include "driver/vdmplr.hpp"
+#include "numlib/dfftrf.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+Spectrum g_spectrum;
+
+// The normalised power of one history and its peak line (1 when no line
+// above the mean has positive power).
+int power_spectrum(const std::array<double, istore>& coef, std::array<double, istore>& power, int nh, double c0,
+                   double c1) {
+  power[0] = coef[0] * coef[0] * c0;
+  double sum = power[0];
+  for (int k = 2; k <= nh; ++k) {
+    const auto s = static_cast<std::size_t>(k);
+    power[s - 1] = (coef[2 * s - 3] * coef[2 * s - 3] + coef[2 * s - 2] * coef[2 * s - 2]) * c1;
+    sum += power[s - 1];
+  }
+  // A zero history has no spectrum to normalise: its powers stay zero.
+  const double scale = sum > 0.0 ? 1.0 / sum : 0.0;
+  for (int k = 1; k <= nh; ++k) power[static_cast<std::size_t>(k - 1)] *= scale;
+  int peak = 1;
+  double largest = 0.0;
+  for (int k = 2; k <= nh; ++k) {
+    if (power[static_cast<std::size_t>(k - 1)] > largest) {
+      largest = power[static_cast<std::size_t>(k - 1)];
+      peak = k;
+    }
+  }
+  return peak;
+}
+
+}  // namespace
+
+Spectrum& spectrum() { return g_spectrum; }
+void reset_spectrum() { g_spectrum = Spectrum{}; }
+
+bool analyse_response() {
+  CaseParameters& cp = case_parameters();
+  Spectrum& s = g_spectrum;
+  const TimeHistory& h = time_history();
+  const int n = cp.npoints;
+  numlib::DFFTRF(n, h.Y3.data(), s.FouCY3.data());
+  numlib::DFFTRF(n, h.Y4.data(), s.FouCY4.data());
+
+  const double fac = 2.0 * (1.0 / n);
+  const int nh = (n + 1) / 2;
+  const double T = std::fabs(cp.t_E - cp.t_A);
+  const double df = 1.0 / T;
+  const double c0 = T / (static_cast<double>(n) * n);
+  const double c1 = c0 + c0;
+  for (int k = 2; k <= nh; ++k) s.FouF[static_cast<std::size_t>(k - 1)] = (k - 1) * df;
+  s.FouF[0] = 0.0;
+  s.k_peak_1 = power_spectrum(s.FouCY3, s.FouPY3, nh, c0, c1);
+  s.k_peak_2 = power_spectrum(s.FouCY4, s.FouPY4, nh, c0, c1);
+
+  const bool peaks_defined = s.k_peak_1 > 1 && s.k_peak_2 > 1;
+  if (!peaks_defined || std::abs(s.k_peak_1 - s.k_peak_2) > cp.coupling_tolerance) {
+    console_write(msg::kNoCoupling, {});
+    return false;
+  }
+  console_write(msg::kStrongCoupling, {});
+  console_write(msg::kFrequencyMargin,
+                {std::fabs(s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)] -
+                           s.FouF[static_cast<std::size_t>(s.k_peak_2 - 1)])});
+  s.coupling_frequency = s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)];
+  const auto k = static_cast<std::size_t>(s.k_peak_1);
+  double a3 = fac * s.FouCY3[2 * k - 3], b3 = fac * s.FouCY3[2 * k - 2];
+  double a4 = fac * s.FouCY4[2 * k - 3], b4 = fac * s.FouCY4[2 * k - 2];
+  double A3 = 0.0, phi3 = 0.0, A4 = 0.0, phi4 = 0.0;
+  VDMPLR(a3, b3, A3, phi3, 11);
+  VDMPLR(a4, b4, A4, phi4, 11);
+  s.phase_difference = phi3 - phi4;
+  if (s.phase_difference < 0.0) s.phase_difference += 360.0;
+  // A zero amplitude of DOF 2 has no ratio; it is printed as asterisks.
+  s.amplitude_ratio = A4 != 0.0 ? A3 / A4 : std::numeric_limits<double>::quiet_NaN();
+  console_write(msg::kCouplingHeader, {});
+  console_write(msg::kCouplingRow, {s.coupling_frequency, s.amplitude_ratio, s.phase_difference, A3, A4});
+
+  if (second_run_pending()) {
+    cp.inv_omega_1 = 1.0 / (kTwoPi * s.coupling_frequency);
+    cp.inv_omega_2 = cp.inv_omega_1;
+    second_run_pending() = false;
+    console_write(msg::kSecondRun, {});
+    return true;
+  }
+  return false;
+}
+
+void complete_analysis() {
+  const CaseParameters& cp = case_parameters();
+  Spectrum& s = g_spectrum;
+  const int n = cp.npoints;
+  const int nh = (n + 1) / 2;
+  const double df = 1.0 / std::fabs(cp.t_E - cp.t_A);
+  for (int k = nh + 1; k <= n; ++k) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    s.FouF[i] = (k - 1) * df;
+    s.FouPY3[i] = 0.0;
+    s.FouPY4[i] = 0.0;
+  }
+  const double u0 = std::sqrt(2.0 * std::fabs(cp.f_s) / cp.rho);
+  const double omred = std::fabs(u0) >= 1.0e-10 ? kTwoPi * s.coupling_frequency * (0.5 * cp.x_ref) / u0 : 0.0;
+  console_write(msg::kOperatingPointHeader, {});
+  console_write(msg::kOperatingPointRow, {s.coupling_frequency, cp.rho, cp.x_ref, u0, cp.Ma, omred, std::fabs(cp.f_s)});
+  if (std::fabs(cp.f_s) > 1.0e-10) {
+    console_write(msg::kMatricesTitle, {});
+    console_write(msg::kMatricesHead1, {});
+    console_write(msg::kMatricesRow1, {cp.QR11, cp.QS11 / cp.inv_omega_1, cp.QR12, cp.QS12 / cp.inv_omega_2});
+    console_write(msg::kMatricesHead2, {});
+    console_write(msg::kMatricesRow2, {cp.QR21, cp.QS21 / cp.inv_omega_1, cp.QR22, cp.QS22 / cp.inv_omega_2});
+  }
+}
+
+}  // namespace zelvan::driver

@@ -1,0 +1,39 @@
+// Fourier analysis of the displacement histories and the detection of
+// strong coupling of the two degrees of freedom.
+#pragma once
+
+#include <array>
+
+#include "driver/case_parameters.hpp"
+
+namespace zelvan::driver {
+
+// Spectral line k = 1 .. npoints stored at index k - 1.
+struct Spectrum {
+  std::array<double, istore> FouF{};    // Hz, frequency of line k
+  std::array<double, istore> FouCY3{};  // transform coefficients of Y3 (packed)
+  std::array<double, istore> FouPY3{};  // normalised power of Y3 in line k
+  std::array<double, istore> FouCY4{};  // the same for Y4
+  std::array<double, istore> FouPY4{};
+  int k_peak_1 = 1, k_peak_2 = 1;       // dominant lines of Y3 and Y4 (1: none)
+  double coupling_frequency = 0.0;      // Hz, of the most recent detection; 0 if none
+  double amplitude_ratio = 0.0;
+  double phase_difference = 0.0;        // degrees in [0, 360)
+};
+
+Spectrum& spectrum();
+void reset_spectrum();
+
+// After each run of the time history: the spectra, the peaks and the
+// coupling report.  Returns true when it has set up the second run (the
+// caller repeats the time history and calls it again).  A signal with no
+// positive power in any line above the mean (a zero history, or fewer than
+// three samples) has no peak: its normalised spectrum is zero, its peak
+// line is 1, and the no-coupling report is printed.
+bool analyse_response();
+
+// Once, after the last run: the spectrum columns beyond the analysed
+// lines, the operating point and the aerodynamic matrices as applied.
+void complete_analysis();
+
+}  // namespace zelvan::driver

@@ -1,0 +1,327 @@
+// The result files of a whole run: the layout of zelvan.dat against the
+// records it is written from, the listing channels, the files each
+// operating-system option writes, and the outputs that cannot be written.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "driver/spectrum.hpp"
+#include "driver/tests/driver_test_support.hpp"
+#include "driver/time_history.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+using namespace zelvan::driver::test_support;
+
+// 1PG14.5 keeps six significant digits in its exponent form, five in its
+// fixed form: a relative rounding of at most 5e-5.
+constexpr double kRecordDigits = 5e-5;
+// F12.5 rounds to 0.00001.
+constexpr double kListingDigits = 0.5e-5 * 1.000001;
+
+const std::string kVariablesLine =
+    R"(  Variables = "t", "Y1", "Y2", "Y3", "Y4", "FouF",  "FouCY3", "FouPY3", "FouCY4", "FouPY4", )"
+    R"("GenF1", "GenF2",  "RPart1", "RPart2", "SumP1", "SumP2", "SumPAll" )";
+
+const std::string kListingHeader =
+    "\n        ****** Results *******\n\n       t           y(1)        y(2)        y(3)        y(4) \n";
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  EXPECT_EQ(start, text.size()) << "the last line has no line end";
+  return lines;
+}
+
+// The fields of a fixed-width record, read as numbers.
+std::vector<double> fields(const std::string& line, std::size_t width) {
+  std::vector<double> values;
+  for (std::size_t at = 0; at < line.size(); at += width) values.push_back(std::stod(line.substr(at, width)));
+  return values;
+}
+
+// A case of the test-support records with `npoints` time points over
+// t_A = 0.25 .. t_E = 8 and the given listing channel.
+std::vector<std::string> small_case(int npoints, int listing_unit) {
+  std::vector<std::string> records = mandatory_records();
+  records[2] = right(std::to_string(npoints)) + "  npoints";
+  records[20] = right(std::to_string(listing_unit)) + "  listing_unit";
+  return records + "." + aero_record() + coefficient_records();
+}
+
+RunResult run_case(const ScratchDir& dir, const std::vector<std::string>& records, const std::string& option) {
+  write_file(dir / "case.inp", join(records));
+  WorkingDirectory cwd(dir.path());
+  return run_program({option, "case.inp"});
+}
+
+// What the records of zelvan.dat hold: the initial state, then sample i
+// with the spectral line i + 1 beside it.
+std::vector<std::vector<double>> expected_records() {
+  const CaseParameters& cp = case_parameters();
+  const TimeHistory& h = time_history();
+  const Spectrum& s = spectrum();
+  std::vector<std::vector<double>> rows{{cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0],
+                                         s.FouPY3[0], s.FouCY4[0], s.FouPY4[0], 0, 0, 0, 0, 0, 0, 0}};
+  for (std::size_t i = 1; i < static_cast<std::size_t>(cp.npoints); ++i) {
+    const std::size_t r = i - 1;
+    rows.push_back({h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[i], s.FouCY3[i], s.FouPY3[i], s.FouCY4[i],
+                    s.FouPY4[i], h.GenF[0][r], h.GenF[1][r], h.RPart[0][r], h.RPart[1][r], h.SumP[0][r], h.SumP[1][r],
+                    h.SumP[0][r] + h.SumP[1][r]});
+  }
+  return rows;
+}
+
+struct LengthCase {
+  const char* label;
+  int npoints;
+};
+
+void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.label; }
+
+class DataFile : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(DataFile, HoldsTheHeaderAndOneRecordPerTimePointWithTheSpectrumShiftedByOneLine) {
+  ScratchDir dir;
+  const int npoints = GetParam().npoints;
+  const RunResult result = run_case(dir, small_case(npoints, 0), "LNX");
+  ASSERT_EQ(result.status, 0) << result.console;
+  const std::vector<std::string> lines = lines_of(read_file(dir / "zelvan.dat"));
+  ASSERT_EQ(lines.size(), 5u + static_cast<std::size_t>(npoints));
+  EXPECT_EQ(lines[0], R"(  Title = "Two-DOF test section")");
+  EXPECT_EQ(lines[1], kVariablesLine);
+  char zone[40];
+  std::snprintf(zone, sizeof zone, "  Zone I = %5d, F=Point ", npoints);
+  EXPECT_EQ(lines[2], zone);
+  const CaseParameters& cp = case_parameters();
+  char comment[80];
+  std::snprintf(comment, sizeof comment, "#  %9d%12.5f%12.5f%12.5f%12.5f", npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01);
+  EXPECT_EQ(lines[3], comment);
+  std::snprintf(comment, sizeof comment, "#  %9d%12.5f%12.5f%12.5f%12.5f", 0, cp.f_0_1, 0.1, cp.f_0_2, 0.1);
+  EXPECT_EQ(lines[4], comment);
+
+  const auto rows = expected_records();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::string& line = lines[5 + r];
+    ASSERT_EQ(line.size(), 17u * 14u) << "record " << r;
+    const std::vector<double> values = fields(line, 14);
+    for (std::size_t c = 0; c < 17; ++c)
+      EXPECT_NEAR(values[c], rows[r][c], kRecordDigits * std::fabs(rows[r][c]))
+          << "record " << r << ", field " << c + 1;
+  }
+  // The console's blank line comes just before the last record; a single
+  // time point has no record after the initial one.
+  EXPECT_EQ(result.console.ends_with("\n \n"), npoints > 1) << result.console;
+  // The last record is sample nsteps at t_E beside the last spectral line.
+  if (npoints > 1) {
+    EXPECT_EQ(fields(lines.back(), 14)[0], 8.0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(TimePoints, DataFile,
+                         ::testing::Values(LengthCase{"OnePoint", 1}, LengthCase{"TwoPoints", 2},
+                                           LengthCase{"FivePoints", 5}, LengthCase{"SixtyFivePoints", 65}),
+                         ByLabel{});
+
+struct ListingCase {
+  const char* label;
+  int channel;
+  const char* variable;  // value of the environment variable "7", or null
+  const char* file;      // where the listing goes; null: the console or nowhere
+};
+
+void PrintTo(const ListingCase& c, std::ostream* os) { *os << c.label; }
+
+class Listing : public ::testing::TestWithParam<ListingCase> {
+ protected:
+  void TearDown() override { unsetenv("7"); }
+};
+
+// The listing repeats the first ten columns of zelvan.dat; the console
+// gets a blank line just before the last record is written, listing or
+// not.
+TEST_P(Listing, RepeatsTheFirstTenColumnsOnItsChannel) {
+  const ListingCase& c = GetParam();
+  ScratchDir dir;
+  if (c.variable != nullptr) setenv("7", c.variable, 1);
+  constexpr int npoints = 9;
+  const RunResult result = run_case(dir, small_case(npoints, c.channel), "LNX");
+  ASSERT_EQ(result.status, 0) << result.console;
+  const auto rows = expected_records();
+
+  std::string listing;
+  if (c.channel == 6) {
+    listing = result.console.substr(result.console.find(kListingHeader) + kListingHeader.size());
+  } else if (c.file != nullptr) {
+    const std::string text = read_file(dir / c.file);
+    ASSERT_EQ(text.substr(0, kListingHeader.size()), kListingHeader);
+    listing = text.substr(kListingHeader.size());
+  }
+  for (const std::string& name : dir.entries()) {
+    EXPECT_TRUE(name == "case.inp" || name.starts_with("zelvan") || (c.file != nullptr && name == c.file)) << name;
+  }
+  if (c.channel != 6) {
+    EXPECT_EQ(result.console.find("****** Results"), std::string::npos);
+    EXPECT_TRUE(result.console.ends_with("\n \n")) << result.console;
+  }
+  if (listing.empty()) {
+    EXPECT_EQ(c.channel, 0);
+    return;
+  }
+  // Initial row, blank, rows 1 .. nsteps - 1, blank (on the console only),
+  // last row.
+  std::vector<std::string> lines = lines_of(listing);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], " ") << "the blank line after the initial row";
+  lines.erase(lines.begin() + 1);
+  if (c.channel == 6) {
+    ASSERT_EQ(lines[lines.size() - 2], " ");
+    lines.erase(lines.end() - 2);
+  }
+  ASSERT_EQ(lines.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    ASSERT_EQ(lines[r].size(), 120u) << "row " << r;
+    const std::vector<double> values = fields(lines[r], 12);
+    for (std::size_t col = 0; col < 10; ++col)
+      EXPECT_NEAR(values[col], rows[r][col], kListingDigits) << "row " << r << ", column " << col + 1;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Channels, Listing,
+    ::testing::Values(ListingCase{"None", 0, nullptr, nullptr}, ListingCase{"Console", 6, nullptr, nullptr},
+                      ListingCase{"Channel7", 7, nullptr, "FOR007"},
+                      ListingCase{"Channel7NamedByTheEnvironment", 7, "own_listing.txt", "own_listing.txt"}),
+    ByLabel{});
+
+struct OptionCase {
+  const char* label;
+  const char* option;
+  int status;
+  std::vector<std::string> files;  // besides case.inp
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.label; }
+
+class OperatingSystemOption : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(OperatingSystemOption, SelectsTheResultFiles) {
+  const OptionCase& c = GetParam();
+  ScratchDir dir;
+  const RunResult result = run_case(dir, small_case(5, 0), c.option);
+  EXPECT_EQ(result.status, c.status) << result.console;
+  std::vector<std::string> files = c.files;
+  files.insert(files.begin(), "case.inp");
+  EXPECT_EQ(dir.entries(), files);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, OperatingSystemOption,
+    ::testing::Values(
+        OptionCase{"WIN", "WIN", 0, {"zelvan.dat", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        // The flutter table is written before the option is checked.
+        OptionCase{"Invalid", "XYZ", 1, {"zelvan_fl.dat"}}),
+    ByLabel{});
+
+TEST(OperatingSystemOption, IsRejectedOnlyAfterTheWholeAnalysis) {
+  ScratchDir dir;
+  const RunResult result = run_case(dir, small_case(5, 6), "XYZABC");
+  EXPECT_EQ(result.status, 1);
+  const std::string stop =
+      "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option XYZ\n";
+  ASSERT_TRUE(result.console.ends_with(stop)) << result.console;
+  // The operating point and the matrices come right before the stop; no
+  // listing and no blank record line were written.
+  const std::string before = result.console.substr(0, result.console.size() - stop.size());
+  EXPECT_TRUE(before.ends_with("\n\n")) << before;
+  EXPECT_NE(before.find(" *** QR,QS matrices as eventually applied"), std::string::npos);
+  EXPECT_EQ(before.find("****** Results"), std::string::npos);
+}
+
+// The built program in a scratch folder, with a shell command before it.
+struct ProcessResult {
+  int status = -1;
+  std::string output;
+};
+
+ProcessResult run_executable(const std::string& shell_command) {
+  ProcessResult result;
+  FILE* pipe = popen((shell_command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
+  const int wait_status = pclose(pipe);
+  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
+  return result;
+}
+
+const std::string kOutputStop = "\n*** ZELVAN terminated due to an output error\n";
+
+struct OutputFaultCase {
+  const char* label;
+  // Prepares the scratch folder (in it) and starts the program.
+  std::string command;
+  std::string message;
+  std::vector<std::string> files_left;  // besides case.inp; empty: not checked
+};
+
+void PrintTo(const OutputFaultCase& c, std::ostream* os) { *os << c.label; }
+
+class OutputFault : public ::testing::TestWithParam<OutputFaultCase> {};
+
+// The run stops at the first file it cannot write, names it, and ends with
+// status 4; nothing after that file is written.
+TEST_P(OutputFault, StopsTheRunNamingTheFile) {
+  const OutputFaultCase& c = GetParam();
+  ScratchDir dir;
+  write_file(dir / "case.inp", join(small_case(5, 7)));
+  const ProcessResult result = run_executable("cd '" + dir.path().string() + "' && " + c.command);
+  EXPECT_EQ(result.status, 4) << result.output;
+  EXPECT_NE(result.output.find("\n!!! Output error: " + c.message), std::string::npos) << result.output;
+  EXPECT_TRUE(result.output.ends_with(kOutputStop)) << result.output;
+  if (!c.files_left.empty()) {
+    std::vector<std::string> files = c.files_left;
+    files.insert(files.begin(), "case.inp");
+    EXPECT_EQ(dir.entries(), files);
+  }
+}
+
+const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, OutputFault,
+    ::testing::Values(OutputFaultCase{"DirectoryNamedLikeTheDataFile",
+                                      "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
+                                      "cannot create the file \"zelvan.dat\": Is a directory.",
+                                      {"zelvan.dat", "zelvan_fl.dat"}},
+                      // The working folder is removed under the program: nothing can be
+                      // created in it (the input comes through standard input).
+                      OutputFaultCase{
+                          "FolderRemoved",
+                          "mkdir out && cd out && rmdir ../out && " + kProgram + " LNX /dev/stdin < ../case.inp",
+                          "cannot create the file \"zelvan_fl.dat\": No such file or directory.",
+                          {}},
+                      // A full disk: writing fails, and the close says so.
+                      OutputFaultCase{"DiskFull",
+                                      "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
+                                      "the file \"zelvan.dat\" could not be written completely",
+                                      {}},
+                      OutputFaultCase{"ListingFileInAMissingFolder",
+                                      "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
+                                      "cannot create the file \"absent/listing.txt\": No such file or directory.",
+                                      {}}),
+    ByLabel{});
+
+}  // namespace
+}  // namespace zelvan::driver
