@@ -15,6 +15,12 @@ inline constexpr std::string_view kInputDataRead =
 inline constexpr std::string_view kTooManyNodes =
     R"(( / "!!! Too many nodes chosen:  ", I6, /, "    Maximum number allowed: ", I6, /))";
 inline constexpr std::string_view kStopTooManyNodes = "*** ZELVAN terminated due to npoints > istore";
+inline constexpr std::string_view kTooFewNodes =
+    R"(( / "!!! At least one time point is needed:", I12, /))";
+inline constexpr std::string_view kStopTooFewNodes = "*** ZELVAN terminated due to npoints < 1";
+inline constexpr std::string_view kEmptyTimeInterval =
+    R"(( / "!!! The time history needs t_E different from t_A, but both are ", 1PG12.5, /))";
+inline constexpr std::string_view kStopEmptyTimeInterval = "*** ZELVAN terminated due to t_E = t_A";
 
 // Aerodynamic route.
 inline constexpr std::string_view kRouteExternal =
@@ -44,6 +50,12 @@ inline constexpr std::string_view kStructuralModes =
     R"(( / " Eigenvalues and eigenvectors (only structural part):", 2/, " frq1 = ", F12.6, /, " vec1 = ", 2F12.6, /, " frq2 = ", F12.6, /, " vec2 = ", 2F12.6, 2/, " Time history of the solution:", /))";
 inline constexpr std::string_view kStructuralFrequenciesUndefined =
     R"(( / "!!! The structural frequencies are not real and positive: check the masses and stiffnesses.", /))";
+
+// Time history.
+inline constexpr std::string_view kReferenceFrequencyUndefined =
+    R"(( / "!!! The time history needs a finite reference frequency, but the structural", /, "    frequencies are not real and positive: check the masses and stiffnesses.", /))";
+inline constexpr std::string_view kStopReferenceFrequency =
+    "*** ZELVAN terminated due to undefined structural frequencies";
 
 // Coupling report, operating point and applied matrices.
 inline constexpr std::string_view kNoCoupling = R"(("    No strong coupling detected.         "))";

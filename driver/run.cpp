@@ -33,6 +33,7 @@ int run_zelvan(std::span<const std::string> words) {
   reset_time_history();
   reset_spectrum();
   second_run_pending() = false;
+  textio::reset_output_files();
   set_command_line(words);
   std::ostream& out = textio::console();
   try {
@@ -45,11 +46,12 @@ int run_zelvan(std::span<const std::string> words) {
     complete_analysis();
     write_result_files();
   } catch (const textio::RunStop& stop) {
-    out << stop.console_text();
+    out << stop.console_text() << textio::output_files_report();
     out.flush();
     return stop.exit_status();
   } catch (const std::exception& error) {
-    out << '\n' << msg::kInternalError << error.what() << "\n\n" << msg::kStopInternalError << '\n';
+    out << '\n' << msg::kInternalError << error.what() << "\n\n" << msg::kStopInternalError << '\n'
+        << textio::output_files_report();
     out.flush();
     return kInternalErrorStatus;
   }

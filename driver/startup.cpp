@@ -16,6 +16,12 @@ namespace {
 constexpr std::size_t kArgumentLength = 20;
 const std::string kDefaultInputFile = "zelvan.inp";
 
+[[noreturn]] void stop_run(std::string text, std::string_view stop_line) {
+  text += stop_line;
+  text += '\n';
+  throw textio::RunStop(textio::StopReason::limit_violation, text);
+}
+
 bool is_blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
 std::string padded(const std::string& s, std::size_t length) {
@@ -66,12 +72,11 @@ void start_up() {
 
   cp.phi_rad = cp.phi * cp.deg2rad;
 
-  if (cp.npoints > istore) {
-    std::string text = message_text(msg::kTooManyNodes, {cp.npoints, istore});
-    text += msg::kStopTooManyNodes;
-    text += '\n';
-    throw textio::RunStop(textio::StopReason::limit_violation, text);
-  }
+  if (cp.npoints > istore) stop_run(message_text(msg::kTooManyNodes, {cp.npoints, istore}), msg::kStopTooManyNodes);
+  // Not limits of the record but of the analysis: no samples, or a time
+  // interval of zero length (the spectral line spacing is 1/(t_E - t_A)).
+  if (cp.npoints < 1) stop_run(message_text(msg::kTooFewNodes, {cp.npoints}), msg::kStopTooFewNodes);
+  if (cp.t_E == cp.t_A) stop_run(message_text(msg::kEmptyTimeInterval, {cp.t_A}), msg::kStopEmptyTimeInterval);
 }
 
 }  // namespace zelvan::driver

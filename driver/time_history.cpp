@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "driver/console_output.hpp"
+#include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "numlib/divpag.hpp"
 #include "numlib/dset.hpp"
+#include "textio/textio.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -40,6 +43,16 @@ void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dyp
 
 void run_time_history() {
   const CaseParameters& cp = case_parameters();
+  // Without real positive structural frequencies the reference frequency,
+  // and with it the aerodynamic damping terms, have no value.
+  for (double inv_omega : {cp.inv_omega_1, cp.inv_omega_2}) {
+    if (!std::isfinite(inv_omega)) {
+      std::string text = message_text(msg::kReferenceFrequencyUndefined, {});
+      text += msg::kStopReferenceFrequency;
+      text += '\n';
+      throw textio::RunStop(textio::StopReason::limit_violation, text);
+    }
+  }
   TimeHistory& h = g_history;
   std::array<double, 50> param{};
   numlib::DSET(50, 0.0, param.data(), 1);

@@ -512,7 +512,9 @@ bool Integrator::form_matrix(double hb, double x, const double* f0) {
     for (int j = 0; j < n_ && cholesky; ++j) {
       for (int i = 0; i < j; ++i) {
         const double upper = column(s_.pmat, n_, j)[i], lower = column(s_.pmat, n_, i)[j];
-        if (std::fabs(upper - lower) > kSymmetryLimit * std::max(std::fabs(upper), std::fabs(lower))) {
+        // Written so that a NaN counts as asymmetric: a non-finite matrix
+        // goes to LU, which does not misreport it as not positive definite.
+        if (!(std::fabs(upper - lower) <= kSymmetryLimit * std::max(std::fabs(upper), std::fabs(lower)))) {
           cholesky = false;
           break;
         }

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the benchmarks need, when it is
-# missing: a C++ compiler, CMake, Ninja, GoogleTest, Google Benchmark and a
-# Fortran compiler (the test oracle for the record layouts).
+# missing: a C++ compiler, CMake, Ninja, GoogleTest, Google Benchmark, a
+# Fortran compiler and LAPACK (test oracles for the record layouts and the
+# linear algebra), FFTW and SUNDIALS (benchmark peers), clang with its
+# sanitizer and fuzzer runtime, clang-tidy, clang-format and cppcheck
+# (fuzzing and static analysis).
 set -euo pipefail
 
 missing=()
@@ -13,6 +16,12 @@ command -v gfortran >/dev/null || missing+=(gfortran)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 [ -f /usr/include/fftw3.h ] || missing+=(libfftw3-dev)  # real FFT benchmark peer
 [ -f /usr/include/cvode/cvode.h ] || missing+=(libsundials-dev)  # integrator benchmark peer
+ls /usr/lib/*/liblapack.so >/dev/null 2>&1 || missing+=(liblapack-dev)  # linear algebra test oracle
+command -v clang++ >/dev/null || missing+=(clang)
+ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-14-dev)
+command -v clang-tidy >/dev/null || missing+=(clang-tidy)
+command -v clang-format >/dev/null || missing+=(clang-format)
+command -v cppcheck >/dev/null || missing+=(cppcheck)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

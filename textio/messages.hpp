@@ -35,6 +35,9 @@ inline constexpr std::string_view kInternalSourceName = "internal text";
 inline constexpr std::string_view kOutputErrorPrefix = "!!! Output error: ";
 inline constexpr std::string_view kOutputStopLine = "*** ZELVAN terminated due to an output error";
 inline constexpr std::string_view kCannotCreate = "cannot create the file \"{1}\": {2}.";
+// The file report of a stopped run.
+inline constexpr std::string_view kFilesComplete = "*** Result files written completely before the stop:";
+inline constexpr std::string_view kFilesIncomplete = "*** Result files left incomplete (do not use them):";
 inline constexpr std::string_view kCannotWrite = "the file \"{1}\" could not be written completely: {2}.";
 
 // Replaces {1}, {2}, ... in `pattern` by the arguments in order.

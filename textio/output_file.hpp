@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace zelvan::textio {
 
@@ -34,5 +35,23 @@ class OutputFile {
   std::string name_;
   std::ofstream stream_;
 };
+
+// The process-wide record of the output files of a run, in the order they
+// were first opened: a file is complete once close() has written all of it,
+// incomplete while open or after a failure.  A stopped run reports it, so
+// the user knows which files in the folder can be used.
+struct OutputFileState {
+  std::string name;
+  bool complete = false;
+};
+std::vector<OutputFileState>& output_files();
+
+// Forgets every file (at the start of a run, and for tests).
+void reset_output_files();
+
+// The lines a stopped run adds to its console report: the files written
+// completely and the files left incomplete, each under its own heading;
+// empty when the run had not opened any file.
+std::string output_files_report();
 
 }  // namespace zelvan::textio

@@ -240,10 +240,12 @@ TEST(OperatingSystemOption, IsRejectedOnlyAfterTheWholeAnalysis) {
   EXPECT_EQ(result.status, 1);
   const std::string stop =
       "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option XYZ\n";
-  ASSERT_TRUE(result.console.ends_with(stop)) << result.console;
+  // The flutter table was complete before the stop, and the run says so.
+  const std::string report = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
+  ASSERT_TRUE(result.console.ends_with(stop + report)) << result.console;
   // The operating point and the matrices come right before the stop; no
   // listing and no blank record line were written.
-  const std::string before = result.console.substr(0, result.console.size() - stop.size());
+  const std::string before = result.console.substr(0, result.console.size() - stop.size() - report.size());
   EXPECT_TRUE(before.ends_with("\n\n")) << before;
   EXPECT_NE(before.find(" *** QR,QS matrices as eventually applied"), std::string::npos);
   EXPECT_EQ(before.find("****** Results"), std::string::npos);
@@ -274,6 +276,7 @@ struct OutputFaultCase {
   std::string command;
   std::string message;
   std::vector<std::string> files_left;  // besides case.inp; empty: not checked
+  std::string report;                   // the file report after the stop line
 };
 
 void PrintTo(const OutputFaultCase& c, std::ostream* os) { *os << c.label; }
@@ -289,7 +292,7 @@ TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   const ProcessResult result = run_executable("cd '" + dir.path().string() + "' && " + c.command);
   EXPECT_EQ(result.status, 4) << result.output;
   EXPECT_NE(result.output.find("\n!!! Output error: " + c.message), std::string::npos) << result.output;
-  EXPECT_TRUE(result.output.ends_with(kOutputStop)) << result.output;
+  EXPECT_TRUE(result.output.ends_with(kOutputStop + c.report)) << result.output;
   if (!c.files_left.empty()) {
     std::vector<std::string> files = c.files_left;
     files.insert(files.begin(), "case.inp");
@@ -297,6 +300,8 @@ TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   }
 }
 
+const std::string kFlutterTableComplete = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
+const std::string kIncomplete = "*** Result files left incomplete (do not use them):\n";
 const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -304,23 +309,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OutputFaultCase{"DirectoryNamedLikeTheDataFile",
                                       "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
                                       "cannot create the file \"zelvan.dat\": Is a directory.",
-                                      {"zelvan.dat", "zelvan_fl.dat"}},
+                                      {"zelvan.dat", "zelvan_fl.dat"},
+                                      kFlutterTableComplete},
                       // The working folder is removed under the program: nothing can be
                       // created in it (the input comes through standard input).
                       OutputFaultCase{
                           "FolderRemoved",
                           "mkdir out && cd out && rmdir ../out && " + kProgram + " LNX /dev/stdin < ../case.inp",
                           "cannot create the file \"zelvan_fl.dat\": No such file or directory.",
-                          {}},
+                          {},
+                          ""},
                       // A full disk: writing fails, and the close says so.
                       OutputFaultCase{"DiskFull",
                                       "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
-                                      "the file \"zelvan.dat\" could not be written completely",
-                                      {}},
+                                      "the file \"zelvan.dat\" could not be written completely: No space left on device.",
+                                      {},
+                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n    FOR007\n"},
                       OutputFaultCase{"ListingFileInAMissingFolder",
                                       "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
                                       "cannot create the file \"absent/listing.txt\": No such file or directory.",
-                                      {}}),
+                                      {},
+                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
     ByLabel{});
 
 }  // namespace
