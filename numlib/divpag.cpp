@@ -295,6 +295,17 @@ void allocate(State& s, const double* param, int neq) {
   const Options o = read_options(param, neq);
   const std::size_t n = sz(neq);
   const std::size_t columns = sz(o.max_order + 1);
+  // The whole requirement is first asked for in one piece without the
+  // throwing allocator, so that an impossible size is refused at once on
+  // every platform (some allocators end the process instead of throwing).
+  const WorkspaceSize w = workspace_size(param, neq);
+  const std::size_t doubles = w.npw + n * (2 * columns + 9) + 2 * n;
+  if (doubles > std::size_t(-1) / sizeof(double)) throw std::bad_alloc();
+  // (Kept in a volatile so that the compiler cannot leave out an
+  // allocation whose memory is never used.)
+  void* volatile probe = ::operator new(doubles * sizeof(double), std::nothrow);
+  if (probe == nullptr) throw std::bad_alloc();
+  ::operator delete(probe);
   // The largest pieces first, so that a failure touches no memory.
   if (o.miter == 1 || o.miter == 2) {
     if (o.iatype != 0) {

@@ -19,7 +19,7 @@ for target in fuzz_input_file fuzz_layout; do
   status=0
   (cd "$corpus" && "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1) || status=$?
-  tail -12 "$corpus.log"
+  tail -40 "$corpus.log"
   rm -rf "$corpus" "$corpus.log"
   if [ "$status" -ne 0 ]; then
     echo "$target failed (status $status)"

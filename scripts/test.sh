@@ -10,7 +10,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVAN_WERROR=ON \
     -DZELVAN_SANITIZE=address,undefined >/dev/null
   cmake --build "$root/build-asan"
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure --timeout 900 -j "$(nproc)"
 else
   "$root/scripts/build.sh"
