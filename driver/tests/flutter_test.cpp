@@ -232,6 +232,13 @@ CaseInput thin_plate(double f_s, double S_m, double K_m) {
   return c;
 }
 
+// The Possio route: the thin-plate section at Ma 0.5.
+CaseInput possio(double f_s, double S_m, double K_m) {
+  CaseInput c = thin_plate(f_s, S_m, K_m);
+  c.Ma = 0.5;
+  return c;
+}
+
 // With the sweep block: rho, q_start, nstep, nextra.
 CaseInput with_sweep(CaseInput c, double rho, double q_start, int nstep, int nextra) {
   c.sweep = true;
@@ -256,7 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
         SweepCase{"ThinPlateUncoupled", with_sweep(thin_plate(200.0, 0.0, 0.0), 1.2, 0.0, 10, 3), 20.0, 20.0, 14},
         SweepCase{"ThinPlateCoupled", thin_plate(100.0, 0.1, 25.0), 5.0, 5.0, 26},
         // f_s = -300 is made 300 on a computed route, so the sweep rises.
-        SweepCase{"ThinPlateNegativeFs", with_sweep(thin_plate(-300.0, 0.1, 0.0), 1.1, 50.0, 20, 2), 65.0, 15.0, 23}),
+        SweepCase{"ThinPlateNegativeFs", with_sweep(thin_plate(-300.0, 0.1, 0.0), 1.1, 50.0, 20, 2), 65.0, 15.0, 23},
+        SweepCase{"PossioCoupled", with_sweep(possio(400.0, 0.1, 25.0), 1.2, 0.0, 10, 4), 40.0, 40.0, 15}),
     ByLabel{});
 
 // --- the steps without a file ------------------------------------------------
