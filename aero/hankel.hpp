@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <cstddef>
 
 namespace zelvan::aero {
 
@@ -40,9 +41,10 @@ struct SeriesTables {
   std::array<double, kMaxTerms + 1> order0{};
   std::array<double, kMaxTerms + 1> order1{};
   SeriesTables() {
-    for (int m = 1; m <= kMaxTerms; ++m) {
-      order0[m] = (2.0 / kPi) / m;
-      order1[m] = (1.0 / kPi) * (1.0 / m + 1.0 / (m + 1));
+    for (std::size_t m = 1; m < order0.size(); ++m) {
+      const auto dm = static_cast<double>(m);
+      order0[m] = (2.0 / kPi) / dm;
+      order1[m] = (1.0 / kPi) * (1.0 / dm + 1.0 / (dm + 1.0));
     }
   }
 };

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
 namespace zelvan::aero {
@@ -41,10 +42,12 @@ Complex divide(Complex u, Complex v) {
 }  // namespace
 
 GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Complex* w, Complex* x) {
-  constexpr int kColumns = kPossioCapacity + 1;
+  constexpr std::size_t kColumns = kPossioCapacity + 1;
   std::array<Complex, kPossioCapacity * kColumns> work;  // row-major: work[r*kColumns + m]
   std::array<int, kPossioCapacity> perm{};
-  const auto b = [&work](int r, int m) -> Complex& { return work[static_cast<std::size_t>(r * kColumns + m)]; };
+  const auto b = [&work](int r, int m) -> Complex& {
+    return work[static_cast<std::size_t>(r) * kColumns + static_cast<std::size_t>(m)];
+  };
 
   for (int r = 0; r < n; ++r) {
     for (int m = 0; m < n; ++m) b(r, m) = a[r + lda * m];

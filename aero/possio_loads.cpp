@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -34,7 +35,7 @@ const double kPi = 2.0 * kHalfPi;
 // The tables of one solve.
 struct Tables {
   std::array<double, kNodes> xi{};                   // source points cos theta_j
-  std::array<double, kModes * kNodes> weight{};      // X_j S(n, j), row n
+  std::array<double, std::size_t{kModes} * kNodes> weight{};  // X_j S(n, j), row n
   std::array<double, kModes> x{};                    // collocation points
   std::array<double, kModes> theta{};
 };
@@ -82,7 +83,7 @@ void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a,
         big_t = (w + u) / n - (u + v) / (n - 1);
       }
       const Complex analytic = b * u + lambda * big_t;
-      const double* weight = &t.weight[(n - 1) * kNodes];
+      const double* weight = &t.weight[static_cast<std::size_t>(n - 1) * kNodes];
       double sr = 0.0;
       double si = 0.0;
       for (int j = 0; j < kNodes; ++j) {
@@ -220,7 +221,7 @@ void PossioSolver::store_loads(PossioBlock& block) const {
     for (int n = 0; n < kModes; ++n) hinge_sum += hinge[n] * amplitudes[n];
     const Complex hinge_moment = -0.25 * hinge_sum;
 
-    Complex* q = &block.q[static_cast<std::size_t>(3 * (dof - 1))];
+    Complex* q = &block.q[3 * static_cast<std::size_t>(dof - 1)];
     if (dof == 1) {
       q[0] = -lift;
       q[1] = moment;

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <complex>
+#include <cstddef>
 
 #include "aero/possio_block.hpp"
 
@@ -25,7 +26,7 @@ inline constexpr int kPossioModes = 21;
 
 // The collocation matrix, column-major: A(i, n) = matrix[(i-1) + 21*(n-1)],
 // row i the collocation point, column n the mode.
-using PossioMatrix = std::array<std::complex<double>, kPossioModes * kPossioModes>;
+using PossioMatrix = std::array<std::complex<double>, std::size_t{kPossioModes} * kPossioModes>;
 
 // Counts of one assembly, for the benchmark.
 struct PossioSolveStatistics {

@@ -62,7 +62,8 @@ BENCHMARK(BM_DF2TRF)->Apply(lengths);
 // FFTW arrays, released on leaving the benchmark.
 struct FftwArrays {
   explicit FftwArrays(int n)
-      : in(fftw_alloc_real(static_cast<std::size_t>(n))), out(fftw_alloc_complex(static_cast<std::size_t>(n / 2 + 1))) {}
+      : in(fftw_alloc_real(static_cast<std::size_t>(n))),
+        out(fftw_alloc_complex(static_cast<std::size_t>(n / 2) + 1)) {}
   ~FftwArrays() {
     fftw_free(in);
     fftw_free(out);

@@ -128,7 +128,9 @@ void structural_modes() {
     cp.f_0_1 = fs2;
     cp.f_0_2 = fs1;
   }
-  const double f_ref = cp.f_0_1 > cp.f_0_2 ? cp.f_0_1 : cp.f_0_2;
+  // The larger of the two frequencies; one without a value (NaN) does not
+  // count, whichever degree of freedom it belongs to.
+  const double f_ref = std::fmax(cp.f_0_1, cp.f_0_2);
   // Not real and positive: NaN (no real root), zero or infinite.
   const auto real_and_positive = [](double f) { return std::isfinite(f) && f > 0.0; };
   if (!(real_and_positive(cp.f_0_1) && real_and_positive(cp.f_0_2))) {

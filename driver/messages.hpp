@@ -53,7 +53,7 @@ inline constexpr std::string_view kStructuralFrequenciesUndefined =
 
 // Time history.
 inline constexpr std::string_view kReferenceFrequencyUndefined =
-    R"(( / "!!! The time history needs a finite reference frequency, but the structural", /, "    frequencies are not real and positive: check the masses and stiffnesses.", /))";
+    R"(( / "!!! The time history needs a reference frequency, but neither structural frequency", /, "    is real and positive: check the masses and stiffnesses.", /))";
 inline constexpr std::string_view kStopReferenceFrequency =
     "*** ZELVAN terminated due to undefined structural frequencies";
 

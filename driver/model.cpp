@@ -59,7 +59,7 @@ void possio_route(CaseParameters& cp) {
   block.omred = cp.w_star;
   block.xr = (cp.x_p - 0.5) * 2.0;
   aero::possio_loads();
-  const auto P = [&](int i, int j) { return block.q[static_cast<std::size_t>((i - 1) + 3 * (j - 1))]; };
+  const auto P = [&](int i, int j) { return block.q[static_cast<std::size_t>(i - 1) + 3 * static_cast<std::size_t>(j - 1)]; };
   const double s = cp.aero_scale;
   set_coefficients(cp, s * P(1, 1), s * P(1, 2), s * P(2, 1), s * P(2, 2));
   write_console(msg::kRoutePossio);
@@ -68,7 +68,7 @@ void possio_route(CaseParameters& cp) {
 void structural_matrices(const CaseParameters& cp) {
   AeroelasticModel& m = g_model;
   m.state_mass_matrix.fill(0.0);
-  for (int i = 0; i < 4; ++i) m.state_mass_matrix[static_cast<std::size_t>(i + 4 * i)] = 1.0;
+  for (std::size_t i = 0; i < 4; ++i) m.state_mass_matrix[5 * i] = 1.0;
   m.state_mass_matrix[0] = cp.M_1;
   m.state_mass_matrix[5] = cp.M_2;
   m.state_mass_matrix[1] = cp.S_m;

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
@@ -37,10 +40,15 @@ std::string file_name(const std::string& prefix, const char* base) { return trim
 // The output channel of the results listing: the console or a file.
 class Listing {
  public:
-  explicit Listing(int channel) {
+  // in_use: the files the run reads or writes, which the listing (its name
+  // may come from the environment) must not replace.
+  Listing(int channel, std::span<const std::string> in_use) {
     if (channel <= 0) return;
     active_ = true;
-    if (channel != 6) file_.emplace(listing_file_name(channel));
+    if (channel == 6) return;
+    const std::string name = listing_file_name(channel);
+    textio::refuse_file_in_use(name, in_use);
+    file_.emplace(name);
   }
   bool active() const { return active_; }
   std::ostream& stream() { return file_ ? file_->stream() : textio::console(); }
@@ -109,7 +117,10 @@ void write_result_files() {
                 {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
                  s.FouPY4[0], 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
 
-  Listing listing(cp.listing_unit);
+  std::vector<std::string> in_use{cp.input_file_name(), file_name(template_prefix, "zelvan.lay0"),
+                                  file_name(template_prefix, "zelvan.sty0")};
+  for (const textio::OutputFileState& f : textio::output_files()) in_use.push_back(f.name);
+  Listing listing(cp.listing_unit, in_use);
   if (listing.active()) {
     textio::write(listing.stream(), message_layout(msg::kListingHeader), {});
     textio::write(listing.stream(), kListRow,

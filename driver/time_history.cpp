@@ -43,7 +43,7 @@ void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dyp
 
 void run_time_history() {
   const CaseParameters& cp = case_parameters();
-  // Without real positive structural frequencies the reference frequency,
+  // Without a real positive structural frequency the reference frequency,
   // and with it the aerodynamic damping terms, have no value.
   for (double inv_omega : {cp.inv_omega_1, cp.inv_omega_2}) {
     if (!std::isfinite(inv_omega)) {
@@ -64,8 +64,8 @@ void run_time_history() {
   param[18] = 1.0;                                    // PARAM(19): IATYPE, a full A is given
   const int nsteps = cp.npoints - 1;
   const double dt = (cp.t_E - cp.t_A) / std::max(nsteps, 1);
-  double xend = cp.t_A;
   double x = cp.t_A;
+  double xend = x;
   std::array<double, 4> y = cp.y0;
   const double* a = model().state_mass_matrix.data();
 

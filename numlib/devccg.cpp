@@ -209,7 +209,8 @@ void DE4CCG(int n, int low, int igh, Work& a, std::vector<zcomplex>& ort) {
       ort[static_cast<std::size_t>(m)] = zcomplex((1.0 + g) * om.real(), (1.0 + g) * om.imag());
     }
     const int len = igh - m + 1;
-    for (int i = 0; i < len; ++i) u[static_cast<std::size_t>(i)] = ort[static_cast<std::size_t>(m + i)];
+    for (int i = 0; i < len; ++i)
+      u[static_cast<std::size_t>(i)] = ort[static_cast<std::size_t>(m) + static_cast<std::size_t>(i)];
     // (I - u*u^H/h)*A on rows m..igh, columns m..n.
     for (int j = m; j <= n; ++j) {
       zcomplex s = 0.0;
@@ -556,7 +557,8 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   std::vector<double> wk(static_cast<std::size_t>(n));
   std::vector<int> iperm(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    wk[static_cast<std::size_t>(i)] = -modulus({wr[static_cast<std::size_t>(i + 1)], wi[static_cast<std::size_t>(i + 1)]});
+    wk[static_cast<std::size_t>(i)] =
+        -modulus({wr[static_cast<std::size_t>(i) + 1], wi[static_cast<std::size_t>(i) + 1]});
     iperm[static_cast<std::size_t>(i)] = i + 1;
   }
   DSVRGP(n, wk.data(), wk.data(), iperm.data());

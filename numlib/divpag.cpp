@@ -683,7 +683,7 @@ bool Integrator::step() {
     }
     if (new_q == 1 && error_failures >= kErrorFailuresBeforeRestart) {
       // Restart at order 1 from a fresh derivative.
-      std::fill(s_.z.begin() + n_ * 2, s_.z.end(), 0.0);
+      std::fill(s_.z.begin() + 2 * static_cast<std::ptrdiff_t>(n_), s_.z.end(), 0.0);
       set_order(1);
       evaluate(s_.tn, z(0), z(1));
       if (o.iatype != 0) DLFSRG(n_, s_.a_fac.data(), n_, s_.a_ipvt.data(), z(1), 1, z(1));

@@ -52,8 +52,9 @@ HandlerState& state() {
 bool user_called(int level) { return level == 2; }
 
 std::string type_name(int type) {
-  static constexpr std::array<const char*, kTypes + 1> kNames = {
-      "UNKNOWN ", "NOTE    ", "ALERT   ", "WARNING ", "FATAL   ", "TERMINAL", "WARNING ", "FATAL   "};
+  static constexpr std::array kNames = {"UNKNOWN ", "NOTE    ", "ALERT   ", "WARNING ",
+                                        "FATAL   ", "TERMINAL", "WARNING ", "FATAL   "};
+  static_assert(kNames.size() == kTypes + 1);
   return (type >= 1 && type <= kTypes) ? kNames[static_cast<std::size_t>(type)] : kNames[0];
 }
 
@@ -161,8 +162,8 @@ void E1PRT() {
   const auto level = static_cast<std::size_t>(s.level);
   const int type = s.types[level];
   const int code = s.codes[level];
-  std::string name = s.names[level];
-  name = name.substr(0, name.find(' '));
+  const std::string& full_name = s.names[level];
+  const std::string name = full_name.substr(0, full_name.find(' '));
 
   const bool add_dots = s.pending.rfind(".  ", 0) != 0;
   std::string header = " " + std::to_string(code) + " from " + name + (add_dots ? ".  " : "");
@@ -290,7 +291,7 @@ int level_value(int iopt, bool want_type, std::string_view routine, std::string_
     E1POP(routine);
     return 0;
   }
-  const auto level = static_cast<std::size_t>(s.level + iopt);
+  const std::size_t level = static_cast<std::size_t>(s.level) + static_cast<std::size_t>(iopt);
   return want_type ? s.types[level] : s.codes[level];
 }
 }  // namespace

@@ -49,11 +49,11 @@ void E1STL(int id, std::string_view string);
 // Records error type `iertyp` (-1 keeps the current one) and code `iercod`
 // (below 0 keeps the current one) at the current level.  Type 0 or code 0
 // clears the pending message; a message of one blank keeps the pending
-// text; otherwise `msg` with its %(Xn) placeholders replaced (tag letter in
+// text; otherwise `message` with its %(Xn) placeholders replaced (tag letter in
 // either case) becomes the pending message.  Types 5 to 7 print at once.
 // A type outside -1..7 is printed at once under the name "UNKNOWN" and
 // stops the run.
-void E1MES(int iertyp, int iercod, std::string_view msg);
+void E1MES(int iertyp, int iercod, std::string_view message);
 
 // Prints the pending message (nothing when none is pending) and clears it
 // and the stored parameters.

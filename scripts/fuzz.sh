@@ -20,9 +20,15 @@ for target in fuzz_input_file fuzz_layout; do
   (cd "$corpus" && "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1) || status=$?
   tail -40 "$corpus.log"
-  rm -rf "$corpus" "$corpus.log"
   if [ "$status" -ne 0 ]; then
-    echo "$target failed (status $status)"
+    # Keep the inputs that failed: libFuzzer wrote them into the run folder.
+    artifacts="$root/build-fuzz/artifacts/$target"
+    mkdir -p "$artifacts"
+    find "$corpus" -maxdepth 1 \( -name 'crash-*' -o -name 'timeout-*' -o -name 'leak-*' -o -name 'oom-*' \) \
+      -exec cp {} "$artifacts"/ \;
+    rm -rf "$corpus" "$corpus.log"
+    echo "$target failed (status $status); failing inputs in $artifacts"
     exit 1
   fi
+  rm -rf "$corpus" "$corpus.log"
 done

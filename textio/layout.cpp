@@ -211,8 +211,7 @@ bool contains_value(const std::vector<Item>& items) {
 
 }  // namespace
 
-Layout::Layout(std::string_view notation) : notation_(notation) {
-  items_ = Parser(notation).parse_layout();
+Layout::Layout(std::string_view notation) : notation_(notation), items_(Parser(notation).parse_layout()) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (items_[i].kind == ItemKind::group) reversion_index_ = i;
   }

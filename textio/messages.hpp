@@ -35,6 +35,8 @@ inline constexpr std::string_view kInternalSourceName = "internal text";
 inline constexpr std::string_view kOutputErrorPrefix = "!!! Output error: ";
 inline constexpr std::string_view kOutputStopLine = "*** ZELVAN terminated due to an output error";
 inline constexpr std::string_view kCannotCreate = "cannot create the file \"{1}\": {2}.";
+inline constexpr std::string_view kFileInUse =
+    "the file \"{1}\" is already used by this run as \"{2}\"; choose another name.";
 // The file report of a stopped run.
 inline constexpr std::string_view kFilesComplete = "*** Result files written completely before the stop:";
 inline constexpr std::string_view kFilesIncomplete = "*** Result files left incomplete (do not use them):";

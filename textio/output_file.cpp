@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "textio/messages.hpp"
 #include "textio/stop.hpp"
@@ -22,8 +24,9 @@ void set_state(const std::string& name, bool complete) {
   }
 }
 
-[[noreturn]] void output_error(std::string_view pattern, const std::string& name, int error) {
-  const std::string reason = error != 0 ? std::strerror(error) : "unknown reason";
+[[noreturn]] void output_error(std::string_view pattern, const std::string& name, int error,
+                               std::string_view detail = {}) {
+  const std::string reason = !detail.empty() ? std::string(detail) : error != 0 ? std::strerror(error) : "unknown reason";
   std::string text = "\n";
   text += msg::kOutputErrorPrefix;
   text += msg::compose(pattern, {name, reason});
@@ -66,6 +69,15 @@ void OutputFile::close() {
   stream_.close();
   if (failed || stream_.fail()) output_error(msg::kCannotWrite, name_, error);
   set_state(name_, true);
+}
+
+void refuse_file_in_use(const std::string& name, std::span<const std::string> in_use) {
+  namespace fs = std::filesystem;
+  for (const std::string& other : in_use) {
+    std::error_code error;
+    const bool same = name == other || fs::equivalent(name, other, error);
+    if (same) output_error(msg::kFileInUse, name, 0, other);
+  }
 }
 
 std::vector<OutputFileState>& output_files() { return g_output_files; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,12 @@ struct OutputFileState {
   bool complete = false;
 };
 std::vector<OutputFileState>& output_files();
+
+// Ends the run with an output error when `name` names one of the files in
+// `in_use` (the same name, or the same existing file under another name):
+// for an output file whose name the user chooses, so that it cannot
+// overwrite a file the run reads or writes.
+void refuse_file_in_use(const std::string& name, std::span<const std::string> in_use);
 
 // Forgets every file (at the start of a run, and for tests).
 void reset_output_files();

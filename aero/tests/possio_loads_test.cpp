@@ -63,7 +63,7 @@ class PossioSolverTest : public ::testing::Test {
   }
 
   static Complex q(const PossioBlock& b, int row, int column) {
-    return b.q[static_cast<std::size_t>((row - 1) + 3 * (column - 1))];
+    return b.q[static_cast<std::size_t>(row - 1) + 3 * static_cast<std::size_t>(column - 1)];
   }
 
  private:
@@ -234,7 +234,8 @@ TEST_F(PossioSolverTest, EndsTheRunForInputsOutsideItsDomain) {
 TEST_F(PossioSolverTest, EndsTheRunWhenTheCollocationSystemIsSingular) {
   PossioSolver solver;
   solver.assemble(0.5, 0.2);
-  for (int i = 0; i < kPossioModes; ++i) solver.matrix()[static_cast<std::size_t>(i + kPossioModes * 4)] = 0.0;
+  for (int i = 0; i < kPossioModes; ++i)
+    solver.matrix()[static_cast<std::size_t>(i) + std::size_t{kPossioModes} * 4] = 0.0;
   PossioBlock b = block(0.5, 0.2, 0.0);
   b.q.fill(Complex(1.0, 2.0));
   std::string text;

@@ -159,7 +159,7 @@ TEST(Coupling, TakesTheLowestLineAmongEqualPeaks) {
 TEST(Coupling, PrintsAsterisksForTheAmplitudeRatioWhenDOF2HasNoAmplitudeAtTheCouplingLine) {
   constexpr int n = 16;
   std::array<double, istore> y4{};
-  for (int j = 0; j < n; j += 4) y4[static_cast<std::size_t>(j)] = 0.05, y4[static_cast<std::size_t>(j + 2)] = -0.05;
+  for (int j = 0; j < n; j += 4) y4[static_cast<std::size_t>(j)] = 0.05, y4[static_cast<std::size_t>(j) + 2] = -0.05;
   set_histories(n, 2.0, history(n, {{2, 0.02, 45.0}}), y4);
   const Analysis a = analyse();
   ASSERT_EQ(spectrum().FouCY4[1], 0.0);
@@ -265,6 +265,17 @@ TEST_P(OperatingPoint, IsPrintedWithTheMatricesAsAppliedOnlyUnderADynamicPressur
 
 const std::string kOperatingPointHeader = "\n f [Hz] rho[kg/m3]  x_ref[m] u0[m/s] Ma[-] omred     q0 [N/m2]\n";
 
+// The matrices block as the case's coefficients give it: QR, and QS/inv_omega.
+const std::string kAppliedMatrices =
+    "\n"
+    "\n"
+    " *** QR,QS matrices as eventually applied\n"
+    "         QR11         QS11       QR12         QS12   \n"
+    "        0.500        1.00       -2.00        3.00    \n"
+    "         QR21         QS21       QR22         QS22   \n"
+    "        1.250E+03  -0.250       1.000E-03   1.000E-02\n"
+    "\n";
+
 INSTANTIATE_TEST_SUITE_P(
     DynamicPressures, OperatingPoint,
     ::testing::Values(
@@ -274,27 +285,13 @@ INSTANTIATE_TEST_SUITE_P(
         // u0 = sqrt(2*600/1.2) = 31.62 m/s; omred = 2*pi*0.75*0.5/31.62 =
         // 0.0745; QS/inv_omega: 1, 3, -0.25, 0.01.
         OperatingPointCase{"Flow", 600.0, 1.2, 1.0, 0.3, 0.75,
-                           kOperatingPointHeader + "   0.750      1.20      1.00   31.62 0.300 0.075    600.\n"
-                                                   "\n"
-                                                   "\n"
-                                                   " *** QR,QS matrices as eventually applied\n"
-                                                   "         QR11         QS11       QR12         QS12   \n"
-                                                   "        0.500        1.00       -2.00        3.00    \n"
-                                                   "         QR21         QS21       QR22         QS22   \n"
-                                                   "        1.250E+03  -0.250       1.000E-03   1.000E-02\n"
-                                                   "\n"},
+                           kOperatingPointHeader + "   0.750      1.20      1.00   31.62 0.300 0.075    600.\n" +
+                                                   kAppliedMatrices},
         // A negative f_s (external coefficients keep their sign) counts by
         // its magnitude.
         OperatingPointCase{"NegativeDynamicPressure", -2.4, 1.2, 0.5, 0.0, 3.0,
-                           kOperatingPointHeader + "   3.000      1.20      0.50    2.00 0.000 2.356      2.\n"
-                                                   "\n"
-                                                   "\n"
-                                                   " *** QR,QS matrices as eventually applied\n"
-                                                   "         QR11         QS11       QR12         QS12   \n"
-                                                   "        0.500        1.00       -2.00        3.00    \n"
-                                                   "         QR21         QS21       QR22         QS22   \n"
-                                                   "        1.250E+03  -0.250       1.000E-03   1.000E-02\n"
-                                                   "\n"}),
+                           kOperatingPointHeader + "   3.000      1.20      0.50    2.00 0.000 2.356      2.\n" +
+                                                   kAppliedMatrices}),
     ByLabel{});
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
@@ -316,7 +317,7 @@ inline std::vector<std::string> case_records(const CaseInput& c) {
   records[9] = right(field_text(c.S_m));
   records[12] = place(place(right(field_text(c.K_1)), 15, right(field_text(c.K_m))), 25, "<");
   records[13] = right(field_text(c.K_2));
-  records.push_back(std::string(1, c.marker));
+  records.emplace_back(1, c.marker);
   records.push_back(right(field_text(c.f_s)) + right(field_text(c.w_star), 12) + right(field_text(c.x_p), 12) +
                     right(field_text(c.Ma), 12) + right(field_text(c.aero_scale), 12));
   if (c.marker == '.') {
@@ -324,7 +325,7 @@ inline std::vector<std::string> case_records(const CaseInput& c) {
       records.push_back(right(field_text(c.coefficients[i])) + right(field_text(c.coefficients[i + 1]), 12));
   }
   if (c.sweep) {
-    records.push_back(".");
+    records.emplace_back(".");
     records.push_back(right("1.0"));
     records.push_back(right(field_text(c.rho)));
     records.push_back(right(field_text(c.q_start)));
@@ -343,6 +344,27 @@ inline CaseParameters read_text(std::string_view text) {
   CaseParameters cp;
   read_input_file(cp, file.string());
   return cp;
+}
+
+// A shell command run to its end: its standard output and standard error
+// together, and its exit status (-1 when it did not exit normally).
+struct ShellRun {
+  int status = -1;
+  std::string output;
+};
+
+inline ShellRun run_in_shell(const std::string& command) {
+  ShellRun run;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    ADD_FAILURE() << "cannot start " << command;
+    return run;
+  }
+  char buffer[4096];
+  for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+  const int wait_status = pclose(pipe);
+  if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+  return run;
 }
 
 }  // namespace zelvan::driver::test_support

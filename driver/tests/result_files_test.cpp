@@ -329,6 +329,18 @@ INSTANTIATE_TEST_SUITE_P(
                                       "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
                                       "cannot create the file \"absent/listing.txt\": No such file or directory.",
                                       {},
+                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+                      // A listing named like a file the run writes or reads would
+                      // overwrite it.
+                      OutputFaultCase{"ListingNamedLikeTheDataFile",
+                                      "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
+                                      "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
+                                      {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
+                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+                      OutputFaultCase{"ListingNamedLikeTheInputFile",
+                                      "env 7=case.inp " + kProgram + " LNX case.inp",
+                                      "the file \"case.inp\" is already used by this run as \"case.inp\"",
+                                      {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
                                       kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
     ByLabel{});
 

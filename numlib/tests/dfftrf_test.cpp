@@ -239,7 +239,7 @@ TEST_F(Dfftrf, TransformsALengthWhoseFactorsWereMerged) {
       expected[static_cast<std::size_t>(n - 1)] = line.re;
     } else {
       expected[static_cast<std::size_t>(2 * line.k - 1)] = line.re;
-      expected[static_cast<std::size_t>(2 * line.k)] = line.im;
+      expected[2 * static_cast<std::size_t>(line.k)] = line.im;
     }
   }
   EXPECT_LE(relative_error(transform(seq), expected), kRelativeTolerance);

@@ -25,6 +25,7 @@ extern "C" void zgeev_(const char* jobvl, const char* jobvr, const int* n, std::
 namespace zelvan::numlib {
 namespace {
 
+using test_support::column_major;
 using test_support::LibraryTest;
 using test_support::Random;
 using test_support::Worst;
@@ -57,8 +58,8 @@ const zcomplex kPadding{-7.0, 7.0};
 struct Matrix {
   Matrix(int order, int lead, zcomplex fill = 0.0)
       : n(order), ld(lead), data(static_cast<std::size_t>(lead) * static_cast<std::size_t>(order), fill) {}
-  zcomplex& operator()(int i, int j) { return data[static_cast<std::size_t>(j * ld + i)]; }
-  zcomplex operator()(int i, int j) const { return data[static_cast<std::size_t>(j * ld + i)]; }
+  zcomplex& operator()(int i, int j) { return data[column_major(i, j, ld)]; }
+  zcomplex operator()(int i, int j) const { return data[column_major(i, j, ld)]; }
   int n, ld;
   std::vector<zcomplex> data;
 };

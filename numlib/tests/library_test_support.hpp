@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -51,6 +52,12 @@ class LibraryTest : public ::testing::Test {
   std::ostringstream out;
   textio::ConsoleRedirect redirect{out};
 };
+
+// Where element (i, j), 0-based, of a matrix stored by columns with leading
+// dimension ld lies; the offset is formed in std::size_t.
+inline std::size_t column_major(int i, int j, int ld) {
+  return static_cast<std::size_t>(j) * static_cast<std::size_t>(ld) + static_cast<std::size_t>(i);
+}
 
 // Uniform numbers from a fixed-seed engine.  The mapping of the engine's
 // bits is written out, so the sequence is the same with every standard

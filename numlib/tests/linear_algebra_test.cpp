@@ -29,6 +29,7 @@ double dlange_(const char* norm, const int* m, const int* n, const double* a, co
 namespace zelvan::numlib {
 namespace {
 
+using test_support::column_major;
 using test_support::LibraryTest;
 using test_support::Random;
 using test_support::Worst;
@@ -70,8 +71,8 @@ constexpr double kPadding = -77.0;
 struct RealMatrix {
   RealMatrix(int order, int lead, double fill = 0.0)
       : n(order), ld(lead), data(static_cast<std::size_t>(lead) * static_cast<std::size_t>(order), fill) {}
-  double& operator()(int i, int j) { return data[static_cast<std::size_t>(j * ld + i)]; }
-  double operator()(int i, int j) const { return data[static_cast<std::size_t>(j * ld + i)]; }
+  double& operator()(int i, int j) { return data[column_major(i, j, ld)]; }
+  double operator()(int i, int j) const { return data[column_major(i, j, ld)]; }
   int n, ld;
   std::vector<double> data;
 };
@@ -378,11 +379,11 @@ TEST_F(DenseLinearAlgebra, StopsOnABadOrderOrLeadingDimension) {
 zcomplex op(char t, const std::vector<zcomplex>& x, int ld, int i, int l) {
   switch (std::toupper(static_cast<unsigned char>(t))) {
     case 'N':
-      return x[static_cast<std::size_t>(l * ld + i)];
+      return x[column_major(i, l, ld)];
     case 'T':
-      return x[static_cast<std::size_t>(i * ld + l)];
+      return x[column_major(l, i, ld)];
     default:
-      return std::conj(x[static_cast<std::size_t>(i * ld + l)]);
+      return std::conj(x[column_major(l, i, ld)]);
   }
 }
 
@@ -401,15 +402,15 @@ TEST_F(DenseLinearAlgebra, MultipliesComplexMatricesForEveryTransposeCombination
         const int b_rows = b_plain ? k : n, b_cols = b_plain ? n : k;
         const int lda = std::max(1, a_rows) + random.below(2), ldb = std::max(1, b_rows) + random.below(2);
         const int ldc = std::max(1, m) + random.below(2);
-        std::vector<zcomplex> a(static_cast<std::size_t>(lda * a_cols), kNaN);
-        std::vector<zcomplex> b(static_cast<std::size_t>(ldb * b_cols), kNaN);
-        std::vector<zcomplex> c(static_cast<std::size_t>(ldc * n), kPadding);
+        std::vector<zcomplex> a(static_cast<std::size_t>(lda) * static_cast<std::size_t>(a_cols), kNaN);
+        std::vector<zcomplex> b(static_cast<std::size_t>(ldb) * static_cast<std::size_t>(b_cols), kNaN);
+        std::vector<zcomplex> c(static_cast<std::size_t>(ldc) * static_cast<std::size_t>(n), kPadding);
         for (int j = 0; j < a_cols; ++j)
-          for (int i = 0; i < a_rows; ++i) a[static_cast<std::size_t>(j * lda + i)] = random.complex_uniform();
+          for (int i = 0; i < a_rows; ++i) a[column_major(i, j, lda)] = random.complex_uniform();
         for (int j = 0; j < b_cols; ++j)
-          for (int i = 0; i < b_rows; ++i) b[static_cast<std::size_t>(j * ldb + i)] = random.complex_uniform();
+          for (int i = 0; i < b_rows; ++i) b[column_major(i, j, ldb)] = random.complex_uniform();
         for (int j = 0; j < n; ++j)
-          for (int i = 0; i < m; ++i) c[static_cast<std::size_t>(j * ldc + i)] = random.complex_uniform();
+          for (int i = 0; i < m; ++i) c[column_major(i, j, ldc)] = random.complex_uniform();
         const zcomplex alpha = random.complex_uniform(), beta = random.complex_uniform();
         const std::vector<zcomplex> c_before = c;
         // The letters in either case.
@@ -419,7 +420,7 @@ TEST_F(DenseLinearAlgebra, MultipliesComplexMatricesForEveryTransposeCombination
         const std::string where = std::string{ta, tb} + ", trial " + std::to_string(trial);
         for (int j = 0; j < n; ++j) {
           for (int i = 0; i < ldc; ++i) {
-            const std::size_t at = static_cast<std::size_t>(j * ldc + i);
+            const std::size_t at = column_major(i, j, ldc);
             if (i >= m) {
               padding.note(c[at] == kPadding ? 0.0 : 1.0, where);
               continue;

@@ -70,7 +70,7 @@ inline std::string padded(std::string text, std::size_t width) {
 // starts at `start` and advances one minute with every call.
 class FixedClock {
  public:
-  explicit FixedClock(LocalDateTime start) : previous_(set_local_clock(&tick)) { now() = start; }
+  explicit FixedClock(const LocalDateTime& start) : previous_(set_local_clock(&tick)) { now() = start; }
   ~FixedClock() { set_local_clock(previous_); }
   FixedClock(const FixedClock&) = delete;
   FixedClock& operator=(const FixedClock&) = delete;

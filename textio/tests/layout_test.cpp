@@ -2,6 +2,7 @@
 // groups, slashes, exhaustion of the values and format reversion.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,11 +18,12 @@ std::vector<std::string> lines(std::string_view layout, std::initializer_list<Va
 
 std::vector<Value> reals(int n, double first = 1.0) {
   std::vector<Value> v;
+  v.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) v.emplace_back(first + i);
   return v;
 }
 
-TEST(LayoutNotation, AcceptsEveryItemKindAsThePartsWriteThem) {
+TEST(LayoutNotation, AcceptsEveryItemKindInTheNotationOfTheProgramsLayouts) {
   const Layout layout(
       R"(( / 8X, "****** Results *******", 2/, 'it''s', 4(2X,F10.0), 17(1PG14.5), 1PD24.15, D12.4, I2.2, I6, A40, A))");
   const auto& items = layout.items();
