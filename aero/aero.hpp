@@ -4,7 +4,7 @@
 #pragma once
 
 #include "aero/cnm3dk.hpp"
-#include "aero/possio_block.hpp"
 #include "aero/hankel.hpp"
+#include "aero/possio_block.hpp"
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"

@@ -32,8 +32,8 @@ namespace hankel_detail {
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kEuler = 0.5772156649015328;
 inline constexpr double kEpsilon = 1.0000000000000002e-12;  // stopping threshold of every sum
-inline constexpr double kSwitch = 15.0;                      // series up to here, asymptotic beyond
-inline constexpr int kMaxTerms = 64;                         // the series needs at most about 35
+inline constexpr double kSwitch = 15.0;                     // series up to here, asymptotic beyond
+inline constexpr int kMaxTerms = 64;                        // the series needs at most about 35
 
 // Increments of the imaginary part of the series' weight per term:
 // order 0: (2/pi)/m; order 1: (1/pi)*(1/m + 1/(m+1)).

@@ -12,11 +12,11 @@ struct PossioBlock {
   // Degrees of freedom computed (plunge, pitch, aileron) and the print
   // switch of the pressure distributions.
   std::array<int, 4> possio_switches{0, 0, 0, 0};
-  double xrud = 0.0;                              // aileron hinge position
+  double xrud = 0.0;                                  // aileron hinge position
   std::string possio_listing = std::string(20, ' ');  // listing file name, 20 characters
-  double mach = 0.0;                              // Mach number
-  double omred = 0.0;                             // reduced frequency
-  double xr = 0.0;                                // pitch axis, half-chord coordinates
+  double mach = 0.0;                                  // Mach number
+  double omred = 0.0;                                 // reduced frequency
+  double xr = 0.0;                                    // pitch axis, half-chord coordinates
   // Load coefficients: rows lift, moment, hinge moment; columns plunge,
   // pitch, aileron; column-major (q[row + 3*column]).
   std::array<std::complex<double>, 9> q{};

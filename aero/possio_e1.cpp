@@ -5,8 +5,8 @@
 namespace zelvan::aero {
 namespace {
 constexpr double kEuler = 0.5772156649015328;
-constexpr double kStop = 1e-10;   // last term added
-constexpr int kMaxTerms = 1000;   // far more than |z| of the solver's domain needs
+constexpr double kStop = 1e-10;  // last term added
+constexpr int kMaxTerms = 1000;  // far more than |z| of the solver's domain needs
 }  // namespace
 
 std::complex<double> exp_integral_e1(std::complex<double> z) {

@@ -11,9 +11,9 @@ namespace zelvan::aero {
 inline constexpr int kPossioCapacity = 51;
 
 struct GaussJordanResult {
-  bool solved = false;                // false: a zero pivot stopped the elimination
-  int zero_pivot_column = 0;          // 1-based column of the zero pivot (when not solved)
-  std::complex<double> determinant{}; // det A (0 when not solved)
+  bool solved = false;                 // false: a zero pivot stopped the elimination
+  int zero_pivot_column = 0;           // 1-based column of the zero pivot (when not solved)
+  std::complex<double> determinant{};  // det A (0 when not solved)
 };
 
 // Solves A x = w.  n: order, 1..51.  a: the n x n matrix, column-major with

@@ -22,7 +22,7 @@ namespace {
 using Complex = std::complex<double>;
 
 constexpr int kModes = kPossioModes;
-constexpr int kNodes = 85;                    // quadrature nodes on (0, pi)
+constexpr int kNodes = 85;                             // quadrature nodes on (0, pi)
 constexpr int kCollocationDivisions = 2 * kModes + 1;  // theta_i = (2i-1) pi / 43
 constexpr int kNodeDivisions = 2 * kNodes + 1;         // theta_j = 2j pi / 171
 constexpr Complex kI(0.0, 1.0);
@@ -34,9 +34,9 @@ const double kPi = 2.0 * kHalfPi;
 
 // The tables of one solve.
 struct Tables {
-  std::array<double, kNodes> xi{};                   // source points cos theta_j
+  std::array<double, kNodes> xi{};                            // source points cos theta_j
   std::array<double, std::size_t{kModes} * kNodes> weight{};  // X_j S(n, j), row n
-  std::array<double, kModes> x{};                    // collocation points
+  std::array<double, kModes> x{};                             // collocation points
   std::array<double, kModes> theta{};
 };
 
@@ -57,8 +57,7 @@ void fill_tables(Tables& t) {
 }
 
 // The collocation matrix, column-major A(i, n) = a[i + kModes*n].
-void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a,
-                  PossioSolveStatistics& statistics) {
+void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a, PossioSolveStatistics& statistics) {
   const double beta = kernel.beta();
   const double b = -beta / 4.0;
   const Complex lambda = kI * (kernel.k() / (8.0 * beta));

@@ -19,8 +19,8 @@ namespace {
 
 using zelvan::numlib::DF2TRF;
 using zelvan::numlib::DFFTRF;
-using zelvan::numlib::DFFTRI;
 using zelvan::numlib::dfftrf_work_size;
+using zelvan::numlib::DFFTRI;
 
 // The program's capacity, powers of two, a large prime and a round length.
 constexpr int kLengths[] = {10001, 8192, 4096, 9973, 1000};

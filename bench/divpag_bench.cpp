@@ -74,9 +74,9 @@ struct Problem {
   std::vector<double> y0;
   std::vector<double> outputs;
   zelvan::numlib::DivpagFcn divpag_rhs;
-  const double* a;            // mass matrix for DIVPAG, or nullptr
+  const double* a;  // mass matrix for DIVPAG, or nullptr
   zelvan::numlib::DivpagFcn explicit_rhs;
-  double floor;               // PARAM(11); CVODE atol = floor*rtol
+  double floor;  // PARAM(11); CVODE atol = floor*rtol
 };
 
 Problem make_section() {
@@ -203,10 +203,18 @@ void BM_Integrator(benchmark::State& state) {
   Outcome o;
   for (auto _ : state) {
     switch (method) {
-      case 1: o = run_divpag(p, 1, tol); break;
-      case 2: o = run_divpag(p, 2, tol); break;
-      case 3: o = run_cvode(p, CV_ADAMS, tol); break;
-      default: o = run_cvode(p, CV_BDF, tol); break;
+      case 1:
+        o = run_divpag(p, 1, tol);
+        break;
+      case 2:
+        o = run_divpag(p, 2, tol);
+        break;
+      case 3:
+        o = run_cvode(p, CV_ADAMS, tol);
+        break;
+      default:
+        o = run_cvode(p, CV_BDF, tol);
+        break;
     }
     benchmark::DoNotOptimize(o.samples.data());
   }

@@ -48,9 +48,9 @@ void possio_solve(benchmark::State& state) {
   state.SetLabel("M=" + std::to_string(c[0]) + " k=" + std::to_string(c[1]));
   state.counters["hankel_evals"] = static_cast<double>(s.hankel_evaluations);
   state.counters["fresnel_evals"] = static_cast<double>(s.fresnel_evaluations);
-  state.counters["time_per_eval"] = benchmark::Counter(static_cast<double>(s.hankel_evaluations),
-                                                       benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+  state.counters["time_per_eval"] =
+      benchmark::Counter(static_cast<double>(s.hankel_evaluations),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(possio_solve)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 

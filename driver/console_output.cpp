@@ -18,8 +18,8 @@ void console_write(std::string_view layout_text, std::initializer_list<textio::V
 
 std::string message_text(std::string_view layout_text, std::initializer_list<textio::Value> values) {
   std::string text;
-  for (const std::string& line :
-       textio::format_lines(message_layout(layout_text), std::span<const textio::Value>(values.begin(), values.size()))) {
+  for (const std::string& line : textio::format_lines(message_layout(layout_text),
+                                                      std::span<const textio::Value>(values.begin(), values.size()))) {
     text += line;
     text += '\n';
   }

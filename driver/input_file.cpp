@@ -29,9 +29,7 @@ void read_optional_pair(RecordSource& in, double& first, double& second, std::st
 
 // The aerodynamic values and coefficients are zero unless the file gives
 // them; the record may hold values of an earlier case.
-void clear_aero_values(CaseParameters& cp) {
-  cp.f_s = cp.w_star = cp.x_p = cp.Ma = cp.aero_scale = 0.0;
-}
+void clear_aero_values(CaseParameters& cp) { cp.f_s = cp.w_star = cp.x_p = cp.Ma = cp.aero_scale = 0.0; }
 
 void clear_coefficients(CaseParameters& cp) {
   cp.QR11 = cp.QS11 = cp.QR12 = cp.QS12 = 0.0;
@@ -58,12 +56,8 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   static const Layout kCoefficients("(F10.0,2X,F10.0)");
 
   RecordSource in = RecordSource::open_file(path, note);
-  const auto real = [&](double& x, std::string_view what) {
-    in.read(kReal, std::array<Target, 1>{&x}, what);
-  };
-  const auto integer = [&](int& n, std::string_view what) {
-    in.read(kInteger, std::array<Target, 1>{&n}, what);
-  };
+  const auto real = [&](double& x, std::string_view what) { in.read(kReal, std::array<Target, 1>{&x}, what); };
+  const auto integer = [&](int& n, std::string_view what) { in.read(kInteger, std::array<Target, 1>{&n}, what); };
 
   in.read(kRecord1, std::array<Target, 2>{&cp.t_A, &cp.title}, "record 1 (t_A, title)");
   real(cp.t_E, "record 2 (t_E)");

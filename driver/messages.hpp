@@ -15,22 +15,17 @@ inline constexpr std::string_view kInputDataRead =
 inline constexpr std::string_view kTooManyNodes =
     R"(( / "!!! Too many nodes chosen:  ", I6, /, "    Maximum number allowed: ", I6, /))";
 inline constexpr std::string_view kStopTooManyNodes = "*** ZELVAN terminated due to npoints > istore";
-inline constexpr std::string_view kTooFewNodes =
-    R"(( / "!!! At least one time point is needed:", I12, /))";
+inline constexpr std::string_view kTooFewNodes = R"(( / "!!! At least one time point is needed:", I12, /))";
 inline constexpr std::string_view kStopTooFewNodes = "*** ZELVAN terminated due to npoints < 1";
 inline constexpr std::string_view kEmptyTimeInterval =
     R"(( / "!!! The time history needs t_E different from t_A, but both are ", 1PG12.5, /))";
 inline constexpr std::string_view kStopEmptyTimeInterval = "*** ZELVAN terminated due to t_E = t_A";
 
 // Aerodynamic route.
-inline constexpr std::string_view kRouteExternal =
-    R"(( / ">>> Aerodynamic loads from external coefficients. ", /))";
-inline constexpr std::string_view kRouteThinPlate =
-    R"(( / ">>> Aerodynamic loads from 2D thin plate theory. ", /))";
-inline constexpr std::string_view kRoutePossio =
-    R"(( / ">>> Aerodynamic loads from 2D Possio integral equation ", /))";
-inline constexpr std::string_view kSignOfFsChanged =
-    R"(( / "!!! Sign of input fs changed from minus to plus.   ", /))";
+inline constexpr std::string_view kRouteExternal = R"(( / ">>> Aerodynamic loads from external coefficients. ", /))";
+inline constexpr std::string_view kRouteThinPlate = R"(( / ">>> Aerodynamic loads from 2D thin plate theory. ", /))";
+inline constexpr std::string_view kRoutePossio = R"(( / ">>> Aerodynamic loads from 2D Possio integral equation ", /))";
+inline constexpr std::string_view kSignOfFsChanged = R"(( / "!!! Sign of input fs changed from minus to plus.   ", /))";
 inline constexpr std::string_view kThinPlateMach =
     R"(( / "!!! Thin plate theory needs |Ma| < 1, but |Ma| = ", 1PG12.5, /))";
 inline constexpr std::string_view kPossioMach =
@@ -85,8 +80,7 @@ inline constexpr std::string_view kListingHeader =
     R"(( / 8X, "****** Results *******", 2/, "       t    ", "       y(1) ", "       y(2) ", "       y(3) ", "       y(4) "))";
 
 // Added to an input error when the file name argument had to be cut.
-inline constexpr std::string_view kNameWasCut =
-    "(The file name argument is cut to its first 20 characters.)";
+inline constexpr std::string_view kNameWasCut = "(The file name argument is cut to its first 20 characters.)";
 
 // Internal errors: a fault of the program itself, not of the case.
 inline constexpr std::string_view kInternalError = "!!! ZELVAN internal error: ";

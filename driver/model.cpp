@@ -27,8 +27,8 @@ void write_console(std::string_view layout_text) { console_write(layout_text, {}
 // z1*z2 written out for the thin-plate products.
 std::complex<double> i_times(double k, std::complex<double> z) { return {-k * z.imag(), k * z.real()}; }
 
-void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex<double> q12,
-                      std::complex<double> q21, std::complex<double> q22) {
+void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex<double> q12, std::complex<double> q21,
+                      std::complex<double> q22) {
   cp.QR11 = q11.real();
   cp.QS11 = q11.imag();
   cp.QR12 = q12.real();
@@ -59,7 +59,9 @@ void possio_route(CaseParameters& cp) {
   block.omred = cp.w_star;
   block.xr = (cp.x_p - 0.5) * 2.0;
   aero::possio_loads();
-  const auto P = [&](int i, int j) { return block.q[static_cast<std::size_t>(i - 1) + 3 * static_cast<std::size_t>(j - 1)]; };
+  const auto P = [&](int i, int j) {
+    return block.q[static_cast<std::size_t>(i - 1) + 3 * static_cast<std::size_t>(j - 1)];
+  };
   const double s = cp.aero_scale;
   set_coefficients(cp, s * P(1, 1), s * P(1, 2), s * P(2, 1), s * P(2, 2));
   write_console(msg::kRoutePossio);

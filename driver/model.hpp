@@ -12,10 +12,10 @@ enum class AeroRoute { external, thin_plate, possio };
 // The structural matrices, column-major (element (i, j) at [i + ld*j]).
 struct AeroelasticModel {
   AeroRoute route = AeroRoute::external;
-  std::array<double, 4> mass_matrix{};        // [[M_1, S_m], [S_m, M_2]]
-  std::array<double, 4> mass_inverse{};       // its inverse
-  std::array<double, 4> stiffness_matrix{};   // [[K_1, K_m], [K_m, K_2]]
-  std::array<double, 16> state_mass_matrix{}; // [[mass_matrix, 0], [0, I]] for the time history
+  std::array<double, 4> mass_matrix{};         // [[M_1, S_m], [S_m, M_2]]
+  std::array<double, 4> mass_inverse{};        // its inverse
+  std::array<double, 4> stiffness_matrix{};    // [[K_1, K_m], [K_m, K_2]]
+  std::array<double, 16> state_mass_matrix{};  // [[mass_matrix, 0], [0, I]] for the time history
 
   // The complex aerodynamic matrix QR + i*QS from the case parameters.
   std::array<std::complex<double>, 4> aero_matrix() const;

@@ -148,11 +148,27 @@ void write_result_files() {
   }
   data.close();
 
-  const plot::PlotCase values{.title = cp.title, .t_A = cp.t_A, .t_E = cp.t_E, .M_1 = cp.M_1, .M_2 = cp.M_2,
-                              .S_m = cp.S_m, .D_1 = cp.D_1, .D_2 = cp.D_2, .K_1 = cp.K_1, .K_2 = cp.K_2,
-                              .K_m = cp.K_m, .kappa = cp.kappa, .f_s = cp.f_s, .f_0_1 = cp.f_0_1,
-                              .f_0_2 = cp.f_0_2, .a_0 = cp.a_0, .f_0 = cp.f_0, .phi = cp.phi, .w_star = cp.w_star,
-                              .x_p = cp.x_p, .Ma = cp.Ma};
+  const plot::PlotCase values{.title = cp.title,
+                              .t_A = cp.t_A,
+                              .t_E = cp.t_E,
+                              .M_1 = cp.M_1,
+                              .M_2 = cp.M_2,
+                              .S_m = cp.S_m,
+                              .D_1 = cp.D_1,
+                              .D_2 = cp.D_2,
+                              .K_1 = cp.K_1,
+                              .K_2 = cp.K_2,
+                              .K_m = cp.K_m,
+                              .kappa = cp.kappa,
+                              .f_s = cp.f_s,
+                              .f_0_1 = cp.f_0_1,
+                              .f_0_2 = cp.f_0_2,
+                              .a_0 = cp.a_0,
+                              .f_0 = cp.f_0,
+                              .phi = cp.phi,
+                              .w_star = cp.w_star,
+                              .x_p = cp.x_p,
+                              .Ma = cp.Ma};
   plot::write_plot_files(cp.is_unix, ymax_disp, ymax_vel, cp.y0, values,
                          {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
   itp.close();

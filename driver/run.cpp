@@ -50,7 +50,9 @@ int run_zelvan(std::span<const std::string> words) {
     out.flush();
     return stop.exit_status();
   } catch (const std::exception& error) {
-    out << '\n' << msg::kInternalError << error.what() << "\n\n" << msg::kStopInternalError << '\n'
+    out << '\n'
+        << msg::kInternalError << error.what() << "\n\n"
+        << msg::kStopInternalError << '\n'
         << textio::output_files_report();
     out.flush();
     return kInternalErrorStatus;

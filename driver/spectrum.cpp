@@ -72,9 +72,8 @@ bool analyse_response() {
     return false;
   }
   console_write(msg::kStrongCoupling, {});
-  console_write(msg::kFrequencyMargin,
-                {std::fabs(s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)] -
-                           s.FouF[static_cast<std::size_t>(s.k_peak_2 - 1)])});
+  console_write(msg::kFrequencyMargin, {std::fabs(s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)] -
+                                                  s.FouF[static_cast<std::size_t>(s.k_peak_2 - 1)])});
   s.coupling_frequency = s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)];
   const auto k = static_cast<std::size_t>(s.k_peak_1);
   double a3 = fac * s.FouCY3[2 * k - 3], b3 = fac * s.FouCY3[2 * k - 2];

@@ -15,10 +15,10 @@ struct Spectrum {
   std::array<double, istore> FouPY3{};  // normalised power of Y3 in line k
   std::array<double, istore> FouCY4{};  // the same for Y4
   std::array<double, istore> FouPY4{};
-  int k_peak_1 = 1, k_peak_2 = 1;       // dominant lines of Y3 and Y4 (1: none)
-  double coupling_frequency = 0.0;      // Hz, of the most recent detection; 0 if none
+  int k_peak_1 = 1, k_peak_2 = 1;   // dominant lines of Y3 and Y4 (1: none)
+  double coupling_frequency = 0.0;  // Hz, of the most recent detection; 0 if none
   double amplitude_ratio = 0.0;
-  double phase_difference = 0.0;        // degrees in [0, 360)
+  double phase_difference = 0.0;  // degrees in [0, 360)
 };
 
 Spectrum& spectrum();

@@ -56,12 +56,12 @@ void run_time_history() {
   TimeHistory& h = g_history;
   std::array<double, 50> param{};
   numlib::DSET(50, 0.0, param.data(), 1);
-  param[3] = 1.0e6;                                   // PARAM(4): most steps allowed
+  param[3] = 1.0e6;  // PARAM(4): most steps allowed
   int ido = 1;
-  param[11] = cp.integ_method;                        // PARAM(12): METH
-  param[12] = 2.0;                                    // PARAM(13): MITER, divided differences
-  param[13] = 2.0;                                    // PARAM(14): MTYPE
-  param[18] = 1.0;                                    // PARAM(19): IATYPE, a full A is given
+  param[11] = cp.integ_method;  // PARAM(12): METH
+  param[12] = 2.0;              // PARAM(13): MITER, divided differences
+  param[13] = 2.0;              // PARAM(14): MTYPE
+  param[18] = 1.0;              // PARAM(19): IATYPE, a full A is given
   const int nsteps = cp.npoints - 1;
   const double dt = (cp.t_E - cp.t_A) / std::max(nsteps, 1);
   double x = cp.t_A;

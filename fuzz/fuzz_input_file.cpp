@@ -1,6 +1,7 @@
 // Fuzz target: a whole input file, run through start-up and the input
 // reader only.  Every outcome must be a normal return or a RunStop; any
 // other exception, crash, hang, leak or sanitizer report is a fault.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "aero/possio_block.hpp"

@@ -85,9 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> strings(kinds.size(), std::string(8, ' '));
   std::vector<Target> targets;
   for (std::size_t i = 0; i < kinds.size(); ++i) {
-    if (kinds[i] == ItemKind::integer) targets.emplace_back(&integers[i]);
-    else if (kinds[i] == ItemKind::text) targets.emplace_back(&strings[i]);
-    else targets.emplace_back(&reals[i]);
+    if (kinds[i] == ItemKind::integer)
+      targets.emplace_back(&integers[i]);
+    else if (kinds[i] == ItemKind::text)
+      targets.emplace_back(&strings[i]);
+    else
+      targets.emplace_back(&reals[i]);
   }
   try {
     RecordSource source = RecordSource::from_text(rest.substr(0, 2000));

@@ -51,8 +51,7 @@ struct AsymptoticSetup {
 template <std::size_t M1, std::size_t P1, std::size_t M2, std::size_t P2>
 void modulus_and_phase(const char* name, const AsymptoticSetup& setup, const std::array<double, M1>& modulus_near,
                        const std::array<double, P1>& phase_near, const std::array<double, M2>& modulus_far,
-                       const std::array<double, P2>& phase_far, double shift, double x, double& ampl,
-                       double& theta) {
+                       const std::array<double, P2>& phase_far, double shift, double x, double& ampl, double& theta) {
   E1PSH(name);
   double modulus = 0.0, phase = 0.0;
   if (x < 4.0) {

@@ -113,8 +113,8 @@ int IDAMAX(int n, const double* x, int incx) {
   return best;
 }
 
-void DGEMV(char trans, int m, int n, double alpha, const double* a, int lda, const double* x, int incx,
-           double beta, double* y, int incy) {
+void DGEMV(char trans, int m, int n, double alpha, const double* a, int lda, const double* x, int incx, double beta,
+           double* y, int incy) {
   if (!check_gemv("DGEMV", trans, m, n, lda, incx, incy)) return;
   const bool plain = upper(trans) == 'N';
   const int leny = plain ? m : n;

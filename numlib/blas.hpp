@@ -23,8 +23,8 @@ double DNRM2(int n, const double* x, int incx);
 // 1-based index of the first element of largest |x(i)|; 0 when n < 1.
 int IDAMAX(int n, const double* x, int incx);
 // y := alpha*op(A)*x + beta*y, trans "N", "T" or "C" (either case).
-void DGEMV(char trans, int m, int n, double alpha, const double* a, int lda, const double* x, int incx,
-           double beta, double* y, int incy);
+void DGEMV(char trans, int m, int n, double alpha, const double* a, int lda, const double* x, int incx, double beta,
+           double* y, int incy);
 
 void ZCOPY(int n, const zcomplex* x, int incx, zcomplex* y, int incy);
 void ZSWAP(int n, zcomplex* x, int incx, zcomplex* y, int incy);

@@ -18,8 +18,7 @@ namespace {
 // parts held apart as the reduction and the QR iteration work on them.
 class Work {
  public:
-  Work(int n, int ld) : ld_(ld), re_(static_cast<std::size_t>(ld) * static_cast<std::size_t>(n)),
-                        im_(re_.size()) {}
+  Work(int n, int ld) : ld_(ld), re_(static_cast<std::size_t>(ld) * static_cast<std::size_t>(n)), im_(re_.size()) {}
   double& re(int i, int j) { return re_[index(i, j)]; }
   double& im(int i, int j) { return im_[index(i, j)]; }
   zcomplex get(int i, int j) const { return {re_[index(i, j)], im_[index(i, j)]}; }
@@ -69,7 +68,8 @@ void DCCGCG(int n, const zcomplex* a, int lda, Work& b) {
   } else {
     for (int j = 1; j <= n; ++j)
       for (int i = 1; i <= n; ++i)
-        b.set(i, j, a[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(lda) + static_cast<std::size_t>(i - 1)]);
+        b.set(i, j,
+              a[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(lda) + static_cast<std::size_t>(i - 1)]);
   }
   E1POP("DCCGCG");
 }

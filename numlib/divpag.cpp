@@ -164,7 +164,8 @@ Options read_options(const double* param, int neq) {
   o.initial_step = std::fabs(p(param, kInitialStep));
   o.hmin = p(param, kMinStep);
   o.hmax = p(param, kMaxStep) > 0.0 ? p(param, kMaxStep) : DMACH(2);
-  o.max_steps = p(param, kMaxSteps) > 0.0 ? static_cast<long>(p(param, kMaxSteps)) : static_cast<long>(kDefaultMaxSteps);
+  o.max_steps =
+      p(param, kMaxSteps) > 0.0 ? static_cast<long>(p(param, kMaxSteps)) : static_cast<long>(kDefaultMaxSteps);
   o.max_fcn = static_cast<long>(p(param, kMaxFcn));
   o.meth = p(param, kMeth) == 2.0 ? 2 : 1;
   const int method_limit = divpag_method_max_order(o.meth);
@@ -274,8 +275,8 @@ bool check_param_signs(const double* param, bool body) {
 // ---- workspace ----
 
 struct WorkspaceSize {
-  int nmeth = 0;       // largest order
-  std::size_t npw = 0; // doubles of the iteration-matrix storage
+  int nmeth = 0;        // largest order
+  std::size_t npw = 0;  // doubles of the iteration-matrix storage
 };
 
 WorkspaceSize workspace_size(const double* param, int neq) {

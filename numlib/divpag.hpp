@@ -33,8 +33,8 @@ using DivpagJac = void (*)(int neq, double x, const double* y, double* dypdy);
 // error 8 (all stop the run through the error handler).  PARAM(31..36) on
 // every return: step to try next, last step taken, initial step, steps,
 // FCN evaluations, Jacobian evaluations, all since IDO = 1.
-void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend,
-            double tol, double* param, double* y);
+void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend, double tol,
+            double* param, double* y);
 
 // Read-only view of the integrator's process-wide state, for tests and
 // the benchmark.

@@ -255,9 +255,7 @@ void E1STD(int id, double dvalue) {
   store_parameter('D', id, std::move(text));
 }
 
-void E1STL(int id, std::string_view string) {
-  store_parameter('L', id, std::string(string.substr(0, kMaxLiteral)));
-}
+void E1STL(int id, std::string_view string) { store_parameter('L', id, std::string(string.substr(0, kMaxLiteral))); }
 
 void E1MES(int iertyp, int iercod, std::string_view message) {
   HandlerState& s = state();

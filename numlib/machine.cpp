@@ -18,9 +18,9 @@ constexpr std::array<int, 12> kIntegerConstants = {32, 4, 2, 31, 2147483647, 2, 
 // Six significant digits for entries 1-4, 7 and 8: these are not the exact
 // limits of the double format, and thresholds elsewhere compare against
 // exactly these values.
-constexpr std::array<double, 8> kDoubleConstants = {
-    2.22559e-308, 1.79728e+308, 1.11048e-16, 2.22096e-16, 0.3010299956639812,
-    3.402198970993592e+38, 1.79728e+308, -1.79728e+308};
+constexpr std::array<double, 8> kDoubleConstants = {2.22559e-308, 1.79728e+308,       1.11048e-16,
+                                                    2.22096e-16,  0.3010299956639812, 3.402198970993592e+38,
+                                                    1.79728e+308, -1.79728e+308};
 
 [[noreturn]] void fixed_form_stop(std::string_view layout_text, int value) {
   const textio::Layout layout(layout_text);

@@ -15,12 +15,9 @@ inline constexpr std::string_view kPopMismatch =
     "Error condition in E1POP.  %(L1) does not match the name %(L2) in the stack.";
 inline constexpr std::string_view kN1rtyArgument = ".  The argument passed to N1RTY must be 0 or 1. ";
 inline constexpr std::string_view kN1rcdArgument = ".  The argument passed to N1RCD must be 0 or 1. ";
-inline constexpr std::string_view kTracebackTitle =
-    "     Here is a traceback of subprogram calls in reverse order:";
-inline constexpr std::string_view kTracebackHead =
-    "     Routine name                    Error type  Error code";
-inline constexpr std::string_view kTracebackRule =
-    "     ------------                    ----------  ----------";
+inline constexpr std::string_view kTracebackTitle = "     Here is a traceback of subprogram calls in reverse order:";
+inline constexpr std::string_view kTracebackHead = "     Routine name                    Error type  Error code";
+inline constexpr std::string_view kTracebackRule = "     ------------                    ----------  ----------";
 inline constexpr std::string_view kCalledInternally = "    (Called internally)";
 
 // ---- machine constants and units ----
@@ -40,9 +37,11 @@ inline constexpr std::string_view kIumagMathChapter =
 inline constexpr std::string_view kIumagStatChapter =
     "ICHP = %(I1) is an invalid STAT chapter number.  To get or put STAT options, ICHP must be between 1 and %(I2).";
 inline constexpr std::string_view kIumagNoMathOptions =
-    "No options exist for MATH chapter %(I1).  Only existing options may have values retrieved from or placed into them.";
+    "No options exist for MATH chapter %(I1).  Only existing options may have values retrieved from or placed into "
+    "them.";
 inline constexpr std::string_view kIumagNoStatOptions =
-    "No options exist for STAT chapter %(I1).  Only existing options may have values retrieved from or placed into them.";
+    "No options exist for STAT chapter %(I1).  Only existing options may have values retrieved from or placed into "
+    "them.";
 inline constexpr std::string_view kIumagNumopt =
     "NUMOPT = %(I1) is an invalid number of options.  NUMOPT must be greater than zero.";
 inline constexpr std::string_view kIumagOption =
@@ -58,26 +57,34 @@ inline constexpr std::string_view kIncyKernel = "INCY must not be equal to zero 
 inline constexpr std::string_view kTransKernel = "TRANS must be set equal to N or T or C while %(L1) is given.";
 
 // ---- real general matrices ----
-inline constexpr std::string_view kOrderPositiveLower = "The order of the matrix must be positive while N = %(i1) is given.";
+inline constexpr std::string_view kOrderPositiveLower =
+    "The order of the matrix must be positive while N = %(i1) is given.";
 inline constexpr std::string_view kWorkspaceN =
     "The required storage cannot be allocated.  The workspace is based on N, where N = %(i1).";
 inline constexpr std::string_view kOrderPositive = "The order of the matrix must be positive while N = %(I1) is given.";
 inline constexpr std::string_view kOrderLda =
-    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDA = %(I2) are given.";
+    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDA = %(I2) are "
+    "given.";
 inline constexpr std::string_view kOrderLdainv =
-    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDAINV = %(I2) are given.";
+    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDAINV = %(I2) "
+    "are given.";
 inline constexpr std::string_view kOrderLdfac =
-    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDFAC = %(I2) are given.";
+    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDFAC = %(I2) are "
+    "given.";
 inline constexpr std::string_view kConditionFlag =
     "The flag value for computing the matrix condition number must be 1 or 2 while %(I1) is given.";
 inline constexpr std::string_view kSingularLu =
-    "The input matrix is singular.  Some of the diagonal elements of the upper triangular matrix U of the LU factorization are close to zero.";
+    "The input matrix is singular.  Some of the diagonal elements of the upper triangular matrix U of the LU "
+    "factorization are close to zero.";
 inline constexpr std::string_view kAlgorithmicallySingular =
-    "The matrix is algorithmically singular.  An estimate of the reciprocal of its L1 condition number is RCOND = %(D1).";
+    "The matrix is algorithmically singular.  An estimate of the reciprocal of its L1 condition number is RCOND = "
+    "%(D1).";
 inline constexpr std::string_view kTooIllConditioned =
-    "The matrix is too ill-conditioned. An estimate of the reciprocal of its L1 condition number is RCOND = %(D1).  The inverse might not be accurate.";
+    "The matrix is too ill-conditioned. An estimate of the reciprocal of its L1 condition number is RCOND = %(D1).  "
+    "The inverse might not be accurate.";
 inline constexpr std::string_view kIpath = "IPATH must be either 1 or 2 while a value of %(I1) is given.";
-inline constexpr std::string_view kEquationsPositive = "The number of equations must be positive while N = %(I1) is given.";
+inline constexpr std::string_view kEquationsPositive =
+    "The number of equations must be positive while N = %(I1) is given.";
 inline constexpr std::string_view kSingularTriangular =
     "The input triangular matrix is singular.  The index of the first zero diagonal element is %(I1).";
 
@@ -88,14 +95,18 @@ inline constexpr std::string_view kZgemmK = "K must be greater than or equal to 
 inline constexpr std::string_view kZgemmLdc =
     "LDC must be greater than or equal to M and greater than zero while LDC = %(I1) and M = %(I2) are given.";
 inline constexpr std::string_view kZgemmLdaN =
-    "LDA must be greater than or equal to M and greater than zero when TRANSA = N, but LDA = %(I1) and M = %(I2) are given.";
+    "LDA must be greater than or equal to M and greater than zero when TRANSA = N, but LDA = %(I1) and M = %(I2) are "
+    "given.";
 inline constexpr std::string_view kZgemmLdaT =
-    "LDA must be greater than or equal to K and greater than zero when TRANSA = T or C, but LDA = %(I1) and K = %(I2) are given.";
+    "LDA must be greater than or equal to K and greater than zero when TRANSA = T or C, but LDA = %(I1) and K = %(I2) "
+    "are given.";
 inline constexpr std::string_view kZgemmTransa = "TRANSA must be set equal to N or T or C while %(L1) is given.";
 inline constexpr std::string_view kZgemmLdbN =
-    "LDB must be greater than or equal to K and greater than zero when TRANSB = N, but LDB = %(I1) and K = %(I2) are given.";
+    "LDB must be greater than or equal to K and greater than zero when TRANSB = N, but LDB = %(I1) and K = %(I2) are "
+    "given.";
 inline constexpr std::string_view kZgemmLdbT =
-    "LDB must be greater than or equal to N and greater than zero when TRANSB = T or C, but LDB = %(I1) and N = %(I2) are given.";
+    "LDB must be greater than or equal to N and greater than zero when TRANSB = T or C, but LDB = %(I1) and N = %(I2) "
+    "are given.";
 inline constexpr std::string_view kZgemmTransb = "TRANSB must be set equal to N or T or C while %(L1) is given.";
 
 // ---- complex eigen-solver ----
@@ -105,7 +116,8 @@ inline constexpr std::string_view kDevccgStorage =
 inline constexpr std::string_view kDe6ccgLda =
     "The argument LDA = %(I1).  The leading dimension of the matrix must be at least equal to the order, N = %(I2).";
 inline constexpr std::string_view kDe6ccgLdevec =
-    "The argument LDEVEC = %(I1).  The leading dimension of the eigenvector matrix must be at least equal to the order, N = %(I2).";
+    "The argument LDEVEC = %(I1).  The leading dimension of the eigenvector matrix must be at least equal to the "
+    "order, N = %(I2).";
 inline constexpr std::string_view kDe6ccgOptions =
     "The option values 3,4 must berespectively not less than zero, and non-negative while %(I1) and %(I2) are given.";
 inline constexpr std::string_view kDccgcgN = "The argument N = %(I1).  It must be at least 1.";
@@ -113,18 +125,22 @@ inline constexpr std::string_view kDccgcgLda = "The argument LDA = %(I1).  It mu
 inline constexpr std::string_view kDccgcgLdb = "The argument LDB = %(I1).  It must be at least as large as N = %(I2).";
 inline constexpr std::string_view kDe3cchConvergence = "The iteration for the eigenvalues did not converge.";
 inline constexpr std::string_view kDsvrgpLength =
-    "The length of vectors RA, RB and IPERM must be greater than or equal to one.  On input the length, N, is given as %(I1).";
+    "The length of vectors RA, RB and IPERM must be greater than or equal to one.  On input the length, N, is given as "
+    "%(I1).";
 
 // ---- symmetric positive definite matrices (DLFTDS, DLFSDS) ----
 inline constexpr std::string_view kOrderLdfact =
-    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDFACT = %(I2) are given.";
+    "The order of the matrix must be less than or equal to its leading dimension while N = %(I1) and LDFACT = %(I2) "
+    "are given.";
 inline constexpr std::string_view kNotPositiveDefinite =
     "The leading %(I1) by %(I1) submatrix of the input matrix is not positive definite.";
 inline constexpr std::string_view kSingularCholesky = "The input matrix is singular.";
 
 // ---- initial-value integrator (DIVPAG, DI2PAG) ----
-inline constexpr std::string_view kDivpagIdoRange = "The status indicator IDO = %(i1).  It must be in the range 1 to 7.";
-inline constexpr std::string_view kDi2pagIdoRange = "The status indicator IDO = %(I1).  It must be in the range 1 to 7.";
+inline constexpr std::string_view kDivpagIdoRange =
+    "The status indicator IDO = %(i1).  It must be in the range 1 to 7.";
+inline constexpr std::string_view kDi2pagIdoRange =
+    "The status indicator IDO = %(I1).  It must be in the range 1 to 7.";
 inline constexpr std::string_view kDivpagNeq = "The number of equations NEQ = %(i1).  It must be at least 1.";
 inline constexpr std::string_view kDivpagParamNegative =
     "The optional parameter PARAM(%(i1)) =  %(D1).  It cannot be negative.";
@@ -138,45 +154,59 @@ inline constexpr std::string_view kDivpagInorm = "The argument PARAM(10) = INORM
 inline constexpr std::string_view kDivpagIatype =
     "The type of the matrix A must be 0, 1, or 2, while PARAM(19) = IATYPE = %(D1) is given.";
 inline constexpr std::string_view kDivpagMiter0 =
-    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When MITER is set to 0, MTYPE and IATYPE must also be set to 0.";
+    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When "
+    "MITER is set to 0, MTYPE and IATYPE must also be set to 0.";
 inline constexpr std::string_view kDivpagMiter3 =
-    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When MITER is set to 3, MTYPE and IATYPE must be set to 0.";
+    "Misuse of PARAM options.  PARAM(13) = MITER = %(D1), PARAM(14) = MTYPE = %(D2), PARAM(19) = IATYPE = %(D3).  When "
+    "MITER is set to 3, MTYPE and IATYPE must be set to 0.";
 inline constexpr std::string_view kDivpagTol = "The tolerance TOL = %(D1).  It must be greater than zero.";
 inline constexpr std::string_view kDivpagNlc =
-    "The number of lower codiagonals must be greater than or equal to zero and less than NEQ while PARAM(15) = NLC = %(D1) is given.";
+    "The number of lower codiagonals must be greater than or equal to zero and less than NEQ while PARAM(15) = NLC = "
+    "%(D1) is given.";
 inline constexpr std::string_view kDivpagNuc =
-    "The number of upper codiagonals must be greater than or equal to zero and less than NEQ while PARAM(16) = NUC = %(D1) is given.";
+    "The number of upper codiagonals must be greater than or equal to zero and less than NEQ while PARAM(16) = NUC = "
+    "%(D1) is given.";
 inline constexpr std::string_view kDivpagLdaFull =
-    "The order of the matrix must be less than or equal to its leading dimension while NEQ = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+    "The order of the matrix must be less than or equal to its leading dimension while NEQ = %(I1) and PARAM(20) = LDA "
+    "= %(D1) are given.";
 inline constexpr std::string_view kDivpagLdaBand =
-    "The number of rows of matrix A must be less than or equal to its leading dimension while NLC + NUC + 1 = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+    "The number of rows of matrix A must be less than or equal to its leading dimension while NLC + NUC + 1 = %(I1) "
+    "and PARAM(20) = LDA = %(D1) are given.";
 inline constexpr std::string_view kDivpagLdaSymmetricBand =
-    "The number of rows of matrix A must be less than or equal to its leading dimension while NUC + 1 = %(I1) and PARAM(20) = LDA = %(D1) are given.";
+    "The number of rows of matrix A must be less than or equal to its leading dimension while NUC + 1 = %(I1) and "
+    "PARAM(20) = LDA = %(D1) are given.";
 inline constexpr std::string_view kDivpagXChanged = "Argument X = %(D1) is changed from the previous call.";
 inline constexpr std::string_view kDivpagXendUnchanged = "Argument XEND = %(D1) is not changed from the previous call.";
 inline constexpr std::string_view kDivpagIdoRestart =
-    "IDO = 1.  IDO can only be set to 1 in the initial call to the routine, or if the previous call was made with IDO = 3.";
+    "IDO = 1.  IDO can only be set to 1 in the initial call to the routine, or if the previous call was made with IDO "
+    "= 3.";
 inline constexpr std::string_view kDivpagNotInitialized =
     "IDO has been set to %(I1), but the routine has not been initialized in a call with IDO = 1.";
 inline constexpr std::string_view kDivpagStorage =
-    "The required storage cannot be allocated.  The workspace requirement is based on NEQ = %(i1), NMETH = %(i2), NPW = %(i3).";
+    "The required storage cannot be allocated.  The workspace requirement is based on NEQ = %(i1), NMETH = %(i2), NPW "
+    "= %(i3).";
 inline constexpr std::string_view kDivpagRepeatedErrorTest =
     "After some initial success, the integration was halted by repeated error test failures.";
 inline constexpr std::string_view kDivpagMaxFcn = "Maximum number of function evaluations, %(I1), have been used.";
 inline constexpr std::string_view kDivpagMaxSteps =
     "Maximum number of steps allowed, %(I1), have been used.  The problem may be stiff.";
 inline constexpr std::string_view kDivpagXPlusH =
-    "On the next step X+H will equal X, with X = %(D1) and H = %(D2).  Either TOL = %(D3) is too small or the problem is stiff.";
+    "On the next step X+H will equal X, with X = %(D1) and H = %(D2).  Either TOL = %(D3) is too small or the problem "
+    "is stiff.";
 inline constexpr std::string_view kDivpagTolTest =
     "After some initial success, the integration was halted by a test on TOL = %(D1).";
 inline constexpr std::string_view kDivpagErrorTestLimit =
-    "Integration halted after failing to pass the error test, even after reducing the stepsize by a factor of 1.0E+10 to H = %(D1).  TOL = %(D2) may be too small.";
+    "Integration halted after failing to pass the error test, even after reducing the stepsize by a factor of 1.0E+10 "
+    "to H = %(D1).  TOL = %(D2) may be too small.";
 inline constexpr std::string_view kDivpagConvergenceLimit =
-    "Integration halted after failing to achieve corrector convergence, even after reducing the stepsize by a factor of 1.0E+10 to H = %(D1).  TOL = %(D2) may be too small.";
-inline constexpr std::string_view kDivpagSingularA = "The input matrix A is singular.  If used, A must be non-singular.";
+    "Integration halted after failing to achieve corrector convergence, even after reducing the stepsize by a factor "
+    "of 1.0E+10 to H = %(D1).  TOL = %(D2) may be too small.";
+inline constexpr std::string_view kDivpagSingularA =
+    "The input matrix A is singular.  If used, A must be non-singular.";
 
 // ---- Bessel functions ----
-inline constexpr std::string_view kDcsevlTermsPositive = "The number of terms in the series is not positive. N = %(I1).";
+inline constexpr std::string_view kDcsevlTermsPositive =
+    "The number of terms in the series is not positive. N = %(I1).";
 inline constexpr std::string_view kDcsevlTermsMaximum =
     "The number of terms in the series is greater than 1000. N = %(I1).";
 inline constexpr std::string_view kDcsevlArgument = "The argument X = %(D1) is outside the interval (-1.1,+1.1).";

@@ -69,7 +69,10 @@ void IUMAG(std::string_view prodnm, int ichp, int iact, int numopt, const int* i
       return terminal(8, msg::kIumagOption);
     }
     int& value = g_values[index][static_cast<std::size_t>(option - 1)];
-    if (iact == 1) ivals[i] = value; else value = ivals[i];
+    if (iact == 1)
+      ivals[i] = value;
+    else
+      value = ivals[i];
   }
   E1POP("IUMAG");
 }

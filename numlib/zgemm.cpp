@@ -44,8 +44,8 @@ bool arguments_fail(char ta, char tb, char transa, char transb, int m, int n, in
 
 }  // namespace
 
-void ZGEMM(char transa, char transb, int m, int n, int k, zcomplex alpha, const zcomplex* a, int lda,
-           const zcomplex* b, int ldb, zcomplex beta, zcomplex* c, int ldc) {
+void ZGEMM(char transa, char transb, int m, int n, int k, zcomplex alpha, const zcomplex* a, int lda, const zcomplex* b,
+           int ldb, zcomplex beta, zcomplex* c, int ldc) {
   const char ta = upper(transa);
   const char tb = upper(transb);
   if (arguments_fail(ta, tb, transa, transb, m, n, k, lda, ldb, ldc)) return;

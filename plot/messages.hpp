@@ -58,8 +58,7 @@ inline constexpr std::string_view kMarkerInfo07 = "# INFOLINE07";
 inline constexpr std::string_view kMarkerInfo08 = "# INFOLINE08";
 inline constexpr std::string_view kMarkerInfo09 = "# INFOLINE09";
 
-inline constexpr std::string_view kStyleComment =
-    R"(("   TEXT = ", '"', A40, " \n", A8, 2X, A5, '"'))";
+inline constexpr std::string_view kStyleComment = R"(("   TEXT = ", '"', A40, " \n", A8, 2X, A5, '"'))";
 inline constexpr std::string_view kStyleInfo01 =
     R"(("   TEXT = ", '"', "Parameters: ", "\n", "Y_0_1 = ", F5.2, " m, Y*_0_1 = ", F7.2, " m/s, t_A = ", F5.2, '"'))";
 inline constexpr std::string_view kStyleInfo02 =
@@ -95,16 +94,11 @@ inline constexpr std::string_view kAnnotationM2 = R"(("TL ", I4, 1X, I4, 1X, "M&
 inline constexpr std::string_view kAnnotationSm = R"(("TL ", I4, 1X, I4, 1X, "S&&Tm  = ", F6.3, " kg"))";
 inline constexpr std::string_view kAnnotationD1 = R"(("TL ", I4, 1X, I4, 1X, "D&&T1  = ", F6.3, " kg/s"))";
 inline constexpr std::string_view kAnnotationD2 = R"(("TL ", I4, 1X, I4, 1X, "D&&T2  = ", F6.3, " kg/s"))";
-inline constexpr std::string_view kAnnotationK1 =
-    R"(("TL ", I4, 1X, I4, 1X, "K&&T1  = ", 1PG10.3, " kg/s&&H2"))";
-inline constexpr std::string_view kAnnotationK2 =
-    R"(("TL ", I4, 1X, I4, 1X, "K&&T2  = ", 1PG10.3, " kg/s&&H2"))";
-inline constexpr std::string_view kAnnotationKm =
-    R"(("TL ", I4, 1X, I4, 1X, "K&&Tm  = ", 1PG10.3, " kg/s&&H2"))";
+inline constexpr std::string_view kAnnotationK1 = R"(("TL ", I4, 1X, I4, 1X, "K&&T1  = ", 1PG10.3, " kg/s&&H2"))";
+inline constexpr std::string_view kAnnotationK2 = R"(("TL ", I4, 1X, I4, 1X, "K&&T2  = ", 1PG10.3, " kg/s&&H2"))";
+inline constexpr std::string_view kAnnotationKm = R"(("TL ", I4, 1X, I4, 1X, "K&&Tm  = ", 1PG10.3, " kg/s&&H2"))";
 inline constexpr std::string_view kAnnotationFs = R"(("TL ", I4, 1X, I4, 1X, "f&&Ts   = ", 1PG10.3, " N/m"))";
-inline constexpr std::string_view kAnnotationF01 =
-    R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T1  = ", F6.3, " Hz"))";
-inline constexpr std::string_view kAnnotationF02 =
-    R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T2  = ", F6.3, " Hz"))";
+inline constexpr std::string_view kAnnotationF01 = R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T1  = ", F6.3, " Hz"))";
+inline constexpr std::string_view kAnnotationF02 = R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T2  = ", F6.3, " Hz"))";
 
 }  // namespace zelvan::plot::msg

@@ -16,13 +16,13 @@
 namespace zelvan::plot {
 namespace {
 
-constexpr std::size_t kBufferWidth = 100;      // line buffer; layout lines are read this wide
-constexpr std::size_t kStyleLineWidth = 80;    // style lines are read and computed this wide
-constexpr int kAnnotationX = 7500;             // x position of every annotation text
-constexpr int kAnnotationTop = 9400;           // y position of the heading
-constexpr int kAnnotationLineStep = 320;       // y step before each parameter line
-constexpr int kAnnotationGroupStep = 80;       // further y step before a new group
-constexpr int kAnnotationBrace = 10;           // value of the brace lines
+constexpr std::size_t kBufferWidth = 100;    // line buffer; layout lines are read this wide
+constexpr std::size_t kStyleLineWidth = 80;  // style lines are read and computed this wide
+constexpr int kAnnotationX = 7500;           // x position of every annotation text
+constexpr int kAnnotationTop = 9400;         // y position of the heading
+constexpr int kAnnotationLineStep = 320;     // y step before each parameter line
+constexpr int kAnnotationGroupStep = 80;     // further y step before a new group
+constexpr int kAnnotationBrace = 10;         // value of the brace lines
 
 struct Axes {
   double f_axis = 0.0;  // frequency axis of the spectra
@@ -54,12 +54,12 @@ void write_annotation_file(std::ostream& out, std::span<const double, 4> y0, con
     std::size_t count;
   };
   const Row rows[] = {
-      {kY01, true, true, {y0[2], c.t_A}, 2},  {kY02, false, true, {y0[3], c.t_E}, 2},
-      {kM1, true, true, {c.M_1, 0.0}, 1},     {kM2, false, true, {c.M_2, 0.0}, 1},
-      {kSm, false, true, {c.S_m, 0.0}, 1},    {kD1, true, true, {c.D_1, 0.0}, 1},
-      {kD2, false, false, {c.D_2, 0.0}, 1},   {kK1, true, true, {c.K_1, 0.0}, 1},
-      {kK2, false, false, {c.K_2, 0.0}, 1},   {kKm, false, true, {c.K_m, 0.0}, 1},
-      {kFs, true, false, {c.f_s, 0.0}, 1},    {kF01, true, true, {c.f_0_1, 0.0}, 1},
+      {kY01, true, true, {y0[2], c.t_A}, 2},   {kY02, false, true, {y0[3], c.t_E}, 2},
+      {kM1, true, true, {c.M_1, 0.0}, 1},      {kM2, false, true, {c.M_2, 0.0}, 1},
+      {kSm, false, true, {c.S_m, 0.0}, 1},     {kD1, true, true, {c.D_1, 0.0}, 1},
+      {kD2, false, false, {c.D_2, 0.0}, 1},    {kK1, true, true, {c.K_1, 0.0}, 1},
+      {kK2, false, false, {c.K_2, 0.0}, 1},    {kKm, false, true, {c.K_m, 0.0}, 1},
+      {kFs, true, false, {c.f_s, 0.0}, 1},     {kF01, true, true, {c.f_0_1, 0.0}, 1},
       {kF02, false, false, {c.f_0_2, 0.0}, 1},
   };
 
@@ -131,8 +131,7 @@ void copy_layout_template(TemplateSource& in, std::ostream& out, const PlotCase&
   }
 }
 
-void copy_style_template(TemplateSource& in, std::ostream& out, std::span<const double, 4> y0,
-                         const PlotCase& c) {
+void copy_style_template(TemplateSource& in, std::ostream& out, std::span<const double, 4> y0, const PlotCase& c) {
   static const textio::Layout kLine(msg::kStyleTemplateLine);
   static const textio::Layout kComment(msg::kStyleComment);
   static const textio::Layout kInfo01(msg::kStyleInfo01), kInfo02(msg::kStyleInfo02), kInfo03(msg::kStyleInfo03);
@@ -153,15 +152,24 @@ void copy_style_template(TemplateSource& in, std::ostream& out, std::span<const 
         const TimeAndDate now = uhrdat();
         return text(kComment, {c.title, std::string_view(now.date), std::string_view(now.time).substr(0, 5)});
       }
-      case 1: return text(kInfo01, {y0[2], y0[0], c.t_A});
-      case 2: return text(kInfo02, {y0[3], y0[1], c.t_E});
-      case 3: return text(kInfo03, {c.M_1, c.M_2, c.S_m});
-      case 4: return text(kInfo04, {c.D_1, c.D_2});
-      case 5: return text(kInfo05, {c.K_1, c.K_2});
-      case 6: return text(kInfo06, {c.K_m, c.f_s});
-      case 7: return text(kInfo07, {c.f_0_1, c.f_0_2, c.kappa});
-      case 8: return text(kInfo08, {c.a_0, c.f_0, c.phi});
-      default: return text(kInfo09, {c.w_star, c.x_p, c.Ma});
+      case 1:
+        return text(kInfo01, {y0[2], y0[0], c.t_A});
+      case 2:
+        return text(kInfo02, {y0[3], y0[1], c.t_E});
+      case 3:
+        return text(kInfo03, {c.M_1, c.M_2, c.S_m});
+      case 4:
+        return text(kInfo04, {c.D_1, c.D_2});
+      case 5:
+        return text(kInfo05, {c.K_1, c.K_2});
+      case 6:
+        return text(kInfo06, {c.K_m, c.f_s});
+      case 7:
+        return text(kInfo07, {c.f_0_1, c.f_0_2, c.kappa});
+      case 8:
+        return text(kInfo08, {c.a_0, c.f_0, c.phi});
+      default:
+        return text(kInfo09, {c.w_star, c.x_p, c.Ma});
     }
   };
 

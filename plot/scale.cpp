@@ -23,9 +23,9 @@ double read_real(const textio::Layout& layout, const std::string& text, std::str
 // position outside the text, reads as 0.
 int digit_at(const std::string& s, long position) {
   static const textio::Layout kDigit(msg::kScaleDigit);
-  const std::string text =
-      position >= 1 && position <= static_cast<long>(s.size()) ? s.substr(static_cast<std::size_t>(position - 1), 1)
-                                                                : std::string(" ");
+  const std::string text = position >= 1 && position <= static_cast<long>(s.size())
+                               ? s.substr(static_cast<std::size_t>(position - 1), 1)
+                               : std::string(" ");
   int value = 0;
   textio::RecordSource source = textio::RecordSource::from_text(text, msg::kScaleSourceName);
   const textio::Target target = &value;

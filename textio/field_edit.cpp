@@ -10,12 +10,11 @@ namespace zelvan::textio {
 namespace {
 
 // Powers of ten as correctly rounded literals: 10^0 .. 10^22 are exact.
-constexpr std::array<double, 23> kPow10 = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr std::array<double, 23> kPow10Neg = {
-    1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
-    1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+constexpr std::array<double, 23> kPow10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::array<double, 23> kPow10Neg = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                              1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                              1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
 
 double pow10(int n) { return n < 23 ? kPow10[n] : std::pow(10.0, n); }
 double pow10_neg(int n) { return n < 23 ? kPow10Neg[n] : std::pow(10.0, -n); }
@@ -86,8 +85,7 @@ std::string format_fixed(double value, int width, int digits) {
   if (special_value(value, width, out)) return out;
   // The largest double has 309 digits before the point.
   char buffer[512];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                    std::chars_format::fixed, digits);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed, digits);
   std::string body(buffer, static_cast<std::size_t>(result.ptr - buffer));
   if (digits == 0) body += '.';
   const std::string sign = value < 0 ? "-" : "";

@@ -30,12 +30,12 @@ enum class ItemKind {
 
 struct Item {
   ItemKind kind = ItemKind::literal;
-  int repeat = 1;          // repeat count (slash: number of line ends)
-  int width = 0;           // w of F, G, D, I, A; n of nX
-  int digits = 0;          // d of F, G, D; m of Iw.m (1 when absent)
-  int scale = 0;           // 1 for 1PG and 1PD, else 0
-  std::string literal;     // text of a literal item
-  std::vector<Item> group; // items of a group
+  int repeat = 1;           // repeat count (slash: number of line ends)
+  int width = 0;            // w of F, G, D, I, A; n of nX
+  int digits = 0;           // d of F, G, D; m of Iw.m (1 when absent)
+  int scale = 0;            // 1 for 1PG and 1PD, else 0
+  std::string literal;      // text of a literal item
+  std::vector<Item> group;  // items of a group
 
   bool is_value() const {
     return kind == ItemKind::fixed || kind == ItemKind::general || kind == ItemKind::dexp ||

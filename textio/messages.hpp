@@ -14,10 +14,8 @@ inline constexpr std::string_view kInputStopLine = "*** ZELVAN terminated due to
 inline constexpr std::string_view kCannotOpen = "cannot open the input file \"{1}\": {2}.";
 inline constexpr std::string_view kIsDirectory = "\"{1}\" is a directory, not an input file.";
 inline constexpr std::string_view kCannotRead = "the file \"{1}\" cannot be read after line {2}.";
-inline constexpr std::string_view kEndOfFile =
-    "the file \"{1}\" ends after line {2}, but {3} is still to be read.";
-inline constexpr std::string_view kLineTooLong =
-    "file \"{1}\", line {2} is longer than {3} characters.";
+inline constexpr std::string_view kEndOfFile = "the file \"{1}\" ends after line {2}, but {3} is still to be read.";
+inline constexpr std::string_view kLineTooLong = "file \"{1}\", line {2} is longer than {3} characters.";
 inline constexpr std::string_view kControlCharacter =
     "file \"{1}\", line {2}, column {3} holds the control character {4}; this is not a text file.";
 inline constexpr std::string_view kNotAReal =

@@ -26,7 +26,9 @@ void set_state(const std::string& name, bool complete) {
 
 [[noreturn]] void output_error(std::string_view pattern, const std::string& name, int error,
                                std::string_view detail = {}) {
-  const std::string reason = !detail.empty() ? std::string(detail) : error != 0 ? std::strerror(error) : "unknown reason";
+  const std::string reason = !detail.empty() ? std::string(detail)
+                             : error != 0    ? std::strerror(error)
+                                             : "unknown reason";
   std::string text = "\n";
   text += msg::kOutputErrorPrefix;
   text += msg::compose(pattern, {name, reason});

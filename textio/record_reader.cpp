@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 
 #include "textio/messages.hpp"
@@ -56,7 +56,10 @@ FieldStatus parse_real_field(std::string_view field, int digits, double& value) 
   bool point = false;
   int mantissa_digits = 0;
   while (i < s.size() && (is_digit(s[i]) || (s[i] == '.' && !point))) {
-    if (s[i] == '.') point = true; else ++mantissa_digits;
+    if (s[i] == '.')
+      point = true;
+    else
+      ++mantissa_digits;
     mantissa += s[i++];
   }
   if (mantissa_digits == 0) return FieldStatus::invalid;
@@ -115,8 +118,7 @@ FieldStatus parse_integer_field(std::string_view field, int& value) {
     }
   }
   const long long signed_value = negative ? -magnitude : magnitude;
-  if (too_large || signed_value > std::numeric_limits<int>::max() ||
-      signed_value < std::numeric_limits<int>::min()) {
+  if (too_large || signed_value > std::numeric_limits<int>::max() || signed_value < std::numeric_limits<int>::min()) {
     return FieldStatus::out_of_range;
   }
   value = static_cast<int>(signed_value);
@@ -141,8 +143,7 @@ RecordSource RecordSource::open_file(const std::string& path, std::string_view n
   source.file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
   if (!source.file_->is_open()) {
     const std::string reason = errno != 0 ? std::strerror(errno) : "unknown reason";
-    throw RunStop(StopReason::input_error,
-                  input_error_text(with_note(msg::compose(msg::kCannotOpen, {path, reason}))));
+    throw RunStop(StopReason::input_error, input_error_text(with_note(msg::compose(msg::kCannotOpen, {path, reason}))));
   }
   return source;
 }
@@ -179,7 +180,10 @@ bool RecordSource::fetch_line(std::string& line) {
       if (c == std::char_traits<char>::eof()) break;
       any = true;
       if (c == '\n') break;
-      if (line.size() <= kMaxRecordLength) line += static_cast<char>(c); else too_long = true;
+      if (line.size() <= kMaxRecordLength)
+        line += static_cast<char>(c);
+      else
+        too_long = true;
     }
     if (!any) {
       if (file_->bad()) fail(msg::compose(msg::kCannotRead, {name_, std::to_string(lines_read_)}));
@@ -187,8 +191,7 @@ bool RecordSource::fetch_line(std::string& line) {
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (too_long || line.size() > kMaxRecordLength) {
-      fail(msg::compose(msg::kLineTooLong,
-                        {name_, std::to_string(lines_read_ + 1), std::to_string(kMaxRecordLength)}));
+      fail(msg::compose(msg::kLineTooLong, {name_, std::to_string(lines_read_ + 1), std::to_string(kMaxRecordLength)}));
     }
     for (std::size_t i = 0; i < line.size(); ++i) {
       const auto c = static_cast<unsigned char>(line[i]);
@@ -217,15 +220,13 @@ void RecordSource::read(const Layout& layout, std::span<const Target> targets, s
   read_record_set(layout, targets, what);
 }
 
-bool RecordSource::read_unless_end(const Layout& layout, std::span<const Target> targets,
-                                   std::string_view what) {
+bool RecordSource::read_unless_end(const Layout& layout, std::span<const Target> targets, std::string_view what) {
   if (at_end()) return false;
   read_record_set(layout, targets, what);
   return true;
 }
 
-void RecordSource::read_record_set(const Layout& layout, std::span<const Target> targets,
-                                   std::string_view what) {
+void RecordSource::read_record_set(const Layout& layout, std::span<const Target> targets, std::string_view what) {
   std::string line;
   const auto next_line = [&] {
     if (!fetch_line(line)) {

@@ -43,8 +43,7 @@ class RecordSource {
 
   // An internal source: `text` is its one record.  Messages name it
   // `name`, line `line` (e.g. the file and line the text was taken from).
-  static RecordSource from_text(std::string_view text, std::string_view name = {},
-                                std::size_t line = 1);
+  static RecordSource from_text(std::string_view text, std::string_view name = {}, std::size_t line = 1);
 
   // Reads one record set into `targets`.  `what` names the quantities for
   // messages, e.g. "record 8 (M_1)".  The end of the source before or

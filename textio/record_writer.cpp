@@ -72,8 +72,8 @@ class Emitter {
 
   [[noreturn]] void wrong_kind(const Item& item) const {
     (void)item;
-    throw std::invalid_argument("record layout " + layout_.notation() + ": value " +
-                                std::to_string(next_) + " is of the wrong kind for its item");
+    throw std::invalid_argument("record layout " + layout_.notation() + ": value " + std::to_string(next_) +
+                                " is of the wrong kind for its item");
   }
 
   double real_value(const Item& item, const Value& value) const {

@@ -45,8 +45,7 @@ inline void write(std::ostream& out, const Layout& layout, std::initializer_list
 // than `length`, is a programming error (std::length_error).
 std::string write_text(std::size_t length, const Layout& layout, std::span<const Value> values);
 
-inline std::string write_text(std::size_t length, const Layout& layout,
-                              std::initializer_list<Value> values) {
+inline std::string write_text(std::size_t length, const Layout& layout, std::initializer_list<Value> values) {
   return write_text(length, layout, std::span<const Value>(values.begin(), values.size()));
 }
 

@@ -80,10 +80,8 @@ TEST_F(ThinPlate, TheodorsenFunctionGivesTheQuotedValues) {
     cplx expected;
     double tolerance;
   } cases[] = {
-      {0.1, {0.8319241050, -0.1723022287}, kTenDecimalTolerance},
-      {0.3, {0.6650, -0.1793}, kFourDecimalTolerance},
-      {0.5, {0.5979360643, -0.1507095032}, kTenDecimalTolerance},
-      {1.0, {0.5394, -0.1003}, kFourDecimalTolerance},
+      {0.1, {0.8319241050, -0.1723022287}, kTenDecimalTolerance}, {0.3, {0.6650, -0.1793}, kFourDecimalTolerance},
+      {0.5, {0.5979360643, -0.1507095032}, kTenDecimalTolerance}, {1.0, {0.5394, -0.1003}, kFourDecimalTolerance},
       {2.0, {0.5129548124, -0.0576912834}, kTenDecimalTolerance},
   };
   for (const auto& c : cases) {

@@ -34,8 +34,8 @@ double tolerance_for(double x) {
 }
 
 TEST(HankelFunctions, AgreeWithTheBesselFunctionsOfTheStandardLibrary) {
-  for (double x : {1e-7, 0.01, 0.3, 1.0, 2.5, 5.0, 7.7, 10.0, 12.5, 14.0, 15.0, 15.000001, 17.0, 25.0, 60.0,
-                   300.0, 5000.0}) {
+  for (double x :
+       {1e-7, 0.01, 0.3, 1.0, 2.5, 5.0, 7.7, 10.0, 12.5, 14.0, 15.0, 15.000001, 17.0, 25.0, 60.0, 300.0, 5000.0}) {
     Complex h0(0.0, 0.0);
     Complex h1(0.0, 0.0);
     hankel_h0(x, h0);

@@ -53,7 +53,8 @@ std::vector<Reference> references(const std::string& tag) {
 
 TEST(RombergQuadrature, GivesZeroForEqualLimitsWithoutEvaluating) {
   int calls = 0;
-  const RombergResult r = romberg(1.25, 1.25 + 5e-11, [&calls](double) { return Complex(++calls, 0.0); }, kTol);
+  const RombergResult r = romberg(
+      1.25, 1.25 + 5e-11, [&calls](double) { return Complex(++calls, 0.0); }, kTol);
   EXPECT_EQ(r.value, Complex(0.0, 0.0));
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(r.evaluations, 0);
@@ -86,7 +87,8 @@ TEST(RombergQuadrature, StopsAsSoonAsTheExtrapolatedValueSettles) {
 TEST(RombergQuadrature, AcceptsAnIntegralThatCancelsToRoundingNoise) {
   // An odd integrand on a symmetric interval: the sums are rounding noise,
   // so the relative change never falls below the tolerance.
-  const RombergResult odd = romberg(-1.0, 1.0, [](double u) { return Complex(std::sin(u), std::sin(u)); }, kTol);
+  const RombergResult odd = romberg(
+      -1.0, 1.0, [](double u) { return Complex(std::sin(u), std::sin(u)); }, kTol);
   EXPECT_EQ(odd.levels, 2);
   EXPECT_LT(std::abs(odd.value), 1e-15);
 
@@ -96,15 +98,16 @@ TEST(RombergQuadrature, AcceptsAnIntegralThatCancelsToRoundingNoise) {
   // rounding noise of 1e-10 per value, far above the integrand's 1e-6, and
   // run the refinement to the last level), so it settles at once.
   const PossioKernel kernel(0.1001, 0.2);
-  const RombergResult near =
-      romberg(-3e-5, 3e-5, [&kernel](double u) { return kernel.near_field_integrand(u); }, kTol);
+  const RombergResult near = romberg(
+      -3e-5, 3e-5, [&kernel](double u) { return kernel.near_field_integrand(u); }, kTol);
   EXPECT_LE(near.levels, 4);
 }
 
 TEST(RombergQuadrature, EndsTheRunWhenTheLevelBoundIsReached) {
   std::string text;
   try {
-    romberg(0.0, 1.0, [](double u) { return Complex(std::sin(1e6 * u * u), 0.0); }, kTol, 4);
+    romberg(
+        0.0, 1.0, [](double u) { return Complex(std::sin(1e6 * u * u), 0.0); }, kTol, 4);
   } catch (const textio::RunStop& stop) {
     EXPECT_EQ(stop.reason(), textio::StopReason::limit_violation);
     text = stop.console_text();

@@ -53,8 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GetargCase{"ProgramName", 0, 10, "zelvan    ", ""},
         GetargCase{"WordPaddedToTheBuffer", 2, 20, "case.inp            ", ""},
-        GetargCase{"WordCutToTheBuffer", 2, 4, "case", ""},
-        GetargCase{"WordExactlyFillingTheBuffer", 1, 3, "lnx", ""},
+        GetargCase{"WordCutToTheBuffer", 2, 4, "case", ""}, GetargCase{"WordExactlyFillingTheBuffer", 1, 3, "lnx", ""},
         GetargCase{"FirstMissingWordGivesBlanksWithoutMessage", 3, 20, std::string(20, ' '), ""},
         GetargCase{"SecondMissingWordGivesTheMessage", 4, 20, std::string(20, ' '), missing_argument_text("04")},
         GetargCase{"TwoDigitNumberInTheMessage", 12, 5, std::string(5, ' '), missing_argument_text("12")}),
@@ -122,21 +121,29 @@ const std::string kCaseName = "case.inp            ";
 INSTANTIATE_TEST_SUITE_P(
     OptionsAndNames, StartUpCommandLine,
     ::testing::Values(
-        CommandLineCase{"NoArgumentsMeansWindowsAndTheDefaultFile", {}, "   ", true, false, false, false, kDefaultName, 8.0},
+        CommandLineCase{
+            "NoArgumentsMeansWindowsAndTheDefaultFile", {}, "   ", true, false, false, false, kDefaultName, 8.0},
         CommandLineCase{"UpperCaseWin", {"WIN", "case.inp"}, "WIN", true, false, false, false, kCaseName, 9.0},
         CommandLineCase{"LowerCaseWinAlone", {"win"}, "win", true, false, false, false, kDefaultName, 8.0},
         CommandLineCase{"UpperCaseSgi", {"SGI", "case.inp"}, "SGI", false, true, false, true, kCaseName, 9.0},
         CommandLineCase{"LowerCaseSgiAlone", {"sgi"}, "sgi", false, true, false, true, kDefaultName, 8.0},
         CommandLineCase{"UpperCaseLnx", {"LNX", "case.inp"}, "LNX", false, false, true, true, kCaseName, 9.0},
         CommandLineCase{"LowerCaseLnxAlone", {"lnx"}, "lnx", false, false, true, true, kDefaultName, 8.0},
-        CommandLineCase{"OnlyTheFirstThreeCharactersCount", {"WINDOWS", "case.inp"}, "WIN", true, false, false, false,
-                        kCaseName, 9.0},
+        CommandLineCase{"OnlyTheFirstThreeCharactersCount",
+                        {"WINDOWS", "case.inp"},
+                        "WIN",
+                        true,
+                        false,
+                        false,
+                        false,
+                        kCaseName,
+                        9.0},
         CommandLineCase{"MixedCaseSetsNoFlag", {"Win", "case.inp"}, "Win", false, false, false, false, kCaseName, 9.0},
         CommandLineCase{"LinuxSetsNoFlag", {"linux", "case.inp"}, "lin", false, false, false, false, kCaseName, 9.0},
-        CommandLineCase{"EmptyFileNameMeansTheDefaultFile", {"lnx", ""}, "lnx", false, false, true, true, kDefaultName,
-                        8.0},
-        CommandLineCase{"ExtraWordsAreIgnored", {"lnx", "case.inp", "extra"}, "lnx", false, false, true, true,
-                        kCaseName, 9.0}),
+        CommandLineCase{
+            "EmptyFileNameMeansTheDefaultFile", {"lnx", ""}, "lnx", false, false, true, true, kDefaultName, 8.0},
+        CommandLineCase{
+            "ExtraWordsAreIgnored", {"lnx", "case.inp", "extra"}, "lnx", false, false, true, true, kCaseName, 9.0}),
     ByLabel{});
 
 TEST(StartUpCommandLine, CutsALongFileNameToTwentyCharacters) {

@@ -284,14 +284,14 @@ INSTANTIATE_TEST_SUITE_P(
                            kOperatingPointHeader + "   0.000      1.20      1.00    0.00 0.000 0.000      0.\n\n"},
         // u0 = sqrt(2*600/1.2) = 31.62 m/s; omred = 2*pi*0.75*0.5/31.62 =
         // 0.0745; QS/inv_omega: 1, 3, -0.25, 0.01.
-        OperatingPointCase{"Flow", 600.0, 1.2, 1.0, 0.3, 0.75,
-                           kOperatingPointHeader + "   0.750      1.20      1.00   31.62 0.300 0.075    600.\n" +
-                                                   kAppliedMatrices},
+        OperatingPointCase{
+            "Flow", 600.0, 1.2, 1.0, 0.3, 0.75,
+            kOperatingPointHeader + "   0.750      1.20      1.00   31.62 0.300 0.075    600.\n" + kAppliedMatrices},
         // A negative f_s (external coefficients keep their sign) counts by
         // its magnitude.
-        OperatingPointCase{"NegativeDynamicPressure", -2.4, 1.2, 0.5, 0.0, 3.0,
-                           kOperatingPointHeader + "   3.000      1.20      0.50    2.00 0.000 2.356      2.\n" +
-                                                   kAppliedMatrices}),
+        OperatingPointCase{
+            "NegativeDynamicPressure", -2.4, 1.2, 0.5, 0.0, 3.0,
+            kOperatingPointHeader + "   3.000      1.20      0.50    2.00 0.000 2.356      2.\n" + kAppliedMatrices}),
     ByLabel{});
 
 }  // namespace

@@ -43,7 +43,8 @@ class ScratchDir {
       stem += '_';
       stem += info->name();
     }
-    std::replace_if(stem.begin(), stem.end(), [](char c) { return c == '/' || c == ' '; }, '_');
+    std::replace_if(
+        stem.begin(), stem.end(), [](char c) { return c == '/' || c == ' '; }, '_');
     std::random_device seed;
     for (;;) {
       path_ = fs::temp_directory_path() / (stem + '_' + std::to_string(seed()));
@@ -159,8 +160,8 @@ inline std::vector<std::string> coefficient_records() {
 
 // The six sweep records.
 inline std::vector<std::string> sweep_records() {
-  return {right("0.5") + "  x_ref", right("1.25") + "  rho",   right("100.0") + "  q_start",
-          right("40") + "  nstep", right("7") + "  nextra", right("3") + "  coupling_tolerance"};
+  return {right("0.5") + "  x_ref", right("1.25") + "  rho", right("100.0") + "  q_start",
+          right("40") + "  nstep",  right("7") + "  nextra", right("3") + "  coupling_tolerance"};
 }
 
 // Joins records into file text, each record ended by `line_end`.

@@ -77,7 +77,8 @@ std::array<double, 17> oracle_row(const CaseParameters& cp, double q, bool swapp
   std::array<zcomplex, 4> a{};  // column-major
   for (int i = 0; i < 2; ++i)
     for (int j = 0; j < 2; ++j)
-      a[static_cast<std::size_t>(i) + 2 * static_cast<std::size_t>(j)] = inverse[i][0] * system[0][j] + inverse[i][1] * system[1][j];
+      a[static_cast<std::size_t>(i) + 2 * static_cast<std::size_t>(j)] =
+          inverse[i][0] * system[0][j] + inverse[i][1] * system[1][j];
 
   const int n = 2, one = 1, lwork = 16;
   std::array<zcomplex, 2> w{};
@@ -97,18 +98,20 @@ std::array<double, 17> oracle_row(const CaseParameters& cp, double q, bool swapp
   const ModeValues m1 = mode_values(w[first], vr[2 * first], vr[2 * first + 1]);
   const ModeValues m2 = mode_values(w[second], vr[2 * second], vr[2 * second + 1]);
   return {std::fabs(q), std::sqrt(2.0 * std::fabs(q) / cp.rho),
-          m1.f, m1.d, m1.g, m2.f, m2.d, m2.g,
-          m1.e2.real(), m1.e2.imag(), m1.magnitude, m1.phase,
-          m2.e2.real(), m2.e2.imag(), m2.magnitude, m2.phase,
+          m1.f,         m1.d,
+          m1.g,         m2.f,
+          m2.d,         m2.g,
+          m1.e2.real(), m1.e2.imag(),
+          m1.magnitude, m1.phase,
+          m2.e2.real(), m2.e2.imag(),
+          m2.magnitude, m2.phase,
           std::fabs(q)};
 }
 
 // --- the file ---------------------------------------------------------------
 
 const std::vector<std::string> kHeader{
-    "",
-    "        ****** Flutter Limits  *******",
-    "",
+    "", "        ****** Flutter Limits  *******", "",
     " q0 [N/m**2]    u0 [m/s]     f1 [Hz]    d1 [1/s]     g1  [-]     f2 [Hz]    d2 [1/s]     g2  [-]"
     "  R-ev21 [-]  I-ev21 [-]  B-ev21 [-]  P-ev21 [-]  R-ev22 [-]  I-ev22 [-]  B-ev22 [-]  P-ev22 [-]"
     " q0 [N/m**2]"};
@@ -134,9 +137,7 @@ std::vector<std::string> flutter_rows(const fs::path& file) {
   return {lines.begin() + 4, lines.end()};
 }
 
-std::string field(const std::string& row, std::size_t column) {
-  return row.substr(column * kFieldWidth, kFieldWidth);
-}
+std::string field(const std::string& row, std::size_t column) { return row.substr(column * kFieldWidth, kFieldWidth); }
 
 bool is_asterisks(const std::string& text) { return text.find_first_not_of('*') == std::string::npos; }
 
@@ -272,12 +273,19 @@ INSTANTIATE_TEST_SUITE_P(
 std::string block(const std::string& frq1, const std::string& vec21, const std::string& frq2,
                   const std::string& vec22) {
   return "\n Eigenvalues and eigenvectors (full system):\n\n"
-         " frq1 = " + frq1 + "\n"
+         " frq1 = " +
+         frq1 +
+         "\n"
          " vec11=     1.000000    0.000000\n"
-         " vec21= " + vec21 + "\n"
-         " frq2 = " + frq2 + "\n"
+         " vec21= " +
+         vec21 +
+         "\n"
+         " frq2 = " +
+         frq2 +
+         "\n"
          " vec12=     1.000000    0.000000\n"
-         " vec22= " + vec22 + "\n";
+         " vec22= " +
+         vec22 + "\n";
 }
 
 const std::string kExternalLine = "\n>>> Aerodynamic loads from external coefficients. \n\n";
@@ -364,7 +372,7 @@ TEST(FlutterSweep, GivesAModeWithoutFrequencyNoDecrementButAsterisks) {
 struct StructuralCase {
   const char* label;
   double M_1, M_2, S_m, K_1, K_m, K_2;
-  std::string console;            // from the structural block on
+  std::string console;             // from the structural block on
   double f_0_1, f_0_2, inv_omega;  // NaN: none
 };
 
@@ -432,36 +440,33 @@ INSTANTIATE_TEST_SUITE_P(
                        kInvOmega20},
         // A negative mass: lambda_s1 = -400 has no frequency.
         StructuralCase{"NegativePlungeMass", -1.0, 1.0, 0.0, 400.0, 0.0, 100.0,
-                       kUndefinedLine +
-                           "\n Eigenvalues and eigenvectors (only structural part):\n\n"
-                           " frq1 = ************\n"
-                           " vec1 =     0.000000    1.000000\n"
-                           " frq2 =     1.591549\n"
-                           " vec2 =     0.000000    1.000000\n"
-                           "\n Time history of the solution:\n\n",
+                       kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"
+                                        " frq1 = ************\n"
+                                        " vec1 =     0.000000    1.000000\n"
+                                        " frq2 =     1.591549\n"
+                                        " vec2 =     0.000000    1.000000\n"
+                                        "\n Time history of the solution:\n\n",
                        // The frequency without a value does not count for the reference.
                        kHz10, kNaN, 1.0 / (kTwoPiOfTheDriver * kHz10)},
         // A pitch without stiffness: lambda_s2 = 0, a frequency that is
         // real but not positive.
         StructuralCase{"ZeroPitchStiffness", 1.0, 1.0, 0.0, 400.0, 0.0, 0.0,
-                       kUndefinedLine +
-                           "\n Eigenvalues and eigenvectors (only structural part):\n\n"
-                           " frq1 =     3.183099\n"
-                           " vec1 =     0.000000    1.000000\n"
-                           " frq2 =     0.000000\n"
-                           " vec2 =     0.000000    1.000000\n"
-                           "\n Time history of the solution:\n\n",
+                       kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"
+                                        " frq1 =     3.183099\n"
+                                        " vec1 =     0.000000    1.000000\n"
+                                        " frq2 =     0.000000\n"
+                                        " vec2 =     0.000000    1.000000\n"
+                                        "\n Time history of the solution:\n\n",
                        kHz20, 0.0, kInvOmega20},
         // A zero plunge mass (the mass matrix stays invertible through S_m):
         // no uncoupled plunge frequency, lambda_s1 < 0.
         StructuralCase{"ZeroPlungeMass", 0.0, 1.0, 0.5, 400.0, 0.0, 100.0,
-                       kUndefinedLine +
-                           "\n Eigenvalues and eigenvectors (only structural part):\n\n"
-                           " frq1 = ************\n"
-                           " vec1 =    -2.118034    1.000000\n"
-                           " frq2 =     1.546567\n"
-                           " vec2 =     0.118034    1.000000\n"
-                           "\n Time history of the solution:\n\n",
+                       kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"
+                                        " frq1 = ************\n"
+                                        " vec1 =    -2.118034    1.000000\n"
+                                        " frq2 =     1.546567\n"
+                                        " vec2 =     0.118034    1.000000\n"
+                                        "\n Time history of the solution:\n\n",
                        kZeroMassFrequency, kNaN, 1.0 / (kTwoPiOfTheDriver * kZeroMassFrequency)}),
     ByLabel{});
 

@@ -20,9 +20,9 @@ std::string input_error_text(const std::string& message) {
 struct ErrorCase {
   const char* label;
   std::vector<std::string> arguments;
-  std::string file_name;   // what the test puts into the working folder ("" for nothing)
-  std::string content;     // the file's bytes
-  bool as_directory;       // file_name is made a folder instead
+  std::string file_name;  // what the test puts into the working folder ("" for nothing)
+  std::string content;    // the file's bytes
+  bool as_directory;      // file_name is made a folder instead
   std::string message;
 };
 
@@ -81,16 +81,31 @@ std::vector<ErrorCase> error_cases() {
   const std::vector<std::string> none;
   return {
       // The file cannot be opened.
-      {"MissingFile", kFile, "", "", false,
-       "cannot open the input file \"case.inp\": No such file or directory."},
-      {"MissingDefaultFile", {}, "", "", false,
+      {"MissingFile", kFile, "", "", false, "cannot open the input file \"case.inp\": No such file or directory."},
+      {"MissingDefaultFile",
+       {},
+       "",
+       "",
+       false,
        "cannot open the input file \"zelvan.inp\": No such file or directory."},
-      {"DirectoryInsteadOfAFile", {"lnx", "folder.inp"}, "folder.inp", "", true,
+      {"DirectoryInsteadOfAFile",
+       {"lnx", "folder.inp"},
+       "folder.inp",
+       "",
+       true,
        "\"folder.inp\" is a directory, not an input file."},
-      {"MissingFileWhoseNameWasCut", {"lnx", "abcdefghij0123456789VWXYZ"}, "", "", false,
+      {"MissingFileWhoseNameWasCut",
+       {"lnx", "abcdefghij0123456789VWXYZ"},
+       "",
+       "",
+       false,
        "cannot open the input file \"abcdefghij0123456789\": No such file or directory. "
        "(The file name argument is cut to its first 20 characters.)"},
-      {"MissingFileWithATwentyCharacterName", {"lnx", "abcdefghij0123456789"}, "", "", false,
+      {"MissingFileWithATwentyCharacterName",
+       {"lnx", "abcdefghij0123456789"},
+       "",
+       "",
+       false,
        "cannot open the input file \"abcdefghij0123456789\": No such file or directory."},
 
       // The file ends too early.
@@ -111,8 +126,8 @@ std::vector<ErrorCase> error_cases() {
       {"EndsRightAfterTheSecondMarker", kFile, kCase, first_records(21, dot_block + "."), false,
        kEndsAfter + "28, but sweep record 1 (x_ref) is still to be read."},
       {"EndsInsideTheSweepRecords", kFile, kCase,
-       first_records(21, none + "i" + aero_record() + "." + sweep_records()[0] + sweep_records()[1] +
-                             sweep_records()[2]),
+       first_records(21,
+                     none + "i" + aero_record() + "." + sweep_records()[0] + sweep_records()[1] + sweep_records()[2]),
        false, kEndsAfter + "27, but sweep record 4 (nstep) is still to be read."},
 
       // The file is not text.
@@ -120,8 +135,11 @@ std::vector<ErrorCase> error_cases() {
        "file \"case.inp\", line 5, column 3 holds the control character 0x00; this is not a text file."},
       {"NulByteWhereTheMarkerIsLookedFor", kFile, kCase, first_records(21, none + std::string(1, '\0')), false,
        "file \"case.inp\", line 22, column 1 holds the control character 0x00; this is not a text file."},
-      {"ExecutableFile", kFile, kCase, std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0", 12), false,
-       "file \"case.inp\", line 1, column 1 holds the control character 0x7F; this is not a text file."},
+      {"ExecutableFile", kFile, kCase,
+       std::string("\x7f"
+                   "ELF\x02\x01\x01\0\0\0\0\0",
+                   12),
+       false, "file \"case.inp\", line 1, column 1 holds the control character 0x7F; this is not a text file."},
       {"LineOf1025Characters", kFile, kCase, with_record(4, place(right("0.1"), 1025, "|")), false,
        "file \"case.inp\", line 4 is longer than 1024 characters."},
       {"LineOf1025CharactersBeforeACarriageReturn", kFile, kCase,
@@ -156,8 +174,7 @@ std::vector<ErrorCase> error_cases() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(InputErrors, BadInput, ::testing::ValuesIn(error_cases()),
-                         ByLabel{});
+INSTANTIATE_TEST_SUITE_P(InputErrors, BadInput, ::testing::ValuesIn(error_cases()), ByLabel{});
 
 }  // namespace
 }  // namespace zelvan::driver

@@ -124,17 +124,17 @@ INSTANTIATE_TEST_SUITE_P(
                  250.0},
         PairCase{"StiffnessCouplingWithoutTheMarkIsZero", right("0.1"), pair_record("4000.0", "250.0", 0), 1.0, 0.1,
                  4000.0, 0.0},
-        PairCase{"StiffnessMarkInColumn24IsIgnored", right("0.1"), pair_record("4000.0", "250.0", 24), 1.0, 0.1,
-                 4000.0, 0.0},
-        PairCase{"StiffnessMarkInColumn26IsIgnored", right("0.1"), pair_record("4000.0", "250.0", 26), 1.0, 0.1,
-                 4000.0, 0.0},
+        PairCase{"StiffnessMarkInColumn24IsIgnored", right("0.1"), pair_record("4000.0", "250.0", 24), 1.0, 0.1, 4000.0,
+                 0.0},
+        PairCase{"StiffnessMarkInColumn26IsIgnored", right("0.1"), pair_record("4000.0", "250.0", 26), 1.0, 0.1, 4000.0,
+                 0.0},
         PairCase{"BothMarks", pair_record("0.1", "2.0", 25), pair_record("4000.0", "-250.0", 25), 2.0, 0.1, 4000.0,
                  -250.0}),
     ByLabel{});
 
 // The blocks after record 21.
 struct Aero {
-  std::array<double, 5> values{};  // f_s, w_star, x_p, Ma, aero_scale
+  std::array<double, 5> values{};        // f_s, w_star, x_p, Ma, aero_scale
   std::array<double, 8> coefficients{};  // QR11 QS11 QR12 QS12 QR21 QS21 QR22 QS22
   double x_ref = 1.0, rho = 1.2, q_start = 0.0;
   int nstep = 20, nextra = 5, coupling_tolerance = 5;
@@ -205,8 +205,7 @@ const std::string kDot = ".           marker";
 INSTANTIATE_TEST_SUITE_P(
     AfterRecord21, Markers,
     ::testing::Values(
-        MarkerCase{"EndOfFileAtRecord22", kNone, Aero{}},
-        MarkerCase{"BlankRecord22", kNone + "", Aero{}},
+        MarkerCase{"EndOfFileAtRecord22", kNone, Aero{}}, MarkerCase{"BlankRecord22", kNone + "", Aero{}},
         MarkerCase{"OtherCharacterIgnoresTheRest", kNone + "x" + aero_record() + coefficient_records(), Aero{}},
         MarkerCase{"DotInColumnTwoIsNoMarker", kNone + " ." + aero_record(), Aero{}},
         MarkerCase{"DotWithCoefficientsAndSweep",
@@ -269,24 +268,21 @@ TEST_P(RealField, ReadsTheValueFromColumns1To10) {
 
 INSTANTIATE_TEST_SUITE_P(
     Record2, RealField,
-    ::testing::Values(RealFieldCase{"Plain", right("8.0"), 8.0},
-                      RealFieldCase{"CommentAfterColumn10", right("8.0") + "  t_E [s] 12345 1.0E3", 8.0},
-                      RealFieldCase{"LeftAlignedWithComment", "8.0       t_E", 8.0},
-                      RealFieldCase{"DigitsRightUpToColumn10", "1234567.89" + std::string("99 end"), 1234567.89},
-                      RealFieldCase{"ShortLine", "8.0", 8.0},
-                      RealFieldCase{"BlankLine", "", 0.0},
-                      RealFieldCase{"BlankField", "          t_E", 0.0},
-                      RealFieldCase{"NoDecimalPoint", right("15"), 15.0},
-                      RealFieldCase{"BlanksInsideAreIgnored", "  1 5.5   ", 15.5},
-                      RealFieldCase{"ExponentE", right("1.5E3"), 1500.0},
-                      RealFieldCase{"ExponentD", right("1.5D3"), 1500.0},
-                      RealFieldCase{"ExponentLowerCaseD", right("1.5d3"), 1500.0},
-                      RealFieldCase{"ExponentSignOnly", right("1.5+3"), 1500.0},
-                      RealFieldCase{"NegativeExponentSignOnly", right("-1.5-3"), -1.5e-3},
-                      RealFieldCase{"NegativeLowerCaseExponent", right("1.5e-3"), 1.5e-3},
-                      RealFieldCase{"ExplicitPlusExponent", right("1.5E+3"), 1500.0},
-                      RealFieldCase{"LargestMagnitudes", right("1e308"), 1e308},
-                      RealFieldCase{"NegativeLarge", right("-1.7D308"), -1.7e308}),
+    ::testing::Values(
+        RealFieldCase{"Plain", right("8.0"), 8.0},
+        RealFieldCase{"CommentAfterColumn10", right("8.0") + "  t_E [s] 12345 1.0E3", 8.0},
+        RealFieldCase{"LeftAlignedWithComment", "8.0       t_E", 8.0},
+        RealFieldCase{"DigitsRightUpToColumn10", "1234567.89" + std::string("99 end"), 1234567.89},
+        RealFieldCase{"ShortLine", "8.0", 8.0}, RealFieldCase{"BlankLine", "", 0.0},
+        RealFieldCase{"BlankField", "          t_E", 0.0}, RealFieldCase{"NoDecimalPoint", right("15"), 15.0},
+        RealFieldCase{"BlanksInsideAreIgnored", "  1 5.5   ", 15.5}, RealFieldCase{"ExponentE", right("1.5E3"), 1500.0},
+        RealFieldCase{"ExponentD", right("1.5D3"), 1500.0}, RealFieldCase{"ExponentLowerCaseD", right("1.5d3"), 1500.0},
+        RealFieldCase{"ExponentSignOnly", right("1.5+3"), 1500.0},
+        RealFieldCase{"NegativeExponentSignOnly", right("-1.5-3"), -1.5e-3},
+        RealFieldCase{"NegativeLowerCaseExponent", right("1.5e-3"), 1.5e-3},
+        RealFieldCase{"ExplicitPlusExponent", right("1.5E+3"), 1500.0},
+        RealFieldCase{"LargestMagnitudes", right("1e308"), 1e308},
+        RealFieldCase{"NegativeLarge", right("-1.7D308"), -1.7e308}),
     ByLabel{});
 
 struct IntegerFieldCase {
@@ -308,20 +304,19 @@ TEST_P(IntegerField, ReadsTheValueFromColumns1To10) {
   EXPECT_EQ(cp.y0[0], 0.1);  // the next record is unaffected
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Record3, IntegerField,
-    ::testing::Values(IntegerFieldCase{"RightAligned", right("2048"), 2048},
-                      IntegerFieldCase{"DigitInTheThirdColumn", "  3", 3},
-                      IntegerFieldCase{"DigitInTheThirdColumnWithComment", "  3       npoints", 3},
-                      IntegerFieldCase{"DigitInTheFirstColumn", "3", 3},
-                      IntegerFieldCase{"DigitsAfterColumn10AreComment", right("20") + "99", 20},
-                      IntegerFieldCase{"BlanksInsideAreIgnored", "   1 0 2  ", 102},
-                      IntegerFieldCase{"BlankLine", "", 0},
-                      IntegerFieldCase{"Negative", right("-12"), -12},
-                      IntegerFieldCase{"ExplicitPlus", right("+12"), 12},
-                      IntegerFieldCase{"LargestInteger", "2147483647", 2147483647},
-                      IntegerFieldCase{"MostNegativeThatFits", "-999999999", -999999999}),
-    ByLabel{});
+INSTANTIATE_TEST_SUITE_P(Record3, IntegerField,
+                         ::testing::Values(IntegerFieldCase{"RightAligned", right("2048"), 2048},
+                                           IntegerFieldCase{"DigitInTheThirdColumn", "  3", 3},
+                                           IntegerFieldCase{"DigitInTheThirdColumnWithComment", "  3       npoints", 3},
+                                           IntegerFieldCase{"DigitInTheFirstColumn", "3", 3},
+                                           IntegerFieldCase{"DigitsAfterColumn10AreComment", right("20") + "99", 20},
+                                           IntegerFieldCase{"BlanksInsideAreIgnored", "   1 0 2  ", 102},
+                                           IntegerFieldCase{"BlankLine", "", 0},
+                                           IntegerFieldCase{"Negative", right("-12"), -12},
+                                           IntegerFieldCase{"ExplicitPlus", right("+12"), 12},
+                                           IntegerFieldCase{"LargestInteger", "2147483647", 2147483647},
+                                           IntegerFieldCase{"MostNegativeThatFits", "-999999999", -999999999}),
+                         ByLabel{});
 
 TEST(InputFile, ReadsAFileWithoutALineEndAfterTheLastRecord) {
   std::string text = join(mandatory_records());

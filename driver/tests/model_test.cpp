@@ -113,23 +113,23 @@ CaseInput thin_plate(double f_s, double Ma, double aero_scale) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, Route,
-    ::testing::Values(
-        RouteCase{"ZeroWStarWithoutCoefficientsIsExternalWithZeros", external_with_i_marker(), AeroRoute::external,
-                  kExternalLine, 1000.0, 0.3, 1.0},
-        RouteCase{"ExternalRouteKeepsANegativeFs", external_read(-500.0, 1.0), AeroRoute::external, kExternalLine,
-                  -500.0, 0.05, 1.0},
-        RouteCase{"ExternalRouteIgnoresTheScale", external_read(800.0, 2.0), AeroRoute::external, kExternalLine,
-                  800.0, 0.05, 2.0},
-        RouteCase{"MachOneTenthIsStillThinPlate", thin_plate(800.0, 0.1, 1.0), AeroRoute::thin_plate, kThinPlateLine,
-                  800.0, 0.1, 1.0},
-        RouteCase{"NegativeMachIsThinPlateWithItsMagnitude", thin_plate(800.0, -0.5, 1.0), AeroRoute::thin_plate,
-                  kThinPlateLine, 800.0, 0.5, 1.0},
-        RouteCase{"ZeroScaleOnAComputedRouteMeansOne", thin_plate(800.0, 0.05, 0.0), AeroRoute::thin_plate,
-                  kThinPlateLine, 800.0, 0.05, 1.0},
-        RouteCase{"ScaleMultipliesComputedCoefficients", thin_plate(800.0, 0.05, 2.0), AeroRoute::thin_plate,
-                  kThinPlateLine, 800.0, 0.05, 2.0},
-        RouteCase{"NegativeFsOnAComputedRouteIsMadePositiveAfterTheRouteLine", thin_plate(-300.0, 0.05, 1.0),
-                  AeroRoute::thin_plate, kThinPlateLine + kSignLine, 300.0, 0.05, 1.0}),
+    ::testing::Values(RouteCase{"ZeroWStarWithoutCoefficientsIsExternalWithZeros", external_with_i_marker(),
+                                AeroRoute::external, kExternalLine, 1000.0, 0.3, 1.0},
+                      RouteCase{"ExternalRouteKeepsANegativeFs", external_read(-500.0, 1.0), AeroRoute::external,
+                                kExternalLine, -500.0, 0.05, 1.0},
+                      RouteCase{"ExternalRouteIgnoresTheScale", external_read(800.0, 2.0), AeroRoute::external,
+                                kExternalLine, 800.0, 0.05, 2.0},
+                      RouteCase{"MachOneTenthIsStillThinPlate", thin_plate(800.0, 0.1, 1.0), AeroRoute::thin_plate,
+                                kThinPlateLine, 800.0, 0.1, 1.0},
+                      RouteCase{"NegativeMachIsThinPlateWithItsMagnitude", thin_plate(800.0, -0.5, 1.0),
+                                AeroRoute::thin_plate, kThinPlateLine, 800.0, 0.5, 1.0},
+                      RouteCase{"ZeroScaleOnAComputedRouteMeansOne", thin_plate(800.0, 0.05, 0.0),
+                                AeroRoute::thin_plate, kThinPlateLine, 800.0, 0.05, 1.0},
+                      RouteCase{"ScaleMultipliesComputedCoefficients", thin_plate(800.0, 0.05, 2.0),
+                                AeroRoute::thin_plate, kThinPlateLine, 800.0, 0.05, 2.0},
+                      RouteCase{"NegativeFsOnAComputedRouteIsMadePositiveAfterTheRouteLine",
+                                thin_plate(-300.0, 0.05, 1.0), AeroRoute::thin_plate, kThinPlateLine + kSignLine, 300.0,
+                                0.05, 1.0}),
     ByLabel{});
 
 TEST(Route, UsesThePrandtlGlauertFactorOfTheCorrectedMach) {
@@ -175,16 +175,16 @@ const std::string kStopMach = "\n*** ZELVAN terminated due to Mach number >= 1\n
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, RouteDomain,
-    ::testing::Values(
-        DomainCase{"ThinPlateAtMachMinusOne", 0.2, -1.0,
-                   "\n!!! Thin plate theory needs |Ma| < 1, but |Ma| =   1.0000    \n" + kStopMach},
-        DomainCase{"ThinPlateBeyondMachMinusOne", 0.2, -1.5,
-                   "\n!!! Thin plate theory needs |Ma| < 1, but |Ma| =   1.5000    \n" + kStopMach},
-        DomainCase{"PossioAtMachOne", 0.2, 1.0,
-                   "\n!!! The Possio integral equation needs Ma < 1, but Ma =   1.0000    \n" + kStopMach},
-        DomainCase{"PossioWithANegativeWStar", -0.2, 0.5,
-                   "\n!!! The Possio integral equation needs w_star > 0, but w_star = -0.20000    \n"
-                   "\n*** ZELVAN terminated due to w_star < 0\n"}),
+    ::testing::Values(DomainCase{"ThinPlateAtMachMinusOne", 0.2, -1.0,
+                                 "\n!!! Thin plate theory needs |Ma| < 1, but |Ma| =   1.0000    \n" + kStopMach},
+                      DomainCase{"ThinPlateBeyondMachMinusOne", 0.2, -1.5,
+                                 "\n!!! Thin plate theory needs |Ma| < 1, but |Ma| =   1.5000    \n" + kStopMach},
+                      DomainCase{
+                          "PossioAtMachOne", 0.2, 1.0,
+                          "\n!!! The Possio integral equation needs Ma < 1, but Ma =   1.0000    \n" + kStopMach},
+                      DomainCase{"PossioWithANegativeWStar", -0.2, 0.5,
+                                 "\n!!! The Possio integral equation needs w_star > 0, but w_star = -0.20000    \n"
+                                 "\n*** ZELVAN terminated due to w_star < 0\n"}),
     ByLabel{});
 
 // The mass matrix is inverted by DLINRG: a singular one is the library's
@@ -199,12 +199,11 @@ TEST(MassMatrix, ThatIsSingularEndsTheRunInTheLibraryBeforeAnyFlutterOutput) {
   input.S_m = 2.0;
   const RunResult result = run_analysis(case_records(input));
   EXPECT_EQ(result.status, 3);
-  EXPECT_EQ(result.console,
-            std::string(kInputDataReadText) + kExternalLine +
-                "\n"
-                " *** FATAL    ERROR 2 from DLINRG.  The input matrix is singular.  Some of\n"
-                " ***          the diagonal elements of the upper triangular matrix U of the\n"
-                " ***          LU factorization are close to zero.\n");
+  EXPECT_EQ(result.console, std::string(kInputDataReadText) + kExternalLine +
+                                "\n"
+                                " *** FATAL    ERROR 2 from DLINRG.  The input matrix is singular.  Some of\n"
+                                " ***          the diagonal elements of the upper triangular matrix U of the\n"
+                                " ***          LU factorization are close to zero.\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 

@@ -306,42 +306,43 @@ const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, OutputFault,
-    ::testing::Values(OutputFaultCase{"DirectoryNamedLikeTheDataFile",
-                                      "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
-                                      "cannot create the file \"zelvan.dat\": Is a directory.",
-                                      {"zelvan.dat", "zelvan_fl.dat"},
-                                      kFlutterTableComplete},
-                      // The working folder is removed under the program: nothing can be
-                      // created in it (the input comes through standard input).
-                      OutputFaultCase{
-                          "FolderRemoved",
-                          "mkdir out && cd out && rmdir ../out && " + kProgram + " LNX /dev/stdin < ../case.inp",
-                          "cannot create the file \"zelvan_fl.dat\": No such file or directory.",
-                          {},
-                          ""},
-                      // A full disk: writing fails, and the close says so.
-                      OutputFaultCase{"DiskFull",
-                                      "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
-                                      "the file \"zelvan.dat\" could not be written completely: No space left on device.",
-                                      {},
-                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n    FOR007\n"},
-                      OutputFaultCase{"ListingFileInAMissingFolder",
-                                      "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
-                                      "cannot create the file \"absent/listing.txt\": No such file or directory.",
-                                      {},
-                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
-                      // A listing named like a file the run writes or reads would
-                      // overwrite it.
-                      OutputFaultCase{"ListingNamedLikeTheDataFile",
-                                      "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
-                                      "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
-                                      {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
-                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
-                      OutputFaultCase{"ListingNamedLikeTheInputFile",
-                                      "env 7=case.inp " + kProgram + " LNX case.inp",
-                                      "the file \"case.inp\" is already used by this run as \"case.inp\"",
-                                      {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
-                                      kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
+    ::testing::Values(
+        OutputFaultCase{"DirectoryNamedLikeTheDataFile",
+                        "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
+                        "cannot create the file \"zelvan.dat\": Is a directory.",
+                        {"zelvan.dat", "zelvan_fl.dat"},
+                        kFlutterTableComplete},
+        // The working folder is removed under the program: nothing can be
+        // created in it (the input comes through standard input).
+        OutputFaultCase{"FolderRemoved",
+                        "mkdir out && cd out && rmdir ../out && " + kProgram + " LNX /dev/stdin < ../case.inp",
+                        "cannot create the file \"zelvan_fl.dat\": No such file or directory.",
+                        {},
+                        ""},
+        // A full disk: writing fails, and the close says so.
+        OutputFaultCase{
+            "DiskFull",
+            "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
+            "the file \"zelvan.dat\" could not be written completely: No space left on device.",
+            {},
+            kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n    FOR007\n"},
+        OutputFaultCase{"ListingFileInAMissingFolder",
+                        "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
+                        "cannot create the file \"absent/listing.txt\": No such file or directory.",
+                        {},
+                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+        // A listing named like a file the run writes or reads would
+        // overwrite it.
+        OutputFaultCase{"ListingNamedLikeTheDataFile",
+                        "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
+                        "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
+                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
+                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+        OutputFaultCase{"ListingNamedLikeTheInputFile",
+                        "env 7=case.inp " + kProgram + " LNX case.inp",
+                        "the file \"case.inp\" is already used by this run as \"case.inp\"",
+                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
+                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
     ByLabel{});
 
 }  // namespace

@@ -74,11 +74,10 @@ TEST_P(TooManyTimePoints, StopTheRunWithStatus1AndCreateNoFile) {
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limit, TooManyTimePoints,
-    ::testing::Values(TooManyCase{"OneTooMany", "10002", "!!! Too many nodes chosen:   10002\n"},
-                      TooManyCase{"SixDigits", "999999", "!!! Too many nodes chosen:  999999\n"}),
-    ByLabel{});
+INSTANTIATE_TEST_SUITE_P(Limit, TooManyTimePoints,
+                         ::testing::Values(TooManyCase{"OneTooMany", "10002", "!!! Too many nodes chosen:   10002\n"},
+                                           TooManyCase{"SixDigits", "999999", "!!! Too many nodes chosen:  999999\n"}),
+                         ByLabel{});
 
 TEST(StartUp, SetsTheStartUpConstantsAndTheSolverSettings) {
   const RunResult result = start_up_with_npoints("2048");
@@ -103,8 +102,8 @@ TEST(Run, StartsEachRunFromFreshRecords) {
   // its domain.
   const std::string external_aero =
       right("8.0") + right("0.0", 12) + right("0.35", 12) + right("0.05", 12) + right("1.5", 12);
-  std::vector<std::string> full = mandatory_records() + "." + external_aero + coefficient_records() + "." +
-                                  sweep_records();
+  std::vector<std::string> full =
+      mandatory_records() + "." + external_aero + coefficient_records() + "." + sweep_records();
   full[2] = right("256");
   full[20] = right("0");  // no results listing
   write_file(dir / "full.inp", join(full));
@@ -174,15 +173,14 @@ TEST_P(BuiltProgram, RunsTheBundledExampleToTheEndAndWritesTheResultFiles) {
     fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / name, dir / name);
   const ProcessResult result = run_executable(dir.path(), GetParam().arguments);
   EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_EQ(result.output.rfind(std::string(kInputDataReadText) +
-                                    "\n>>> Aerodynamic loads from 2D thin plate theory. \n\n",
-                                0),
+  EXPECT_EQ(result.output.rfind(
+                std::string(kInputDataReadText) + "\n>>> Aerodynamic loads from 2D thin plate theory. \n\n", 0),
             0u)
       << result.output;
   EXPECT_NE(result.output.find("\n Eigenvalues and eigenvectors (only structural part):\n"), std::string::npos);
   EXPECT_NE(result.output.find("\n *** QR,QS matrices as eventually applied\n"), std::string::npos);
-  std::vector<std::string> files{"zelvan.dat", "zelvan.inp", "zelvan.itp", "zelvan.lay", "zelvan.lay0",
-                                 "zelvan.sty", "zelvan.sty0", "zelvan_fl.dat"};
+  std::vector<std::string> files{"zelvan.dat",  "zelvan.inp", "zelvan.itp",  "zelvan.lay",
+                                 "zelvan.lay0", "zelvan.sty", "zelvan.sty0", "zelvan_fl.dat"};
   if (!GetParam().windows) files.erase(files.begin() + 2);
   EXPECT_EQ(dir.entries(), files);
 }

@@ -34,7 +34,7 @@ struct VdmplrCase {
   double re, im, mag, ang;  // inputs (the outputs start stale)
   int mode;
   Expect expect;
-  double expected_ang;       // polar: the angle; rectangular: ang after the call
+  double expected_ang;              // polar: the angle; rectangular: ang after the call
   double expected_re, expected_im;  // rectangular only
 };
 
@@ -77,7 +77,15 @@ VdmplrCase polar(const char* label, double re, double im, int mode, double expec
 
 // The rectangular case: (mag, ang) in; ang after the call and (re, im).
 VdmplrCase rectangular(const char* label, double mag, double ang, int mode, double ang_after) {
-  return {label, kStale, kStale, mag, ang, mode, Expect::rectangular, ang_after, mag * std::cos(ang_after),
+  return {label,
+          kStale,
+          kStale,
+          mag,
+          ang,
+          mode,
+          Expect::rectangular,
+          ang_after,
+          mag * std::cos(ang_after),
           mag * std::sin(ang_after)};
 }
 
@@ -93,13 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
         polar("Mode1SecondQuadrant", -1.0, 2.0, 1, std::atan2(2.0, -1.0)),
         polar("Mode1ThirdQuadrant", -1.0, -2.0, 1, std::atan2(-2.0, -1.0) + 2.0 * kPi),
         polar("Mode1FourthQuadrant", 1.0, -2.0, 1, std::atan2(-2.0, 1.0) + 2.0 * kPi),
-        polar("Mode1PositiveRealAxis", 2.0, 0.0, 1, 0.0),
-        polar("Mode1NegativeRealAxis", -2.0, 0.0, 1, kPi),
+        polar("Mode1PositiveRealAxis", 2.0, 0.0, 1, 0.0), polar("Mode1NegativeRealAxis", -2.0, 0.0, 1, kPi),
         polar("Mode1NegativeImaginaryAxis", 0.0, -1.0, 1, 1.5 * kPi),
 
         // Mode 11: the same in degrees in [0, 360).
-        polar("Mode11SecondQuadrant", -1.0, 1.0, 11, 135.0),
-        polar("Mode11ThirdQuadrant", -1.0, -1.0, 11, 225.0),
+        polar("Mode11SecondQuadrant", -1.0, 1.0, 11, 135.0), polar("Mode11ThirdQuadrant", -1.0, -1.0, 11, 225.0),
         polar("Mode11NegativeRealAxis", -1.0, 0.0, 11, 180.0),
         polar("Mode11NegativeImaginaryAxis", 0.0, -1.0, 11, 270.0),
 
@@ -118,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         polar("ModeMinus11SecondQuadrant", -1.0, 1.0, -11, 135.0),
 
         // Other modes ending in 1 act as +-1: radians, never degrees.
-        polar("Mode21ActsAs1", -1.0, -1.0, 21, 1.25 * kPi),
-        polar("Mode111ActsAs1NotAs11", 0.0, -1.0, 111, 1.5 * kPi),
+        polar("Mode21ActsAs1", -1.0, -1.0, 21, 1.25 * kPi), polar("Mode111ActsAs1NotAs11", 0.0, -1.0, 111, 1.5 * kPi),
         polar("ModeMinus31ActsAsMinus1", -1.0, -1.0, -31, -0.75 * kPi),
         polar("ModeMinus111ActsAsMinus1NotAsMinus11", 0.0, -1.0, -111, -0.5 * kPi),
 
@@ -162,14 +167,13 @@ TEST_P(VdmplrTinyMagnitude, IsZeroWithAZeroAngleBelow1eMinus60) {
   EXPECT_NEAR(ang, c.ang, kDegreeTolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limit, VdmplrTinyMagnitude,
-    ::testing::Values(TinyCase{"ZeroMode11", 0.0, 0.0, 11, 0.0, 0.0},
-                      TinyCase{"NegativeTinyMode11", -5e-61, -5e-61, 11, 0.0, 0.0},
-                      TinyCase{"NegativeTinyModeMinus11", -9e-61, 0.0, -11, 0.0, 0.0},
-                      TinyCase{"TinyMode1", 0.0, -9e-61, 1, 0.0, 0.0},
-                      TinyCase{"AboveTheLimitTheAngleCounts", -2e-60, 0.0, -11, 2e-60, 180.0}),
-    ByLabel{});
+INSTANTIATE_TEST_SUITE_P(Limit, VdmplrTinyMagnitude,
+                         ::testing::Values(TinyCase{"ZeroMode11", 0.0, 0.0, 11, 0.0, 0.0},
+                                           TinyCase{"NegativeTinyMode11", -5e-61, -5e-61, 11, 0.0, 0.0},
+                                           TinyCase{"NegativeTinyModeMinus11", -9e-61, 0.0, -11, 0.0, 0.0},
+                                           TinyCase{"TinyMode1", 0.0, -9e-61, 1, 0.0, 0.0},
+                                           TinyCase{"AboveTheLimitTheAngleCounts", -2e-60, 0.0, -11, 2e-60, 180.0}),
+                         ByLabel{});
 
 }  // namespace
 }  // namespace zelvan::driver

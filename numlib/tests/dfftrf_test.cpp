@@ -108,7 +108,8 @@ class Dfftrf : public ::testing::Test {
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
-    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;) text.replace(at, continuation.size(), " ");
+    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;)
+      text.replace(at, continuation.size(), " ");
     return text;
   }
 
@@ -194,8 +195,16 @@ TEST_F(Dfftrf, StoresTheFactorsInTheOrderThePassesUseThem) {
   std::vector<double> many{2, 9};
   many.insert(many.end(), 11, 3.0);
   const Case cases[] = {
-      {1, {}},           {2, {2}},          {8, {2, 4}},         {32, {2, 4, 4}},           {6, {2, 3}},
-      {120, {2, 4, 3, 5}}, {10001, {73, 137}}, {9973, {9973}}, {2 * 7919, {2, 7919}}, {2 * 1594323, many},
+      {1, {}},
+      {2, {2}},
+      {8, {2, 4}},
+      {32, {2, 4, 4}},
+      {6, {2, 3}},
+      {120, {2, 4, 3, 5}},
+      {10001, {73, 137}},
+      {9973, {9973}},
+      {2 * 7919, {2, 7919}},
+      {2 * 1594323, many},
   };
   for (const Case& c : cases) {
     std::vector<double> work(dfftrf_work_size(c.n));

@@ -120,7 +120,7 @@ struct Result {
 // Integrates from x0 through `outputs` (IDO 1, then 2), then releases the
 // integrator (IDO 3).
 Result integrate(DivpagFcn fcn, DivpagJac jac, const double* a, std::vector<double> y0, double x0,
-              const std::vector<double>& outputs, double tol, const Options& o) {
+                 const std::vector<double>& outputs, double tol, const Options& o) {
   Result run;
   run.param.fill(0.0);
   run.param[3] = o.max_steps;
@@ -258,7 +258,8 @@ TEST_F(Divpag, GivesTheSameOscillationInMassMatrixAndExplicitForm) {
       const Result explicit_form = integrate(oscillator, nullptr, nullptr, {1.0, 0.0}, 0.0, grid(0.0, 8.0, 16), tol, o);
       o.mtype = mtype;
       o.iatype = 1;
-      const Result mass_form = integrate(oscillator_mass_form, nullptr, a.data(), {0.0, 1.0}, 0.0, grid(0.0, 8.0, 16), tol, o);
+      const Result mass_form =
+          integrate(oscillator_mass_form, nullptr, a.data(), {0.0, 1.0}, 0.0, grid(0.0, 8.0, 16), tol, o);
       EXPECT_NEAR(mass_form.y[1], explicit_form.y[0], kFormsAgreePerTol * tol) << "METH " << meth << " MTYPE " << mtype;
       EXPECT_NEAR(mass_form.y[0], explicit_form.y[1], kFormsAgreePerTol * tol) << "METH " << meth << " MTYPE " << mtype;
       EXPECT_NEAR(mass_form.y[1], oscillator_exact(8.0), kGlobalErrorPerTol * tol);
@@ -352,10 +353,12 @@ TEST_F(Divpag, IntegratesTheAeroelasticSectionWithTheProgramsOptionsAtEveryToler
       o.miter = 2;
       o.iatype = 1;
       const std::vector<double> outputs = grid(0.0, 2.0, 200);
-      const Result general = integrate(section, no_jacobian, kSectionMass.data(), {0.0, 0.0, 0.01, 0.0}, 0.0, outputs, tol, o);
+      const Result general =
+          integrate(section, no_jacobian, kSectionMass.data(), {0.0, 0.0, 0.01, 0.0}, 0.0, outputs, tol, o);
       const DivpagDiagnostics before = divpag_diagnostics();
       o.mtype = 2;
-      const Result program = integrate(section, no_jacobian, kSectionMass.data(), {0.0, 0.0, 0.01, 0.0}, 0.0, outputs, tol, o);
+      const Result program =
+          integrate(section, no_jacobian, kSectionMass.data(), {0.0, 0.0, 0.01, 0.0}, 0.0, outputs, tol, o);
       const DivpagDiagnostics after = divpag_diagnostics();
       for (int i = 0; i < 4; ++i) EXPECT_EQ(program.y[i], general.y[i]) << "METH " << meth << " TOL " << tol;
       EXPECT_EQ(after.cholesky_factorizations, before.cholesky_factorizations);
@@ -372,12 +375,26 @@ TEST_F(Divpag, FactorsASymmetricIterationMatrixByCholesky) {
   o.miter = 1;
   o.iatype = 1;
   const double tol = 1e-8;
-  const Result general = integrate(symmetric_decay, [](int, double, const double*, double* j) {
-        j[0] = -2.0; j[1] = 1.0; j[2] = 1.0; j[3] = -3.0; }, a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
+  const Result general = integrate(
+      symmetric_decay,
+      [](int, double, const double*, double* j) {
+        j[0] = -2.0;
+        j[1] = 1.0;
+        j[2] = 1.0;
+        j[3] = -3.0;
+      },
+      a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
   const long cholesky_before = divpag_diagnostics().cholesky_factorizations;
   o.mtype = 2;
-  const Result spd = integrate(symmetric_decay, [](int, double, const double*, double* j) {
-        j[0] = -2.0; j[1] = 1.0; j[2] = 1.0; j[3] = -3.0; }, a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
+  const Result spd = integrate(
+      symmetric_decay,
+      [](int, double, const double*, double* j) {
+        j[0] = -2.0;
+        j[1] = 1.0;
+        j[2] = 1.0;
+        j[3] = -3.0;
+      },
+      a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
   EXPECT_GT(divpag_diagnostics().cholesky_factorizations, cholesky_before);
   for (int i = 0; i < 2; ++i) EXPECT_NEAR(spd.y[i], general.y[i], kFormsAgreePerTol * tol);
 }
@@ -484,23 +501,43 @@ TEST_F(Divpag, RejectsBadArgumentsWithTerminalMessages) {
       {"INORM 4", [](Call& c) { c.param[9] = 4.0; },
        "TERMINAL ERROR 6 from DI2PAG.  The argument PARAM(10) = INORM = 4.000000000000000D+00.  It must be less than "
        "four."},
-      {"IATYPE 3", [](Call& c) { c.param[12] = 2.0; c.param[18] = 3.0; },
+      {"IATYPE 3",
+       [](Call& c) {
+         c.param[12] = 2.0;
+         c.param[18] = 3.0;
+       },
        "TERMINAL ERROR 7 from DI2PAG.  The type of the matrix A must be 0, 1, or 2, while PARAM(19) = IATYPE = "
        "3.000000000000000D+00 is given."},
       {"MITER 0 with A", [](Call& c) { c.param[18] = 1.0; },
        "TERMINAL ERROR 17 from DI2PAG.  Misuse of PARAM options.  PARAM(13) = MITER = 0.000000000000000D+00, "
        "PARAM(14) = MTYPE = 0.000000000000000D+00, PARAM(19) = IATYPE = 1.000000000000000D+00.  When MITER is set "
        "to 0, MTYPE and IATYPE must also be set to 0."},
-      {"MITER 3 with MTYPE 2", [](Call& c) { c.param[12] = 3.0; c.param[13] = 2.0; },
+      {"MITER 3 with MTYPE 2",
+       [](Call& c) {
+         c.param[12] = 3.0;
+         c.param[13] = 2.0;
+       },
        "TERMINAL ERROR 18 from DI2PAG.  Misuse of PARAM options.  PARAM(13) = MITER = 3.000000000000000D+00, "
        "PARAM(14) = MTYPE = 2.000000000000000D+00, PARAM(19) = IATYPE = 0.000000000000000D+00.  When MITER is set "
        "to 3, MTYPE and IATYPE must be set to 0."},
       {"TOL 0", [](Call& c) { c.tol = 0.0; },
        "TERMINAL ERROR 8 from DI2PAG.  The tolerance TOL = 0.000000000000000D+00.  It must be greater than zero."},
-      {"banded NLC too large", [](Call& c) { c.param[12] = 2.0; c.param[13] = 1.0; c.param[14] = 1.0; },
+      {"banded NLC too large",
+       [](Call& c) {
+         c.param[12] = 2.0;
+         c.param[13] = 1.0;
+         c.param[14] = 1.0;
+       },
        "TERMINAL ERROR 9 from DI2PAG.  The number of lower codiagonals must be greater than or equal to zero and "
        "less than NEQ while PARAM(15) = NLC = 1.000000000000000D+00 is given."},
-      {"LDA below NEQ", [](Call& c) { c.neq = 2; c.y = {1.0, 1.0}; c.param[12] = 2.0; c.param[18] = 1.0; c.param[19] = 1.0; },
+      {"LDA below NEQ",
+       [](Call& c) {
+         c.neq = 2;
+         c.y = {1.0, 1.0};
+         c.param[12] = 2.0;
+         c.param[18] = 1.0;
+         c.param[19] = 1.0;
+       },
        "TERMINAL ERROR 11 from DI2PAG.  The order of the matrix must be less than or equal to its leading dimension "
        "while NEQ = 2 and PARAM(20) = LDA = 1.000000000000000D+00 are given."},
       {"IDO 2 first", [](Call& c) { c.ido = 2; },
@@ -514,8 +551,8 @@ TEST_F(Divpag, RejectsBadArgumentsWithTerminalMessages) {
     Call c;
     row.set(c);
     EXPECT_TRUE(call(c)) << row.what;
-    EXPECT_NE(unwrapped().find(std::string(" *** ") + row.message + "\n"), std::string::npos)
-        << row.what << "\n" << out.str();
+    EXPECT_NE(unwrapped().find(std::string(" *** ") + row.message + "\n"), std::string::npos) << row.what << "\n"
+                                                                                              << out.str();
   }
 }
 
@@ -542,9 +579,17 @@ TEST_F(Divpag, RejectsACallThatBreaksTheProtocol) {
     const char* message;
   };
   const std::vector<Row> rows = {
-      {"changed X", [](Call& c) { c.x = 0.5; c.xend = 2.0; },
+      {"changed X",
+       [](Call& c) {
+         c.x = 0.5;
+         c.xend = 2.0;
+       },
        "TERMINAL ERROR 14 from DI2PAG.  Argument X = 5.000000000000000D-01 is changed from the previous call."},
-      {"IDO 1 twice", [](Call& c) { c.ido = 1; c.xend = 2.0; },
+      {"IDO 1 twice",
+       [](Call& c) {
+         c.ido = 1;
+         c.xend = 2.0;
+       },
        "TERMINAL ERROR 16 from DI2PAG.  IDO = 1.  IDO can only be set to 1 in the initial call to the routine, or "
        "if the previous call was made with IDO = 3."},
   };
@@ -557,8 +602,8 @@ TEST_F(Divpag, RejectsACallThatBreaksTheProtocol) {
     ASSERT_EQ(c.ido, 2);
     row.second(c);
     EXPECT_TRUE(call(c)) << row.what;
-    EXPECT_NE(unwrapped().find(std::string(" *** ") + row.message + "\n"), std::string::npos)
-        << row.what << "\n" << out.str();
+    EXPECT_NE(unwrapped().find(std::string(" *** ") + row.message + "\n"), std::string::npos) << row.what << "\n"
+                                                                                              << out.str();
   }
   // After IDO = 3 a new problem may start.
   reset_error_handler();
@@ -584,7 +629,12 @@ TEST_F(Divpag, HaltsAFailingIntegrationWithAFatalMessage) {
   };
   const std::vector<Row> rows = {
       {"default step limit on a stiff problem with functional iteration",
-       [](Call& c) { c.fcn = stiff_linear; c.neq = 2; c.y = {2.0, 0.0}; c.xend = 100.0; },
+       [](Call& c) {
+         c.fcn = stiff_linear;
+         c.neq = 2;
+         c.y = {2.0, 0.0};
+         c.xend = 100.0;
+       },
        "FATAL    ERROR 3 from DIVPAG.  Maximum number of steps allowed, 500, have been used.  The problem may be "
        "stiff."},
       {"a small step limit", [](Call& c) { c.param[3] = 10.0; },
@@ -592,22 +642,48 @@ TEST_F(Divpag, HaltsAFailingIntegrationWithAFatalMessage) {
        "stiff."},
       {"an evaluation limit", [](Call& c) { c.param[4] = 20.0; },
        "FATAL    ERROR 2 from DIVPAG.  Maximum number of function evaluations, 20, have been used."},
-      {"X+H equal to X", [](Call& c) { c.x = 1.0e20; c.xend = 1.0e20 + 1.0e6; c.param[0] = 1000.0; },
+      {"X+H equal to X",
+       [](Call& c) {
+         c.x = 1.0e20;
+         c.xend = 1.0e20 + 1.0e6;
+         c.param[0] = 1000.0;
+       },
        "FATAL    ERROR 4 from DIVPAG.  On the next step X+H will equal X, with X = 1.000000000000000D+20 and H = "
        "1.000000000000000D+03.  Either TOL = 1.000000000000000D-06 is too small or the problem is stiff."},
-      {"an absolute TOL below the rounding of Y", [](Call& c) { c.param[9] = 1.0; c.y = {1.0e10}; c.tol = 1e-7; },
+      {"an absolute TOL below the rounding of Y",
+       [](Call& c) {
+         c.param[9] = 1.0;
+         c.y = {1.0e10};
+         c.tol = 1e-7;
+       },
        "FATAL    ERROR 5 from DIVPAG.  After some initial success, the integration was halted by a test on TOL = "
        "1.000000000000000D-07."},
-      {"an error test failing at the minimum step", [](Call& c) { c.param[1] = 0.5; c.param[12] = 2.0; c.tol = 1e-9; },
+      {"an error test failing at the minimum step",
+       [](Call& c) {
+         c.param[1] = 0.5;
+         c.param[12] = 2.0;
+         c.tol = 1e-9;
+       },
        "FATAL    ERROR 1 from DIVPAG.  After some initial success, the integration was halted by repeated error "
        "test failures."},
       {"a right-hand side without a value", [](Call& c) { c.fcn = nan_rhs; },
        "FATAL    ERROR 7 from DIVPAG.  Integration halted after failing to achieve corrector convergence, even "
        "after reducing the stepsize by a factor of 1.0E+10 to H = "},
       {"a symmetric iteration matrix that is not positive definite",
-       [](Call& c) { g_lambda = 50.0; c.param[0] = 0.1; c.param[12] = 2.0; c.param[13] = 2.0; },
+       [](Call& c) {
+         g_lambda = 50.0;
+         c.param[0] = 0.1;
+         c.param[12] = 2.0;
+         c.param[13] = 2.0;
+       },
        "FATAL    ERROR 2 from DIVPAG.  The leading 1 by 1 submatrix of the input matrix is not positive definite."},
-      {"a singular A", [](Call& c) { c.param[12] = 2.0; c.param[18] = 1.0; static const double zero = 0.0; c.a = &zero; },
+      {"a singular A",
+       [](Call& c) {
+         c.param[12] = 2.0;
+         c.param[18] = 1.0;
+         static const double zero = 0.0;
+         c.a = &zero;
+       },
        "FATAL    ERROR 8 from DIVPAG.  The input matrix A is singular.  If used, A must be non-singular."},
   };
   for (const Row& row : rows) {
@@ -619,7 +695,7 @@ TEST_F(Divpag, HaltsAFailingIntegrationWithAFatalMessage) {
     row.set(c);
     EXPECT_TRUE(call(c)) << row.what;
     EXPECT_NE(unwrapped().find(std::string("\n *** ") + row.message), std::string::npos) << row.what << "\n"
-                                                                                          << out.str();
+                                                                                         << out.str();
     EXPECT_EQ(unwrapped().find("traceback"), std::string::npos) << row.what;
   }
 }

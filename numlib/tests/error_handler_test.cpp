@@ -36,7 +36,8 @@ class ErrorHandler : public ::testing::Test {
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
-    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;) text.replace(at, continuation.size(), " ");
+    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;)
+      text.replace(at, continuation.size(), " ");
     return text;
   }
 

@@ -21,9 +21,27 @@ const std::string kTitle = padded("Two-DOF test section", 40);
 // A case whose values are all distinct, so that a value in the wrong
 // place shows.
 PlotCase test_case() {
-  return {.title = kTitle, .t_A = 0.5, .t_E = 8.0, .M_1 = 5.0, .M_2 = 0.08, .S_m = 0.1, .D_1 = 0.5, .D_2 = 0.02,
-          .K_1 = 4000.0, .K_2 = 180.0, .K_m = 25.0, .kappa = 7.0, .f_s = 800.0, .f_0_1 = 4.5, .f_0_2 = 7.25,
-          .a_0 = 10.0, .f_0 = 4.75, .phi = 30.0, .w_star = 0.3, .x_p = 0.35, .Ma = 0.05};
+  return {.title = kTitle,
+          .t_A = 0.5,
+          .t_E = 8.0,
+          .M_1 = 5.0,
+          .M_2 = 0.08,
+          .S_m = 0.1,
+          .D_1 = 0.5,
+          .D_2 = 0.02,
+          .K_1 = 4000.0,
+          .K_2 = 180.0,
+          .K_m = 25.0,
+          .kappa = 7.0,
+          .f_s = 800.0,
+          .f_0_1 = 4.5,
+          .f_0_2 = 7.25,
+          .a_0 = 10.0,
+          .f_0 = 4.75,
+          .phi = 30.0,
+          .w_star = 0.3,
+          .x_p = 0.35,
+          .Ma = 0.05};
 }
 
 constexpr std::array<double, 4> kY0 = {0.1, -0.2, 0.3, 0.4};
@@ -102,8 +120,8 @@ TEST(LayoutFile, ReplacesEachRangeMarkerAndTheThreeLinesBelowItByTheAxisOfItsFra
        kBefore + range_lines("     0.000", "     8.000", "     2.000") + kAfter},
       {"time axis of frame 03", "FRAME\n# FRAME03_RANGEX\n" + three + "END\n", test_case(), 0.1, 0.1,
        kBefore + range_lines("     0.000", "     8.000", "     2.000") + kAfter},
-      {"frequency axis from f_0_2 = 7.25 above f_0", "FRAME\n# FRAME04_RANGEX\n" + three + "END\n", test_case(),
-       0.1, 0.1, kBefore + range_lines("     0.000", "     8.000", "     2.000") + kAfter},
+      {"frequency axis from f_0_2 = 7.25 above f_0", "FRAME\n# FRAME04_RANGEX\n" + three + "END\n", test_case(), 0.1,
+       0.1, kBefore + range_lines("     0.000", "     8.000", "     2.000") + kAfter},
       {"frequency axis from f_0 = 12.3 under a force", "# FRAME04_RANGEX\n" + three, strong_force, 0.1, 0.1,
        range_lines("     0.000", "    20.000", "     5.000")},
       {"frequency axis from f_0_2 when a_0 = 0", "# FRAME04_RANGEX\n" + three, no_force, 0.1, 0.1,
@@ -114,8 +132,8 @@ TEST(LayoutFile, ReplacesEachRangeMarkerAndTheThreeLinesBelowItByTheAxisOfItsFra
        range_lines("    -0.200", "     0.200", "     0.100")},
       {"velocity axis", "# FRAME05_RANGEY\n" + three, test_case(), 0.0734, 4.5,
        range_lines("    -6.000", "     6.000", "     3.000")},
-      {"marker after blanks and before further text", "   # FRAME04_RANGEX of the spectra\n" + three, test_case(),
-       0.1, 0.1, range_lines("     0.000", "     8.000", "     2.000")},
+      {"marker after blanks and before further text", "   # FRAME04_RANGEX of the spectra\n" + three, test_case(), 0.1,
+       0.1, range_lines("     0.000", "     8.000", "     2.000")},
       {"time too long for its field", "# FRAME02_RANGEX\n" + three, long_run, 0.1, 0.1,
        range_lines("     0.000", "**********", "250000.000")},
       {"the first marker of the table wins", "# FRAME05_RANGEY # FRAME02_RANGEX\n" + three, test_case(), 0.1, 0.1,

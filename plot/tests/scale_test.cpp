@@ -20,21 +20,41 @@ TEST(Scale, RaisesTheDecidingDigitToTheNextEvenNumberInEveryWorkedExample) {
       // exponent form of zero: the digit after the point decides
       {0.0, 0.2},
       // fixed form, 1 <= v < 10: the digit before the point decides
-      {1.0, 2.0}, {1.5, 2.0}, {2.0, 4.0}, {3.9, 4.0}, {4.5, 6.0}, {5.5, 6.0}, {7.99, 8.0},
-      {8.0, 10.0}, {8.3, 10.0},
+      {1.0, 2.0},
+      {1.5, 2.0},
+      {2.0, 4.0},
+      {3.9, 4.0},
+      {4.5, 6.0},
+      {5.5, 6.0},
+      {7.99, 8.0},
+      {8.0, 10.0},
+      {8.3, 10.0},
       // v just above 10: the blank tens position reads as 0
-      {8.4, 20.0}, {9.0, 20.0}, {9.9996, 20.0},
-      {12.3, 20.0}, {45.0, 60.0},
+      {8.4, 20.0},
+      {9.0, 20.0},
+      {9.9996, 20.0},
+      {12.3, 20.0},
+      {45.0, 60.0},
       // v just above 100: the blank hundreds position reads as 0
-      {85.0, 200.0}, {123.4, 200.0},
+      {85.0, 200.0},
+      {123.4, 200.0},
       // v of 1000 or more is taken as it stands
-      {850.0, 1020.0}, {999.0, 1198.8},
+      {850.0, 1020.0},
+      {999.0, 1198.8},
       // fixed form below one
-      {0.5, 0.6}, {0.15, 0.2}, {0.85, 1.0}, {0.95, 2.0},
+      {0.5, 0.6},
+      {0.15, 0.2},
+      {0.85, 1.0},
+      {0.95, 2.0},
       // exponent form: mantissa cut after its first decimal, times the power of ten
-      {0.0734, 0.08}, {1234.0, 2000.0}, {9.5e-5, 2.0e-4}, {1.0e300, 2.0e300}, {3.0e-200, 4.0e-200},
+      {0.0734, 0.08},
+      {1234.0, 2000.0},
+      {9.5e-5, 2.0e-4},
+      {1.0e300, 2.0e300},
+      {3.0e-200, 4.0e-200},
       // only the magnitude counts
-      {-4.5, 6.0}, {-0.0734, 0.08},
+      {-4.5, 6.0},
+      {-0.0734, 0.08},
   };
   for (const auto& c : cases) {
     EXPECT_DOUBLE_EQ(scale(c.x), c.limit) << "x = " << c.x;

@@ -55,8 +55,7 @@ TEST(TemplateSource, ReadsTheBundledDefaultWithOneWarningLineWhenTheFileDoesNotE
     TemplateSource source = TemplateSource::open(c.name, c.kind);
     EXPECT_TRUE(source.in_memory());
     EXPECT_EQ(console.str(), std::string("\n!!! The template file \"") + c.name +
-                                 "\" does not exist; the bundled default " + c.kind_name +
-                                 " template is used.\n\n");
+                                 "\" does not exist; the bundled default " + c.kind_name + " template is used.\n\n");
     std::vector<std::string> expected;
     for (const std::string& line : lines_of(bundled_template_text(c.kind))) expected.push_back(padded(line, 100));
     EXPECT_EQ(read_all(source, "(A100)", 100), expected);
@@ -90,10 +89,13 @@ TEST(ShippedTemplates, AreBundledUnchangedHoldEveryMarkerOnceAndFitTheirReadWidt
     std::vector<std::string_view> markers;
   };
   const Case cases[] = {
-      {TemplateKind::layout, "zelvan.lay0", 100,
-       {msg::kMarkerFrame02X, msg::kMarkerFrame03X, msg::kMarkerFrame04X, msg::kMarkerFrame05X,
-        msg::kMarkerFrame05Y}},
-      {TemplateKind::style, "zelvan.sty0", 80,
+      {TemplateKind::layout,
+       "zelvan.lay0",
+       100,
+       {msg::kMarkerFrame02X, msg::kMarkerFrame03X, msg::kMarkerFrame04X, msg::kMarkerFrame05X, msg::kMarkerFrame05Y}},
+      {TemplateKind::style,
+       "zelvan.sty0",
+       80,
        {msg::kMarkerComment, msg::kMarkerInfo01, msg::kMarkerInfo02, msg::kMarkerInfo03, msg::kMarkerInfo04,
         msg::kMarkerInfo05, msg::kMarkerInfo06, msg::kMarkerInfo07, msg::kMarkerInfo08, msg::kMarkerInfo09}},
   };

@@ -58,16 +58,16 @@ struct Descriptor {
 
 // Every real and integer descriptor that the program's layouts use.
 constexpr std::array kRealDescriptors = {
-    Descriptor{"F12.5", Edit::fixed, 12, 5, 0},        Descriptor{"F12.2", Edit::fixed, 12, 2, 0},
-    Descriptor{"F10.3", Edit::fixed, 10, 3, 0},        Descriptor{"F10.2", Edit::fixed, 10, 2, 0},
-    Descriptor{"F8.3", Edit::fixed, 8, 3, 0},          Descriptor{"F8.4", Edit::fixed, 8, 4, 0},
-    Descriptor{"F8.2", Edit::fixed, 8, 2, 0},          Descriptor{"F8.0", Edit::fixed, 8, 0, 0},
-    Descriptor{"F6.3", Edit::fixed, 6, 3, 0},          Descriptor{"F6.1", Edit::fixed, 6, 1, 0},
-    Descriptor{"F5.2", Edit::fixed, 5, 2, 0},          Descriptor{"F5.3", Edit::fixed, 5, 3, 0},
-    Descriptor{"F7.2", Edit::fixed, 7, 2, 0},          Descriptor{"F4.3", Edit::fixed, 4, 3, 0},
-    Descriptor{"1PG14.5", Edit::general, 14, 5, 1},    Descriptor{"1PG12.3", Edit::general, 12, 3, 1},
-    Descriptor{"1PG10.3", Edit::general, 10, 3, 1},    Descriptor{"1PG9.2", Edit::general, 9, 2, 1},
-    Descriptor{"D12.4", Edit::dexp, 12, 4, 0},         Descriptor{"D24.15", Edit::dexp, 24, 15, 0},
+    Descriptor{"F12.5", Edit::fixed, 12, 5, 0},     Descriptor{"F12.2", Edit::fixed, 12, 2, 0},
+    Descriptor{"F10.3", Edit::fixed, 10, 3, 0},     Descriptor{"F10.2", Edit::fixed, 10, 2, 0},
+    Descriptor{"F8.3", Edit::fixed, 8, 3, 0},       Descriptor{"F8.4", Edit::fixed, 8, 4, 0},
+    Descriptor{"F8.2", Edit::fixed, 8, 2, 0},       Descriptor{"F8.0", Edit::fixed, 8, 0, 0},
+    Descriptor{"F6.3", Edit::fixed, 6, 3, 0},       Descriptor{"F6.1", Edit::fixed, 6, 1, 0},
+    Descriptor{"F5.2", Edit::fixed, 5, 2, 0},       Descriptor{"F5.3", Edit::fixed, 5, 3, 0},
+    Descriptor{"F7.2", Edit::fixed, 7, 2, 0},       Descriptor{"F4.3", Edit::fixed, 4, 3, 0},
+    Descriptor{"1PG14.5", Edit::general, 14, 5, 1}, Descriptor{"1PG12.3", Edit::general, 12, 3, 1},
+    Descriptor{"1PG10.3", Edit::general, 10, 3, 1}, Descriptor{"1PG9.2", Edit::general, 9, 2, 1},
+    Descriptor{"D12.4", Edit::dexp, 12, 4, 0},      Descriptor{"D24.15", Edit::dexp, 24, 15, 0},
     Descriptor{"1PD24.15", Edit::dexp, 24, 15, 1},
 };
 
@@ -116,12 +116,12 @@ std::string shown(double value) {
 }
 
 enum class Disagreement {
-  none,                // not a known disagreement: a fault
-  negative_zero_sign,  // -0.0: we write no minus sign, the runtime does
-  general_zero,        // G of zero: we use the exponent form, the runtime the fixed form
-  general_form_choice, // G just below a power of ten: our switch rule differs
+  none,                 // not a known disagreement: a fault
+  negative_zero_sign,   // -0.0: we write no minus sign, the runtime does
+  general_zero,         // G of zero: we use the exponent form, the runtime the fixed form
+  general_form_choice,  // G just below a power of ten: our switch rule differs
   general_rounded_up,   // G just below a rounding bracket: the runtime rounds up
-  non_finite,          // NaN and infinities: we fill the field with asterisks
+  non_finite,           // NaN and infinities: we fill the field with asterisks
 };
 constexpr int kDisagreementClasses = 6;
 
@@ -195,10 +195,10 @@ constexpr double kBracketSlack = 4 * DBL_EPSILON;
 bool in_general_window(double magnitude, int digits, int& power) {
   for (int j = -1; j <= digits; ++j) {
     if (j == 0) continue;
-    const double low = j < 0 ? 0.1 - 0.5 * std::pow(10.0, -digits)
-                             : std::pow(10.0, j) - 0.5 * std::pow(10.0, j - digits);
-    const double high = j < 0 ? 0.1 - 0.5 * std::pow(10.0, -digits - 1)
-                              : std::pow(10.0, j) - 0.5 * std::pow(10.0, -digits);
+    const double low =
+        j < 0 ? 0.1 - 0.5 * std::pow(10.0, -digits) : std::pow(10.0, j) - 0.5 * std::pow(10.0, j - digits);
+    const double high =
+        j < 0 ? 0.1 - 0.5 * std::pow(10.0, -digits - 1) : std::pow(10.0, j) - 0.5 * std::pow(10.0, -digits);
     if (magnitude >= low * (1 - kWindowEdgeSlack) && magnitude < high * (1 + kWindowEdgeSlack)) {
       power = j;
       return true;
@@ -233,8 +233,7 @@ std::string with_minus_sign(const std::string& text) {
 
 // Recognises exactly the listed classes of known disagreement; anything
 // else is Disagreement::none.
-Disagreement classify(const Descriptor& f, double value, const std::string& our_text,
-                      const std::string& their_text) {
+Disagreement classify(const Descriptor& f, double value, const std::string& our_text, const std::string& their_text) {
   if (our_text == their_text || f.edit == Edit::integer) return Disagreement::none;
   if (!std::isfinite(value)) {
     // No output field shows a non-finite value as if it were a number.
@@ -268,16 +267,15 @@ Disagreement classify(const Descriptor& f, double value, const std::string& our_
     // though the value rounded to d significant digits stays below 10^j.
     // We write it correctly rounded, below 10^j.
     for (int j = 0; j < f.digits; ++j) {
-      const double bracket = from_decimal(std::to_string(pow10_integer(f.digits + 1) - 5) + "e" +
-                                          std::to_string(j - f.digits - 1));
+      const double bracket =
+          from_decimal(std::to_string(pow10_integer(f.digits + 1) - 5) + "e" + std::to_string(j - f.digits - 1));
       if (std::fabs(value) < bracket * (1 - kBracketSlack) || std::fabs(value) > bracket) continue;
       const double power = std::copysign(std::pow(10.0, j), value);
       const std::string correctly_rounded = format_fixed(value, f.width - 4, f.digits - j) + "    ";
       const std::string rounded_up = format_fixed(power, f.width - 4, f.digits - j - 1) + "    ";
       bool ok = false;
       const double our_number = parse(our_text, ok);
-      if (ok && our_text == correctly_rounded && std::fabs(our_number) < std::fabs(power) &&
-          their_text == rounded_up) {
+      if (ok && our_text == correctly_rounded && std::fabs(our_number) < std::fabs(power) && their_text == rounded_up) {
         return Disagreement::general_rounded_up;
       }
     }
@@ -419,8 +417,8 @@ std::vector<double> real_values(const Descriptor& f, std::uint64_t seed) {
     s.add(std::bit_cast<double>(s.bits() & 0x800FFFFFFFFFFFFFULL));  // subnormal
   }
   for (int significant : {d, d + 1, d + 2}) {
-    s.add_below_power(100, 100 - significant - 1, 4);   // 9.99..95e99
-    s.add_below_power(-99, -99 - significant - 1, 4);   // 9.99..95e-100
+    s.add_below_power(100, 100 - significant - 1, 4);  // 9.99..95e99
+    s.add_below_power(-99, -99 - significant - 1, 4);  // 9.99..95e-100
     s.add_below_power(-100, -100 - significant - 1, 4);
   }
 
@@ -480,9 +478,9 @@ std::vector<long long> integer_values(std::uint64_t seed) {
 // Formats each input line "<descriptor> R|I <value>" with the Fortran
 // runtime; returns the fields, or an empty list after a test failure.
 std::vector<std::string> run_oracle(const std::string& batch_name, const std::string& input) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("zelvan_fortran_oracle_" + std::to_string(::getpid()) + "_" + batch_name +
-                                      ".txt");
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("zelvan_fortran_oracle_" + std::to_string(::getpid()) + "_" + batch_name + ".txt");
   {
     std::ofstream file(path);
     file << input;
@@ -648,8 +646,7 @@ TEST(FortranDifferential, KnownDisagreementsFollowOurRulesAndAreClassifiedExactl
       {kG145, 9.99996, "   10.0000    ", "    10.000    ", Disagreement::general_form_choice},
       {kG145, -999.996, "  -1000.00    ", "   -1000.0    ", Disagreement::general_form_choice},
       {kG145, 0.099996, "   0.10000    ", "   9.99960E-02", Disagreement::general_form_choice},
-      {kG145, std::nextafter(bracket, 100.0), "   100.000    ", "    100.00    ",
-       Disagreement::general_form_choice},
+      {kG145, std::nextafter(bracket, 100.0), "   100.000    ", "    100.00    ", Disagreement::general_form_choice},
       {kG92, 99.7, " 100.    ", " 9.97E+01", Disagreement::general_form_choice},
       {kG92, 9.97, " 10.0    ", "  10.    ", Disagreement::general_form_choice},
       {kG92, -0.097, "-0.10    ", "-9.70E-02", Disagreement::general_form_choice},
@@ -666,8 +663,7 @@ TEST(FortranDifferential, KnownDisagreementsFollowOurRulesAndAreClassifiedExactl
       // A unit or two in the last place below a rounding bracket of the
       // fixed form: the runtime rounds up to the next power of ten.
       {kG145, bracket, "    99.999    ", "    100.00    ", Disagreement::general_rounded_up},
-      {kG145, std::nextafter(-9999.95, 0.0), "   -9999.9    ", "   -10000.    ",
-       Disagreement::general_rounded_up},
+      {kG145, std::nextafter(-9999.95, 0.0), "   -9999.9    ", "   -10000.    ", Disagreement::general_rounded_up},
       {kG92, 9.95, "  9.9    ", "  10.    ", Disagreement::general_rounded_up},
       {kG145, bracket, "    99.999    ", "    100.000   ", Disagreement::none},
       {kG145, 99.99949, "    99.999    ", "    100.00    ", Disagreement::none},

@@ -50,9 +50,8 @@ TEST(LayoutNotation, AcceptsEveryItemKindInTheNotationOfTheProgramsLayouts) {
 }
 
 TEST(LayoutNotation, RejectsMalformedLayoutsWithThePosition) {
-  for (const char* bad : {"F10.0", "(F10.0", "(F10)", "(G14.5)", "(2PG14.5)", "(1PF10.3)", "(F0.3)",
-                          "(I3.4)", "(Q5)", "(\"open)", "(F10.0,,I5)", "(F10.0 I5)", "(D12.0)", "()x",
-                          "(3())", "(0F10.2)"}) {
+  for (const char* bad : {"F10.0", "(F10.0", "(F10)", "(G14.5)", "(2PG14.5)", "(1PF10.3)", "(F0.3)", "(I3.4)", "(Q5)",
+                          "(\"open)", "(F10.0,,I5)", "(F10.0 I5)", "(D12.0)", "()x", "(3())", "(0F10.2)"}) {
     EXPECT_THROW(Layout{bad}, std::invalid_argument) << bad;
   }
 }
@@ -91,8 +90,7 @@ TEST(LayoutControl, WritesTheLiteralsBeforeTheFirstValueItemWhenThereAreNoValues
 }
 
 TEST(LayoutControl, WritesTrailingLiteralsAndSlashesAfterTheLastValue) {
-  EXPECT_EQ(lines("(F8.3, F8.4, /)", {1.0, 2.0}),
-            (std::vector<std::string>{"   1.000  2.0000", ""}));
+  EXPECT_EQ(lines("(F8.3, F8.4, /)", {1.0, 2.0}), (std::vector<std::string>{"   1.000  2.0000", ""}));
   EXPECT_EQ(lines(R"((I3, " kg"))", {7}), (std::vector<std::string>{"  7 kg"}));
 }
 

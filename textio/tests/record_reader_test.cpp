@@ -48,8 +48,8 @@ TEST(RealFields, TakeTheLastDigitsAsDecimalsOnlyWhenNoPointIsWritten) {
 
 TEST(RealFields, ClassifyBadAndOutOfRangeText) {
   double x = 0.0;
-  for (const char* bad : {"1.2x3", "abc", "+", "-", ".", "1.5E", "1.5E+", "1..5", "1.5E3.0", "--1", "nan",
-                          "inf", "1\t5", "0x10"}) {
+  for (const char* bad :
+       {"1.2x3", "abc", "+", "-", ".", "1.5E", "1.5E+", "1..5", "1.5E3.0", "--1", "nan", "inf", "1\t5", "0x10"}) {
     EXPECT_EQ(parse_real_field(bad, 0, x), FieldStatus::invalid) << bad;
   }
   EXPECT_EQ(parse_real_field("1e999", 0, x), FieldStatus::out_of_range);
@@ -143,24 +143,31 @@ TEST(InputErrors, RejectMissingFilesDirectoriesJunkAndOverlongLines) {
   const auto dir = std::filesystem::temp_directory_path() / "zelvan_reader_junk";
   std::filesystem::create_directories(dir);
   double x = 0.0;
-  EXPECT_NE(stop_message([&] { RecordSource::open_file((dir / "none.inp").string(), "(note)"); })
-                .find("cannot open the input file \"" + (dir / "none.inp").string() +
-                      "\": No such file or directory. (note)"),
-            std::string::npos);
+  EXPECT_NE(
+      stop_message([&] {
+        RecordSource::open_file((dir / "none.inp").string(), "(note)");
+      }).find("cannot open the input file \"" + (dir / "none.inp").string() + "\": No such file or directory. (note)"),
+      std::string::npos);
   EXPECT_NE(stop_message([&] { RecordSource::open_file(dir.string()); }).find("is a directory"), std::string::npos);
 
   const auto junk = (dir / "junk.inp").string();
-  std::ofstream(junk, std::ios::binary) << std::string("\x7f" "ELF\0\0\x01", 7) << "\n";
+  std::ofstream(junk, std::ios::binary) << std::string(
+                                               "\x7f"
+                                               "ELF\0\0\x01",
+                                               7)
+                                        << "\n";
   RecordSource junk_src = RecordSource::open_file(junk);
-  EXPECT_NE(stop_message([&] { junk_src.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "r"); })
-                .find("line 1, column 1 holds the control character 0x7F"),
+  EXPECT_NE(stop_message([&] {
+              junk_src.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "r");
+            }).find("line 1, column 1 holds the control character 0x7F"),
             std::string::npos);
 
   const auto wide = (dir / "wide.inp").string();
   std::ofstream(wide) << "       1.0" << std::string(2000, ' ') << "x\n";
   RecordSource wide_src = RecordSource::open_file(wide);
-  EXPECT_NE(stop_message([&] { wide_src.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "r"); })
-                .find("line 1 is longer than 1024 characters"),
+  EXPECT_NE(stop_message([&] {
+              wide_src.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "r");
+            }).find("line 1 is longer than 1024 characters"),
             std::string::npos);
   std::filesystem::remove_all(dir);
 }
@@ -168,8 +175,9 @@ TEST(InputErrors, RejectMissingFilesDirectoriesJunkAndOverlongLines) {
 TEST(InputErrors, ReportAnInternalTextUnderTheNameAndLineItCameFrom) {
   RecordSource inner = RecordSource::from_text("   x      ", "case.inp", 10);
   double x = 0.0;
-  EXPECT_NE(stop_message([&] { inner.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "record 10 (S_m)"); })
-                .find("file \"case.inp\", line 10, columns 1-10 (record 10 (S_m))"),
+  EXPECT_NE(stop_message([&] {
+              inner.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "record 10 (S_m)");
+            }).find("file \"case.inp\", line 10, columns 1-10 (record 10 (S_m))"),
             std::string::npos);
 }
 
