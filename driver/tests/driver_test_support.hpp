@@ -165,6 +165,18 @@ inline std::vector<std::string> sweep_records() {
 }
 
 // Joins records into file text, each record ended by `line_end`.
+// The lines of `text`, each without its line end; text after the last line
+// end is not a line.
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 inline std::string join(const std::vector<std::string>& records, std::string_view line_end = "\n") {
   std::string text;
   for (const std::string& record : records) {

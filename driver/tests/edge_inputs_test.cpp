@@ -52,16 +52,6 @@ struct EdgeCase {
 
 void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.label; }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Whether `text` holds a word nan, inf or infinity (any case): a value that
 // is not a number must never reach a file or the console as one.
 bool holds_non_finite_word(const std::string& text) {

@@ -31,15 +31,10 @@ const std::string kVariablesLine =
 const std::string kListingHeader =
     "\n        ****** Results *******\n\n       t           y(1)        y(2)        y(3)        y(4) \n";
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  EXPECT_EQ(start, text.size()) << "the last line has no line end";
-  return lines;
+// The lines of a file the program wrote: every line ends in a line end.
+std::vector<std::string> record_lines(const std::string& text) {
+  EXPECT_TRUE(text.empty() || text.back() == '\n') << "the last line has no line end";
+  return lines_of(text);
 }
 
 // The fields of a fixed-width record, read as numbers.
@@ -95,7 +90,7 @@ TEST_P(DataFile, HoldsTheHeaderAndOneRecordPerTimePointWithTheSpectrumShiftedByO
   const int npoints = GetParam().npoints;
   const RunResult result = run_case(dir, small_case(npoints, 0), "LNX");
   ASSERT_EQ(result.status, 0) << result.console;
-  const std::vector<std::string> lines = lines_of(read_file(dir / "zelvan.dat"));
+  const std::vector<std::string> lines = record_lines(read_file(dir / "zelvan.dat"));
   ASSERT_EQ(lines.size(), 5u + static_cast<std::size_t>(npoints));
   EXPECT_EQ(lines[0], R"(  Title = "Two-DOF test section")");
   EXPECT_EQ(lines[1], kVariablesLine);
@@ -179,7 +174,7 @@ TEST_P(Listing, RepeatsTheFirstTenColumnsOnItsChannel) {
   }
   // Initial row, blank, rows 1 .. nsteps - 1, blank (on the console only),
   // last row.
-  std::vector<std::string> lines = lines_of(listing);
+  std::vector<std::string> lines = record_lines(listing);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[1], " ") << "the blank line after the initial row";
   lines.erase(lines.begin() + 1);
