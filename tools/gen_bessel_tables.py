@@ -241,6 +241,7 @@ HEADER = """\
 // its header describes the expanded functions.
 #include "numlib/bessel_internal.hpp"
 
+// clang-format off
 namespace zelvan::numlib::bessel_series {{
 """
 
@@ -271,7 +272,7 @@ def render(tables):
         for c in tables[name]:
             out.append(f"    {c!r},\n")
         out.append("};\n")
-    out.append("\n}  // namespace zelvan::numlib::bessel_series\n")
+    out.append("\n}  // namespace zelvan::numlib::bessel_series\n// clang-format on\n")
     return "".join(out)
 
 
