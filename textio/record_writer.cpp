@@ -8,6 +8,11 @@
 namespace zelvan::textio {
 namespace {
 
+// The most text one write may produce (line ends counted).  The program's
+// records are far shorter; a layout whose repeat counts multiply beyond it
+// is refused instead of filling the memory.
+constexpr std::size_t kMaxWrittenText = std::size_t{1} << 20;
+
 class Emitter {
  public:
   Emitter(const Layout& layout, std::span<const Value> values) : layout_(layout), values_(values) {}
@@ -38,8 +43,17 @@ class Emitter {
   }
 
   void end_line() {
+    check_size();
+    produced_ += line_.size() + 1;
     lines_.push_back(std::move(line_));
     line_.clear();
+  }
+
+  void check_size() const {
+    if (produced_ + line_.size() > kMaxWrittenText) {
+      throw std::invalid_argument("record layout " + layout_.notation() + " writes more than " +
+                                  std::to_string(kMaxWrittenText) + " characters");
+    }
   }
 
   // Processes one item; false when the values are exhausted at a value item.
@@ -47,9 +61,11 @@ class Emitter {
     switch (item.kind) {
       case ItemKind::literal:
         line_ += item.literal;
+        check_size();
         return true;
       case ItemKind::skip:
         line_.append(static_cast<std::size_t>(item.width), ' ');
+        check_size();
         return true;
       case ItemKind::slash:
         for (int r = 0; r < item.repeat; ++r) end_line();
@@ -65,6 +81,7 @@ class Emitter {
         for (int r = 0; r < item.repeat; ++r) {
           if (next_ == values_.size()) return false;
           edit(item, values_[next_++]);
+          check_size();
         }
         return true;
     }
@@ -114,6 +131,7 @@ class Emitter {
   std::size_t next_ = 0;
   std::string line_;
   std::vector<std::string> lines_;
+  std::size_t produced_ = 0;  // characters of the finished lines, line ends included
 };
 
 }  // namespace

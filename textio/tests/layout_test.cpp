@@ -116,6 +116,15 @@ TEST(LayoutControl, RejectsValuesOfTheWrongKindAndLayoutsThatCannotTakeThem) {
   EXPECT_THROW(lines(R"((F8.3, 2("x")))", {1.0, 2.0}), std::invalid_argument);
 }
 
+// Repeat counts that multiply to billions of lines or characters (found by
+// fuzzing: 666 x 66662 x 62 empty lines) are refused, not written.
+TEST(LayoutControl, RefusesALayoutWhoseRepeatCountsWriteMoreThanAMegabyte) {
+  EXPECT_THROW(lines("(666(66662/)62/)", {}), std::invalid_argument);
+  EXPECT_THROW(lines(R"((9999(9999("abc"))))", {}), std::invalid_argument);
+  EXPECT_THROW(lines("(9999(9999(30000X)))", {}), std::invalid_argument);
+  EXPECT_EQ(lines("(3(2/))", {}).size(), 7U);
+}
+
 TEST(InternalWrite, PadsTheLineToTheLengthOfTheText) {
   EXPECT_EQ(write_text(12, Layout("(1PG10.3)"), {4.5}), "  4.50      ");
   EXPECT_EQ(write_text(8, Layout("(I2.2,\":\",I2.2)"), {7, 5}), "07:05   ");
