@@ -98,6 +98,13 @@ void symmetric_decay(int, double, const double* y, double* f) {
   f[1] = y[0] - 3.0 * y[1];
 }
 
+void symmetric_decay_jacobian(int, double, const double*, double* j) {
+  j[0] = -2.0;
+  j[1] = 1.0;
+  j[2] = 1.0;
+  j[3] = -3.0;
+}
+
 void no_jacobian(int, double, const double*, double*) {}
 
 // ---- driving the integrator ----
@@ -375,26 +382,10 @@ TEST_F(Divpag, FactorsASymmetricIterationMatrixByCholesky) {
   o.miter = 1;
   o.iatype = 1;
   const double tol = 1e-8;
-  const Result general = integrate(
-      symmetric_decay,
-      [](int, double, const double*, double* j) {
-        j[0] = -2.0;
-        j[1] = 1.0;
-        j[2] = 1.0;
-        j[3] = -3.0;
-      },
-      a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
+  const Result general = integrate(symmetric_decay, symmetric_decay_jacobian, a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
   const long cholesky_before = divpag_diagnostics().cholesky_factorizations;
   o.mtype = 2;
-  const Result spd = integrate(
-      symmetric_decay,
-      [](int, double, const double*, double* j) {
-        j[0] = -2.0;
-        j[1] = 1.0;
-        j[2] = 1.0;
-        j[3] = -3.0;
-      },
-      a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
+  const Result spd = integrate(symmetric_decay, symmetric_decay_jacobian, a.data(), {1.0, 1.0}, 0.0, {2.0}, tol, o);
   EXPECT_GT(divpag_diagnostics().cholesky_factorizations, cholesky_before);
   for (int i = 0; i < 2; ++i) EXPECT_NEAR(spd.y[i], general.y[i], kFormsAgreePerTol * tol);
 }
