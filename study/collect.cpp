@@ -80,6 +80,7 @@ std::string draw_figure(const fs::path& dir) {
   ::posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   const std::string temporary = "study.png.part-" + std::to_string(::getpid());
   std::string program = "gnuplot";
   std::string dash_e = "-e";

@@ -117,7 +117,7 @@ class Pool {
     const int sig = summary_.stopped ? SIGKILL : SIGINT;
     if (!summary_.stopped) note("interrupted: stopping the running cases");
     summary_.stopped = true;
-    for (const Running& r : running_) ::kill(r.pid, sig);
+    for (const Running& r : running_) ::kill(-r.pid, sig);  // the case's process group
   }
 
   void reap() {

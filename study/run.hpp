@@ -31,7 +31,7 @@ struct RunSummary {
 // `jobs` at a time; records each one's ending in its run.json.  A failed
 // case does not stop the others.  SIGINT or SIGTERM (blocked during the
 // run and taken synchronously) is forwarded to the running cases as SIGINT
-// (a second one as SIGKILL); no new case starts, the running ones are
+// (a second one as SIGKILL), to each case's process group; no new case starts, the running ones are
 // waited for and recorded as interrupted.  StudyError when a case cannot
 // be started (the running ones are waited for first).
 RunSummary run_cases(const PlannedStudy& study, const std::vector<std::size_t>& which, const RunOptions& options);
