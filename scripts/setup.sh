@@ -4,7 +4,8 @@
 # Fortran compiler and LAPACK (test oracles for the record layouts and the
 # linear algebra), FFTW and SUNDIALS (benchmark peers), clang with its
 # sanitizer and fuzzer runtime, clang-tidy, clang-format and cppcheck
-# (fuzzing and static analysis).
+# (fuzzing and static analysis), CLI11, toml++, nlohmann-json and gnuplot
+# (zelvan-study).
 set -euo pipefail
 
 missing=()
@@ -22,6 +23,11 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 command -v clang-tidy >/dev/null || missing+=(clang-tidy)
 command -v clang-format >/dev/null || missing+=(clang-format)
 command -v cppcheck >/dev/null || missing+=(cppcheck)
+# zelvan-study: command line, study files, result tables and its figure
+[ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+[ -f /usr/include/toml++/toml.h ] || missing+=(libtomlplusplus-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
+command -v gnuplot >/dev/null || missing+=(gnuplot-nox)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
