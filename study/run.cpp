@@ -27,6 +27,12 @@ double seconds_since(Clock::time_point start) { return std::chrono::duration<dou
 class BlockedSignals {
  public:
   BlockedSignals() {
+    // A SIGCHLD inherited as ignored would make the kernel reap the cases
+    // itself, and waitpid could not report how they ended.
+    struct sigaction child_default {};
+    child_default.sa_handler = SIG_DFL;
+    sigemptyset(&child_default.sa_mask);
+    sigaction(SIGCHLD, &child_default, &previous_child_);
     sigemptyset(&set_);
     for (int sig : {SIGINT, SIGTERM, SIGCHLD}) sigaddset(&set_, sig);
     pthread_sigmask(SIG_BLOCK, &set_, &previous_);
@@ -36,6 +42,7 @@ class BlockedSignals {
     while (sigtimedwait(&set_, nullptr, &zero) > 0) {
     }
     pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    sigaction(SIGCHLD, &previous_child_, nullptr);
   }
   BlockedSignals(const BlockedSignals&) = delete;
   BlockedSignals& operator=(const BlockedSignals&) = delete;
@@ -50,6 +57,7 @@ class BlockedSignals {
  private:
   sigset_t set_{};
   sigset_t previous_{};
+  struct sigaction previous_child_ {};
 };
 
 std::string seconds_text(double seconds) {
