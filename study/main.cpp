@@ -40,9 +40,7 @@ int default_jobs() {
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int study_main(int argc, char** argv) {
   CLI::App app{"zelvan-study: parameter studies of zelvan cases, on local cores or a Slurm cluster"};
   app.require_subcommand(1);
 
@@ -141,5 +139,15 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     std::cerr << "zelvan-study: internal error: " << e.what() << '\n';
     return 70;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return study_main(argc, argv);
+  } catch (...) {
+    return 70;  // the option parser's set-up failed, or writing the message did
   }
 }

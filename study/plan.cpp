@@ -145,7 +145,7 @@ fs::path plan_study(const fs::path& study_file, const std::optional<fs::path>& d
 
   fs::path target = dir ? *dir : study_file.parent_path() / study_file.stem();
   target = fs::absolute(target).lexically_normal();
-  if (target.has_filename() == false) target = target.parent_path();
+  if (!target.has_filename()) target = target.parent_path();
   if (fs::exists(target)) throw msg::StudyError(msg::compose(msg::kDirExists, {target.string()}));
 
   std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".partial-XXXXXX")).string();

@@ -63,7 +63,7 @@ fs::path write_sbatch(const PlannedStudy& study, const SlurmOptions& options) {
   std::error_code error;
   fs::create_directories(study.dir / "slurm", error);
   if (error) throw msg::StudyError(msg::compose(msg::kCannotCreate, {(study.dir / "slurm").string(), error.message()}));
-  const fs::path script = study.dir / "study.sbatch";
+  fs::path script = study.dir / "study.sbatch";
   write_file_atomically(script, sbatch_script(study, options));
   fs::permissions(script, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add,
                   error);
