@@ -14,6 +14,7 @@
 #include "study/case_runner.hpp"
 #include "study/collect.hpp"
 #include "study/messages.hpp"
+#include "study/progress.hpp"
 #include "study/slurm.hpp"
 #include "study/tests/study_test_support.hpp"
 
@@ -181,6 +182,15 @@ TEST(Run, TheProgramIsTheOneNamedElseTheEnvironmentsElseNone) {
   ::setenv("ZELVAN_EXE", program.c_str(), 1);
   EXPECT_EQ(find_zelvan(std::nullopt), program);
   ::unsetenv("ZELVAN_EXE");
+}
+
+TEST(Progress, ShowsCasesFailuresElapsedTimeAndTheEstimateLeft) {
+  // 12 s for the 6 cases run so far (3 more were complete): 11 left take 22 s.
+  EXPECT_EQ(progress_line({20, 9, 1, 6, 12.0}, 20),
+            "[#########-----------]  9/20 done, 1 failed, 0:12 elapsed, ~0:22 left");
+  EXPECT_EQ(progress_line({20, 3, 0, 0, 0.4}, 20), "[###-----------------]  3/20 done, 0 failed, 0:00 elapsed, ? left");
+  EXPECT_EQ(progress_line({5, 5, 5, 5, 61.0}, 10), "[##########] 5/5 done, 5 failed, 1:01 elapsed, 0:00 left");
+  EXPECT_EQ(clock_text(3725.2), "1:02:05");
 }
 
 TEST(SlurmTasks, CoverEveryCaseOnceInChunks) {
