@@ -157,7 +157,7 @@ TEST(FieldEditing, KeepsCommentsOtherLinesAndLineEnds) {
   std::string crlf;
   for (const std::string& line : before.lines) crlf += line + "\r\n";
   const std::string crlf_out = edited(crlf, "x_p", FieldValue{0.4});
-  EXPECT_EQ(crlf_out.find("\n"), crlf_out.find("\r\n") + 1);
+  EXPECT_EQ(crlf_out.find('\n'), crlf_out.find("\r\n") + 1);
   EXPECT_EQ(std::count(crlf_out.begin(), crlf_out.end(), '\r'), std::count(crlf_out.begin(), crlf_out.end(), '\n'));
 }
 

@@ -53,7 +53,7 @@ exec sleep 60
 )";
 
 fs::path install_program(const fs::path& dir, std::string_view name, std::string_view text) {
-  const fs::path path = dir / name;
+  fs::path path = dir / name;
   write_text(path, text);
   fs::permissions(path, fs::perms::owner_all);
   return path;
@@ -209,10 +209,11 @@ TEST(SlurmScript, IsAJobArrayWhoseTasksRunTheCaseCommand) {
   SlurmOptions options{"/opt/bin/zelvan-study", "/opt/bin/zelvan", 3, "short", "10:00"};
   const std::string script = sbatch_script(study, options);
   EXPECT_EQ(script.rfind("#!/bin/bash\n", 0), 0U);
-  for (const char* line : {"#SBATCH --array=0-2\n", "#SBATCH --partition=short\n", "#SBATCH --time=10:00\n",
-                           "#SBATCH --output=/data/my study/slurm/task-%A_%a.out\n",
-                           "exec '/opt/bin/zelvan-study' run-case '/data/my study' \"$SLURM_ARRAY_TASK_ID\" "
-                           "--chunk 3 --zelvan '/opt/bin/zelvan'\n"}) {
+  const std::string command =
+      "exec '/opt/bin/zelvan-study' run-case '/data/my study' \"$SLURM_ARRAY_TASK_ID\" --chunk 3 --zelvan "
+      "'/opt/bin/zelvan'\n";
+  for (const std::string line : {"#SBATCH --array=0-2\n", "#SBATCH --partition=short\n", "#SBATCH --time=10:00\n",
+                                 "#SBATCH --output=/data/my study/slurm/task-%A_%a.out\n", command.c_str()}) {
     EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
   }
   options.partition.reset();
