@@ -172,6 +172,23 @@ TEST(Run, AnInterruptStopsTheRunningCasesAndRecordsThem) {
       << read_text(dir.path() / "log");
 }
 
+// A case that ignores SIGINT is ended by the second Ctrl-C (SIGKILL).
+TEST(Run, ASecondInterruptKillsCasesThatIgnoreTheFirst) {
+  ScratchDir dir;
+  const fs::path study = planned_study(dir);
+  const fs::path program = install_program(
+      dir.path(), "zelvan", std::string("#!/bin/sh\ntrap '' INT\n") + std::string(kSlowProgram.substr(10)));
+  const std::string command = quoted(ZELVAN_STUDY_EXECUTABLE) + " run " + quoted(study.string()) + " -j 1 --zelvan " +
+                              quoted(program.string()) + " 2>" + quoted((dir.path() / "log").string()) +
+                              " & pid=$!; sleep 1; kill -INT $pid; sleep 1; kill -INT $pid; wait $pid";
+  EXPECT_EQ(shell(command), 130) << read_text(dir.path() / "log");
+  const auto record = read_case_record(study / "case_0001");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->state, "interrupted");
+  EXPECT_EQ(record->signal, SIGKILL);
+  EXPECT_FALSE(fs::exists(study / "case_0002/run.json"));
+}
+
 TEST(Run, TheProgramIsTheOneNamedElseTheEnvironmentsElseNone) {
   ScratchDir dir;
   const fs::path program = install_program(dir.path(), "zelvan", kFakeProgram);
