@@ -14,7 +14,8 @@
 #    figure (one gnuplot run) is a fixed cost, so it weighs less per case in
 #    the larger study.
 # Run it on an otherwise idle machine: other processes on the cores show up
-# in the ratio.
+# in the ratio.  The occupancy (how much of the run's span each of the JOBS
+# slots held a running case) separates the pool's own gaps from that load.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
@@ -82,15 +83,24 @@ t3="$(now)"
 plan400="$(elapsed "$t0" "$t1")"
 collect400="$(elapsed "$t2" "$t3")"
 
-python3 - "$jobs" "$single_sum" "$wall" "$plan16" "$collect16" "$plan400" "$collect400" <<'PY'
-import sys
-jobs, single, wall, p16, c16, p400, c400 = int(sys.argv[1]), *map(float, sys.argv[2:])
+python3 - "$jobs" "$single_sum" "$wall" "$plan16" "$collect16" "$plan400" "$collect400" "$work/parallel" <<'PY'
+import json, pathlib, sys
+jobs, single, wall, p16, c16, p400, c400 = int(sys.argv[1]), *map(float, sys.argv[2:8])
+# Occupancy of the parallel run: the time-integral of the number of running
+# cases over the span from the first start to the last end, divided by
+# jobs x span.  It is 1 when a case starts the moment another ends, whatever
+# else loads the machine; the ratio above also shows that load.
+runs = [json.loads(p.read_text()) for p in pathlib.Path(sys.argv[8]).glob("case_*/run.json")]
+spans = sorted((r["ended"] - r["seconds"], r["ended"]) for r in runs)
+span = max(e for _, e in spans) - min(s for s, _ in spans)
+occupancy = sum(e - s for s, e in spans) / (jobs * span)
 ideal = single / jobs
 print(f"16-case Possio study on {jobs} cores")
 print(f"  sum of single-case times   {single:8.3f} s")
 print(f"  ideal wall (sum / {jobs})       {ideal:8.3f} s")
 print(f"  wall time with -j {jobs}        {wall:8.3f} s")
 print(f"  ratio                      {wall / ideal:8.3f}   (goal <= 1.15)")
+print(f"  occupancy of the {jobs} slots    {occupancy:8.3f}   (1: no slot idle while cases wait)")
 print("overhead per case (plan + collect; goal < 5 ms)")
 print(f"  16 cases:  plan {1000 * p16 / 16:6.2f} ms, collect {1000 * c16 / 16:6.2f} ms, sum {1000 * (p16 + c16) / 16:6.2f} ms")
 print(f"  400 cases: plan {1000 * p400 / 400:6.2f} ms, collect {1000 * c400 / 400:6.2f} ms, sum {1000 * (p400 + c400) / 400:6.2f} ms")

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -149,6 +150,7 @@ CaseRecord record_case(const fs::path& case_dir, int wait_status, double seconds
   json["signal"] = record.signal ? nlohmann::json(*record.signal) : nlohmann::json();
   json["last_console_line"] = record.last_console_line;
   json["seconds"] = record.seconds;
+  json["ended"] = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   write_file_atomically(case_dir / "run.json",
                         json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
   return record;

@@ -39,7 +39,9 @@ struct CaseRecord {
 };
 
 // Builds the record of a child that ended with `wait_status` (from
-// waitpid) after `seconds`, and writes it to case_dir/run.json (atomically).
+// waitpid) after `seconds`, and writes it to case_dir/run.json (atomically),
+// with the time it ended ("ended", s since 1970, for measuring how busy a
+// run kept the cores).
 // `interrupted`: zelvan-study had forwarded an interrupt to it.
 CaseRecord record_case(const std::filesystem::path& case_dir, int wait_status, double seconds, bool interrupted);
 
