@@ -1,7 +1,10 @@
 #include "textio/output_file.hpp"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +19,46 @@ namespace zelvan::textio {
 namespace {
 
 std::vector<OutputFileState> g_output_files;
+
+// The temporaries of the open files, for the signal handler: fixed slots,
+// so that the handler reads only plain memory and calls only unlink() and
+// raise(), which may be called in a signal handler.
+constexpr std::size_t kTemporarySlots = 64;
+constexpr std::size_t kTemporaryPathLength = 4096;
+struct TemporarySlot {
+  std::atomic<bool> used{false};
+  std::array<char, kTemporaryPathLength> path{};
+};
+std::array<TemporarySlot, kTemporarySlots> g_temporaries;
+
+// Records `path` in a free slot; returns the slot, or kTemporarySlots when
+// none is free or the path is too long (the file is then not removed on a
+// signal, as if it had been killed).
+std::size_t remember_temporary(const std::string& path) {
+  if (path.size() >= kTemporaryPathLength) return kTemporarySlots;
+  for (std::size_t i = 0; i < kTemporarySlots; ++i) {
+    TemporarySlot& slot = g_temporaries[i];
+    if (slot.used.load()) continue;
+    std::copy(path.begin(), path.end(), slot.path.begin());
+    slot.path[path.size()] = '\0';
+    slot.used.store(true);
+    return i;
+  }
+  return kTemporarySlots;
+}
+
+void forget_temporary(std::size_t slot) {
+  if (slot < kTemporarySlots) g_temporaries[slot].used.store(false);
+}
+
+extern "C" void remove_temporaries_and_end(int signal_number) {
+  for (TemporarySlot& slot : g_temporaries) {
+    if (slot.used.load()) ::unlink(slot.path.data());
+  }
+  // The handler was installed to run once: the signal now ends the process
+  // as it would have without it.
+  std::raise(signal_number);
+}
 
 void set_state(const std::string& name, bool complete) {
   auto it = std::find_if(g_output_files.begin(), g_output_files.end(),
@@ -63,6 +106,8 @@ void OutputFile::abandon() {
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
   }
+  forget_temporary(slot_);
+  slot_ = kNoSlot;
   temporary_.clear();
   target_.clear();
 }
@@ -104,6 +149,7 @@ void OutputFile::open(const std::string& name) {
   if (!stream_.is_open()) output_error(msg::kCannotCreate, name, errno);
   target_ = target;
   temporary_ = temporary;
+  slot_ = remember_temporary(temporary_);
   // The new file keeps the permissions of the one it replaces.
   if (fs::exists(status)) fs::permissions(temporary_, status.permissions(), error);
   set_state(name, false);
@@ -132,10 +178,26 @@ void OutputFile::close() {
       abandon();
       output_error(msg::kCannotCreate, name_, rename_error);
     }
+    forget_temporary(slot_);
+    slot_ = kNoSlot;
     temporary_.clear();
     target_.clear();
   }
   set_state(name_, true);
+}
+
+void remove_temporaries_on_signals() {
+  struct sigaction action {};
+  action.sa_handler = remove_temporaries_and_end;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller ignores (SIGINT of a job started in the
+    // background by a script) stays ignored.
+    struct sigaction before {};
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal_number, &action, nullptr);
+  }
 }
 
 std::filesystem::path full_path(const std::string& path) {

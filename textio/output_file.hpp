@@ -60,11 +60,21 @@ class OutputFile {
  private:
   void abandon();
 
+  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+
   std::string name_;       // the name the run reports
   std::string target_;     // the path renamed over on close ("" when written in place)
   std::string temporary_;  // the path written ("" when written in place)
   std::ofstream stream_;
+  std::size_t slot_ = kNoSlot;  // where the signal handler finds the temporary
 };
+
+// Makes an interrupt, a termination request or a hang-up (SIGINT, SIGTERM,
+// SIGHUP) remove the temporaries of the files still open before the signal
+// ends the process as it would have otherwise.  A signal that is ignored
+// when it is called stays ignored.  main calls it once.  A kill that cannot
+// be caught (SIGKILL) leaves the temporaries.
+void remove_temporaries_on_signals();
 
 // The process-wide record of the output files of a run, in the order they
 // were first opened: a file is complete once close() has written all of it

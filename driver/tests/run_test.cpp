@@ -257,9 +257,35 @@ TEST(BuiltProgram, HandsOnEveryConsoleLineSoAKilledRunLeavesItsLog) {
   EXPECT_TRUE(killed.output.starts_with(std::string(kInputDataReadText))) << killed.output;
   EXPECT_NE(killed.output.find("\n Eigenvalues and eigenvectors (only structural part):\n"), std::string::npos);
   EXPECT_NE(killed.output.find("\n *** QR,QS matrices as eventually applied\n"), std::string::npos);
-  // The run was killed before the result files: their temporaries remain
-  // (a kill cannot be cleaned up after), the older files are untouched.
+  // The run was killed while zelvan.dat was begun: its temporary remains
+  // (SIGKILL cannot be caught), no zelvan.dat was created.
   EXPECT_FALSE(fs::exists(dir / "zelvan.dat"));
+}
+
+// A termination request or a hang-up (and an interrupt, Ctrl-C, which a
+// background job of this shell would ignore) removes the temporaries of
+// the files the run had begun, then ends the run as the signal does; the
+// older result files stay as they were.
+TEST(BuiltProgram, RemovesItsTemporariesWhenTerminated) {
+  for (const char* signal_name : {"TERM", "HUP"}) {
+    ScratchDir dir;
+    fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "zelvan.inp", dir / "zelvan.inp");
+    write_file(dir / "zelvan.dat", "older\n");
+    const std::string script = "cd '" + dir.path().string() +
+                               "' && mkfifo zelvan.lay0 && ('" ZELVAN_EXECUTABLE
+                               "' LNX zelvan.inp > console.log 2>&1 & pid=$!; "
+                               "for i in $(seq 600); do ls -a | grep -q '^.zelvan.dat.tmp-' && break; sleep 0.1; done; "
+                               "ls -a | grep -c '^.zelvan.dat.tmp-'; "
+                               "kill -" +
+                               std::string(signal_name) +
+                               " $pid; wait $pid; echo status $?; ls -a | grep -c '^\\.'; true)";
+    const ShellRun run = run_in_shell(script);
+    // One temporary while the run waits; afterwards only "." and "..".
+    EXPECT_TRUE(run.output.starts_with("1\n")) << signal_name << "\n" << run.output;
+    EXPECT_TRUE(run.output.ends_with("\n2\n")) << signal_name << "\n" << run.output;
+    EXPECT_EQ(run.output.find("status 0"), std::string::npos) << run.output;
+    EXPECT_EQ(read_file(dir / "zelvan.dat"), "older\n");
+  }
 }
 
 }  // namespace
