@@ -17,7 +17,9 @@
 // never succeed and the second one ends the refinement once the change is
 // below tol relative to the size of the integrand.  A quadrature that has
 // met neither test after max_levels levels ends the run with a message
-// (see docs/possio-solver.md).
+// (see docs/possio-solver.md); so does, at once, a change between levels
+// that is not a finite number (an integrand or a limit that is NaN or
+// infinite), so the quadrature ends for every input.
 #pragma once
 
 #include <array>
@@ -106,6 +108,9 @@ RombergResult romberg(double a, double b, F&& f, double tol, int max_levels = kR
     const std::complex<double> last = previous[level - 2];
     const double change = romberg_detail::modulus(diagonal - last);
     const double size = romberg_detail::modulus(last);
+    // A table holding a value that is not a number (or infinite) never
+    // settles: the run ends now rather than after max_levels levels.
+    if (!std::isfinite(change)) romberg_no_convergence(a, b, level, result.evaluations);
     if ((size > 0.0 && change / size < tol) || change <= tol * abs_integral) {
       result.value = diagonal;
       result.levels = level;

@@ -5,10 +5,7 @@ namespace {
 CaseParameters g_case;
 }
 
-std::string CaseParameters::input_file_name() const {
-  const std::size_t end = input_file.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : input_file.substr(0, end + 1);
-}
+std::string CaseParameters::input_file_name() const { return input_file; }
 
 CaseParameters& case_parameters() { return g_case; }
 

@@ -52,8 +52,8 @@ struct CaseParameters {
   int coupling_tolerance = 5;                             // spectral lines for strong coupling
 
   // --- start-up values ---
-  std::string input_file = std::string(20, ' ');  // 20 characters, blank-padded
-  std::string sys = std::string(3, ' ');          // operating-system option as given
+  std::string input_file;                 // the input file name as given, whole
+  std::string sys = std::string(3, ' ');  // operating-system option as given
   bool is_win = false, is_sgi = false, is_lnx = false, is_unix = false;
   double deg2rad = 0.0;  // 2*pi/360
   double phi_rad = 0.0;  // phi in radians
@@ -62,7 +62,7 @@ struct CaseParameters {
   double f_0_1 = 0.0, f_0_2 = 0.0;              // Hz, coupled structural frequencies
   double inv_omega_1 = 0.0, inv_omega_2 = 0.0;  // s, reciprocal reference circular frequencies
 
-  // The input file name without its trailing blanks.
+  // The input file name.
   std::string input_file_name() const;
 };
 

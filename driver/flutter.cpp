@@ -8,6 +8,7 @@
 #include "driver/console_output.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
+#include "driver/result_names.hpp"
 #include "driver/vdmplr.hpp"
 #include "numlib/devccg.hpp"
 #include "numlib/zgemm.hpp"
@@ -82,7 +83,7 @@ void flutter_sweep() {
   const CaseParameters& cp = case_parameters();
   textio::OutputFile file;
   if (cp.nstep > 0) {
-    file.open("zelvan_fl.dat");
+    file.open(std::string(kFlutterTableFile));
     static const textio::Layout kHeader(msg::kFlutterHeader);
     textio::write(file.stream(), kHeader, {});
   }

@@ -45,6 +45,24 @@ void set_sweep_defaults(CaseParameters& cp) {
   cp.coupling_tolerance = 5;
 }
 
+// A title cut at its last column must not end in part of a multi-byte
+// UTF-8 character: such a part is cut off too (replaced by blanks).
+void cut_partial_character(std::string& text) {
+  std::size_t lead = text.size();
+  // At most three continuation bytes (10xxxxxx) end a character.
+  for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+    const auto c = static_cast<unsigned char>(text[text.size() - back]);
+    if ((c & 0xC0U) != 0x80U) {
+      lead = text.size() - back;
+      break;
+    }
+  }
+  if (lead == text.size()) return;
+  const auto c = static_cast<unsigned char>(text[lead]);
+  const std::size_t length = (c & 0xE0U) == 0xC0U ? 2 : (c & 0xF0U) == 0xE0U ? 3 : (c & 0xF8U) == 0xF0U ? 4 : 1;
+  if (lead + length > text.size()) text.replace(lead, text.size() - lead, text.size() - lead, ' ');
+}
+
 }  // namespace
 
 void read_input_file(CaseParameters& cp, const std::string& path, std::string_view note) {
@@ -60,6 +78,7 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   const auto integer = [&](int& n, std::string_view what) { in.read(kInteger, std::array<Target, 1>{&n}, what); };
 
   in.read(kRecord1, std::array<Target, 2>{&cp.t_A, &cp.title}, "record 1 (t_A, title)");
+  cut_partial_character(cp.title);
   real(cp.t_E, "record 2 (t_E)");
   integer(cp.npoints, "record 3 (npoints)");
   real(cp.y0[0], "record 4 (Y*_0_1)");

@@ -79,8 +79,67 @@ inline constexpr std::string_view kDataVariables =
 inline constexpr std::string_view kListingHeader =
     R"(( / 8X, "****** Results *******", 2/, "       t    ", "       y(1) ", "       y(2) ", "       y(3) ", "       y(4) "))";
 
-// Added to an input error when the file name argument had to be cut.
-inline constexpr std::string_view kNameWasCut = "(The file name argument is cut to its first 20 characters.)";
+// The command line, checked before any work.
+inline constexpr std::string_view kUsageText =
+    R"(Usage: zelvan [WIN|SGI|LNX [input-file]]
+       zelvan --help | -h
+       zelvan --version
+
+Aeroelastic analysis of a two-dimensional lifting section (plunge and
+pitch) in subsonic flow.  The run reads one fixed-column input file and
+writes its result files into the working directory.
+
+Arguments:
+  WIN|SGI|LNX   the operating-system option, which selects the result files
+                (WIN, the default, also writes the annotation file zelvan.itp);
+                the lower-case forms count too, and only the first three
+                characters are looked at.
+  input-file    the input file, default zelvan.inp; used whole, however long.
+  --help, -h    print this text and end.
+  --version     print the version and end.
+The records of the input file and the result files are explained in the
+README of the program (README.md).
+
+Environment:
+  N=FILE        a listing channel N (record 21, listing_unit) other than 6
+                writes to FILE; without the variable to FOR0NN (FOR007).
+  ZELVAN_PLOT=0 do not draw the figures.
+
+Exit status:
+  0   the run ended normally (also --help and --version)
+  1   a limit of the program (a stop line beginning "***" or "!!!")
+  2   an input error: the input file, a template or the command line
+  3   an error of the numerical library
+  4   an output error: a result file could not be written
+  70  an internal error of the program
+)";
+inline constexpr std::string_view kVersionPrefix = "zelvan ";
+inline constexpr std::string_view kUsageErrorPrefix = "!!! Usage error: ";
+inline constexpr std::string_view kUnknownArgument = "unknown option \"{1}\".";
+inline constexpr std::string_view kTooManyArguments =
+    "{1} arguments given, but at most two are taken (option and input file).";
+inline constexpr std::string_view kUsageHint = "    Try \"zelvan --help\".";
+inline constexpr std::string_view kStopUsageError = "*** ZELVAN terminated due to a usage error";
+
+// An input that is a file the run writes.
+inline constexpr std::string_view kKindInputFile = "input file";
+inline constexpr std::string_view kKindTemplate = "template file";
+inline constexpr std::string_view kInputIsAResult =
+    "the {1} \"{2}\" is the file \"{3}\" that this run writes; give the input another name.";
+
+// Bounded work: the flutter sweep.
+inline constexpr long long kMaxSweepSteps = 1000000;
+inline constexpr std::string_view kTooManySweepSteps =
+    "!!! The flutter sweep would take {1} steps (nstep + nextra + 1), but at most {2} are allowed.";
+inline constexpr std::string_view kStopTooManySweepSteps = "*** ZELVAN terminated due to too many sweep steps";
+
+// Warnings on results that cannot mean anything; the run goes on.
+inline constexpr std::string_view kAliasedSpectrum =
+    R"(( / "!!! The sampling rate npoints/|t_E - t_A| =", 1PG12.5, " 1/s is below twice the higher", /, "    structural frequency", 1PG12.5, " Hz: the spectrum is aliased.", /))";
+inline constexpr std::string_view kShortTimeWindow =
+    R"(( / "!!! The time window |t_E - t_A| =", 1PG12.5, " s is shorter than two periods of the lower", /, "    structural frequency", 1PG12.5, " Hz: the spectrum cannot resolve it.", /))";
+inline constexpr std::string_view kGrowingResponse =
+    R"(( / "!!! The displacement grows to more than 1e6 times its largest early value: the section", /, "    is unstable at this dynamic pressure (see the flutter table zelvan_fl.dat).", /))";
 
 // Internal errors: a fault of the program itself, not of the case.
 inline constexpr std::string_view kInternalError = "!!! ZELVAN internal error: ";

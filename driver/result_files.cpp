@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
 #include "driver/messages.hpp"
+#include "driver/result_names.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
 #include "plot/plot.hpp"
@@ -35,7 +37,17 @@ std::string trimmed(const std::string& s) {
   return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-std::string file_name(const std::string& prefix, const char* base) { return trimmed(prefix.substr(0, 1) + base); }
+// The title as the quoted title strings of zelvan.dat and zelvan.sty take
+// it: a double quote would end the string early, so it becomes a single
+// quote there.
+std::string title_for_quotes(std::string text) {
+  std::replace(text.begin(), text.end(), '"', '\'');
+  return text;
+}
+
+std::string file_name(const std::string& prefix, std::string_view base) {
+  return trimmed(prefix.substr(0, 1) + std::string(base));
+}
 
 // The output channel of the results listing: the console or a file.
 class Listing {
@@ -77,23 +89,18 @@ void write_result_files() {
   const std::string& data_prefix = cp.is_win ? prefixes.win : std::string(40, ' ');
   const std::string& template_prefix = cp.is_sgi ? prefixes.sgi : (cp.is_lnx ? prefixes.lnx : std::string(40, ' '));
 
-  if (!cp.is_win && !cp.is_sgi && !cp.is_lnx) {
-    std::string text = message_text(msg::kNoValidOs, {});
-    text += msg::kStopWrongOptionPrefix;
-    text += cp.sys;
-    text += '\n';
-    throw textio::RunStop(textio::StopReason::limit_violation, text);
-  }
+  // The start-up has refused any other option.
+  if (!cp.is_win && !cp.is_sgi && !cp.is_lnx) throw std::logic_error("write_result_files: no valid option");
 
-  textio::OutputFile data(file_name(data_prefix, "zelvan.dat"));
+  textio::OutputFile data(file_name(data_prefix, kDataFile));
   plot::TemplateSource lay0 =
-      plot::TemplateSource::open(file_name(template_prefix, "zelvan.lay0"), plot::TemplateKind::layout);
+      plot::TemplateSource::open(file_name(template_prefix, kLayoutTemplateFile), plot::TemplateKind::layout);
   plot::TemplateSource sty0 =
-      plot::TemplateSource::open(file_name(template_prefix, "zelvan.sty0"), plot::TemplateKind::style);
+      plot::TemplateSource::open(file_name(template_prefix, kStyleTemplateFile), plot::TemplateKind::style);
   textio::OutputFile itp;
-  if (cp.is_win) itp.open(file_name(prefixes.win, "zelvan.itp"));
-  textio::OutputFile lay(file_name(data_prefix, "zelvan.lay"));
-  textio::OutputFile sty(file_name(data_prefix, "zelvan.sty"));
+  if (cp.is_win) itp.open(file_name(prefixes.win, kAnnotationFile));
+  textio::OutputFile lay(file_name(data_prefix, kLayoutFile));
+  textio::OutputFile sty(file_name(data_prefix, kStyleFile));
 
   const TimeHistory& h = time_history();
   const Spectrum& s = spectrum();
@@ -107,7 +114,7 @@ void write_result_files() {
   static const textio::Layout kRecord("(17(1PG14.5))");
   static const textio::Layout kListRow("(12F12.5)");
   static const textio::Layout kBlank(R"((" "))");
-  const std::string title = trimmed(cp.title);
+  const std::string title = trimmed(title_for_quotes(cp.title));
   textio::write(out, kTitle, {std::string_view(title)});
   textio::write(out, kVariables, {});
   textio::write(out, kZone, {cp.npoints});
@@ -117,8 +124,8 @@ void write_result_files() {
                 {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
                  s.FouPY4[0], 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
 
-  std::vector<std::string> in_use{cp.input_file_name(), file_name(template_prefix, "zelvan.lay0"),
-                                  file_name(template_prefix, "zelvan.sty0")};
+  std::vector<std::string> in_use{cp.input_file_name(), file_name(template_prefix, kLayoutTemplateFile),
+                                  file_name(template_prefix, kStyleTemplateFile)};
   for (const textio::OutputFileState& f : textio::output_files()) in_use.push_back(f.name);
   Listing listing(cp.listing_unit, in_use);
   if (listing.active()) {
@@ -148,7 +155,8 @@ void write_result_files() {
   }
   data.close();
 
-  const plot::PlotCase values{.title = cp.title,
+  const std::string plot_title = title_for_quotes(cp.title);
+  const plot::PlotCase values{.title = plot_title,
                               .t_A = cp.t_A,
                               .t_E = cp.t_E,
                               .M_1 = cp.M_1,

@@ -10,6 +10,7 @@
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_files.hpp"
+#include "driver/result_warnings.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/startup.hpp"
 #include "driver/time_history.hpp"
@@ -43,6 +44,7 @@ int run_zelvan(std::span<const std::string> words) {
     do {
       run_time_history();
     } while (analyse_response());
+    warn_about_meaningless_results();
     complete_analysis();
     write_result_files();
   } catch (const textio::RunStop& stop) {

@@ -20,7 +20,7 @@
 namespace {
 
 // The input file lives in a scratch folder made the working directory, so
-// its name stays within the 20 characters a file name argument keeps.
+// its name is short and the run writes nothing anywhere else.
 std::string scratch_file() {
   char folder[] = "/tmp/zelvan_fuzz_XXXXXX";
   if (mkdtemp(folder) == nullptr || chdir(folder) != 0) __builtin_trap();

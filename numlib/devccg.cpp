@@ -148,7 +148,9 @@ void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
         c += std::fabs(a.re(j, i)) + std::fabs(a.im(j, i));
         r += std::fabs(a.re(i, j)) + std::fabs(a.im(i, j));
       }
-      if (c == 0.0 || r == 0.0) continue;
+      // A sum that overflowed has no scale to balance it (and the scaling
+      // loops below would never end on an infinite one).
+      if (c == 0.0 || r == 0.0 || !std::isfinite(c) || !std::isfinite(r)) continue;
       double g = r / radix;
       double f = 1.0;
       const double s = c + r;
@@ -672,6 +674,21 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
     E1MES(5, 1, msg::kDevccgOrder);
     E1POP("DEVCCG");
     return;
+  }
+  // A matrix with an entry that is not a number or infinite has no
+  // eigenvalues to find; the iteration could only spend its budget on it.
+  if (lda >= n) {
+    for (int j = 0; j < n; ++j) {
+      for (int i = 0; i < n; ++i) {
+        const zcomplex v = a[static_cast<std::size_t>(j) * static_cast<std::size_t>(lda) + static_cast<std::size_t>(i)];
+        if (std::isfinite(v.real()) && std::isfinite(v.imag())) continue;
+        E1STI(1, i + 1);
+        E1STI(2, j + 1);
+        E1MES(5, 3, msg::kDevccgNotFinite);
+        E1POP("DEVCCG");
+        return;
+      }
+    }
   }
   try {
     DE6CCG(n, a, lda, eval, evec, ldevec, n);

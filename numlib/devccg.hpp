@@ -12,9 +12,11 @@ namespace zelvan::numlib {
 // has unit Euclidean length and its largest component real and positive.
 // The pipeline: copy, balancing, Householder reduction to Hessenberg form,
 // shifted QR iteration with eigenvectors, undoing the balancing, sort and
-// normalisation.  Failures: n < 1, lda < n, ldevec < n and bad eigen-solver
-// options are terminal errors; no convergence within 30*n QR steps is
-// fatal error 1 (the run ends; EVAL and EVEC are not set).
+// normalisation.  Failures: n < 1, lda < n, ldevec < n, an entry of A that
+// is NaN or infinite (terminal error 3, naming the first such entry by
+// column) and bad eigen-solver options are terminal errors; no convergence
+// within 30*n QR steps is fatal error 1 (the run ends; EVAL and EVEC are
+// not set).  Every loop is bounded, whatever values A holds.
 void DEVCCG(int n, const std::complex<double>* a, int lda, std::complex<double>* eval, std::complex<double>* evec,
             int ldevec);
 

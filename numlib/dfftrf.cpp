@@ -937,6 +937,25 @@ void DF3TRF(int n, const double* x, double* c, double* ch, const double* wa, con
   }
 }
 
+// Whether ifac (15 doubles) holds a factorisation of n as DF3TRI writes
+// it: n, a count of 1..kMaxFactors, and whole factors of at least 2 whose
+// product is n.  The passes take their count and sizes from it, so a work
+// array that was not prepared (or was overwritten, with NaN, say) must not
+// reach them.
+bool factor_table_ok(int n, const double* ifac) {
+  if (!(ifac[0] == static_cast<double>(n)) || !(ifac[1] >= 1.0 && ifac[1] <= kMaxFactors)) return false;
+  const int nf = static_cast<int>(ifac[1]);
+  if (ifac[1] != nf) return false;
+  std::int64_t product = 1;
+  for (int f = 0; f < nf; ++f) {
+    const double p = ifac[2 + f];
+    if (!(p >= 2.0 && p <= static_cast<double>(n)) || p != std::floor(p)) return false;
+    product *= static_cast<std::int64_t>(p);
+    if (product > n) return false;
+  }
+  return product == n;
+}
+
 // The length check shared by the three public routines.
 bool length_ok(int n) {
   if (n >= 1) return true;
@@ -965,6 +984,9 @@ void DF2TRF(int n, const double* seq, double* coef, double* wfftr) {
     const auto un = static_cast<std::size_t>(n);
     if (n == 1) {
       coef[0] = seq[0];
+    } else if (!factor_table_ok(n, wfftr + 2 * un)) {
+      E1STI(1, n);
+      E1MES(5, 3, msg::kFftWorkArray);
     } else {
       try {
         DF3TRF(n, seq, coef, wfftr, wfftr + un, wfftr + 2 * un);

@@ -45,7 +45,10 @@ void DFFTRI(int n, double* wfftr);
 // DFFTRI prepared for the same n (COEF may be SEQ; the first n entries of
 // WFFTR are overwritten as scratch space, the rest is not changed, so one
 // DFFTRI serves any number of transforms).  Terminal errors: n < 1
-// (code 1); no storage for the root table of a large odd factor (code 2).
+// (code 1); no storage for the root table of a large odd factor (code 2);
+// a factor table in WFFTR that is not a factorisation of n (code 3; NaN
+// or infinite entries included).  Samples that are NaN or infinite give
+// coefficients that are not numbers either; the passes always end.
 void DF2TRF(int n, const double* seq, double* coef, double* wfftr);
 
 }  // namespace zelvan::numlib

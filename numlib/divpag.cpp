@@ -887,6 +887,16 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
       return done();
     }
     if (!check_options(param, neq) || !check_tolerance(tol)) return done();
+    if (!std::isfinite(x)) {
+      E1MES(5, 22, msg::kDivpagXNotFinite);
+      return done();
+    }
+    for (int i = 0; i < neq; ++i) {
+      if (std::isfinite(y[i])) continue;
+      E1STI(1, i + 1);
+      E1MES(5, 23, msg::kDivpagYNotFinite);
+      return done();
+    }
     s.opt = read_options(param, neq);
     s.neq = neq;
     s.nsteps = s.nfcn = s.njac = 0;
@@ -921,6 +931,13 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
     if (ido == 2) s.skip_interrupt1 = false;
   }
   if (ido <= 2) s.xend_last = xend;
+  // The step control works on x, xend and y: a value that is NaN or
+  // infinite there would give steps without a size, which no retry bound
+  // can end.
+  if (ido <= 2 && !std::isfinite(xend)) {
+    E1MES(5, 21, msg::kDivpagXendNotFinite);
+    return done();
+  }
   Integrator integrator(s, fcn, fcnj, tol);
   const int result = integrator.run(xend, x, y);
   s.x_returned = x;

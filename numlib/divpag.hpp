@@ -28,7 +28,10 @@ using DivpagJac = void (*)(int neq, double x, const double* y, double* dypdy);
 //          continue like 5 (the integrator makes no requests).
 // A is read when PARAM(19) = IATYPE is 1 or 2 (a constant matrix, stored
 // as PARAM(14) = MTYPE says, leading dimension PARAM(20)).  FCNJ may be
-// nullptr unless MITER = 1.  Argument and protocol errors are terminal
+// nullptr unless MITER = 1.  X, XEND or an initial Y that is NaN or
+// infinite is a terminal error (codes 22, 21, 23): every loop of the step
+// control then ends, whatever values FCN returns.  Argument and protocol
+// errors are terminal
 // errors, integration failures fatal errors 1 to 7, a singular A fatal
 // error 8 (all stop the run through the error handler).  PARAM(31..36) on
 // every return: step to try next, last step taken, initial step, steps,

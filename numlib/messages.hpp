@@ -111,6 +111,8 @@ inline constexpr std::string_view kZgemmTransb = "TRANSB must be set equal to N 
 
 // ---- complex eigen-solver ----
 inline constexpr std::string_view kDevccgOrder = "The argument N = %(I1).  The order of the matrix must be at least 1.";
+inline constexpr std::string_view kDevccgNotFinite =
+    "The entry A(%(I1),%(I2)) of the input matrix is not a finite number.  Every entry must be finite.";
 inline constexpr std::string_view kDevccgStorage =
     "The required storage cannot be allocated.  The specified N may be too large, where N = %(I1).";
 inline constexpr std::string_view kDe6ccgLda =
@@ -176,6 +178,11 @@ inline constexpr std::string_view kDivpagLdaSymmetricBand =
     "The number of rows of matrix A must be less than or equal to its leading dimension while NUC + 1 = %(I1) and "
     "PARAM(20) = LDA = %(D1) are given.";
 inline constexpr std::string_view kDivpagXChanged = "Argument X = %(D1) is changed from the previous call.";
+inline constexpr std::string_view kDivpagXendNotFinite =
+    "The end point XEND is not a finite number.  It must be finite.";
+inline constexpr std::string_view kDivpagXNotFinite = "The initial point X is not a finite number.  It must be finite.";
+inline constexpr std::string_view kDivpagYNotFinite =
+    "The initial value Y(%(I1)) is not a finite number.  Every initial value must be finite.";
 inline constexpr std::string_view kDivpagXendUnchanged = "Argument XEND = %(D1) is not changed from the previous call.";
 inline constexpr std::string_view kDivpagIdoRestart =
     "IDO = 1.  IDO can only be set to 1 in the initial call to the routine, or if the previous call was made with IDO "
@@ -222,6 +229,8 @@ inline constexpr std::string_view kBesselPrecisionLost = "All precision is lost.
 
 // ---- real fast Fourier transform (DFFTRF, DFFTRI, DF2TRF) ----
 inline constexpr std::string_view kFftLength = "The length of the sequence N = %(I1).  It must be at least 1.";
+inline constexpr std::string_view kFftWorkArray =
+    "The work array WFFTR does not hold the factors of N = %(I1).  It must be prepared by DFFTRI for the same N.";
 inline constexpr std::string_view kFftStorage =
     "The required storage cannot be allocated.  The specified N may be too large, where N = %(I1).";
 

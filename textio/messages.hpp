@@ -18,6 +18,12 @@ inline constexpr std::string_view kEndOfFile = "the file \"{1}\" ends after line
 inline constexpr std::string_view kLineTooLong = "file \"{1}\", line {2} is longer than {3} characters.";
 inline constexpr std::string_view kControlCharacter =
     "file \"{1}\", line {2}, column {3} holds the control character {4}; this is not a text file.";
+inline constexpr std::string_view kCrOnlyLineEnds =
+    "file \"{1}\", line {2}: lines end in CR only; convert the file to LF or CR LF line ends.";
+inline constexpr std::string_view kControlCharacterInField =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): {6} at column {7}; write blanks instead.";
+inline constexpr std::string_view kTabCharacter = "a tab character";
+inline constexpr std::string_view kNamedControlCharacter = "the control character {1}";
 inline constexpr std::string_view kNotAReal =
     "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is not a valid real number.";
 inline constexpr std::string_view kRealOutOfRange =

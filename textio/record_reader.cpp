@@ -18,6 +18,10 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool is_control(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
 std::string without_blanks(std::string_view field) {
   std::string s;
   for (char c : field) {
@@ -171,31 +175,39 @@ bool RecordSource::fetch_line(std::string& line) {
     internal_consumed_ = true;
     line = internal_text_;
   } else {
+    // At most kMaxRecordLength characters are taken, so a line without an
+    // end (/dev/zero, say) stops the read as soon as it is too long.
     line.clear();
     std::streambuf* buffer = file_->rdbuf();
+    const std::string line_number = std::to_string(lines_read_ + 1);
     bool any = false;
-    bool too_long = false;
+    bool after_cr = false;  // the character before was a carriage return
     for (;;) {
       const int c = buffer->sbumpc();
       if (c == std::char_traits<char>::eof()) break;
       any = true;
       if (c == '\n') break;
-      if (line.size() <= kMaxRecordLength)
-        line += static_cast<char>(c);
-      else
-        too_long = true;
+      // A carriage return that does not end the line: the file's lines end
+      // in CR only (one message, however long the file).
+      if (after_cr) fail(msg::compose(msg::kCrOnlyLineEnds, {name_, line_number}));
+      if (c == '\r') {
+        after_cr = true;
+        continue;
+      }
+      if (line.size() == kMaxRecordLength) {
+        fail(msg::compose(msg::kLineTooLong, {name_, line_number, std::to_string(kMaxRecordLength)}));
+      }
+      line += static_cast<char>(c);
+      // A UTF-8 byte-order mark at the start of the file is skipped.
+      if (lines_read_ == 0 && line == kByteOrderMark) line.clear();
     }
     if (!any) {
       if (file_->bad()) fail(msg::compose(msg::kCannotRead, {name_, std::to_string(lines_read_)}));
       return false;
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (too_long || line.size() > kMaxRecordLength) {
-      fail(msg::compose(msg::kLineTooLong, {name_, std::to_string(lines_read_ + 1), std::to_string(kMaxRecordLength)}));
-    }
     for (std::size_t i = 0; i < line.size(); ++i) {
       const auto c = static_cast<unsigned char>(line[i]);
-      if ((c < 0x20 && c != '\t') || c == 0x7F) {
+      if (is_control(c) && c != '\t') {
         fail(msg::compose(msg::kControlCharacter,
                           {name_, std::to_string(lines_read_ + 1), std::to_string(i + 1), hex_byte(c)}));
       }
@@ -243,6 +255,16 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
     return text;
   };
   const auto field_error = [&](std::string_view pattern, std::size_t width, const std::string& text) {
+    // A tab or another control character is named, never echoed.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (!is_control(c)) continue;
+      const std::string character =
+          c == '\t' ? std::string(msg::kTabCharacter) : msg::compose(msg::kNamedControlCharacter, {hex_byte(c)});
+      fail(msg::compose(msg::kControlCharacterInField,
+                        {name_, std::to_string(lines_read_), std::to_string(column + 1), std::to_string(column + width),
+                         what, character, std::to_string(column + i + 1)}));
+    }
     fail(msg::compose(pattern, {name_, std::to_string(lines_read_), std::to_string(column + 1),
                                 std::to_string(column + width), what, text}));
   };

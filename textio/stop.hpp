@@ -14,6 +14,7 @@ namespace zelvan::textio {
 
 // Why the run stopped; the value is the process exit status.
 enum class StopReason : int {
+  normal_end = 0,       // nothing left to do (the usage text, the version)
   limit_violation = 1,  // a driver limit (message and stop line)
   input_error = 2,      // the input file cannot be read or holds bad data
   library_error = 3,    // a fatal or terminal error of the numerical library

@@ -118,6 +118,43 @@ TEST(RombergQuadrature, EndsTheRunWhenTheLevelBoundIsReached) {
             "*** ZELVAN terminated due to an error in the Possio solver\n");
 }
 
+// The levels are counted, and a change between levels that is not a
+// number ends the quadrature at once: an integrand or a limit that is NaN
+// or infinite ends the run at level 2, whatever the level bound.
+TEST(RombergQuadrature, EndsTheRunAtOnceForNaNAndInfiniteIntegrandsAndLimits) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  struct Case {
+    const char* what;
+    double a, b, value;
+  };
+  const Case cases[] = {
+      {"integrand NaN", 0.0, 1.0, nan}, {"integrand +Inf", 0.0, 1.0, inf}, {"integrand -Inf", 0.0, 1.0, -inf},
+      {"limit NaN", 0.0, nan, 1.0},     {"limit +Inf", 0.0, inf, 1.0},     {"limit -Inf", -inf, 0.0, 1.0},
+  };
+  for (const Case& c : cases) {
+    long evaluations = 0;
+    bool stopped = false;
+    try {
+      romberg(
+          c.a, c.b,
+          [&](double) {
+            ++evaluations;
+            return Complex(c.value, 0.0);
+          },
+          kTol);
+    } catch (const textio::RunStop& stop) {
+      EXPECT_EQ(stop.reason(), textio::StopReason::limit_violation) << c.what;
+      EXPECT_NE(stop.console_text().find("has not converged after  2 levels"), std::string::npos)
+          << c.what << "\n"
+          << stop.console_text();
+      stopped = true;
+    }
+    EXPECT_TRUE(stopped) << c.what;
+    EXPECT_EQ(evaluations, 2 * kRombergFirstIntervals + 1) << c.what;
+  }
+}
+
 TEST(ExponentialIntegral, MatchesTheReferenceValues) {
   // The series stops after the first term below 1e-10.
   constexpr double kSeriesTolerance = 1e-9;

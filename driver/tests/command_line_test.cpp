@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/messages.hpp"
 #include "driver/tests/driver_test_support.hpp"
 
 namespace zelvan::driver {
@@ -111,12 +112,11 @@ TEST_P(StartUpCommandLine, SetsTheSystemFlagsAndReadsTheNamedFile) {
   EXPECT_EQ(cp.is_lnx, c.is_lnx);
   EXPECT_EQ(cp.is_unix, c.is_unix);
   EXPECT_EQ(cp.input_file, c.input_file);
-  EXPECT_EQ(cp.input_file.size(), 20u);
   EXPECT_EQ(cp.t_E, c.t_E);
 }
 
-const std::string kDefaultName = "zelvan.inp          ";
-const std::string kCaseName = "case.inp            ";
+const std::string kDefaultName = "zelvan.inp";
+const std::string kCaseName = "case.inp";
 
 INSTANTIATE_TEST_SUITE_P(
     OptionsAndNames, StartUpCommandLine,
@@ -138,27 +138,95 @@ INSTANTIATE_TEST_SUITE_P(
                         false,
                         kCaseName,
                         9.0},
-        CommandLineCase{"MixedCaseSetsNoFlag", {"Win", "case.inp"}, "Win", false, false, false, false, kCaseName, 9.0},
-        CommandLineCase{"LinuxSetsNoFlag", {"linux", "case.inp"}, "lin", false, false, false, false, kCaseName, 9.0},
         CommandLineCase{
-            "EmptyFileNameMeansTheDefaultFile", {"lnx", ""}, "lnx", false, false, true, true, kDefaultName, 8.0},
-        CommandLineCase{
-            "ExtraWordsAreIgnored", {"lnx", "case.inp", "extra"}, "lnx", false, false, true, true, kCaseName, 9.0}),
+            "EmptyFileNameMeansTheDefaultFile", {"lnx", ""}, "lnx", false, false, true, true, kDefaultName, 8.0}),
     ByLabel{});
 
-TEST(StartUpCommandLine, CutsALongFileNameToTwentyCharacters) {
+TEST(StartUpCommandLine, UsesALongFileNameWhole) {
   ScratchDir dir;
-  const std::string cut = "abcdefghij0123456789";
-  write_file(dir / cut, join(mandatory_records()));
+  const std::string name = "my_wing_case_number_2.inp";
+  write_file(dir / name, join(mandatory_records()));
+  // The file its first 20 characters name must not be read instead.
+  std::vector<std::string> records = mandatory_records();
+  records[1] = right("9.0") + "  t_E";
+  write_file(dir / name.substr(0, 20), join(records));
   RunResult result;
   {
     WorkingDirectory cwd(dir.path());
-    result = run_start_up({"lnx", cut + "VWXYZ"});
+    result = run_start_up({"lnx", name});
   }
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.console, kInputDataReadText);
-  EXPECT_EQ(case_parameters().input_file, cut);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{cut});
+  EXPECT_EQ(case_parameters().input_file, name);
+  EXPECT_EQ(case_parameters().t_E, 8.0);
+}
+
+// Arguments that end the run before the input file is read: the usage
+// text and the version (status 0), an unknown option or too many
+// arguments (usage errors, status 2), an operating-system option that is
+// none of WIN, SGI, LNX (status 1, the option's own message).  Nothing is
+// read or written in any of them.
+struct ArgumentCase {
+  const char* label;
+  std::vector<std::string> arguments;
+  int status;
+  std::string console;  // the whole console text; "" when only `begins` is checked
+  std::string begins = {};
+};
+
+void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << c.label; }
+
+class EarlyArguments : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(EarlyArguments, EndTheRunBeforeAnyWork) {
+  const ArgumentCase& c = GetParam();
+  ScratchDir dir;
+  RunResult result;
+  {
+    WorkingDirectory cwd(dir.path());
+    result = run_program(c.arguments);  // no input file in the folder: it must not be needed
+  }
+  EXPECT_EQ(result.status, c.status) << result.console;
+  if (!c.console.empty()) {
+    EXPECT_EQ(result.console, c.console);
+  }
+  EXPECT_TRUE(result.console.starts_with(c.begins)) << result.console;
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+const std::string kUsageStop = "    Try \"zelvan --help\".\n\n*** ZELVAN terminated due to a usage error\n";
+const std::string kWrongOption =
+    "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option ";
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, EarlyArguments,
+    ::testing::Values(
+        ArgumentCase{"Help", {"--help"}, 0, std::string(msg::kUsageText)},
+        ArgumentCase{"ShortHelp", {"-h"}, 0, std::string(msg::kUsageText)},
+        ArgumentCase{"HelpAfterTheOption", {"LNX", "-h"}, 0, std::string(msg::kUsageText)},
+        ArgumentCase{"Version", {"--version"}, 0, "zelvan " ZELVAN_VERSION "\n"},
+        ArgumentCase{"UnknownOption", {"-x"}, 2, "\n!!! Usage error: unknown option \"-x\".\n" + kUsageStop},
+        ArgumentCase{"UnknownLongOptionAsFileName",
+                     {"LNX", "--verbose"},
+                     2,
+                     "\n!!! Usage error: unknown option \"--verbose\".\n" + kUsageStop},
+        ArgumentCase{
+            "ThreeArguments",
+            {"lnx", "case.inp", "extra"},
+            2,
+            "\n!!! Usage error: 3 arguments given, but at most two are taken (option and input file).\n" + kUsageStop},
+        // A file name given where the option belongs.
+        ArgumentCase{"InputFileInsteadOfTheOption", {"case_b.inp"}, 1, kWrongOption + "cas\n"},
+        ArgumentCase{"MixedCaseOption", {"Win", "case.inp"}, 1, kWrongOption + "Win\n"},
+        ArgumentCase{"OnlyTheFirstThreeCharactersOfTheOptionCount", {"linux", "case.inp"}, 1, kWrongOption + "lin\n"}),
+    ByLabel{});
+
+TEST(Usage, CoversTheArgumentsTheListingChannelsAndTheExitStatuses) {
+  const std::string text(msg::kUsageText);
+  for (const char* part : {"WIN|SGI|LNX", "input-file", "README", "--version", "FOR0NN", "ZELVAN_PLOT=0", "\n  0 ",
+                           "\n  1 ", "\n  2 ", "\n  3 ", "\n  4 ", "\n  70 "}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ struct Field {
 constexpr Field kTA{1, 1, 10, "t_A"}, kTE{2, 1, 10, "t_E"}, kNpoints{3, 1, 10, "npoints"}, kY01{6, 1, 10, "Y_0_1"},
     kM1{8, 1, 10, "M_1"}, kM2{9, 1, 10, "M_2"}, kSm{10, 1, 10, "S_m"}, kK1{13, 1, 10, "K_1"}, kK2{14, 1, 10, "K_2"},
     kTolerance{19, 1, 10, "tolerance"}, kMethod{20, 1, 10, "integ_method"}, kFs{23, 1, 10, "f_s"},
-    kWStar{23, 13, 22, "w_star"}, kMa{23, 37, 46, "Ma"}, kRho{26, 1, 10, "rho"}, kNstep{28, 1, 10, "nstep"};
+    kWStar{23, 13, 22, "w_star"}, kMa{23, 37, 46, "Ma"}, kRho{26, 1, 10, "rho"}, kNstep{28, 1, 10, "nstep"},
+    kXp{23, 25, 34, "x_p"}, kD1{11, 1, 10, "D_1"}, kTitle{1, 31, 70, "title"};
 
 struct Edit {
   Field field;
@@ -338,13 +339,32 @@ INSTANTIATE_TEST_SUITE_P(
                  {kPossioLine, kZeroTolerance},
                  {"possio_sub.out", "zelvan_fl.dat"},
                  complete({"possio_sub.out", "zelvan_fl.dat"})},
+        // The flutter table was not replaced: the folder holds none.
         EdgeCase{"DynamicPressureBeyondTheEigenSolver",
                  {{kFs, "1.0E308"}},
                  "",
                  3,
                  {" *** FATAL    ERROR 1 from DEVCCG.  The iteration for the eigenvalues did\n"},
-                 kFlutterTable,
+                 kNoFile,
                  incomplete({"zelvan_fl.dat"})},
+        // The coefficients overflow: the eigen-solver refuses the matrix
+        // instead of balancing it for ever.
+        EdgeCase{"PitchAxisBeyondTheEigenSolver",
+                 {{kXp, "1.0E160"}},
+                 "",
+                 3,
+                 {" *** TERMINAL ERROR 3 from DEVCCG.  The entry A(1,2) of the input matrix\n"
+                  " ***          is not a finite number.  Every entry must be finite.\n"},
+                 kNoFile,
+                 incomplete({"zelvan_fl.dat"})},
+        EdgeCase{"SweepStepsBeyondTheLimit",
+                 {{kNstep, "2000000000"}},
+                 "",
+                 1,
+                 {"\n!!! The flutter sweep would take 2000000006 steps (nstep + nextra + 1), but at most 1000000 are "
+                  "allowed.\n\n*** ZELVAN terminated due to too many sweep steps\n"},
+                 kNoFile,
+                 ""},
         // u0 = sqrt(2 q / rho) is infinite.
         EdgeCase{"ZeroAirDensity",
                  {{kRho, "0.0"}},
@@ -391,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "rm zelvan.lay0 && mkdir zelvan.lay0",
                  2,
                  {"\n!!! Input error: \"zelvan.lay0\" is a directory, not an input file.\n" + kInputStop},
-                 {"zelvan.dat", "zelvan_fl.dat"},
+                 kFlutterTable,
                  kFlutterTableComplete + incomplete({"zelvan.dat"})},
         EdgeCase{"PossioListingThatIsAFolder",
                  {{kMa, "0.5"}},
@@ -408,7 +428,77 @@ INSTANTIATE_TEST_SUITE_P(
                   "device.\n" +
                   kOutputStop},
                  kFlutterTable,
-                 incomplete({"zelvan_fl.dat"})}),
+                 incomplete({"zelvan_fl.dat"})},
+
+        // Invisible characters and files that are not line-structured text.
+        EdgeCase{"InputWithoutLineEnds",
+                 {},
+                 "rm zelvan.inp && ln -s /dev/zero zelvan.inp",
+                 2,
+                 {"\n!!! Input error: file \"zelvan.inp\", line 1 is longer than 1024 characters.\n" + kInputStop},
+                 kNoFile,
+                 ""},
+        EdgeCase{"ByteOrderMarkAtTheStart",
+                 {},
+                 "printf '\\357\\273\\277' | cat - zelvan.inp > bom.tmp && mv bom.tmp zelvan.inp",
+                 0,
+                 {},
+                 kAllFiles,
+                 ""},
+        EdgeCase{"TabInAField",
+                 {{kM1, "\t5.0"}},
+                 "",
+                 2,
+                 {"\n!!! Input error: file \"zelvan.inp\", line 8, columns 1-10 (record 8 (M_1)): a tab character at "
+                  "column 7; write blanks instead.\n" +
+                  kInputStop},
+                 kNoFile,
+                 ""},
+        EdgeCase{
+            "LinesEndingInCarriageReturnOnly",
+            {},
+            "tr '\\n' '\\r' < zelvan.inp > cr.tmp && mv cr.tmp zelvan.inp",
+            2,
+            {"\n!!! Input error: file \"zelvan.inp\", line 1: lines end in CR only; convert the file to LF or CR LF "
+             "line ends.\n" +
+             kInputStop},
+            kNoFile,
+            ""},
+        EdgeCase{"DoubleQuoteInTheTitle",
+                 {{kTitle, "Wing \"A\", thin plate"}},
+                 "",
+                 0,
+                 {},
+                 kAllFiles,
+                 "",
+                 "zelvan.dat",
+                 "  Title = \"Wing 'A', thin plate\"\n"},
+
+        // Warnings: the run goes on.
+        EdgeCase{"SamplingBelowTwiceTheHigherFrequency",
+                 {{kNpoints, "100"}},
+                 "",
+                 0,
+                 {"\n!!! The sampling rate npoints/|t_E - t_A| =  12.500     1/s is below twice the higher\n"
+                  "    structural frequency  7.6970     Hz: the spectrum is aliased.\n"},
+                 kAllFiles,
+                 ""},
+        EdgeCase{"TimeWindowShorterThanTwoPeriods",
+                 {{kTE, "0.3"}},
+                 "",
+                 0,
+                 {"\n!!! The time window |t_E - t_A| = 0.30000     s is shorter than two periods of the lower\n"
+                  "    structural frequency  4.4715     Hz: the spectrum cannot resolve it.\n"},
+                 kAllFiles,
+                 ""},
+        EdgeCase{"GrowingResponse",
+                 {{kD1, "-50.0"}},
+                 "",
+                 0,
+                 {"\n!!! The displacement grows to more than 1e6 times its largest early value: the section\n"
+                  "    is unstable at this dynamic pressure (see the flutter table zelvan_fl.dat).\n"},
+                 kAllFiles,
+                 ""}),
     ByLabel{});
 
 }  // namespace

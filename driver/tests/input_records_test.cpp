@@ -55,6 +55,29 @@ TEST(InputFile, TakesTheTitleFromColumns31To70Only) {
   EXPECT_EQ(cp.title, title + "!");
 }
 
+// Column 70 ends the title; a multi-byte UTF-8 character that it splits is
+// cut off whole (blanks instead of its first bytes).
+TEST(InputFile, CutsTheTitleBeforeAMultiByteCharacterThatColumn70Splits) {
+  struct Case {
+    std::string text;   // written from column 31 on
+    std::string title;  // the 40 characters read
+  };
+  const std::string a38(38, 'a'), a39(39, 'a');
+  const Case cases[] = {
+      {a39 + "\xC3\xA9 tail", a39 + " "},          // 2 bytes at columns 70-71
+      {a38 + "\xE2\x82\xAC tail", a38 + "  "},     // 3 bytes at columns 69-71
+      {a39 + "\xF0\x9F\x98\x80 tail", a39 + " "},  // 4 bytes at columns 70-73
+      {a38 + "\xC3\xA9 tail", a38 + "\xC3\xA9"},   // ends at column 70: kept
+      {a38 + "\xC3\xA9", a38 + "\xC3\xA9"},        // the line ends with it
+      {"Fl\xC3\xBCgel, Ma 0.5", "Fl\xC3\xBCgel, Ma 0.5" + std::string(25, ' ')},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> records = mandatory_records();
+    records[0] = place(right("0.25"), 31, c.text);
+    EXPECT_EQ(read_text(join(records)).title, c.title) << c.text;
+  }
+}
+
 TEST(InputFile, ReadsAShortFirstRecordAsABlankTitle) {
   std::vector<std::string> records = mandatory_records();
   records[0] = "0.25";

@@ -225,25 +225,19 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"WIN", "WIN", 0, {"zelvan.dat", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
         OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
         OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        // The flutter table is written before the option is checked.
-        OptionCase{"Invalid", "XYZ", 1, {"zelvan_fl.dat"}}),
+        // The option is checked at start-up, before anything is written.
+        OptionCase{"Invalid", "XYZ", 1, {}}),
     ByLabel{});
 
-TEST(OperatingSystemOption, IsRejectedOnlyAfterTheWholeAnalysis) {
+TEST(OperatingSystemOption, IsRejectedAtStartUpBeforeAnyWork) {
   ScratchDir dir;
   const RunResult result = run_case(dir, small_case(5, 6), "XYZABC");
   EXPECT_EQ(result.status, 1);
-  const std::string stop =
-      "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option XYZ\n";
-  // The flutter table was complete before the stop, and the run says so.
-  const std::string report = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
-  ASSERT_TRUE(result.console.ends_with(stop + report)) << result.console;
-  // The operating point and the matrices come right before the stop; no
-  // listing and no blank record line were written.
-  const std::string before = result.console.substr(0, result.console.size() - stop.size() - report.size());
-  EXPECT_TRUE(before.ends_with("\n\n")) << before;
-  EXPECT_NE(before.find(" *** QR,QS matrices as eventually applied"), std::string::npos);
-  EXPECT_EQ(before.find("****** Results"), std::string::npos);
+  // Only the option's message and stop line: nothing was read, computed or
+  // written, so there is no file report either.
+  EXPECT_EQ(result.console,
+            "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option XYZ\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 
 // The built program in a scratch folder, with a shell command before it.
@@ -328,16 +322,145 @@ INSTANTIATE_TEST_SUITE_P(
                         kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
         // A listing named like a file the run writes or reads would
         // overwrite it.
+        // The files of the result step were not replaced: only their
+        // temporaries had been written, and they are gone.
         OutputFaultCase{"ListingNamedLikeTheDataFile",
                         "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
                         "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
-                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
+                        {"zelvan_fl.dat"},
                         kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
-        OutputFaultCase{"ListingNamedLikeTheInputFile",
-                        "env 7=case.inp " + kProgram + " LNX case.inp",
-                        "the file \"case.inp\" is already used by this run as \"case.inp\"",
-                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
+        // A write-protected result file is kept: the run stops when it
+        // comes to it, and the earlier files of the step stay as they were.
+        OutputFaultCase{"ReadOnlyStyleFile",
+                        "touch zelvan.sty && chmod a-w zelvan.sty && " + kProgram + " LNX case.inp",
+                        "cannot create the file \"zelvan.sty\": Permission denied.",
+                        {"zelvan.sty", "zelvan_fl.dat"},
+                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n"}),
+    ByLabel{});
+
+// The names of the entries of `dir` that start with "." (temporaries).
+std::vector<std::string> hidden_entries(const ScratchDir& dir) {
+  std::vector<std::string> hidden;
+  for (const std::string& name : dir.entries())
+    if (name.starts_with('.')) hidden.push_back(name);
+  return hidden;
+}
+
+// A run that stops replaces no result file it had not completed: the
+// files of an earlier run stay byte for byte, a file the stopped run did
+// complete is the new one, and no temporary is left.
+TEST(AtomicResults, AStopLeavesTheEarlierFilesAsTheyWereAndNoTemporary) {
+  ScratchDir dir;
+  const std::string program = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
+  write_file(dir / "case.inp", join(small_case(64, 7)));
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  ASSERT_EQ(run_in_shell(cd + program + " LNX case.inp").status, 0);
+  const std::vector<std::string> results{"FOR007", "zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
+  std::vector<std::string> before;
+  for (const std::string& name : results) before.push_back(read_file(dir / name));
+
+  // A read-only style file: the stop comes when the result step opens it,
+  // after zelvan.dat and zelvan.lay were begun.  A second case with other
+  // values, so that a replaced file would show.
+  std::vector<std::string> other = small_case(64, 7);
+  other[12] = right("4100.0") + "  K_1";
+  write_file(dir / "case.inp", join(other));
+  fs::permissions(dir / "zelvan.sty", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const ShellRun stopped = run_in_shell(cd + program + " LNX case.inp");
+  EXPECT_EQ(stopped.status, 4) << stopped.output;
+  EXPECT_NE(stopped.output.find("cannot create the file \"zelvan.sty\": Permission denied."), std::string::npos);
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (results[i] == "zelvan_fl.dat") {
+      EXPECT_NE(read_file(dir / results[i]), before[i]) << "the flutter table of the second case was complete";
+    } else {
+      EXPECT_EQ(read_file(dir / results[i]), before[i]) << results[i];
+    }
+  }
+  EXPECT_TRUE(hidden_entries(dir).empty());
+
+  // A stop in the time history (tolerance 0) after the flutter table.
+  other[18] = right("0.0") + "  tolerance";
+  write_file(dir / "case.inp", join(other));
+  fs::permissions(dir / "zelvan.sty", fs::perms::owner_write, fs::perm_options::add);
+  const ShellRun library_stop = run_in_shell(cd + program + " LNX case.inp");
+  EXPECT_EQ(library_stop.status, 3) << library_stop.output;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (results[i] != "zelvan_fl.dat") {
+      EXPECT_EQ(read_file(dir / results[i]), before[i]) << results[i];
+    }
+  }
+  EXPECT_TRUE(hidden_entries(dir).empty());
+}
+
+// The input is never a result: an input file or a template that is, by
+// name or as the same file under another name, a file the run writes stops
+// the run at start-up as an input error naming both; nothing is written.
+struct InputResultCase {
+  const char* label;
+  std::string prepare;  // shell commands in the folder before the run
+  std::string arguments;
+  std::string environment;  // variables before the program ("": none)
+  int status;
+  std::string message;  // the input-error message ("": the run ends normally)
+};
+
+void PrintTo(const InputResultCase& c, std::ostream* os) { *os << c.label; }
+
+class InputThatIsAResult : public ::testing::TestWithParam<InputResultCase> {};
+
+TEST_P(InputThatIsAResult, StopsAtStartUpNamingBothAndWritesNothing) {
+  const InputResultCase& c = GetParam();
+  ScratchDir dir;
+  write_file(dir / "case.inp", join(small_case(5, 7)));
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  ASSERT_EQ(run_in_shell(cd + (c.prepare.empty() ? "true" : c.prepare)).status, 0);
+  const std::vector<std::string> entries = dir.entries();
+  std::vector<std::string> contents;
+  for (const std::string& name : entries) contents.push_back(read_file(dir / name));
+
+  const ShellRun run = run_in_shell(cd + c.environment + " '" + std::string(ZELVAN_EXECUTABLE) + "' " + c.arguments);
+  EXPECT_EQ(run.status, c.status) << run.output;
+  if (c.status == 0) return;
+  EXPECT_EQ(run.output, "\n!!! Input error: " + c.message + "\n\n*** ZELVAN terminated due to an input error\n");
+  EXPECT_EQ(dir.entries(), entries);
+  for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(read_file(dir / entries[i]), contents[i]) << entries[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, InputThatIsAResult,
+    ::testing::Values(
+        InputResultCase{"InputNamedLikeTheDataFile", "cp case.inp zelvan.dat", "LNX zelvan.dat", "", 2,
+                        "the input file \"zelvan.dat\" is the file \"zelvan.dat\" that this run writes; give the "
+                        "input another name."},
+        InputResultCase{"InputNamedLikeTheFlutterTableWithAFolderPart", "cp case.inp zelvan_fl.dat",
+                        "LNX ./zelvan_fl.dat", "", 2,
+                        "the input file \"./zelvan_fl.dat\" is the file \"zelvan_fl.dat\" that this run writes; give "
+                        "the input another name."},
+        // The same file under another name: a hard link and a symbolic link.
+        InputResultCase{"InputHardLinkedToTheStyleFile", "ln case.inp zelvan.sty", "SGI case.inp", "", 2,
+                        "the input file \"case.inp\" is the file \"zelvan.sty\" that this run writes; give the input "
+                        "another name."},
+        InputResultCase{"InputLinkedToThePossioListing", "mv case.inp possio_sub.out && ln -s possio_sub.out a.inp",
+                        "LNX a.inp", "", 2,
+                        "the input file \"a.inp\" is the file \"possio_sub.out\" that this run writes; give the input "
+                        "another name."},
+        InputResultCase{"InputNamedLikeTheListingFile", "", "LNX case.inp", "env 7=case.inp", 2,
+                        "the input file \"case.inp\" is the file \"case.inp\" that this run writes; give the input "
+                        "another name."},
+        // The annotation file is written under WIN only.
+        InputResultCase{"InputNamedLikeTheAnnotationFileUnderWin", "cp case.inp zelvan.itp", "WIN zelvan.itp", "", 2,
+                        "the input file \"zelvan.itp\" is the file \"zelvan.itp\" that this run writes; give the "
+                        "input another name."},
+        InputResultCase{"InputNamedLikeTheAnnotationFileUnderLnx", "cp case.inp zelvan.itp", "LNX zelvan.itp", "", 0,
+                        ""},
+        InputResultCase{"TemplateLinkedToTheLayoutFile", "echo old > zelvan.lay && ln -s zelvan.lay zelvan.lay0",
+                        "LNX case.inp", "", 2,
+                        "the template file \"zelvan.lay0\" is the file \"zelvan.lay\" that this run writes; give "
+                        "the input another name."},
+        InputResultCase{"InputNamedLikeAFigure", "cp case.inp zelvan.pdf", "LNX zelvan.pdf", "", 2,
+                        "the input file \"zelvan.pdf\" is the file \"zelvan.pdf\" that this run writes; give the "
+                        "input another name."}),
     ByLabel{});
 
 }  // namespace

@@ -214,5 +214,79 @@ TEST(BuiltProgram, ReturnsStatus1ForTooManyTimePoints) {
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.inp"});
 }
 
+// The sweep takes nstep + nextra + 1 steps, at most 1000000; the start-up
+// refuses one more before anything is computed.
+TEST(StartUp, AcceptsTheLargestSweepAndRefusesOneStepMore) {
+  for (const int nstep : {999994, 999995}) {
+    CaseInput input;
+    input.sweep = true;
+    input.nstep = nstep;
+    input.nextra = 5;
+    ScratchDir dir;
+    write_file(dir / "case.inp", join(case_records(input)));
+    RunResult result;
+    {
+      WorkingDirectory cwd(dir.path());
+      result = run_start_up({"lnx", "case.inp"});
+    }
+    if (nstep == 999994) {
+      EXPECT_EQ(result.status, 0) << result.console;
+    } else {
+      EXPECT_EQ(result.status, 1);
+      EXPECT_EQ(result.console, std::string(kInputDataReadText) +
+                                    "\n!!! The flutter sweep would take 1000001 steps (nstep + nextra + 1), but at "
+                                    "most 1000000 are allowed.\n\n*** ZELVAN terminated due to too many sweep steps\n");
+    }
+  }
+}
+
+// The console reaches a file line by line: a run killed while it waits
+// (here for a layout template that is a pipe nobody writes) has left
+// every line it wrote before in its log.
+TEST(BuiltProgram, HandsOnEveryConsoleLineSoAKilledRunLeavesItsLog) {
+  ScratchDir dir;
+  fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "zelvan.inp", dir / "zelvan.inp");
+  const std::string script = "cd '" + dir.path().string() +
+                             "' && mkfifo zelvan.lay0 && ('" ZELVAN_EXECUTABLE
+                             "' LNX zelvan.inp > console.log 2>&1 & pid=$!; "
+                             "for i in $(seq 600); do grep -q 'QR,QS matrices' console.log && break; sleep 0.1; done; "
+                             "{ kill -9 $pid; wait $pid; } 2>/dev/null; cat console.log)";
+  const ProcessResult result = run_executable(dir.path(), "--version");  // the program exists
+  ASSERT_EQ(result.status, 0);
+  const ShellRun killed = run_in_shell(script);
+  EXPECT_TRUE(killed.output.starts_with(std::string(kInputDataReadText))) << killed.output;
+  EXPECT_NE(killed.output.find("\n Eigenvalues and eigenvectors (only structural part):\n"), std::string::npos);
+  EXPECT_NE(killed.output.find("\n *** QR,QS matrices as eventually applied\n"), std::string::npos);
+  // The run was killed while zelvan.dat was begun: its temporary remains
+  // (SIGKILL cannot be caught), no zelvan.dat was created.
+  EXPECT_FALSE(fs::exists(dir / "zelvan.dat"));
+}
+
+// A termination request or a hang-up (and an interrupt, Ctrl-C, which a
+// background job of this shell would ignore) removes the temporaries of
+// the files the run had begun, then ends the run as the signal does; the
+// older result files stay as they were.
+TEST(BuiltProgram, RemovesItsTemporariesWhenTerminated) {
+  for (const char* signal_name : {"TERM", "HUP"}) {
+    ScratchDir dir;
+    fs::copy_file(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "zelvan.inp", dir / "zelvan.inp");
+    write_file(dir / "zelvan.dat", "older\n");
+    const std::string script = "cd '" + dir.path().string() +
+                               "' && mkfifo zelvan.lay0 && ('" ZELVAN_EXECUTABLE
+                               "' LNX zelvan.inp > console.log 2>&1 & pid=$!; "
+                               "for i in $(seq 600); do ls -a | grep -q '^.zelvan.dat.tmp-' && break; sleep 0.1; done; "
+                               "ls -a | grep -c '^.zelvan.dat.tmp-'; "
+                               "kill -" +
+                               std::string(signal_name) +
+                               " $pid; wait $pid; echo status $?; ls -a | grep -c '^\\.'; true)";
+    const ShellRun run = run_in_shell(script);
+    // One temporary while the run waits; afterwards only "." and "..".
+    EXPECT_TRUE(run.output.starts_with("1\n")) << signal_name << "\n" << run.output;
+    EXPECT_TRUE(run.output.ends_with("\n2\n")) << signal_name << "\n" << run.output;
+    EXPECT_EQ(run.output.find("status 0"), std::string::npos) << run.output;
+    EXPECT_EQ(read_file(dir / "zelvan.dat"), "older\n");
+  }
+}
+
 }  // namespace
 }  // namespace zelvan::driver

@@ -276,6 +276,41 @@ TEST_F(Dfftrf, StopsWithATerminalErrorForALengthBelowOne) {
   }
 }
 
+// The passes are counted by N and the factor table, never by the data:
+// samples that are NaN or infinite end in coefficients that are not
+// numbers either.  A factor table that was not prepared (NaN, infinite or
+// wrong entries) is refused before any pass.
+TEST_F(Dfftrf, EndsForNaNAndInfiniteSamplesAndRefusesABrokenFactorTable) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  for (const int n : {2, 7, 60, 97, 1000}) {
+    for (const double bad : {nan, inf, -inf}) {
+      std::vector<double> seq = random_sequence(n, 7), coef(static_cast<std::size_t>(n));
+      seq[static_cast<std::size_t>(n / 2)] = bad;
+      DFFTRF(n, seq.data(), coef.data());
+      EXPECT_FALSE(std::isfinite(coef[0])) << n << " " << bad;
+    }
+  }
+  const int n = 60;
+  std::vector<double> work(dfftrf_work_size(n)), seq = random_sequence(n, 3), coef(static_cast<std::size_t>(n));
+  DFFTRI(n, work.data());
+  const std::vector<double> prepared = work;
+  const std::size_t table = 2 * static_cast<std::size_t>(n);
+  // Entries of the table: N, the number of factors, the first factor.
+  for (const std::size_t entry : {table, table + 1, table + 2}) {
+    for (const double bad : {nan, inf, -inf, 1.0e9, 0.0}) {
+      work = prepared;
+      work[entry] = bad;
+      out.str("");
+      reset_error_handler();
+      EXPECT_TRUE(stops([&] { DF2TRF(n, seq.data(), coef.data(), work.data()); })) << entry << " " << bad;
+      EXPECT_EQ(unwrapped(),
+                "\n *** TERMINAL ERROR 3 from DF2TRF.  The work array WFFTR does not hold the factors of N = 60.  It "
+                "must be prepared by DFFTRI for the same N.\n");
+    }
+  }
+}
+
 // The work array for the largest int length needs 34 GB; where the system
 // refuses such an allocation (no overcommit beyond memory and swap) the
 // failure must be reported, not crash.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -688,6 +689,68 @@ TEST_F(Divpag, HaltsAFailingIntegrationWithAFatalMessage) {
     EXPECT_NE(unwrapped().find(std::string("\n *** ") + row.message), std::string::npos) << row.what << "\n"
                                                                                          << out.str();
     EXPECT_EQ(unwrapped().find("traceback"), std::string::npos) << row.what;
+  }
+}
+
+// The step control works on X, XEND, Y and the values FCN returns.  With
+// any of them NaN or infinite every loop must still end: a terminal error
+// for the arguments, a fatal error for the right-hand side (or, where the
+// step control never needs the bad value, a normal return).
+void infinite_rhs(int, double, const double*, double* f) { f[0] = HUGE_VAL; }
+void minus_infinite_rhs(int, double, const double*, double* f) { f[0] = -HUGE_VAL; }
+
+TEST_F(Divpag, EndsForNaNAndInfiniteArgumentsAndRightHandSides) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  struct Row {
+    std::string what;
+    std::function<void(Call&)> set;
+    std::string message;
+  };
+  const std::vector<Row> rows = {
+      {"X NaN", [&](Call& c) { c.x = nan; },
+       "TERMINAL ERROR 22 from DI2PAG.  The initial point X is not a finite number.  It must be finite."},
+      {"X +Inf", [&](Call& c) { c.x = inf; }, "TERMINAL ERROR 22 from DI2PAG."},
+      {"X -Inf", [&](Call& c) { c.x = -inf; }, "TERMINAL ERROR 22 from DI2PAG."},
+      {"XEND NaN", [&](Call& c) { c.xend = nan; },
+       "TERMINAL ERROR 21 from DI2PAG.  The end point XEND is not a finite number.  It must be finite."},
+      {"XEND +Inf", [&](Call& c) { c.xend = inf; }, "TERMINAL ERROR 21 from DI2PAG."},
+      {"XEND -Inf", [&](Call& c) { c.xend = -inf; }, "TERMINAL ERROR 21 from DI2PAG."},
+      {"Y NaN", [&](Call& c) { c.y = {nan}; },
+       "TERMINAL ERROR 23 from DI2PAG.  The initial value Y(1) is not a finite number.  Every initial value must "
+       "be finite."},
+      {"Y +Inf", [&](Call& c) { c.y = {inf}; }, "TERMINAL ERROR 23 from DI2PAG."},
+      {"Y -Inf", [&](Call& c) { c.y = {-inf}; }, "TERMINAL ERROR 23 from DI2PAG."},
+      {"FCN NaN", [](Call& c) { c.fcn = nan_rhs; }, "FATAL    ERROR 7 from DIVPAG."},
+      {"FCN +Inf", [](Call& c) { c.fcn = infinite_rhs; }, "FATAL    ERROR"},
+      {"FCN -Inf", [](Call& c) { c.fcn = minus_infinite_rhs; }, "FATAL    ERROR"},
+      {"FCN NaN, Newton iteration",
+       [](Call& c) {
+         c.fcn = nan_rhs;
+         c.param[12] = 2.0;
+       },
+       "FATAL    ERROR"},
+  };
+  for (const Row& row : rows) {
+    reset_error_handler();
+    reset_divpag();
+    out.str("");
+    Call c;
+    row.set(c);
+    EXPECT_TRUE(call(c)) << row.what;
+    EXPECT_NE(unwrapped().find(std::string("\n *** ") + row.message), std::string::npos) << row.what << "\n"
+                                                                                         << out.str();
+  }
+  // A later end point that is not finite is refused too.
+  for (const double xend : {nan, inf, -inf}) {
+    reset_error_handler();
+    reset_divpag();
+    out.str("");
+    Call c;
+    EXPECT_FALSE(call(c));
+    c.xend = xend;
+    EXPECT_TRUE(call(c)) << xend;
+    EXPECT_NE(unwrapped().find(" *** TERMINAL ERROR 21 from DI2PAG."), std::string::npos) << out.str();
   }
 }
 

@@ -423,6 +423,38 @@ TEST_F(ComplexEigenSolver, StopsOnBadArgumentsWithTheirMessages) {
   }
 }
 
+// The balancing and the QR iteration end for every matrix: one with an
+// entry that is NaN or infinite is refused before them, naming the entry;
+// finite entries whose row and column sums overflow (the case of a
+// pitch-axis position of 1e160) end in a result or in the iteration's
+// fatal error, never in an endless loop.
+TEST_F(ComplexEigenSolver, EndsForNaNAndInfiniteEntriesAndForOverflowingSums) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  for (const zcomplex bad : {zcomplex(nan, 0.0), zcomplex(inf, 0.0), zcomplex(-inf, 0.0), zcomplex(1.0, nan),
+                             zcomplex(0.0, inf), zcomplex(0.0, -inf)}) {
+    reset_error_handler();
+    out.str("");
+    std::vector<zcomplex> a = {1.0, 2.0, 3.0, 4.0}, eval(2), evec(4);
+    a[2] = bad;  // A(1,2)
+    EXPECT_TRUE(stops([&] { DEVCCG(2, a.data(), 2, eval.data(), evec.data(), 2); }));
+    EXPECT_EQ(unwrapped(),
+              "\n *** TERMINAL ERROR 3 from DEVCCG.  The entry A(1,2) of the input matrix is not a finite number.  "
+              "Every entry must be finite.\n");
+  }
+  for (const double big : {1e308, -1e308}) {
+    reset_error_handler();
+    out.str("");
+    std::vector<zcomplex> a = {big, big, {big, big}, 1.0}, eval(2), evec(4);
+    try {
+      DEVCCG(2, a.data(), 2, eval.data(), evec.data(), 2);
+    } catch (const textio::RunStop& stop) {
+      EXPECT_EQ(stop.exit_status(), 3);
+      EXPECT_NE(out.str().find("from DE"), std::string::npos) << out.str();
+    }
+  }
+}
+
 TEST_F(ComplexEigenSolver, SortsRandomVectorsAndCarriesThePermutation) {
   Random random(0x5eed0002);
   for (int n = 1; n <= 40; ++n) {

@@ -1,11 +1,15 @@
 // Output files report every failure instead of losing data silently.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "textio/textio.hpp"
 
@@ -35,6 +39,117 @@ TEST(OutputFile, CreatesOrReplacesTheFileAndWritesItCompletely) {
   std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(all, "   1.500\n");
   std::filesystem::remove_all(dir);
+}
+
+// A scratch folder for one test, removed afterwards.
+class Folder {
+ public:
+  explicit Folder(const std::string& name) : path_(std::filesystem::temp_directory_path() / name) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~Folder() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(OutputFile, WritesUnderATemporaryNameAndReplacesTheOldFileOnlyOnASuccessfulClose) {
+  reset_output_files();
+  Folder dir("zelvan_output_file_atomic");
+  const std::string path = dir / "zelvan.dat";
+  std::ofstream(path) << "old\n";
+  const std::string temporary = dir / (".zelvan.dat.tmp-" + std::to_string(::getpid()));
+  EXPECT_EQ(OutputFile::temporary_name(path), temporary);
+  {
+    OutputFile file(path);
+    file.stream() << "new\n";
+    file.stream().flush();
+    EXPECT_EQ(contents(path), "old\n");
+    EXPECT_EQ(contents(temporary), "new\n");
+    file.close();
+  }
+  EXPECT_EQ(contents(path), "new\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.dat"});
+  ASSERT_EQ(output_files().size(), 1u);
+  EXPECT_TRUE(output_files()[0].complete);
+
+  // Abandoned (the run stops while it is open): the older file stays, no
+  // temporary is left, and the report lists the file as incomplete.
+  {
+    OutputFile file(path);
+    file.stream() << "unfinished\n";
+  }
+  EXPECT_EQ(contents(path), "new\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.dat"});
+  EXPECT_FALSE(output_files()[0].complete);
+  EXPECT_EQ(output_files_report(), "*** Result files left incomplete (do not use them):\n    " + path + "\n");
+  reset_output_files();
+}
+
+TEST(OutputFile, KeepsTheLinkThePermissionsAndWriteProtectedFiles) {
+  reset_output_files();
+  Folder dir("zelvan_output_file_kinds");
+  namespace fs = std::filesystem;
+  // A link to a file: the target is replaced and the link stays a link.
+  std::ofstream(dir / "target.dat") << "old\n";
+  fs::create_symlink(dir / "target.dat", dir / "link.dat");
+  {
+    OutputFile file(dir / "link.dat");
+    file.stream() << "new\n";
+    file.close();
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
+  EXPECT_EQ(contents(dir / "target.dat"), "new\n");
+
+  // The replacement keeps the permissions of the file it replaces.
+  fs::permissions(dir / "target.dat", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  {
+    OutputFile file(dir / "target.dat");
+    file.close();
+  }
+  EXPECT_EQ(fs::status(dir / "target.dat").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A file without write permission is kept, for every user.
+  std::ofstream(dir / "kept.dat") << "kept\n";
+  fs::permissions(dir / "kept.dat", fs::perms::owner_read);
+  const std::string text = stop_text([&] { OutputFile file(dir / "kept.dat"); });
+  EXPECT_EQ(text, "\n!!! Output error: cannot create the file \"" + (dir / "kept.dat") +
+                      "\": Permission denied.\n\n*** ZELVAN terminated due to an output error\n");
+  EXPECT_EQ(contents(dir / "kept.dat"), "kept\n");
+
+  // A folder of that name is refused at once.
+  fs::create_directory(dir / "folder.dat");
+  EXPECT_NE(stop_text([&] { OutputFile file(dir / "folder.dat"); }).find("Is a directory."), std::string::npos);
+
+  // A device is written in place; nothing is created beside it.
+  if (fs::exists("/dev/null")) {
+    OutputFile file("/dev/null");
+    file.stream() << "discarded\n";
+    file.close();
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder.dat", "kept.dat", "link.dat", "target.dat"}));
+  reset_output_files();
 }
 
 TEST(OutputFile, StopsTheRunWhenTheFileCannotBeCreated) {

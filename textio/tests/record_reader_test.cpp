@@ -172,6 +172,65 @@ TEST(InputErrors, RejectMissingFilesDirectoriesJunkAndOverlongLines) {
   std::filesystem::remove_all(dir);
 }
 
+// Characters the user cannot see: a byte-order mark is skipped, a tab or
+// another control character in a field is named by its column (never
+// written raw), CR-only line ends give one message however long the file
+// is, and a line without an end stops the read at the length limit.
+TEST(InvisibleCharacters, AreSkippedOrNamedInTheMessage) {
+  const auto dir = std::filesystem::temp_directory_path() / "zelvan_reader_invisible";
+  std::filesystem::create_directories(dir);
+  const auto file = [&](const std::string& name, const std::string& text) {
+    const auto path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  };
+  double x = 0.0, y = 0.0;
+  const auto two = [&](const std::string& path) {
+    RecordSource src = RecordSource::open_file(path);
+    src.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "record 1 (t_A)");
+    src.read(Layout("(F10.0)"), std::array<Target, 1>{&y}, "record 2 (t_E)");
+  };
+  // The mark counts for nothing, also on a first line of the longest length.
+  two(file("bom.inp", "\xEF\xBB\xBF       1.5" + std::string(1014, ' ') + "\r\n       2.5\n"));
+  EXPECT_EQ(x, 1.5);
+  EXPECT_EQ(y, 2.5);
+  // Only at the start of the file.
+  EXPECT_NE(stop_message([&] {
+              two(file("late_bom.inp", "       1.5\n\xEF\xBB\xBF    2.5\n"));
+            }).find("is not a valid real number"),
+            std::string::npos);
+
+  const std::string tab = stop_message([&] { two(file("tab.inp", "       1.5\n     \t2.5\n")); });
+  EXPECT_NE(tab.find("line 2, columns 1-10 (record 2 (t_E)): a tab character at column 6; write blanks instead."),
+            std::string::npos)
+      << tab;
+  EXPECT_EQ(tab.find('\t'), std::string::npos);
+  // A tab right of the fields, in the comment, is no error.
+  two(file("comment_tab.inp", "       1.5\tcomment\n       2.5\n"));
+  EXPECT_EQ(y, 2.5);
+  RecordSource inner = RecordSource::from_text("  \x1b 1.0  ", "case.inp", 4);
+  const std::string escape =
+      stop_message([&] { inner.read(Layout("(F10.0)"), std::array<Target, 1>{&x}, "record 4 (Y*_0_1)"); });
+  EXPECT_NE(escape.find("the control character 0x1B at column 3"), std::string::npos) << escape;
+
+  std::string cr_only;
+  for (int i = 0; i < 5000; ++i) cr_only += "       1.0\r";
+  const std::string cr = stop_message([&] { two(file("cr.inp", cr_only)); });
+  EXPECT_EQ(cr, "\n!!! Input error: file \"" + (dir / "cr.inp").string() +
+                    "\", line 1: lines end in CR only; convert the file to LF or CR LF line ends.\n\n"
+                    "*** ZELVAN terminated due to an input error\n");
+  // A last line ending in CR alone still reads.
+  two(file("last_cr.inp", "       1.5\r\n       2.5\r"));
+  EXPECT_EQ(y, 2.5);
+
+  if (std::filesystem::exists("/dev/zero")) {
+    EXPECT_EQ(stop_message([&] { two("/dev/zero"); }),
+              "\n!!! Input error: file \"/dev/zero\", line 1 is longer than 1024 characters.\n\n"
+              "*** ZELVAN terminated due to an input error\n");
+  }
+  std::filesystem::remove_all(dir);
+}
+
 TEST(InputErrors, ReportAnInternalTextUnderTheNameAndLineItCameFrom) {
   RecordSource inner = RecordSource::from_text("   x      ", "case.inp", 10);
   double x = 0.0;

@@ -1,0 +1,63 @@
+#include "driver/result_names.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+#include "driver/messages.hpp"
+#include "driver/result_files.hpp"
+#include "textio/messages.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+// Whether `a` and `b` name the same file: the same path (made absolute,
+// with the links of its existing parts resolved), or the same existing
+// file under two names (a hard link).
+bool same_file(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  if (a == b || textio::full_path(a) == textio::full_path(b)) return true;
+  std::error_code error;
+  return fs::equivalent(a, b, error) && !error;
+}
+
+}  // namespace
+
+std::vector<std::string> result_files_of_run(const CaseParameters& cp) {
+  std::vector<std::string> names;
+  for (const ResultFileName& file : kResultFileNames) {
+    const bool written = file.when == WrittenWhen::always ||
+                         (file.when == WrittenWhen::sweep_to_file && cp.nstep > 0) ||
+                         (file.when == WrittenWhen::win_option && cp.is_win);
+    if (written) names.emplace_back(file.name);
+  }
+  if (cp.listing_unit > 0 && cp.listing_unit != 6) names.push_back(listing_file_name(cp.listing_unit));
+  return names;
+}
+
+void refuse_input_that_is_a_result(const CaseParameters& cp) {
+  struct Input {
+    std::string_view kind;
+    std::string name;
+  };
+  const Input inputs[] = {{msg::kKindInputFile, cp.input_file_name()},
+                          {msg::kKindTemplate, std::string(kLayoutTemplateFile)},
+                          {msg::kKindTemplate, std::string(kStyleTemplateFile)}};
+  const std::vector<std::string> results = result_files_of_run(cp);
+  for (const Input& input : inputs) {
+    std::error_code error;
+    if (!std::filesystem::exists(input.name, error)) continue;  // a missing template is replaced by its default
+    for (const std::string& result : results) {
+      if (!same_file(input.name, result)) continue;
+      std::string text = "\n";
+      text += textio::msg::kInputErrorPrefix;
+      text += textio::msg::compose(msg::kInputIsAResult, {input.kind, input.name, result});
+      text += "\n\n";
+      text += textio::msg::kInputStopLine;
+      text += '\n';
+      throw textio::RunStop(textio::StopReason::input_error, text);
+    }
+  }
+}
+
+}  // namespace zelvan::driver
