@@ -79,6 +79,9 @@ inline constexpr std::string_view kDataVariables =
 inline constexpr std::string_view kListingHeader =
     R"(( / 8X, "****** Results *******", 2/, "       t    ", "       y(1) ", "       y(2) ", "       y(3) ", "       y(4) "))";
 
+// The figures could not be drawn for a reason of the program itself.
+inline constexpr std::string_view kFiguresFailed = "!!! No figures: ";
+
 // Added to an input error when the file name argument had to be cut.
 inline constexpr std::string_view kNameWasCut = "(The file name argument is cut to its first 20 characters.)";
 

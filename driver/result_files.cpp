@@ -11,6 +11,7 @@
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/figures.hpp"
 #include "driver/messages.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
@@ -175,6 +176,7 @@ void write_result_files() {
   lay.close();
   sty.close();
   listing.close();
+  write_figure_script(figures_of_run());
 }
 
 }  // namespace zelvan::driver

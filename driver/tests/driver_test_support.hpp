@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -100,6 +101,13 @@ inline std::string read_file(const fs::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The date and time of the run in the style file, masked as the golden
+// files have them.
+inline std::string mask_date(const std::string& text) {
+  static const std::regex kDateTime(R"(\\n\d\d\.\d\d\.\d\d  \d\d:\d\d")");
+  return std::regex_replace(text, kDateTime, R"(\ndd.mm.yy  hh:mm")");
 }
 
 // `line` with `text` written from column `column` (1-based) on, the line
