@@ -37,9 +37,17 @@ constexpr double kPageTop = 0.84;
 constexpr double kPageLineStep = 0.04;
 constexpr double kPageLeft = 0.06;
 constexpr double kPageRight = 0.53;
+// Appended to every plot of data: one point that is always valid, drawn
+// invisibly, so that a panel whose data are all left out (asterisks) still
+// has axes instead of stopping gnuplot.  It puts 0 inside the axis ranges.
+constexpr std::string_view kAnchor = ", \\\n       $anchor using 1:2 with dots lc bgnd notitle";
+constexpr std::string_view kTimeAnchor = ", \\\n       $time_anchor using 1:2 with dots lc bgnd notitle";
+
 // The panels of a figure share their left and right margins, in screen
 // fractions, and leave room for the title above them.
 constexpr std::string_view kPanels = "margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025";
+// The flutter diagram with the flutter-solution results: room for the legend below.
+constexpr std::string_view kFlutterPanels = "margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025";
 
 std::string trimmed(const std::string& s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -60,6 +68,12 @@ std::string value(double x) {
   static const textio::Layout kValue(msg::kFigureValue);
   if (x == 0.0) return "0";
   return trimmed(textio::write_text(12, kValue, {x}));
+}
+
+// A reduced frequency as the figure texts show it.
+std::string reduced(double k) {
+  static const textio::Layout kReduced(msg::kFigureReduced);
+  return trimmed(textio::write_text(10, kReduced, {k}));
 }
 
 // "name = value unit".
@@ -146,7 +160,11 @@ void write_values(std::ostream& out, const FigureScript& f) {
          "# asterisks (a value without a numeric value, or too wide for its field)\n"
          "# is undefined (1/0): the point is left out, never drawn as zero.\n"
          "set datafile separator \"|\"\n"
-         "field_value(t) = (strstrt(t, \"*\") > 0 || words(t) == 0) ? 1/0 : real(t)\n"
+         "field_value(t) = (strstrt(t, \"*\") > 0 || words(t) == 0) ? 1/0 : real(with_e(word(t, 1)))\n"
+         "# An exponent of three digits stands without its E (1.00000+100).\n"
+         "with_e(w) = (strstrt(w, \"E\") > 0 || sign_at(w) == 0) ? w : w[1:sign_at(w) - 1] . \"E\" . w[sign_at(w):]\n"
+         "sign_at(w) = strstrt(w[2:], \"+\") > 0 ? strstrt(w[2:], \"+\") + 1 : "
+         "(strstrt(w[2:], \"-\") > 0 ? strstrt(w[2:], \"-\") + 1 : 0)\n"
          "# The field of line s that starts a and ends b characters before its end.\n"
          "cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) - a + 1 : 1):strlen(s) - "
          "b])\n";
@@ -185,6 +203,7 @@ void write_values(std::ostream& out, const FigureScript& f) {
   const auto block = [&](std::string_view name, double u, double g, double y) {
     out << "$" << name << " << EOD\n" << number(u) << "|" << number(g) << "|" << number(y) << "\nEOD\n";
   };
+  out << "$anchor << EOD\n0|0\nEOD\n$time_anchor << EOD\n" << number(std::min(c.t_A, c.t_E)) << "|0\nEOD\n";
   if (has_value(f.critical)) block("critical", f.critical->u, 0.0, f.critical->f);
   if (has_value(f.matched)) block("matched", f.matched->u, 0.0, f.matched->f);
   if (has_value(f.divergence_speed)) block("divergence", *f.divergence_speed, 0.0, 0.0);
@@ -223,14 +242,14 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
          "  set xrange [t_A:t_E]\n"
          "  set format x ''\n"
          "  set ylabel 'plunge Y3 [m]'\n"
-      << "  " << source << "(dat(4)) with lines lt 1 title 'plunge displacement'\n"
+      << "  " << source << "(dat(4)) with lines lt 1 title 'plunge displacement'" << kTimeAnchor << "\n"
       << "  set ylabel 'pitch Y4 [m]'\n"
-      << "  " << source << "(dat(5)) with lines lt 2 title 'pitch displacement'\n"
+      << "  " << source << "(dat(5)) with lines lt 2 title 'pitch displacement'" << kTimeAnchor << "\n"
       << "  set ylabel 'velocity [m/s]'\n";
   if (!force) out << "  set format x '% h'\n  set xlabel 't [s]'\n";
   out << "  " << source << "(dat(2)) with lines lt 1 title 'plunge velocity Y1', \\\n"
-      << "       '' skip " << kDataHeaderLines
-      << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'\n";
+      << "       '' skip " << kDataHeaderLines << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'"
+      << kTimeAnchor << "\n";
   if (force) {
     out << "  set format x '% h'\n"
            "  set xlabel 't [s]'\n"
@@ -278,10 +297,10 @@ void write_spectrum_figure(std::ostream& out, const FigureScript& f) {
   }
   out << "  set format x ''\n"
          "  set ylabel 'normalised power [-]'\n"
-      << "  " << source << "(dat(8)) with lines lt 1 title 'plunge displacement Y3'" << marks << "\n"
+      << "  " << source << "(dat(8)) with lines lt 1 title 'plunge displacement Y3'" << marks << kAnchor << "\n"
       << "  set format x '% h'\n"
          "  set xlabel 'f [Hz]'\n"
-      << "  " << source << "(dat(10)) with lines lt 2 title 'pitch displacement Y4'\n"
+      << "  " << source << "(dat(10)) with lines lt 2 title 'pitch displacement Y4'" << kAnchor << "\n"
       << "  unset multiplot\n\n";
 }
 
@@ -300,7 +319,7 @@ void write_phase_figure(std::ostream& out, const FigureScript& f) {
       << " using (dat(4)):(dat(5)) with lines lt 1 title 'pitch against plunge', \\\n"
          "       '' skip "
       << kDataHeaderLines << " every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title "
-      << quoted("start, " + quantity("t", f.parameters.t_A, "s")) << "\n\n";
+      << quoted("start, " + quantity("t", f.parameters.t_A, "s")) << kAnchor << "\n\n";
 }
 
 // The curves of one panel of the flutter figure: `column` names the
@@ -334,7 +353,7 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
   const std::string y = damping ? "2" : "3";
   const auto mark_title = [](std::string_view name, const FlutterMark& m) {
     return quoted(std::string(name) + ": " + quantity("q", m.q, "N/m²") + ", " + quantity("u", m.u, "m/s") + ", " +
-                  quantity("f", m.f, "Hz") + ", " + quantity("k", m.k));
+                  quantity("f", m.f, "Hz") + ", k = " + reduced(m.k));
   };
   if (has_value(f.critical)) {
     plot += ", \\\n       $critical using 1:" + y + " with points lt 6 pt 7 ps 2 title " +
@@ -352,16 +371,24 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
               quoted("divergence: " + quantity("u", *f.divergence_speed, "m/s"));
     }
   }
+  plot += kAnchor;
   return plot;
 }
 
 void write_flutter_figure(std::ostream& out, const FigureScript& f) {
+  const bool solution = !f.flutter_solution.empty();
   out << "  # ---- Flutter diagram: damping and frequency against the flow speed\n"
          "  if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }\n"
          "  reset\n"
          "  eval common\n"
          "  set multiplot layout 2, 1 "
-      << kPanels << " title \"Flutter diagram\\n\" . case_title\n";
+      << (solution ? kFlutterPanels : kPanels) << " title \"Flutter diagram\\n\" . case_title\n";
+  // The legend of the flutter-solution curves and marks is long: it stands
+  // below the panels, where it covers no curve.
+  if (solution) {
+    out << "  set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box\n"
+           "  set offsets 0, 0, 0, 0\n";
+  }
   if (has_value(f.divergence_speed)) {
     out << "  set arrow 1 from first " << number(*f.divergence_speed) << ", graph 0 to first "
         << number(*f.divergence_speed) << ", graph 1 nohead lt 7 dt 3 lw 2\n";
@@ -371,7 +398,8 @@ void write_flutter_figure(std::ostream& out, const FigureScript& f) {
          "  set ylabel 'damping g [-]  (g < 0: the mode grows)'\n"
       << "  " << flutter_curves(f, true) << "\n"
       << "  unset xzeroaxis\n"
-         "  set format x '% h'\n"
+      << (solution ? "  unset key\n" : "")
+      << "  set format x '% h'\n"
          "  set xlabel 'flow speed u [m/s]'\n"
          "  set ylabel 'frequency f [Hz]'\n"
       << "  " << flutter_curves(f, false) << "\n"
@@ -407,7 +435,7 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
     if (!m) return;
     right.push_back(std::string(name) + ":");
     right.push_back("  " + quantity("q", m->q, "N/m²") + "    " + quantity("u", m->u, "m/s"));
-    right.push_back("  " + quantity("f", m->f, "Hz") + "    " + quantity("k", m->k));
+    right.push_back("  " + quantity("f", m->f, "Hz") + "    k = " + reduced(m->k));
   };
   mark_lines("critical flutter point", f.critical);
   mark_lines("matched point", f.matched);

@@ -106,6 +106,8 @@ inline constexpr std::string_view kAnnotationF02 = R"(("TL ", I4, 1X, I4, 1X, "f
 inline constexpr std::string_view kScriptNumber = "(1PG16.8)";
 // A value in a text of a figure: the parameter page and the legend.
 inline constexpr std::string_view kFigureValue = "(1PG12.5)";
+// A reduced frequency in a text of a figure.
+inline constexpr std::string_view kFigureReduced = "(F10.4)";
 
 // ---- the gnuplot run: one console line each ----
 inline constexpr std::string_view kFiguresWritten = "*** Figures written: {1}";

@@ -27,7 +27,10 @@ phi = 0.00000000E+00   # deg
 # asterisks (a value without a numeric value, or too wide for its field)
 # is undefined (1/0): the point is left out, never drawn as zero.
 set datafile separator "|"
-field_value(t) = (strstrt(t, "*") > 0 || words(t) == 0) ? 1/0 : real(t)
+field_value(t) = (strstrt(t, "*") > 0 || words(t) == 0) ? 1/0 : real(with_e(word(t, 1)))
+# An exponent of three digits stands without its E (1.00000+100).
+with_e(w) = (strstrt(w, "E") > 0 || sign_at(w) == 0) ? w : w[1:sign_at(w) - 1] . "E" . w[sign_at(w):]
+sign_at(w) = strstrt(w[2:], "+") > 0 ? strstrt(w[2:], "+") + 1 : (strstrt(w[2:], "-") > 0 ? strstrt(w[2:], "-") + 1 : 0)
 # The field of line s that starts a and ends b characters before its end.
 cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) - a + 1 : 1):strlen(s) - b])
 # zelvan.dat: 5 header lines, then records of 17 fields of 14 characters.
@@ -35,6 +38,12 @@ dat(n) = cut(strcol(1), 14 * (18 - n), 14 * (17 - n))
 # zelvan_fl.dat: 4 header lines, then rows of 17 fields of 12 characters.
 tab(n) = cut(strcol(1), 12 * (18 - n), 12 * (17 - n))
 
+$anchor << EOD
+0|0
+EOD
+$time_anchor << EOD
+0.00000000E+00|0
+EOD
 
 # Colours: plunge or the first mode, pitch or the second mode, the force,
 # the structural frequencies, the coupling line, flutter marks, divergence.
@@ -72,14 +81,17 @@ do for [pass = 1:2] {
   set xrange [t_A:t_E]
   set format x ''
   set ylabel 'plunge Y3 [m]'
-  plot data_file skip 5 using (dat(1)):(dat(4)) with lines lt 1 title 'plunge displacement'
+  plot data_file skip 5 using (dat(1)):(dat(4)) with lines lt 1 title 'plunge displacement', \
+       $time_anchor using 1:2 with dots lc bgnd notitle
   set ylabel 'pitch Y4 [m]'
-  plot data_file skip 5 using (dat(1)):(dat(5)) with lines lt 2 title 'pitch displacement'
+  plot data_file skip 5 using (dat(1)):(dat(5)) with lines lt 2 title 'pitch displacement', \
+       $time_anchor using 1:2 with dots lc bgnd notitle
   set ylabel 'velocity [m/s]'
   set format x '% h'
   set xlabel 't [s]'
   plot data_file skip 5 using (dat(1)):(dat(2)) with lines lt 1 title 'plunge velocity Y1', \
-       '' skip 5 using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'
+       '' skip 5 using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2', \
+       $time_anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
   # ---- Spectra of the displacements
@@ -95,10 +107,12 @@ do for [pass = 1:2] {
   set ylabel 'normalised power [-]'
   plot data_file skip 5 every ::0::127 using (dat(6)):(dat(8)) with lines lt 1 title 'plunge displacement Y3', \
        1/0 with lines lt 4 dt 2 title 'structural frequencies 4.4715 Hz, 7.6970 Hz', \
-       1/0 with lines lt 5 dt 4 lw 2 title 'strong coupling at 4.7500 Hz'
+       1/0 with lines lt 5 dt 4 lw 2 title 'strong coupling at 4.7500 Hz', \
+       $anchor using 1:2 with dots lc bgnd notitle
   set format x '% h'
   set xlabel 'f [Hz]'
-  plot data_file skip 5 every ::0::127 using (dat(6)):(dat(10)) with lines lt 2 title 'pitch displacement Y4'
+  plot data_file skip 5 every ::0::127 using (dat(6)):(dat(10)) with lines lt 2 title 'pitch displacement Y4', \
+       $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
   # ---- Phase plane
@@ -111,7 +125,8 @@ do for [pass = 1:2] {
   set xzeroaxis lt 4 lw 1
   set yzeroaxis lt 4 lw 1
   plot data_file skip 5 using (dat(4)):(dat(5)) with lines lt 1 title 'pitch against plunge', \
-       '' skip 5 every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title 'start, t = 0 s'
+       '' skip 5 every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title 'start, t = 0 s', \
+       $anchor using 1:2 with dots lc bgnd notitle
 
   # ---- Flutter diagram: damping and frequency against the flow speed
   if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }
@@ -122,13 +137,15 @@ do for [pass = 1:2] {
   set xzeroaxis lt 6 lw 1
   set ylabel 'damping g [-]  (g < 0: the mode grows)'
   plot table_file skip 4 using (tab(2)):(tab(5)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (g1)', \
-       '' skip 4 using (tab(2)):(tab(8)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (g2)'
+       '' skip 4 using (tab(2)):(tab(8)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (g2)', \
+       $anchor using 1:2 with dots lc bgnd notitle
   unset xzeroaxis
   set format x '% h'
   set xlabel 'flow speed u [m/s]'
   set ylabel 'frequency f [Hz]'
   plot table_file skip 4 using (tab(2)):(tab(3)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (f1)', \
-       '' skip 4 using (tab(2)):(tab(6)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (f2)'
+       '' skip 4 using (tab(2)):(tab(6)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (f2)', \
+       $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
   # ---- Parameter page (PDF only)
