@@ -395,9 +395,11 @@ void write_flutter_figure(std::ostream& out, const FigureScript& f) {
   }
   out << "  set format x ''\n"
          "  set xzeroaxis lt 6 lw 1\n"
-         "  set ylabel 'damping g [-]  (g < 0: the mode grows)'\n"
+         "  set ylabel 'damping g [-]'\n"
+         "  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'\n"
       << "  " << flutter_curves(f, true) << "\n"
       << "  unset xzeroaxis\n"
+         "  unset label 1\n"
       << (solution ? "  unset key\n" : "")
       << "  set format x '% h'\n"
          "  set xlabel 'flow speed u [m/s]'\n"

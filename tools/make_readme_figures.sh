@@ -2,7 +2,8 @@
 # Renews the figures README.md shows, docs/figures/example-time.png and
 # docs/figures/example-flutter.png: the bundled example case
 # (examples/zelvan.inp, option LNX) run by the built program in a scratch
-# folder, its figure script drawn again by gnuplot at a smaller size.
+# folder, its figures as the program draws them (1200 x 800; README.md
+# shows them at half that width).
 #
 # How to run (from anywhere; needs the built program and gnuplot):
 #
@@ -25,7 +26,7 @@ scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 cp "$root"/examples/zelvan.inp "$root"/examples/zelvan.lay0 "$root"/examples/zelvan.sty0 "$scratch/"
 (cd "$scratch" && ZELVAN_PLOT=0 "$program" LNX zelvan.inp >/dev/null)
-(cd "$scratch" && gnuplot -e "width=840; height=560" zelvan.gp)
+(cd "$scratch" && gnuplot zelvan.gp)
 mkdir -p "$root/docs/figures"
 cp "$scratch/zelvan-time.png" "$root/docs/figures/example-time.png"
 cp "$scratch/zelvan-flutter.png" "$root/docs/figures/example-flutter.png"

@@ -135,11 +135,13 @@ do for [pass = 1:2] {
   set multiplot layout 2, 1 margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
   set format x ''
   set xzeroaxis lt 6 lw 1
-  set ylabel 'damping g [-]  (g < 0: the mode grows)'
+  set ylabel 'damping g [-]'
+  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
   plot table_file skip 4 using (tab(2)):(tab(5)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (g1)', \
        '' skip 4 using (tab(2)):(tab(8)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (g2)', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset xzeroaxis
+  unset label 1
   set format x '% h'
   set xlabel 'flow speed u [m/s]'
   set ylabel 'frequency f [Hz]'
