@@ -452,7 +452,7 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
          "    unset tics\n"
          "    unset key\n"
          "    unset grid\n"
-         "    set title \"Parameters and results\\n\" . case_title\n";
+         "    set title \"Parameters and results\\n\" . case_title font ',15'\n";
   int label = 0;
   const auto column = [&](const std::vector<std::string>& lines, double x) {
     double y = kPageTop;

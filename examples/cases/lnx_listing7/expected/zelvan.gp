@@ -159,7 +159,7 @@ do for [pass = 1:2] {
     unset tics
     unset key
     unset grid
-    set title "Parameters and results\n" . case_title
+    set title "Parameters and results\n" . case_title font ',15'
     set label 1 'Case parameters' at screen 6.00000000E-02, screen 0.84000000 font ',16'
     set label 2 't_A = 0.50000 s    t_E = 4.5000 s' at screen 6.00000000E-02, screen 0.78000000 font 'Mono,13'
     set label 3 'time points: 256' at screen 6.00000000E-02, screen 0.74000000 font 'Mono,13'
