@@ -24,7 +24,8 @@ want() {  # want PACKAGE TEST...: PACKAGE is missing when the test fails
     case " ${missing[*]-} " in *" $package "*) ;; *) missing+=("$package") ;; esac
   fi
 }
-have_file() { ls $1 >/dev/null 2>&1; }  # a glob
+# shellcheck disable=SC2086 # the argument is a glob to expand
+have_file() { ls $1 >/dev/null 2>&1; }
 
 program() {
   want g++ command -v g++

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -30,6 +31,11 @@
 namespace zelvan::driver::test_support {
 
 namespace fs = std::filesystem;
+
+// The runs of the program in the driver tests draw no figures, also when a
+// test binary is started without ctest (which sets ZELVAN_PLOT=0): a value
+// set in the environment is kept.
+inline const bool kFiguresOff = ::setenv("ZELVAN_PLOT", "0", 0) == 0;
 
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes away.
