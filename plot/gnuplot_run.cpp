@@ -151,11 +151,13 @@ Started start(const GnuplotRun& run, const std::string& script, const std::strin
     posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
     posix_spawn_file_actions_addclose(&actions, err_read_fd);
   }
+  // -d: the user's initialisation file does not change the figures.
   std::string program = run.program;
+  std::string defaults = "-d";
   std::string option = "-e";
   std::string setting = "out_prefix='" + prefix + "'";
   std::string script_name = script;
-  std::vector<char*> argv{program.data(), option.data(), setting.data(), script_name.data(), nullptr};
+  std::vector<char*> argv{program.data(), defaults.data(), option.data(), setting.data(), script_name.data(), nullptr};
   Started started;
   started.error = ::posix_spawnp(&started.pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -26,7 +26,8 @@ enum class FigureOutcome {
 
 // Runs `run.program` on the script file `script` in the working folder and
 // writes ONE console line: the figure files written, or why there are none.
-// gnuplot gets `out_prefix` set to a temporary name prefix; after it ended
+// gnuplot runs without the user's initialisation file (-d) and gets
+// `out_prefix` set to a temporary name prefix; after it ended
 // with status 0 and wrote every file of `figures` under that prefix, each is
 // renamed to its name in `figures`.  On any failure the temporary files are
 // removed and the figure files in the folder stay as they were (a rename

@@ -24,10 +24,10 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kFigures{"a.png", "b.png", "c.pdf"};
 
 // A program in gnuplot's place: a shell script given its arguments
-// (-e "out_prefix='...'" SCRIPT) that runs `body` with $prefix set.
+// (-d -e "out_prefix='...'" SCRIPT) that runs `body` with $prefix set.
 std::string stub(const std::string& name, const std::string& body) {
   const fs::path path = fs::current_path() / name;
-  std::ofstream(path) << "#!/bin/sh\nprefix=$(echo \"$2\" | sed \"s/^out_prefix='\\(.*\\)'$/\\1/\")\n" << body << "\n";
+  std::ofstream(path) << "#!/bin/sh\nprefix=$(echo \"$3\" | sed \"s/^out_prefix='\\(.*\\)'$/\\1/\")\n" << body << "\n";
   fs::permissions(path, fs::perms::owner_all);
   return path.string();
 }
