@@ -141,6 +141,9 @@ inline constexpr std::string_view kShortTimeWindow =
 inline constexpr std::string_view kGrowingResponse =
     R"(( / "!!! The displacement grows to more than 1e6 times its largest early value: the section", /, "    is unstable at this dynamic pressure (see the flutter table zelvan_fl.dat).", /))";
 
+// The figures could not be drawn for a reason of the program itself.
+inline constexpr std::string_view kFiguresFailed = "!!! No figures: ";
+
 // Internal errors: a fault of the program itself, not of the case.
 inline constexpr std::string_view kInternalError = "!!! ZELVAN internal error: ";
 inline constexpr std::string_view kStopInternalError = "*** ZELVAN terminated due to an internal error";

@@ -12,6 +12,7 @@
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/figures.hpp"
 #include "driver/messages.hpp"
 #include "driver/result_names.hpp"
 #include "driver/spectrum.hpp"
@@ -183,6 +184,7 @@ void write_result_files() {
   lay.close();
   sty.close();
   listing.close();
+  write_figure_script(figures_of_run());
 }
 
 }  // namespace zelvan::driver

@@ -8,7 +8,7 @@ namespace zelvan::driver {
 // Opens the output files the operating-system option selects, writes
 // "zelvan.dat" (title, variables, zone and comment lines, the initial
 // record and the records 1 .. npoints-1), the optional results listing,
-// and the plot files, and closes everything.  An invalid option writes its
+// the plot files and the figure script "zelvan.gp", and closes everything.  An invalid option writes its
 // message and stops the run (RunStop, limit violation) before any file is
 // written.  A file that cannot be written stops the run naming it.
 void write_result_files();

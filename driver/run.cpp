@@ -5,6 +5,7 @@
 
 #include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/figures.hpp"
 #include "driver/flutter.hpp"
 #include "driver/getarg.hpp"
 #include "driver/messages.hpp"
@@ -47,6 +48,9 @@ int run_zelvan(std::span<const std::string> words) {
     warn_about_meaningless_results();
     complete_analysis();
     write_result_files();
+    // Drawing the figures is the last step; it reports its own failures
+    // and never changes the exit status.
+    draw_run_figures(figures_of_run());
   } catch (const textio::RunStop& stop) {
     out << stop.console_text() << textio::output_files_report();
     out.flush();

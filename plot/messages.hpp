@@ -101,4 +101,28 @@ inline constexpr std::string_view kAnnotationFs = R"(("TL ", I4, 1X, I4, 1X, "f&
 inline constexpr std::string_view kAnnotationF01 = R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T1  = ", F6.3, " Hz"))";
 inline constexpr std::string_view kAnnotationF02 = R"(("TL ", I4, 1X, I4, 1X, "f&&T0&&T2  = ", F6.3, " Hz"))";
 
+// ---- figure script ----
+// A number the script computes with (enough digits for any figure).
+inline constexpr std::string_view kScriptNumber = "(1PG16.8)";
+// A value in a text of a figure: the parameter page and the legend.
+inline constexpr std::string_view kFigureValue = "(1PG12.5)";
+// A reduced frequency in a text of a figure.
+inline constexpr std::string_view kFigureReduced = "(F10.4)";
+
+// ---- the gnuplot run: one console line each ----
+inline constexpr std::string_view kFiguresWritten = "*** Figures written: {1}";
+inline constexpr std::string_view kGnuplotMissing =
+    "!!! No figures: gnuplot was not found. Install it (apt-get install gnuplot-nox) and run \"gnuplot {1}\" "
+    "in this folder; the script is ready.";
+inline constexpr std::string_view kGnuplotNotStarted = "!!! No figures: gnuplot could not be started: {1}.";
+inline constexpr std::string_view kGnuplotFailed = "!!! No figures: gnuplot ended with status {1}: {2}";
+inline constexpr std::string_view kGnuplotSignal = "!!! No figures: gnuplot was ended by signal {1}: {2}";
+inline constexpr std::string_view kGnuplotTimeLimit =
+    "!!! No figures: gnuplot did not finish within {1} s and was stopped.";
+inline constexpr std::string_view kGnuplotNoMessage = "no message";
+inline constexpr std::string_view kFigureMissing = "!!! No figures: gnuplot did not write \"{1}\".";
+inline constexpr std::string_view kFigureNotWritten = "!!! Figure file \"{1}\" cannot be written: {2}. Written: {3}";
+inline constexpr std::string_view kFiguresError = "!!! No figures: {1}.";
+inline constexpr std::string_view kNoFile = "none";
+
 }  // namespace zelvan::plot::msg

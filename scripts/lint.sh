@@ -26,7 +26,7 @@ for step in "${steps[@]}"; do
   esac
 done
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" lint
 cd "$root"
 
 mapfile -t sources < <(git ls-files '*.cpp')

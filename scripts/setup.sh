@@ -1,38 +1,84 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the benchmarks need, when it is
-# missing: a C++ compiler, CMake, Ninja, GoogleTest, Google Benchmark, a
-# Fortran compiler and LAPACK (test oracles for the record layouts and the
-# linear algebra), FFTW and SUNDIALS (benchmark peers), clang with its
-# sanitizer and fuzzer runtime, clang-tidy, clang-format and cppcheck
-# (fuzzing and static analysis), CLI11, toml++, nlohmann-json and gnuplot
-# (zelvan-study).
+# Installs what a task needs, when it is missing (Debian packages, as root
+# or through sudo).  Each script of this folder asks for its own set:
+#   program  a C++ compiler, CMake, Ninja and gnuplot (the figures), CLI11,
+#            toml++ and nlohmann-json (zelvan-study)
+#   test     the program's set, GoogleTest, a Fortran compiler and LAPACK
+#            (test oracles of the record layouts and the linear algebra),
+#            pdfinfo (the figure test)
+#   bench    the program's set, Google Benchmark, FFTW and SUNDIALS
+#            (benchmark peers)
+#   fuzz     the program's set, clang with its sanitizer and fuzzer runtime
+#   lint     everything above (the analysis sees every target), clang-tidy,
+#            clang-format and cppcheck
+# Usage: scripts/setup.sh [SET ...]    (no argument: every set)
 set -euo pipefail
 
+sets=("$@")
+[ ${#sets[@]} -gt 0 ] || sets=(program test bench fuzz lint)
+
 missing=()
-command -v g++ >/dev/null || missing+=(g++)
-command -v cmake >/dev/null || missing+=(cmake)
-command -v ninja >/dev/null || missing+=(ninja-build)
-command -v gfortran >/dev/null || missing+=(gfortran)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-[ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
-[ -f /usr/include/fftw3.h ] || missing+=(libfftw3-dev)  # real FFT benchmark peer
-[ -f /usr/include/cvode/cvode.h ] || missing+=(libsundials-dev)  # integrator benchmark peer
-ls /usr/lib/*/liblapack.so >/dev/null 2>&1 || missing+=(liblapack-dev)  # linear algebra test oracle
-command -v clang++ >/dev/null || missing+=(clang)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-14-dev)
-command -v clang-tidy >/dev/null || missing+=(clang-tidy)
-command -v clang-format >/dev/null || missing+=(clang-format)
-command -v cppcheck >/dev/null || missing+=(cppcheck)
-# zelvan-study: command line, study files, result tables and its figure
-[ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
-[ -f /usr/include/toml++/toml.h ] || missing+=(libtomlplusplus-dev)
-[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
-command -v gnuplot >/dev/null || missing+=(gnuplot-nox)
+want() {  # want PACKAGE TEST...: PACKAGE is missing when the test fails
+  local package="$1"
+  shift
+  if ! "$@" >/dev/null 2>&1; then
+    case " ${missing[*]-} " in *" $package "*) ;; *) missing+=("$package") ;; esac
+  fi
+}
+# shellcheck disable=SC2086 # the argument is a glob to expand
+have_file() { ls $1 >/dev/null 2>&1; }
+
+program() {
+  want g++ command -v g++
+  want cmake command -v cmake
+  want ninja-build command -v ninja
+  want gnuplot-nox command -v gnuplot
+  want libcli11-dev test -f /usr/include/CLI/CLI.hpp               # zelvan-study's command line
+  want libtomlplusplus-dev test -f /usr/include/toml++/toml.h      # study files
+  want nlohmann-json3-dev test -f /usr/include/nlohmann/json.hpp   # result tables
+}
+test_set() {
+  program
+  want libgtest-dev test -f /usr/include/gtest/gtest.h
+  want gfortran command -v gfortran
+  want liblapack-dev have_file '/usr/lib/*/liblapack.so'  # linear algebra test oracle
+  want poppler-utils command -v pdfinfo                   # page count of the figures' PDF
+}
+bench() {
+  program
+  want libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+  want libfftw3-dev test -f /usr/include/fftw3.h        # real FFT benchmark peer
+  want libsundials-dev test -f /usr/include/cvode/cvode.h  # integrator benchmark peer
+}
+fuzz() {
+  program
+  want clang command -v clang++
+  want libclang-rt-14-dev have_file '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a'
+}
+lint() {
+  test_set
+  bench
+  fuzz
+  want clang-tidy command -v clang-tidy
+  want clang-format command -v clang-format
+  want cppcheck command -v cppcheck
+}
+
+for set in "${sets[@]}"; do
+  case "$set" in
+    program | bench | fuzz | lint) "$set" ;;
+    test) test_set ;;
+    *)
+      echo "usage: scripts/setup.sh [program] [test] [bench] [fuzz] [lint]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite.
+# Installs what the tests need (scripts/setup.sh test), builds the program
+# and its tests and runs the whole test suite.
 #   scripts/test.sh              the normal build (build/)
 #   scripts/test.sh --sanitize   the same suite built with AddressSanitizer and
 #                                UndefinedBehaviorSanitizer (build-asan/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 if [ "${1:-}" = "--sanitize" ]; then
-  "$root/scripts/setup.sh"
+  "$root/scripts/setup.sh" test
   cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVAN_WERROR=ON \
     -DZELVAN_SANITIZE=address,undefined >/dev/null
   cmake --build "$root/build-asan"

@@ -14,7 +14,9 @@
 # file "arguments" with the command-line arguments.  The case runs exactly
 # as the golden test runs it: in a scratch folder holding zelvan.inp and the
 # bundled templates examples/zelvan.lay0 and examples/zelvan.sty0, with an
-# empty environment (so no environment variable renames a listing channel).
+# empty environment (so no environment variable renames a listing channel)
+# but for ZELVAN_PLOT=0: the figure script zelvan.gp is written and kept,
+# gnuplot is not run (the figures are checked by driver/tests/figures_test.cpp).
 # expected/ is then replaced by
 #   console.txt   everything the run wrote to standard output and standard
 #                 error,
@@ -48,7 +50,7 @@ for name in "${cases[@]}"; do
   cp "$case_dir/zelvan.inp" "$root/examples/zelvan.lay0" "$root/examples/zelvan.sty0" "$scratch/"
   read -r -a arguments < "$case_dir/arguments"
   status=0
-  (cd "$scratch" && env -i "$program" "${arguments[@]}" > console.txt 2>&1) || status=$?
+  (cd "$scratch" && env -i ZELVAN_PLOT=0 "$program" "${arguments[@]}" > console.txt 2>&1) || status=$?
   if [[ $status -ne 0 ]]; then
     echo "$name: the run ended with status $status" >&2
     cat "$scratch/console.txt" >&2

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -29,6 +31,11 @@
 namespace zelvan::driver::test_support {
 
 namespace fs = std::filesystem;
+
+// The runs of the program in the driver tests draw no figures, also when a
+// test binary is started without ctest (which sets ZELVAN_PLOT=0): a value
+// set in the environment is kept.
+inline const bool kFiguresOff = ::setenv("ZELVAN_PLOT", "0", 0) == 0;
 
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes away.
@@ -100,6 +107,13 @@ inline std::string read_file(const fs::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The date and time of the run in the style file, masked as the golden
+// files have them.
+inline std::string mask_date(const std::string& text) {
+  static const std::regex kDateTime(R"(\\n\d\d\.\d\d\.\d\d  \d\d:\d\d")");
+  return std::regex_replace(text, kDateTime, R"(\ndd.mm.yy  hh:mm")");
 }
 
 // `line` with `text` written from column `column` (1-based) on, the line

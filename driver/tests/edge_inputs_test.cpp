@@ -128,7 +128,7 @@ std::string incomplete(std::initializer_list<const char*> names) {
 
 const std::vector<std::string> kNoFile{};
 const std::vector<std::string> kFlutterTable{"zelvan_fl.dat"};
-const std::vector<std::string> kAllFiles{"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
+const std::vector<std::string> kAllFiles{"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
 const std::string kFlutterTableComplete = complete({"zelvan_fl.dat"});
 
 const std::string kUndefinedFrequencies =
@@ -210,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  0,
                  {"\n Eigenvalues and eigenvectors (full system):\n"},
-                 {"zelvan.dat", "zelvan.lay", "zelvan.sty"},
+                 {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty"},
                  ""},
         EdgeCase{"NoTimePoints",
                  {{kNpoints, "0"}},

@@ -222,9 +222,10 @@ TEST_P(OperatingSystemOption, SelectsTheResultFiles) {
 INSTANTIATE_TEST_SUITE_P(
     Options, OperatingSystemOption,
     ::testing::Values(
-        OptionCase{"WIN", "WIN", 0, {"zelvan.dat", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        OptionCase{
+            "WIN", "WIN", 0, {"zelvan.dat", "zelvan.gp", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
         // The option is checked at start-up, before anything is written.
         OptionCase{"Invalid", "XYZ", 1, {}}),
     ByLabel{});

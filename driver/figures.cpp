@@ -1,0 +1,77 @@
+#include "driver/figures.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <exception>
+#include <ostream>
+#include <string_view>
+
+#include "driver/case_parameters.hpp"
+#include "driver/messages.hpp"
+#include "driver/spectrum.hpp"
+#include "plot/gnuplot_run.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+
+plot::FigureScript figures_of_run() {
+  const CaseParameters& cp = case_parameters();
+  const Spectrum& s = spectrum();
+  plot::FigureScript f;
+  f.records = cp.npoints;
+  f.spectral_lines = (cp.npoints + 1) / 2;
+  f.parameters = plot::PlotCase{.title = cp.title,
+                                .t_A = cp.t_A,
+                                .t_E = cp.t_E,
+                                .M_1 = cp.M_1,
+                                .M_2 = cp.M_2,
+                                .S_m = cp.S_m,
+                                .D_1 = cp.D_1,
+                                .D_2 = cp.D_2,
+                                .K_1 = cp.K_1,
+                                .K_2 = cp.K_2,
+                                .K_m = cp.K_m,
+                                .kappa = cp.kappa,
+                                .f_s = cp.f_s,
+                                .f_0_1 = cp.f_0_1,
+                                .f_0_2 = cp.f_0_2,
+                                .a_0 = cp.a_0,
+                                .f_0 = cp.f_0,
+                                .phi = cp.phi,
+                                .w_star = cp.w_star,
+                                .x_p = cp.x_p,
+                                .Ma = cp.Ma};
+  f.y0 = cp.y0;
+  if (s.coupling_frequency > 0.0) f.coupling_frequency = s.coupling_frequency;
+  if (cp.nstep > 0) {
+    f.flutter_table = "zelvan_fl.dat";
+    // One row per sweep step (see flutter_sweep).
+    const long long steps = static_cast<long long>(cp.nstep) + cp.nextra + 1;
+    f.flutter_rows = static_cast<int>(std::clamp(steps, 0LL, static_cast<long long>(INT_MAX)));
+  }
+  return f;
+}
+
+void write_figure_script(const plot::FigureScript& figures) {
+  textio::OutputFile script(kFigureScriptName);
+  plot::write_gnuplot_script(script.stream(), figures);
+  script.close();
+}
+
+bool plotting_enabled() {
+  const char* value = std::getenv("ZELVAN_PLOT");
+  return value == nullptr || std::string_view(value) != "0";
+}
+
+void draw_run_figures(const plot::FigureScript& figures) {
+  if (!plotting_enabled()) return;
+  try {
+    plot::draw_figures(kFigureScriptName, plot::figure_files(figures));
+  } catch (const std::exception& error) {
+    // Out of memory or a failing file system call: still only this line.
+    textio::console() << msg::kFiguresFailed << error.what() << '\n';
+  }
+}
+
+}  // namespace zelvan::driver

@@ -1,0 +1,507 @@
+#include "plot/gnuplot_script.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <ostream>
+#include <string_view>
+
+#include "plot/messages.hpp"
+#include "plot/scale.hpp"
+#include "textio/record_writer.hpp"
+
+namespace zelvan::plot {
+namespace {
+
+// The result files as the script reads them.
+constexpr int kDataHeaderLines = 5;   // zelvan.dat: title, variables, zone, two comment lines
+constexpr int kDataFields = 17;       // fields of a zelvan.dat record
+constexpr int kDataWidth = 14;        // characters of each
+constexpr int kTableHeaderLines = 4;  // zelvan_fl.dat: blank, heading, blank, column labels
+constexpr int kTableFields = 17;
+constexpr int kTableWidth = 12;
+// zelvan_flutter.dat, a row of the tracked-mode blocks: q, u, then for each
+// mode f, d, g, k (14 characters each) and its column number (4).
+constexpr std::array<int, 12> kSolutionWidths{14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4};
+
+// The harmonic force is drawn when |a_0| exceeds this (the test the layout
+// file uses for the frequency axis).
+constexpr double kForceThreshold = 1.0E-10;
+// Samples of the harmonic force: this many per period, within the bounds.
+constexpr double kSamplesPerPeriod = 24.0;
+constexpr double kMinSamples = 500.0;
+constexpr double kMaxSamples = 20000.0;
+
+// Positions of the text on the parameter page, in screen fractions.
+constexpr double kPageTop = 0.84;
+constexpr double kPageLineStep = 0.04;
+constexpr double kPageLeft = 0.06;
+constexpr double kPageRight = 0.53;
+// Appended to every plot of data: one point that is always valid, drawn
+// invisibly, so that a panel whose data are all left out (asterisks) still
+// has axes instead of stopping gnuplot.  It puts 0 inside the axis ranges.
+constexpr std::string_view kAnchor = ", \\\n       $anchor using 1:2 with dots lc bgnd notitle";
+constexpr std::string_view kTimeAnchor = ", \\\n       $time_anchor using 1:2 with dots lc bgnd notitle";
+
+// The panels of a figure share their left and right margins, in screen
+// fractions, and leave room for the title above them.
+constexpr std::string_view kPanels = "margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025";
+// The flutter diagram with the flutter-solution results: room for the legend below.
+constexpr std::string_view kFlutterPanels = "margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025";
+
+std::string trimmed(const std::string& s) {
+  const std::size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// A number the script computes with; gnuplot's undefined value 1/0 when it
+// has no value (the words nan and inf never appear in a result file).
+std::string number(double x) {
+  static const textio::Layout kNumber(msg::kScriptNumber);
+  if (!std::isfinite(x)) return "1/0";
+  return trimmed(textio::write_text(16, kNumber, {x}));
+}
+
+// A value as the figure texts show it (asterisks when it has no value).
+std::string value(double x) {
+  static const textio::Layout kValue(msg::kFigureValue);
+  if (x == 0.0) return "0";
+  return trimmed(textio::write_text(12, kValue, {x}));
+}
+
+// A reduced frequency as the figure texts show it.
+std::string reduced(double k) {
+  static const textio::Layout kReduced(msg::kFigureReduced);
+  return trimmed(textio::write_text(10, kReduced, {k}));
+}
+
+// "name = value unit".
+std::string quantity(std::string_view name, double x, std::string_view unit = {}) {
+  std::string text(name);
+  text += " = ";
+  text += value(x);
+  if (!unit.empty()) {
+    text += ' ';
+    text += unit;
+  }
+  return text;
+}
+
+// A gnuplot string holding `text` exactly: single quotes, in which only a
+// single quote is special (written twice).
+std::string quoted(std::string_view text) {
+  std::string s = "'";
+  for (const char c : text) {
+    if (c == '\'') s += '\'';
+    s += c;
+  }
+  s += '\'';
+  return s;
+}
+
+bool has_force(const FigureScript& f) { return std::fabs(f.parameters.a_0) > kForceThreshold; }
+bool has_flutter_figure(const FigureScript& f) { return !f.flutter_table.empty() && f.flutter_rows > 0; }
+bool has_value(const std::optional<double>& x) { return x.has_value() && std::isfinite(*x); }
+bool has_value(const std::optional<FlutterMark>& m) {
+  return m.has_value() && std::isfinite(m->u) && std::isfinite(m->f);
+}
+
+// The upper end of the frequency axis of the spectra: a tidy value above
+// the frequencies of interest, at most the highest analysed line; NaN
+// (gnuplot chooses) when none has a value.
+double spectrum_axis_end(const FigureScript& f) {
+  double fmax = 0.0;
+  for (const double x : {f.parameters.f_0_1, f.parameters.f_0_2, has_force(f) ? f.parameters.f_0 : 0.0,
+                         f.coupling_frequency.value_or(0.0)}) {
+    if (std::isfinite(x)) fmax = std::max(fmax, std::fabs(x));
+  }
+  const double duration = std::fabs(f.parameters.t_E - f.parameters.t_A);
+  const double highest_line = duration > 0.0 ? (f.spectral_lines - 1) / duration : 0.0;
+  if (fmax <= 0.0 || highest_line <= 0.0) return std::nan("");
+  return std::min(scale(fmax), highest_line);
+}
+
+void write_header(std::ostream& out, const FigureScript& f) {
+  std::string outputs;
+  for (const std::string& name : figure_files(f)) outputs += " " + name;
+  out << "# zelvan.gp: the figures of a ZELVAN run, drawn by gnuplot (5.2 or later).\n"
+         "# The program runs it at the end of the run unless ZELVAN_PLOT=0.  To draw the\n"
+         "# figures again, run in the folder of the run:\n"
+         "#     gnuplot zelvan.gp                          PNG figures and zelvan.pdf\n"
+         "#     gnuplot -e \"format='svg'\" zelvan.gp        SVG figures instead of PNG\n"
+         "#     gnuplot -e \"width=1600; height=1000\" zelvan.gp   another figure size\n"
+         "# It reads "
+      << f.data_file;
+  if (!f.flutter_table.empty()) out << " " << f.flutter_table;
+  if (!f.flutter_solution.empty()) out << " " << f.flutter_solution;
+  out << " and writes\n#    " << outputs << "\n\n";
+  out << "if (!exists(\"format\")) format = \"png\"\n"
+         "if (!exists(\"out_prefix\")) out_prefix = \"\"\n"
+         "if (!exists(\"width\")) width = 1200\n"
+         "if (!exists(\"height\")) height = 800\n\n";
+}
+
+void write_values(std::ostream& out, const FigureScript& f) {
+  const PlotCase& c = f.parameters;
+  out << "case_title = " << quoted(trimmed(std::string(c.title))) << "\n"
+      << "data_file = " << quoted(f.data_file) << "\n";
+  if (!f.flutter_table.empty()) out << "table_file = " << quoted(f.flutter_table) << "\n";
+  if (!f.flutter_solution.empty()) out << "solution_file = " << quoted(f.flutter_solution) << "\n";
+  out << "t_A = " << number(std::min(c.t_A, c.t_E)) << "   # s, the time axis\n"
+      << "t_E = " << number(std::max(c.t_A, c.t_E)) << "\n"
+      << "a_0 = " << number(c.a_0) << "   # N, harmonic force a_0 cos(2 pi f_0 t + phi)\n"
+      << "f_0 = " << number(c.f_0) << "   # Hz\n"
+      << "phi = " << number(c.phi) << "   # deg\n\n";
+
+  out << "# The result files are fixed-column records.  A line is read whole (no line\n"
+         "# holds \"|\") and cut into its fields at fixed columns, counted from the end\n"
+         "# of the line because gnuplot drops the blanks at its start.  A field of\n"
+         "# asterisks (a value without a numeric value, or too wide for its field)\n"
+         "# is undefined (1/0): the point is left out, never drawn as zero.\n"
+         "set datafile separator \"|\"\n"
+         "field_value(t) = (strstrt(t, \"*\") > 0 || words(t) == 0) ? 1/0 : real(with_e(word(t, 1)))\n"
+         "# An exponent of three digits stands without its E (1.00000+100).\n"
+         "with_e(w) = (strstrt(w, \"E\") > 0 || sign_at(w) == 0) ? w : w[1:sign_at(w) - 1] . \"E\" . w[sign_at(w):]\n"
+         "sign_at(w) = strstrt(w[2:], \"+\") > 0 ? strstrt(w[2:], \"+\") + 1 : "
+         "(strstrt(w[2:], \"-\") > 0 ? strstrt(w[2:], \"-\") + 1 : 0)\n"
+         "# The field of line s that starts a and ends b characters before its end.\n"
+         "cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) - a + 1 : 1):strlen(s) - "
+         "b])\n";
+  out << "# " << f.data_file << ": " << kDataHeaderLines << " header lines, then records of " << kDataFields
+      << " fields of " << kDataWidth << " characters.\n"
+      << "dat(n) = cut(strcol(1), " << kDataWidth << " * (" << kDataFields + 1 << " - n), " << kDataWidth << " * ("
+      << kDataFields << " - n))\n";
+  if (!f.flutter_table.empty()) {
+    out << "# " << f.flutter_table << ": " << kTableHeaderLines << " header lines, then rows of " << kTableFields
+        << " fields of " << kTableWidth << " characters.\n"
+        << "tab(n) = cut(strcol(1), " << kTableWidth << " * (" << kTableFields + 1 << " - n), " << kTableWidth << " * ("
+        << kTableFields << " - n))\n";
+  }
+  if (!f.flutter_solution.empty()) {
+    // Characters after the end of each field of a tracked-mode row.
+    std::array<int, kSolutionWidths.size()> after{};
+    int sum = 0;
+    for (std::size_t i = kSolutionWidths.size(); i-- > 0;) {
+      after[i] = sum;
+      sum += kSolutionWidths[i];
+    }
+    out << "# " << f.flutter_solution
+        << ", the tracked-mode blocks: q, u, then for each mode f, d, g, k and its\n"
+           "# column number; the characters after each field and its width.\n"
+        << "array solution_after[" << after.size() << "] = [";
+    for (std::size_t i = 0; i < after.size(); ++i) out << (i == 0 ? "" : ", ") << after[i];
+    out << "]\narray solution_width[" << kSolutionWidths.size() << "] = [";
+    for (std::size_t i = 0; i < kSolutionWidths.size(); ++i) out << (i == 0 ? "" : ", ") << kSolutionWidths[i];
+    out << "]\n"
+           "sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])\n";
+  }
+  out << "\n";
+
+  // The marks of the flutter figure, as one-point data blocks: u, g, f,
+  // separated like the fields of the data files are.
+  const auto block = [&](std::string_view name, double u, double g, double y) {
+    out << "$" << name << " << EOD\n" << number(u) << "|" << number(g) << "|" << number(y) << "\nEOD\n";
+  };
+  out << "$anchor << EOD\n0|0\nEOD\n$time_anchor << EOD\n" << number(std::min(c.t_A, c.t_E)) << "|0\nEOD\n";
+  if (has_value(f.critical)) block("critical", f.critical->u, 0.0, f.critical->f);
+  if (has_value(f.matched)) block("matched", f.matched->u, 0.0, f.matched->f);
+  if (has_value(f.divergence_speed)) block("divergence", *f.divergence_speed, 0.0, 0.0);
+
+  out << "\n# Colours: plunge or the first mode, pitch or the second mode, the force,\n"
+         "# the structural frequencies, the coupling line, flutter marks, divergence.\n"
+         "set linetype 1 lc rgb '#0060ad' lw 1.5\n"
+         "set linetype 2 lc rgb '#dd181f' lw 1.5\n"
+         "set linetype 3 lc rgb '#2f8a2f' lw 1.5\n"
+         "set linetype 4 lc rgb '#707070' lw 1.2\n"
+         "set linetype 5 lc rgb '#e08000' lw 1.5\n"
+         "set linetype 6 lc rgb '#000000' lw 1.5\n"
+         "set linetype 7 lc rgb '#8a2be2' lw 1.5\n"
+         "# Settings every figure starts from.\n"
+         "common = \"set encoding utf8; set datafile separator '|'; set grid lc rgb '#d8d8d8'; \" . \\\n"
+         "         \"set key top right opaque box lc rgb '#b0b0b0' samplen 3 spacing 1.1; set tics nomirror; \" . \\\n"
+         "         \"set border 3; set offsets 0, 0, graph 0.3, 0\"\n"
+         "\n";
+}
+
+void write_time_figure(std::ostream& out, const FigureScript& f) {
+  const bool force = has_force(f);
+  const int rows = force ? 4 : 3;
+  const double duration = std::fabs(f.parameters.t_E - f.parameters.t_A);
+  const double periods = duration * std::fabs(f.parameters.f_0);
+  const double samples =
+      std::isfinite(periods) ? std::clamp(periods * kSamplesPerPeriod, kMinSamples, kMaxSamples) : kMinSamples;
+  const std::string source = "plot data_file skip " + std::to_string(kDataHeaderLines) + " using (dat(1)):";
+  out << "  # ---- Time histories\n"
+         "  if (pass == 1) { set output out_prefix . 'zelvan-time.' . format }\n"
+         "  reset\n"
+         "  eval common\n"
+         "  set multiplot layout "
+      << rows << ", 1 " << kPanels
+      << " title \"Time histories\\n\" . case_title\n"
+         "  set xrange [t_A:t_E]\n"
+         "  set format x ''\n"
+         "  set ylabel 'plunge Y3 [m]'\n"
+      << "  " << source << "(dat(4)) with lines lt 1 title 'plunge displacement'" << kTimeAnchor << "\n"
+      << "  set ylabel 'pitch Y4 [m]'\n"
+      << "  " << source << "(dat(5)) with lines lt 2 title 'pitch displacement'" << kTimeAnchor << "\n"
+      << "  set ylabel 'velocity [m/s]'\n";
+  if (!force) out << "  set format x '% h'\n  set xlabel 't [s]'\n";
+  out << "  " << source << "(dat(2)) with lines lt 1 title 'plunge velocity Y1', \\\n"
+      << "       '' skip " << kDataHeaderLines << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'"
+      << kTimeAnchor << "\n";
+  if (force) {
+    out << "  set format x '% h'\n"
+           "  set xlabel 't [s]'\n"
+           "  set ylabel 'force [N]'\n"
+           "  set samples "
+        << static_cast<int>(samples)
+        << "\n"
+           "  plot a_0 * cos(2 * pi * f_0 * x + phi * pi / 180) with lines lt 3 "
+           "title 'harmonic force on plunge: a_0 cos(2π f_0 t + φ)'\n";
+  }
+  out << "  unset multiplot\n\n";
+}
+
+void write_spectrum_figure(std::ostream& out, const FigureScript& f) {
+  const PlotCase& c = f.parameters;
+  const double axis_end = spectrum_axis_end(f);
+  const std::string source = "plot data_file skip " + std::to_string(kDataHeaderLines) +
+                             " every ::0::" + std::to_string(std::max(f.spectral_lines - 1, 0)) + " using (dat(6)):";
+  out << "  # ---- Spectra of the displacements\n"
+         "  if (pass == 1) { set output out_prefix . 'zelvan-spectrum.' . format }\n"
+         "  reset\n"
+         "  eval common\n"
+         "  set multiplot layout 2, 1 "
+      << kPanels << " title \"Spectra of the displacements\\n\" . case_title\n";
+  if (std::isfinite(axis_end)) out << "  set xrange [0:" << number(axis_end) << "]\n";
+  // Marks: vertical lines across each panel, explained in the key of the
+  // upper one.
+  std::string marks;
+  int arrow = 0;
+  std::string structural;
+  for (const double x : {c.f_0_1, c.f_0_2}) {
+    if (!std::isfinite(x)) continue;
+    out << "  set arrow " << ++arrow << " from first " << number(x) << ", graph 0 to first " << number(x)
+        << ", graph 1 nohead lt 4 dt 2\n";
+    structural += (structural.empty() ? "" : ", ") + value(x) + " Hz";
+  }
+  if (!structural.empty()) {
+    marks += ", \\\n       1/0 with lines lt 4 dt 2 title " + quoted("structural frequencies " + structural);
+  }
+  if (has_value(f.coupling_frequency)) {
+    out << "  set arrow " << ++arrow << " from first " << number(*f.coupling_frequency) << ", graph 0 to first "
+        << number(*f.coupling_frequency) << ", graph 1 nohead lt 5 dt 4 lw 2\n";
+    marks += ", \\\n       1/0 with lines lt 5 dt 4 lw 2 title " +
+             quoted("strong coupling at " + value(*f.coupling_frequency) + " Hz");
+  }
+  out << "  set format x ''\n"
+         "  set ylabel 'normalised power [-]'\n"
+      << "  " << source << "(dat(8)) with lines lt 1 title 'plunge displacement Y3'" << marks << kAnchor << "\n"
+      << "  set format x '% h'\n"
+         "  set xlabel 'f [Hz]'\n"
+      << "  " << source << "(dat(10)) with lines lt 2 title 'pitch displacement Y4'" << kAnchor << "\n"
+      << "  unset multiplot\n\n";
+}
+
+void write_phase_figure(std::ostream& out, const FigureScript& f) {
+  out << "  # ---- Phase plane\n"
+         "  if (pass == 1) { set output out_prefix . 'zelvan-phase.' . format }\n"
+         "  reset\n"
+         "  eval common\n"
+         "  set title \"Phase plane\\n\" . case_title\n"
+         "  set xlabel 'plunge displacement Y3 [m]'\n"
+         "  set ylabel 'pitch displacement Y4 [m]'\n"
+         "  set xzeroaxis lt 4 lw 1\n"
+         "  set yzeroaxis lt 4 lw 1\n"
+         "  plot data_file skip "
+      << kDataHeaderLines
+      << " using (dat(4)):(dat(5)) with lines lt 1 title 'pitch against plunge', \\\n"
+         "       '' skip "
+      << kDataHeaderLines << " every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title "
+      << quoted("start, " + quantity("t", f.parameters.t_A, "s")) << kAnchor << "\n\n";
+}
+
+// The curves of one panel of the flutter figure: `column` names the
+// column of the first mode's value in each file (g or f).
+std::string flutter_curves(const FigureScript& f, bool damping) {
+  std::string plot = "plot ";
+  const std::string skip = " skip " + std::to_string(kTableHeaderLines);
+  if (f.flutter_solution.empty()) {
+    const char* first = damping ? "(tab(5))" : "(tab(3))";
+    const char* second = damping ? "(tab(8))" : "(tab(6))";
+    const char* what = damping ? "g" : "f";
+    plot += "table_file" + skip + " using (tab(2)):" + first + " with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (" +
+            what + "1)', \\\n       ''" + skip + " using (tab(2)):" + second +
+            " with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (" + what + "2)'";
+  } else {
+    const char* first = damping ? "(sol(5))" : "(sol(3))";
+    const char* second = damping ? "(sol(10))" : "(sol(8))";
+    plot += "solution_file index 0 using (sol(2)):" + std::string(first) +
+            " with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \\\n"
+            "       '' index 0 using (sol(2)):" +
+            second + " with lines lt 2 dt 2 title 'mode from f_0_2, sweep'";
+    if (f.pk_rows) {
+      // gnuplot does not count a block without rows: the p-k block is the
+      // second or the third.
+      const std::string index = std::to_string(f.sweep_crossing_rows ? 2 : 1);
+      plot += ", \\\n       '' index " + index + " using (sol(2)):" + first +
+              " with linespoints lt 1 pt 7 ps 0.5 title 'mode from f_0_1, p-k', \\\n       '' index " + index +
+              " using (sol(2)):" + second + " with linespoints lt 2 pt 7 ps 0.5 title 'mode from f_0_2, p-k'";
+    }
+  }
+  const std::string y = damping ? "2" : "3";
+  const auto mark_title = [](std::string_view name, const FlutterMark& m) {
+    return quoted(std::string(name) + ": " + quantity("q", m.q, "N/m²") + ", " + quantity("u", m.u, "m/s") + ", " +
+                  quantity("f", m.f, "Hz") + ", k = " + reduced(m.k));
+  };
+  if (has_value(f.critical)) {
+    plot += ", \\\n       $critical using 1:" + y + " with points lt 6 pt 7 ps 2 title " +
+            (damping ? mark_title("critical point", *f.critical) : std::string("''"));
+  }
+  if (has_value(f.matched)) {
+    plot += ", \\\n       $matched using 1:" + y + " with points lt 6 pt 8 ps 2.5 lw 2 title " +
+            (damping ? mark_title("matched point", *f.matched) : std::string("''"));
+  }
+  if (has_value(f.divergence_speed)) {
+    // The invisible point keeps the line inside the axis range.
+    plot += ", \\\n       $divergence using 1:" + y + " with dots lc bgnd notitle";
+    if (damping) {
+      plot += ", \\\n       1/0 with lines lt 7 dt 3 lw 2 title " +
+              quoted("divergence: " + quantity("u", *f.divergence_speed, "m/s"));
+    }
+  }
+  plot += kAnchor;
+  return plot;
+}
+
+void write_flutter_figure(std::ostream& out, const FigureScript& f) {
+  const bool solution = !f.flutter_solution.empty();
+  out << "  # ---- Flutter diagram: damping and frequency against the flow speed\n"
+         "  if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }\n"
+         "  reset\n"
+         "  eval common\n"
+         "  set multiplot layout 2, 1 "
+      << (solution ? kFlutterPanels : kPanels) << " title \"Flutter diagram\\n\" . case_title\n";
+  // The legend of the flutter-solution curves and marks is long: it stands
+  // below the panels, where it covers no curve.
+  if (solution) {
+    out << "  set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box\n"
+           "  set offsets 0, 0, 0, 0\n";
+  }
+  if (has_value(f.divergence_speed)) {
+    out << "  set arrow 1 from first " << number(*f.divergence_speed) << ", graph 0 to first "
+        << number(*f.divergence_speed) << ", graph 1 nohead lt 7 dt 3 lw 2\n";
+  }
+  out << "  set format x ''\n"
+         "  set xzeroaxis lt 6 lw 1\n"
+         "  set ylabel 'damping g [-]'\n"
+         "  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'\n"
+      << "  " << flutter_curves(f, true) << "\n"
+      << "  unset xzeroaxis\n"
+         "  unset label 1\n"
+      << (solution ? "  unset key\n" : "")
+      << "  set format x '% h'\n"
+         "  set xlabel 'flow speed u [m/s]'\n"
+         "  set ylabel 'frequency f [Hz]'\n"
+      << "  " << flutter_curves(f, false) << "\n"
+      << "  unset multiplot\n\n";
+}
+
+void write_parameter_page(std::ostream& out, const FigureScript& f) {
+  const PlotCase& c = f.parameters;
+  const std::vector<std::string> left{
+      "Case parameters",
+      quantity("t_A", c.t_A, "s") + "    " + quantity("t_E", c.t_E, "s"),
+      "time points: " + std::to_string(f.records),
+      quantity("Y_0_1", f.y0[2], "m") + "    " + quantity("Y*_0_1", f.y0[0], "m/s"),
+      quantity("Y_0_2", f.y0[3], "m") + "    " + quantity("Y*_0_2", f.y0[1], "m/s"),
+      quantity("M_1", c.M_1, "kg") + "    " + quantity("M_2", c.M_2, "kg"),
+      quantity("S_m", c.S_m, "kg"),
+      quantity("D_1", c.D_1, "kg/s") + "    " + quantity("D_2", c.D_2, "kg/s"),
+      quantity("K_1", c.K_1, "kg/s²") + "    " + quantity("K_2", c.K_2, "kg/s²"),
+      quantity("K_m", c.K_m, "kg/s²") + "    " + quantity("kappa", c.kappa, "kg/s²"),
+      quantity("a_0", c.a_0, "N") + "    " + quantity("f_0", c.f_0, "Hz"),
+      quantity("phi", c.phi, "deg"),
+      quantity("f_s", c.f_s, "N/m²"),
+      quantity("w_star", c.w_star) + "    " + quantity("x_p", c.x_p) + "    " + quantity("Ma", c.Ma),
+  };
+  std::vector<std::string> right{
+      "Results",
+      "structural frequencies:",
+      "  " + quantity("f_0_1", c.f_0_1, "Hz") + "    " + quantity("f_0_2", c.f_0_2, "Hz"),
+      f.coupling_frequency ? "strong coupling at " + value(*f.coupling_frequency) + " Hz"
+                           : std::string("no strong coupling detected"),
+  };
+  const auto mark_lines = [&](std::string_view name, const std::optional<FlutterMark>& m) {
+    if (!m) return;
+    right.push_back(std::string(name) + ":");
+    right.push_back("  " + quantity("q", m->q, "N/m²") + "    " + quantity("u", m->u, "m/s"));
+    right.push_back("  " + quantity("f", m->f, "Hz") + "    k = " + reduced(m->k));
+  };
+  mark_lines("critical flutter point", f.critical);
+  mark_lines("matched point", f.matched);
+  if (f.divergence_speed) right.push_back("divergence: " + quantity("u", *f.divergence_speed, "m/s"));
+  if (f.flutter_table.empty()) right.emplace_back("no flutter table (nstep <= 0)");
+
+  out << "  # ---- Parameter page (PDF only)\n"
+         "  if (pass == 2) {\n"
+         "    reset\n"
+         "    eval common\n"
+         "    unset border\n"
+         "    unset tics\n"
+         "    unset key\n"
+         "    unset grid\n"
+         "    set title \"Parameters and results\\n\" . case_title font ',15'\n";
+  int label = 0;
+  const auto column = [&](const std::vector<std::string>& lines, double x) {
+    double y = kPageTop;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      out << "    set label " << ++label << " " << quoted(lines[i]) << " at screen " << number(x) << ", screen "
+          << number(y) << (i == 0 ? " font ',16'" : " font 'Mono,13'") << "\n";
+      y -= kPageLineStep * (i == 0 ? 1.5 : 1.0);
+    }
+  };
+  column(left, kPageLeft);
+  column(right, kPageRight);
+  out << "    plot [0:1][0:1] 1/0 notitle\n"
+         "  }\n";
+}
+
+}  // namespace
+
+std::vector<std::string> figure_files(const FigureScript& figures) {
+  std::vector<std::string> names{"zelvan-time.png", "zelvan-spectrum.png", "zelvan-phase.png"};
+  if (has_flutter_figure(figures)) names.emplace_back("zelvan-flutter.png");
+  names.emplace_back("zelvan.pdf");
+  return names;
+}
+
+int pdf_pages(const FigureScript& figures) { return has_flutter_figure(figures) ? 5 : 4; }
+
+void write_gnuplot_script(std::ostream& out, const FigureScript& figures) {
+  write_header(out, figures);
+  write_values(out, figures);
+  out << "# Pass 1 writes one figure file each, pass 2 every figure and the parameter\n"
+         "# page into the PDF.\n"
+         "do for [pass = 1:2] {\n"
+         "  if (pass == 1) {\n"
+         "    if (format eq 'svg') {\n"
+         "      set terminal svg size width, height dynamic noenhanced font 'Sans,12' background rgb 'white'\n"
+         "    } else {\n"
+         "      set terminal pngcairo size width, height noenhanced font 'Sans,11'\n"
+         "    }\n"
+         "  } else {\n"
+         "    set terminal pdfcairo size 29.7cm, 21cm noenhanced font 'Sans,11'\n"
+         "    set output out_prefix . 'zelvan.pdf'\n"
+         "  }\n\n";
+  write_time_figure(out, figures);
+  write_spectrum_figure(out, figures);
+  write_phase_figure(out, figures);
+  if (has_flutter_figure(figures)) write_flutter_figure(out, figures);
+  write_parameter_page(out, figures);
+  out << "  unset output\n"
+         "}\n";
+}
+
+}  // namespace zelvan::plot

@@ -1,0 +1,75 @@
+// The figure script of a run: a gnuplot script that reads the run's result
+// files and draws its figures (time histories, spectra, phase plane,
+// flutter diagram, parameter page) as PNG files and one PDF.
+#pragma once
+
+#include <array>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plot/plot_files.hpp"
+
+namespace zelvan::plot {
+
+// A point of the flutter analysis to mark: dynamic pressure q [N/m2],
+// flow speed u [m/s], frequency f [Hz] and reduced frequency k [-].
+struct FlutterMark {
+  double q = 0.0, u = 0.0, f = 0.0, k = 0.0;
+};
+
+// What the figures show.  File names are those the run wrote in the
+// working folder; an empty name means the file was not written.
+struct FigureScript {
+  // zelvan.dat: its header lines, then `records` records of 17 fields of
+  // 14 characters; the spectra use its first `spectral_lines` records.
+  std::string data_file = "zelvan.dat";
+  int records = 0;
+  int spectral_lines = 0;
+
+  // The case parameters as the plot files carry them (title, times,
+  // masses, damping, stiffness, harmonic force, aerodynamic data, the
+  // structural frequencies f_0_1 and f_0_2), and the initial state:
+  // velocities of DOF 1 and 2 [m/s], then their displacements [m].
+  PlotCase parameters;
+  std::array<double, 4> y0{};
+
+  // The coupling frequency [Hz] when strong coupling was detected.
+  std::optional<double> coupling_frequency;
+
+  // zelvan_fl.dat (4 header lines, rows of 17 fields of 12 characters),
+  // and the number of its rows; no flutter figure without rows.
+  std::string flutter_table;
+  int flutter_rows = 0;
+
+  // zelvan_flutter.dat, the flutter-solution results; empty: not written,
+  // and the flutter figure draws the two modes of zelvan_fl.dat.
+  std::string flutter_solution;
+  bool sweep_crossing_rows = false;        // its sweep crossing block holds rows
+  bool pk_rows = false;                    // its p-k tracked-mode block holds rows
+  std::optional<FlutterMark> critical;     // critical point
+  std::optional<FlutterMark> matched;      // matched point
+  std::optional<double> divergence_speed;  // m/s
+};
+
+// The figure files the script writes with the default output format (PNG),
+// in the order it writes them: zelvan-time.png, zelvan-spectrum.png,
+// zelvan-phase.png, zelvan-flutter.png (only with rows in the flutter
+// table), then zelvan.pdf.
+std::vector<std::string> figure_files(const FigureScript& figures);
+
+// The number of pages of zelvan.pdf: one per figure, and the parameter page.
+int pdf_pages(const FigureScript& figures);
+
+// Writes the gnuplot script that draws `figures`.  It reads the result
+// files named in `figures` from gnuplot's working folder.  Variables set
+// before the script (gnuplot -e "...") change its output:
+//   format      "png" (default) or "svg": the type of the figure files;
+//   out_prefix  put before every output file name (default none);
+//   width, height  the size of the PNG and SVG figures (1200 x 800).
+// Values without a numeric value (NaN, infinity) are left out of the
+// figures.
+void write_gnuplot_script(std::ostream& out, const FigureScript& figures);
+
+}  // namespace zelvan::plot
