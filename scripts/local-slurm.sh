@@ -127,11 +127,11 @@ start() {
 }
 
 stop() {
-  local name pid n
+  local name pid
   for name in "${daemons[@]}"; do
     pid="$(running_pid "$name")" || continue
     kill -TERM "$pid" 2>/dev/null || true
-    for n in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       [ -d "/proc/$pid" ] || break
       sleep 0.1
     done

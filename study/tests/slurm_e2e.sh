@@ -13,7 +13,10 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
 study_exe="$build/study/zelvan-study"
 zelvan="$build/driver/zelvan"
-[ -x "$study_exe" ] && [ -x "$zelvan" ] || { echo "slurm_e2e: build zelvan and zelvan-study in $build first" >&2; exit 2; }
+if [ ! -x "$study_exe" ] || [ ! -x "$zelvan" ]; then
+  echo "slurm_e2e: build zelvan and zelvan-study in $build first" >&2
+  exit 2
+fi
 
 work="$(mktemp -d /tmp/zelvan-slurm-e2e.XXXXXX)"
 export ZELVAN_SLURM_DIR="$work/cluster"
