@@ -6,6 +6,7 @@
 #include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
 #include "driver/flutter.hpp"
+#include "driver/flutter_solution.hpp"
 #include "driver/getarg.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
@@ -33,6 +34,7 @@ int run_zelvan(std::span<const std::string> words) {
   reset_time_history();
   reset_spectrum();
   second_run_pending() = false;
+  reset_flutter_solution();
   textio::reset_output_files();
   set_command_line(words);
   std::ostream& out = textio::console();

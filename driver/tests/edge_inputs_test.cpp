@@ -127,8 +127,11 @@ std::string incomplete(std::initializer_list<const char*> names) {
 
 const std::vector<std::string> kNoFile{};
 const std::vector<std::string> kFlutterTable{"zelvan_fl.dat"};
-const std::vector<std::string> kAllFiles{"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
-const std::string kFlutterTableComplete = complete({"zelvan_fl.dat"});
+// The flutter table with the flutter solution's files written after it.
+const std::vector<std::string> kFlutterFiles{"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"};
+const std::vector<std::string> kAllFiles{"zelvan.dat",    "zelvan.lay",         "zelvan.sty",
+                                         "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"};
+const std::string kFlutterTableComplete = complete({"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"});
 
 const std::string kUndefinedFrequencies =
     "\n!!! The structural frequencies are not real and positive: check the masses and stiffnesses.\n";
@@ -156,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kUndefinedFrequencies, kCorrectorFailure},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"NegativePlungeMass", {{kM1, "-5.0"}}, "", 0, {kUndefinedFrequencies}, kAllFiles, ""},
         // Neither frequency exists: no reference frequency for the time history.
@@ -165,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  1,
                  {kUndefinedFrequencies, kNoReferenceFrequency},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"HugePlungeMass", {{kM1, "1.0E30"}}, "", 0, {kIllConditioned}, kAllFiles, ""},
         // No strong coupling: the operating point has a coupling frequency of 0.
@@ -191,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kCorrectorFailure},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete,
                  "zelvan_fl.dat",
                  "************"},
@@ -200,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kIllConditioned, " *** FATAL    ERROR 6 from DIVPAG."},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
 
         // Sweep and time points.
@@ -262,20 +265,20 @@ INSTANTIATE_TEST_SUITE_P(
                  "\n   RANGEMAX = **********"},
 
         // Integrator settings.
-        EdgeCase{"ZeroTolerance", {{kTolerance, "0.0"}}, "", 3, {kZeroTolerance}, kFlutterTable, kFlutterTableComplete},
+        EdgeCase{"ZeroTolerance", {{kTolerance, "0.0"}}, "", 3, {kZeroTolerance}, kFlutterFiles, kFlutterTableComplete},
         EdgeCase{"NegativeTolerance",
                  {{kTolerance, "-1.0E-6"}},
                  "",
                  3,
                  {" *** TERMINAL ERROR 8 from DI2PAG.  The tolerance TOL =\n"},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"ToleranceBelowRounding",
                  {{kTolerance, "1.0E-300"}},
                  "",
                  3,
                  {" *** FATAL    ERROR 5 from DIVPAG.  After some initial success, the\n"},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"MethodZeroTakesTheIntegratorsDefault", {{kMethod, "0"}}, "", 0, {}, kAllFiles, ""},
         EdgeCase{"MethodThree",
@@ -283,14 +286,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {" *** TERMINAL ERROR 4 from DIVPAG.  The method indicator METH = PARAM(12)\n"},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"NegativeMethod",
                  {{kMethod, "-1"}},
                  "",
                  3,
                  {" *** TERMINAL ERROR 3 from DIVPAG.  The optional parameter PARAM(12) = \n"},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"IntervalNeedingTooManyIntegrationSteps",
                  {{kTE, "1.0E6"}, {kNpoints, "1"}},
@@ -298,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
                  3,
                  {" *** FATAL    ERROR 3 from DIVPAG.  Maximum number of steps allowed,\n"
                   " ***          1000000, have been used."},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
 
         // Aerodynamic route.
@@ -321,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kCorrectorFailure},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"HugeWStarOnThePossioRoute",
                  {{kWStar, "100.0"}, {kMa, "0.5"}},
@@ -336,8 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kPossioLine, kZeroTolerance},
-                 {"possio_sub.out", "zelvan_fl.dat"},
-                 complete({"possio_sub.out", "zelvan_fl.dat"})},
+                 {"possio_sub.out", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
+                 complete({"possio_sub.out", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"})},
         EdgeCase{"DynamicPressureBeyondTheEigenSolver",
                  {{kFs, "1.0E308"}},
                  "",
@@ -362,7 +365,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kCorrectorFailure},
-                 kFlutterTable,
+                 kFlutterFiles,
                  kFlutterTableComplete},
         EdgeCase{"InitialDisplacementBeyondDoubleRange",
                  {{kY01, "1.0E309"}},
@@ -391,7 +394,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "rm zelvan.lay0 && mkdir zelvan.lay0",
                  2,
                  {"\n!!! Input error: \"zelvan.lay0\" is a directory, not an input file.\n" + kInputStop},
-                 {"zelvan.dat", "zelvan_fl.dat"},
+                 {"zelvan.dat", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
                  kFlutterTableComplete + incomplete({"zelvan.dat"})},
         EdgeCase{"PossioListingThatIsAFolder",
                  {{kMa, "0.5"}},

@@ -221,12 +221,24 @@ TEST_P(OperatingSystemOption, SelectsTheResultFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, OperatingSystemOption,
-    ::testing::Values(
-        OptionCase{"WIN", "WIN", 0, {"zelvan.dat", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        // The flutter table is written before the option is checked.
-        OptionCase{"Invalid", "XYZ", 1, {"zelvan_fl.dat"}}),
+    ::testing::Values(OptionCase{"WIN",
+                                 "WIN",
+                                 0,
+                                 {"zelvan.dat", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat",
+                                  "zelvan_flutter.dat", "zelvan_flutter.json"}},
+                      OptionCase{"LNX",
+                                 "lnx",
+                                 0,
+                                 {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat",
+                                  "zelvan_flutter.json"}},
+                      OptionCase{"SGI",
+                                 "SGI",
+                                 0,
+                                 {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat",
+                                  "zelvan_flutter.json"}},
+                      // The flutter table and the flutter solution are written before the
+                      // option is checked.
+                      OptionCase{"Invalid", "XYZ", 1, {"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}}),
     ByLabel{});
 
 TEST(OperatingSystemOption, IsRejectedOnlyAfterTheWholeAnalysis) {
@@ -236,7 +248,9 @@ TEST(OperatingSystemOption, IsRejectedOnlyAfterTheWholeAnalysis) {
   const std::string stop =
       "\n!!! ZELVAN - No valid OS found for output file\n\n!!! ZELVAN stopped due do wrong option XYZ\n";
   // The flutter table was complete before the stop, and the run says so.
-  const std::string report = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
+  const std::string report =
+      "*** Result files written completely before the stop:\n    zelvan_fl.dat\n    zelvan_flutter.dat\n    "
+      "zelvan_flutter.json\n";
   ASSERT_TRUE(result.console.ends_with(stop + report)) << result.console;
   // The operating point and the matrices come right before the stop; no
   // listing and no blank record line were written.
@@ -295,7 +309,9 @@ TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   }
 }
 
-const std::string kFlutterTableComplete = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
+const std::string kFlutterTableComplete =
+    "*** Result files written completely before the stop:\n    zelvan_fl.dat\n    zelvan_flutter.dat\n    "
+    "zelvan_flutter.json\n";
 const std::string kIncomplete = "*** Result files left incomplete (do not use them):\n";
 const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
 
@@ -305,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFaultCase{"DirectoryNamedLikeTheDataFile",
                         "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
                         "cannot create the file \"zelvan.dat\": Is a directory.",
-                        {"zelvan.dat", "zelvan_fl.dat"},
+                        {"zelvan.dat", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
                         kFlutterTableComplete},
         // The working folder is removed under the program: nothing can be
         // created in it (the input comes through standard input).
@@ -328,16 +344,18 @@ INSTANTIATE_TEST_SUITE_P(
                         kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
         // A listing named like a file the run writes or reads would
         // overwrite it.
-        OutputFaultCase{"ListingNamedLikeTheDataFile",
-                        "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
-                        "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
-                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
-        OutputFaultCase{"ListingNamedLikeTheInputFile",
-                        "env 7=case.inp " + kProgram + " LNX case.inp",
-                        "the file \"case.inp\" is already used by this run as \"case.inp\"",
-                        {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
+        OutputFaultCase{
+            "ListingNamedLikeTheDataFile",
+            "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
+            "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
+            {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
+            kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+        OutputFaultCase{
+            "ListingNamedLikeTheInputFile",
+            "env 7=case.inp " + kProgram + " LNX case.inp",
+            "the file \"case.inp\" is already used by this run as \"case.inp\"",
+            {"zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
+            kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"}),
     ByLabel{});
 
 }  // namespace
