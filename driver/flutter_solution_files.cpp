@@ -194,8 +194,7 @@ void write_dat(const FlutterSolution& s) {
     const Crossing& c = *s.matched->critical;
     line(
         out,
-        textio::write_text(
-            0,
+        one_line(
             layout(
                 R"(("# matched point: q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s, f =", 1PG14.6, " Hz, k =", 1PG14.6, ", Ma =", 1PG14.6, ", ", A))"),
             {c.q, c.u, c.f, c.k, s.matched->Ma,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the benchmarks need, when it is
-# missing: a C++ compiler, CMake, Ninja, GoogleTest, Google Benchmark, a
+# missing: a C++ compiler, CMake, Ninja, GoogleTest, Google Benchmark, Boost
+# (header-only root-finder) and nlohmann-json (flutter solution), a
 # Fortran compiler and LAPACK (test oracles for the record layouts and the
 # linear algebra), FFTW and SUNDIALS (benchmark peers), clang with its
 # sanitizer and fuzzer runtime, clang-tidy, clang-format and cppcheck
