@@ -65,11 +65,11 @@ void mode_table(std::ostream& out, const std::vector<double>& q, const std::vect
     std::vector<textio::Value> values{q[i], u[i]};
     for (std::size_t m = 0; m < 2; ++m) {
       const std::optional<FlutterMode>& mode = modes[m][i];
-      values.push_back(mode ? mode->f : kNaN);
-      values.push_back(mode ? mode->d : kNaN);
-      values.push_back(mode ? mode->g : kNaN);
-      values.push_back(mode ? k[m][i] : kNaN);
-      values.push_back(mode ? column[m][i] : 0);
+      values.emplace_back(mode ? mode->f : kNaN);
+      values.emplace_back(mode ? mode->d : kNaN);
+      values.emplace_back(mode ? mode->g : kNaN);
+      values.emplace_back(mode ? k[m][i] : kNaN);
+      values.emplace_back(mode ? column[m][i] : 0);
     }
     textio::write(out, layout(kModeRow), values);
   }
