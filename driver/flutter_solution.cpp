@@ -17,7 +17,7 @@ FlutterSolution g_solution;
 
 // Points of the Possio coefficient grid of the p-k analysis (Chebyshev
 // points in ln k; the measured interpolation error is in docs/).
-constexpr int kGridPoints = 22;
+constexpr int kGridPoints = 18;
 // The grid covers the structural frequencies at the extreme sweep speeds
 // with these margins (the frequencies move towards each other before
 // flutter), but at most this ratio k_hi/k_lo: the interpolation error grows
@@ -25,7 +25,10 @@ constexpr int kGridPoints = 22;
 // far from flutter, may fall outside and are marked.
 constexpr double kGridLowMargin = 0.8;
 constexpr double kGridHighMargin = 1.25;
-constexpr double kGridLargestRatio = 16.0;
+constexpr double kGridLargestRatio = 8.0;
+// Above this compressible frequency 2k/(1 - Ma^2) the coefficients
+// interpolate poorly (docs/); flutter of practical interest lies below it.
+constexpr double kGridHighestScaledFrequency = 8.0;
 
 std::string route_name(AeroRoute route) {
   switch (route) {
@@ -86,7 +89,7 @@ std::optional<std::array<double, 2>> grid_range(const AeroRouteEvaluator& route,
   if (!(u_hi > 0.0 && f_lo > 0.0 && std::isfinite(f_hi))) return std::nullopt;
   double k_lo = kGridLowMargin * reduced_frequency(f_lo, x_ref, u_hi);
   double k_hi = kGridHighMargin * reduced_frequency(f_hi, x_ref, u_lo);
-  k_hi = std::min({k_hi, kGridLargestRatio * k_lo, 0.5 * kPossioFrequencyLimit * (1.0 - mach * mach)});
+  k_hi = std::min({k_hi, kGridLargestRatio * k_lo, 0.5 * kGridHighestScaledFrequency * (1.0 - mach * mach)});
   if (!(k_lo > 0.0 && k_hi > k_lo && route.in_domain(k_lo, mach) && route.in_domain(k_hi, mach))) {
     return std::nullopt;
   }
