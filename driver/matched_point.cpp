@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zelvan::driver {
 namespace {
 
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Largest relative change of an iterate in one step.
 constexpr double kStepLimit = 0.5;
 // A reduced frequency certainly inside every route's domain in k, to tell a
@@ -36,7 +38,7 @@ class Iteration {
     }
     const std::optional<Crossing> c = critical_at_(w, mach);
     if (!c) {
-      result_.iterations.push_back({w, mach, NAN, NAN, NAN, NAN});
+      result_.iterations.push_back({w, mach, kNaN, kNaN, kNaN, kNaN});
       result_.stop = MatchStop::no_onset;
       return false;
     }
@@ -86,14 +88,13 @@ void secant(double w, double mach, Iteration& it) {
   }
 }
 
-void broyden(double w, double mach, const MatchSettings& settings, Iteration& it) {
+void broyden(double w, double mach, Iteration& it) {
   double k_f = 0.0, mach_f = mach;
   if (!it.evaluate(w, mach, k_f, mach_f)) return;
   // J approximates the Jacobian of F(x) = G(x) - x; J = -I makes the first
   // step a substitution.
   double j11 = -1.0, j12 = 0.0, j21 = 0.0, j22 = -1.0;
   double f1 = k_f - w, f2 = mach_f - mach;
-  (void)settings;
   for (;;) {
     const double det = j11 * j22 - j12 * j21;
     double s1 = f1, s2 = f2;  // substitution when J is singular
@@ -133,7 +134,7 @@ MatchedPoint matched_point(double k_start, double mach, const MatchSettings& set
   result.Ma = mach;
   Iteration it(settings, critical_at, in_domain, result);
   if (settings.match_mach) {
-    broyden(k_start, mach, settings, it);
+    broyden(k_start, mach, it);
   } else {
     secant(k_start, mach, it);
   }
