@@ -318,6 +318,17 @@ TEST_P(PossioFlutter, PkAndMatchedPointConvergeAndASweepAtTheMatchedFrequencyCro
   // The p-k point on the interpolated coefficients is close to the matched one.
   EXPECT_LT(relative(s.solution.pk->critical->q, matched.q), 1e-3);
   EXPECT_LE(s.solution.possio_solves, 40);
+  // The run keeps its own coefficients, w_star and Ma: those of a run
+  // without the p-k analysis.
+  const Solved base = solve(thin_plate_records(0.3, mach, {}), adjust);
+  EXPECT_EQ(s.cp.w_star, base.cp.w_star);
+  EXPECT_EQ(s.cp.Ma, base.cp.Ma);
+  for (const auto member :
+       {&CaseParameters::QR11, &CaseParameters::QS11, &CaseParameters::QR12, &CaseParameters::QS12,
+        &CaseParameters::QR21, &CaseParameters::QS21, &CaseParameters::QR22, &CaseParameters::QS22}) {
+    EXPECT_EQ(s.cp.*member, base.cp.*member);
+  }
+  EXPECT_EQ(s.files, base.files);
   // A plain sweep with w_star = k_F crosses d = 0 at the matched q.
   const Solved plain = solve(thin_plate_records(0.3, mach, {}), [&](CaseParameters& cp) {
     adjust(cp);
