@@ -54,9 +54,40 @@ void block_separator(std::ostream& out) { out << "\n\n"; }
 constexpr const char* kModeRow = "(2(1PG14.6),4(1PG14.6),I4,4(1PG14.6),I4)";
 constexpr const char* kCrossingRow = R"((1X, A6, 1X, A5, 7(1PG14.6)))";
 constexpr const char* kIterationRow = "(I4, 6(1PG14.6))";
-constexpr const char* kModeLabels =
-    "#           q [N/m2]       u [m/s]  f1 [Hz]       d1 [1/s]      g1 [-]        k1 [-]     col"
-    " f2 [Hz]       d2 [1/s]      g2 [-]        k2 [-]     col";
+// A "#" column-label line: each label right-aligned over its field.
+std::string labels(std::initializer_list<std::pair<std::size_t, const char*>> fields) {
+  std::string text;
+  for (const auto& [width, label] : fields) {
+    const std::string l(label);
+    text += std::string(width > l.size() ? width - l.size() : 1, ' ') + l;
+  }
+  text[0] = '#';
+  return text;
+}
+
+const std::string kModeLabels = labels({{14, "q [N/m2]"},
+                                        {14, "u [m/s]"},
+                                        {14, "f1 [Hz]"},
+                                        {14, "d1 [1/s]"},
+                                        {14, "g1 [-]"},
+                                        {14, "k1 [-]"},
+                                        {4, "col"},
+                                        {14, "f2 [Hz]"},
+                                        {14, "d2 [1/s]"},
+                                        {14, "g2 [-]"},
+                                        {14, "k2 [-]"},
+                                        {4, "col"}});
+const std::string kCrossingLabels = labels({{7, "kind"},
+                                            {6, "mode"},
+                                            {14, "q [N/m2]"},
+                                            {14, "u [m/s]"},
+                                            {14, "f [Hz]"},
+                                            {14, "d [1/s]"},
+                                            {14, "k [-]"},
+                                            {14, "|ratio| [-]"},
+                                            {14, "phase [deg]"}});
+const std::string kIterationLabels = labels(
+    {{4, "it"}, {14, "w_star [-]"}, {14, "Ma [-]"}, {14, "q [N/m2]"}, {14, "u [m/s]"}, {14, "f [Hz]"}, {14, "k [-]"}});
 
 void mode_table(std::ostream& out, const std::vector<double>& q, const std::vector<double>& u,
                 const std::array<std::vector<std::optional<FlutterMode>>, 2>& modes,
@@ -76,9 +107,7 @@ void mode_table(std::ostream& out, const std::vector<double>& q, const std::vect
 }
 
 void crossing_table(std::ostream& out, const std::vector<Crossing>& crossings) {
-  line(out,
-       "#  kind  mode       q [N/m2]      u [m/s]       f [Hz]        d [1/s]       k [-]"
-       "         |ratio| [-]   phase [deg]");
+  line(out, kCrossingLabels);
   if (crossings.empty()) line(out, "# none");
   for (const Crossing& c : crossings) {
     textio::write(out, layout(kCrossingRow),
@@ -159,16 +188,14 @@ void write_dat(const FlutterSolution& s) {
   if (s.pk) {
     crossing_table(out, s.pk->crossings);
   } else {
-    line(out,
-         "#  kind  mode       q [N/m2]      u [m/s]       f [Hz]        d [1/s]       k [-]"
-         "         |ratio| [-]   phase [deg]");
+    line(out, kCrossingLabels);
     line(out, "# none");
   }
   block_separator(out);
 
   // index 4: the matched point's iterations.
   line(out, "# Matched point, iterations");
-  line(out, "#it    w_star [-]    Ma [-]        q [N/m2]      u [m/s]       f [Hz]        k [-]");
+  line(out, kIterationLabels);
   if (s.matched && !s.matched->iterations.empty()) {
     int n = 0;
     for (const MatchedIteration& it : s.matched->iterations) {
