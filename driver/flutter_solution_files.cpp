@@ -360,7 +360,9 @@ void write_json(const FlutterSolution& s) {
   }
 
   textio::OutputFile file("zelvan_flutter.json");
-  file.stream() << j.dump(2) << '\n';
+  // The title is bytes from the input file, not necessarily UTF-8: invalid
+  // sequences are written as U+FFFD rather than failing the run.
+  file.stream() << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
   file.close();
 }
 

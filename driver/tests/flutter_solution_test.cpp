@@ -536,6 +536,19 @@ TEST(FlutterFiles, HoldFiveBlocksAndTheJsonKeysWithNullsWhereNothingExists) {
   EXPECT_TRUE(j["matched"].is_null());
 }
 
+TEST(FlutterFiles, WriteATitleThatIsNotUtf8AsValidJson) {
+  ScratchDir dir;
+  WorkingDirectory here(dir.path());
+  std::vector<std::string> records = external_records(kHump, 800.0, 20, 1);
+  records[0] = place(records[0], 31, "Fl\xfcgel \xe9t\xe9");  // Latin-1 bytes
+  write_file("case.inp", join(records));
+  const RunResult r = run_program({"lnx", "case.inp"});
+  ASSERT_EQ(r.status, 0) << r.console;
+  std::ifstream in("zelvan_flutter.json");
+  const nlohmann::json j = nlohmann::json::parse(in);
+  EXPECT_TRUE(j["title"].get<std::string>().starts_with("Fl\uFFFDgel \uFFFDt\uFFFD")) << j["title"];
+}
+
 TEST(FlutterFiles, AreNotWrittenWithoutTheFlutterTable) {
   const Solved s = solve(external_records(kHump, 800.0, 0, 1));
   EXPECT_EQ(s.run.status, 0) << s.run.console;
