@@ -64,8 +64,13 @@ void flutter_sweep() {
   const long long count = static_cast<long long>(cp.nstep) + cp.nextra + 1;
   for (long long step = 1; step <= count; ++step) {
     q += dq;
-    steps.push_back(solve_flutter_step(system, aero, q));
-    write_step(steps.back(), file.is_open() ? &file : nullptr);
+    const FlutterStep result = solve_flutter_step(system, aero, q);
+    write_step(result, file.is_open() ? &file : nullptr);
+    if (steps.size() < kMaxKeptSteps) {
+      steps.push_back(result);
+    } else {
+      g_sweep.truncated = true;
+    }
   }
   g_sweep.written_to_file = file.is_open();
   file.close();

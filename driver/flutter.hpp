@@ -19,9 +19,13 @@ void flutter_analysis();
 
 // The steps of the last sweep, in memory, and whether they went to
 // "zelvan_fl.dat" (nstep > 0) rather than to the console.
+// At most kMaxKeptSteps steps are kept (about 22 MB); a longer sweep
+// writes every row but keeps, and analyses, only its first steps.
+inline constexpr std::size_t kMaxKeptSteps = 100000;
 struct SweepResults {
   std::vector<FlutterStep> steps;
   bool written_to_file = false;
+  bool truncated = false;  // steps beyond kMaxKeptSteps were not kept
 };
 const SweepResults& sweep_results();
 

@@ -207,6 +207,7 @@ void flutter_solution(const SweepResults& sweep) {
   s.rho = cp.rho;
   s.structural_frequencies = {cp.f_0_1, cp.f_0_2};
   s.method = cp.flutter_method;
+  s.truncated = sweep.truncated;
 
   const FlutterSystem system = flutter_system();
   const Matrix2 aero = model().aero_matrix();

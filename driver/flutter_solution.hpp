@@ -25,6 +25,7 @@ struct FlutterSolution {
   double w_star = 0.0, Ma = 0.0, x_ref = 0.0, rho = 0.0;
   std::array<double, 2> structural_frequencies{};  // f_0_1, f_0_2 [Hz]
   int method = 0;                                  // flutter_method
+  bool truncated = false;                          // only the first kMaxKeptSteps sweep steps were kept
   // The sweep, tracked: series.modes[m][i] the solution of tracked mode m
   // at step i, column[m][i] its table column (1 or 2).
   TrackedSeries sweep;

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "driver/flutter.hpp"
 #include "driver/flutter_solution.hpp"
 #include "textio/textio.hpp"
 
@@ -144,6 +145,7 @@ void write_dat(const FlutterSolution& s) {
                 {s.structural_frequencies[0], s.structural_frequencies[1]});
   line(out, "# d = Im W / 2 pi [1/s] (positive: the mode decays, negative: it grows); g = 2 pi d / f [-];");
   line(out, "# k = 2 pi f (x_ref/2) / u [-]; col: the zelvan_fl.dat mode column (0: no value at that speed)");
+  if (s.truncated) line(out, "# only the first " + std::to_string(kMaxKeptSteps) + " sweep steps are analysed");
 
   // index 0: the sweep's tracked modes.
   line(out, "# Sweep, tracked modes (1: from f_0_1, 2: from f_0_2)");
@@ -291,6 +293,7 @@ void write_json(const FlutterSolution& s) {
   j["rho"] = number(s.rho);
   j["structural_frequencies"] = json::array({number(s.structural_frequencies[0]), number(s.structural_frequencies[1])});
   j["flutter_method"] = s.method;
+  j["sweep_truncated"] = s.truncated;
 
   std::vector<double> u;
   for (double q : s.sweep.q) u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));

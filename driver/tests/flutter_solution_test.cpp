@@ -549,6 +549,14 @@ TEST(FlutterFiles, WriteATitleThatIsNotUtf8AsValidJson) {
   EXPECT_TRUE(j["title"].get<std::string>().starts_with("Fl\uFFFDgel \uFFFDt\uFFFD")) << j["title"];
 }
 
+TEST(FlutterFiles, AnalyseOnlyTheKeptStepsOfAVeryLongSweep) {
+  const Solved s = solve(external_records(kHump, 800.0, 100000, 5));
+  ASSERT_EQ(s.run.status, 0) << s.run.console;
+  EXPECT_TRUE(s.solution.truncated);
+  EXPECT_EQ(s.solution.sweep.q.size(), kMaxKeptSteps);
+  EXPECT_EQ(sweep_results().steps.size(), kMaxKeptSteps);
+}
+
 TEST(FlutterFiles, AreNotWrittenWithoutTheFlutterTable) {
   const Solved s = solve(external_records(kHump, 800.0, 0, 1));
   EXPECT_EQ(s.run.status, 0) << s.run.console;
