@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a task needs, when it is missing (Debian packages, as root
 # or through sudo).  Each script of this folder asks for its own set:
-#   program  a C++ compiler, CMake, Ninja and gnuplot (the figures)
+#   program  a C++ compiler, CMake, Ninja, gnuplot (the figures), Boost
+#            (header-only root-finder) and nlohmann-json (flutter solution)
 #   test     the program's set, GoogleTest, a Fortran compiler and LAPACK
 #            (test oracles of the record layouts and the linear algebra),
 #            pdfinfo (the figure test)
@@ -32,6 +33,8 @@ program() {
   want cmake command -v cmake
   want ninja-build command -v ninja
   want gnuplot-nox command -v gnuplot
+  want libboost-dev test -f /usr/include/boost/math/tools/toms748_solve.hpp  # root-finder of the flutter solution
+  want nlohmann-json3-dev test -f /usr/include/nlohmann/json.hpp           # JSON file of the flutter solution
 }
 test_set() {
   program
