@@ -1,5 +1,6 @@
 #include "aero/possio_loads.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
@@ -159,6 +160,44 @@ std::string trimmed(const std::string& name) {
   return end == std::string::npos ? std::string() : name.substr(0, end + 1);
 }
 
+// The amplitudes of the pressure modes for degree of freedom `dof` of the
+// assembled system `a` at reduced frequency k; a singular system ends the run.
+std::array<Complex, kModes> solve_amplitudes(const PossioMatrix& a, const Tables& tables, double k, double xr,
+                                             double xrud, int dof) {
+  std::array<Complex, kModes> downwash;
+  for (int i = 0; i < kModes; ++i) {
+    const double x = tables.x[i];
+    if (dof == 1) {
+      downwash[i] = kI * k;
+    } else if (dof == 2) {
+      downwash[i] = -1.0 - kI * k * (x - xr);
+    } else {
+      downwash[i] = x < xrud ? Complex{} : -1.0 - kI * k * (x - xrud);
+    }
+  }
+  std::array<Complex, kModes> amplitudes;
+  const GaussJordanResult solution = possio_gauss_jordan(kModes, a.data(), kModes, downwash.data(), amplitudes.data());
+  if (!solution.solved) {
+    static const textio::Layout kMessage(msg::kSingularSystem);
+    const textio::Value values[] = {solution.zero_pivot_column, dof};
+    stop_possio(kMessage, values);
+  }
+  return amplitudes;
+}
+
+// Lift, moment about xr and hinge moment of one degree of freedom, with the
+// signs of the driver's aerodynamic matrix.
+std::array<Complex, 3> load_column(int dof, double xr, const std::array<double, kModes>& hinge,
+                                   const std::array<Complex, kModes>& amplitudes) {
+  const Complex lift = (kPi / 2.0) * amplitudes[0];
+  const Complex moment = (kPi / 4.0) * ((xr + 0.5) * amplitudes[0] - amplitudes[1] / 2.0);
+  Complex hinge_sum{};
+  for (int n = 0; n < kModes; ++n) hinge_sum += hinge[n] * amplitudes[n];
+  const Complex hinge_moment = -0.25 * hinge_sum;
+  if (dof == 1) return {-lift, moment, hinge_moment};
+  return {lift, -moment, -hinge_moment};
+}
+
 }  // namespace
 
 void PossioSolver::solve(PossioBlock& block) {
@@ -190,48 +229,26 @@ void PossioSolver::store_loads(PossioBlock& block) const {
   const std::array<double, kModes> hinge = hinge_weights(xrud);
   for (int dof = 1; dof <= 3; ++dof) {
     if (block.possio_switches[dof - 1] != 1) continue;
-
-    std::array<Complex, kModes> downwash;
-    for (int i = 0; i < kModes; ++i) {
-      const double x = tables.x[i];
-      if (dof == 1) {
-        downwash[i] = kI * k;
-      } else if (dof == 2) {
-        downwash[i] = -1.0 - kI * k * (x - xr);
-      } else {
-        downwash[i] = x < xrud ? Complex{} : -1.0 - kI * k * (x - xrud);
-      }
-    }
-
-    std::array<Complex, kModes> amplitudes;
-    const GaussJordanResult solution =
-        possio_gauss_jordan(kModes, matrix_.data(), kModes, downwash.data(), amplitudes.data());
-    if (!solution.solved) {
-      static const textio::Layout kMessage(msg::kSingularSystem);
-      const textio::Value values[] = {solution.zero_pivot_column, dof};
-      stop_possio(kMessage, values);
-    }
-
+    const std::array<Complex, kModes> amplitudes = solve_amplitudes(matrix_, tables, k, xr, xrud, dof);
     if (block.possio_switches[3] == 1) list_pressures(listing.stream(), block, dof, tables, amplitudes);
-
-    const Complex lift = (kPi / 2.0) * amplitudes[0];
-    const Complex moment = (kPi / 4.0) * ((xr + 0.5) * amplitudes[0] - amplitudes[1] / 2.0);
-    Complex hinge_sum{};
-    for (int n = 0; n < kModes; ++n) hinge_sum += hinge[n] * amplitudes[n];
-    const Complex hinge_moment = -0.25 * hinge_sum;
-
-    Complex* q = &block.q[3 * static_cast<std::size_t>(dof - 1)];
-    if (dof == 1) {
-      q[0] = -lift;
-      q[1] = moment;
-      q[2] = hinge_moment;
-    } else {
-      q[0] = lift;
-      q[1] = -moment;
-      q[2] = -hinge_moment;
-    }
+    const std::array<Complex, 3> column = load_column(dof, xr, hinge, amplitudes);
+    std::copy(column.begin(), column.end(), block.q.begin() + 3 * static_cast<std::ptrdiff_t>(dof - 1));
   }
   listing.close();
+}
+
+std::array<std::complex<double>, 4> PossioSolver::plunge_pitch_loads(double xr) const {
+  Tables tables;
+  fill_tables(tables);
+  const std::array<double, kModes> hinge = hinge_weights(0.0);
+  std::array<Complex, 4> loads{};
+  for (int dof = 1; dof <= 2; ++dof) {
+    const std::array<Complex, 3> column =
+        load_column(dof, xr, hinge, solve_amplitudes(matrix_, tables, k_, xr, 0.0, dof));
+    loads[2 * static_cast<std::size_t>(dof - 1)] = column[0];
+    loads[2 * static_cast<std::size_t>(dof - 1) + 1] = column[1];
+  }
+  return loads;
 }
 
 void possio_loads() {

@@ -73,6 +73,13 @@ class PossioSolver {
   // are taken from `block` only for the listing).  Requires assemble().
   void store_loads(PossioBlock& block) const;
 
+  // The plunge and pitch loads of the assembled system for the pitch axis
+  // xr (half chords), without a listing file or console output: the 2x2
+  // matrix [[q(1,1), q(1,2)], [q(2,1), q(2,2)]] of solve(), column-major
+  // (element (i, j) at [i + 2*j]).  Requires assemble(); a singular system
+  // ends the run as in solve().
+  std::array<std::complex<double>, 4> plunge_pitch_loads(double xr) const;
+
   // The assembled matrix; tests may change it before store_loads().
   PossioMatrix& matrix() { return matrix_; }
   const PossioSolveStatistics& statistics() const { return statistics_; }

@@ -50,6 +50,12 @@ struct CaseParameters {
   int nstep = 20;                                         // parts of f_s per sweep step
   int nextra = 5;                                         // additional sweep steps
   int coupling_tolerance = 5;                             // spectral lines for strong coupling
+  // Optional flutter-solution group (third marker).
+  bool flutter_group = false;     // the group is present
+  int flutter_method = 0;         // 0 sweep analysis, 1 also p-k and matched point, 2 as 1 with Ma matched
+  double sound_speed = 0.0;       // m/s, speed of sound (method 2)
+  double match_tolerance = 1e-6;  // relative tolerance on k (and Ma)
+  int match_iterations = 30;      // iteration limit of the matched point
 
   // --- start-up values ---
   std::string input_file;                 // the input file name as given, whole

@@ -8,12 +8,32 @@
 #include <string_view>
 
 #include "driver/case_parameters.hpp"
+#include "driver/flutter_solution.hpp"
 #include "driver/messages.hpp"
 #include "driver/spectrum.hpp"
 #include "plot/gnuplot_run.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
+
+namespace {
+
+// The flutter-solution file and the points the flutter diagram marks: the
+// sweep's critical crossing (at the input's w_star), the matched point when
+// it converged, and the divergence speed.
+void add_flutter_solution(plot::FigureScript& f) {
+  const FlutterMarks marks = flutter_marks();
+  if (!marks.flutter_file_written) return;
+  const auto mark = [](const auto& p) { return plot::FlutterMark{p.q, p.u, p.f, p.k}; };
+  f.flutter_solution = "zelvan_flutter.dat";
+  f.sweep_crossing_rows = !flutter_solution_result().crossings.empty();
+  f.pk_rows = marks.pk_rows;
+  if (marks.critical) f.critical = mark(*marks.critical);
+  if (marks.matched && marks.matched->converged) f.matched = mark(*marks.matched);
+  if (marks.divergence) f.divergence_speed = marks.divergence->u;
+}
+
+}  // namespace
 
 plot::FigureScript figures_of_run() {
   const CaseParameters& cp = case_parameters();
@@ -50,6 +70,7 @@ plot::FigureScript figures_of_run() {
     const long long steps = static_cast<long long>(cp.nstep) + cp.nextra + 1;
     f.flutter_rows = static_cast<int>(std::clamp(steps, 0LL, static_cast<long long>(INT_MAX)));
   }
+  add_flutter_solution(f);
   return f;
 }
 

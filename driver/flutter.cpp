@@ -6,12 +6,10 @@
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/flutter_solution.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_names.hpp"
-#include "driver/vdmplr.hpp"
-#include "numlib/devccg.hpp"
-#include "numlib/zgemm.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -20,6 +18,7 @@ namespace {
 using zcomplex = std::complex<double>;
 
 bool g_second_run_pending = false;
+SweepResults g_sweep;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -27,55 +26,22 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // NaN and printed as asterisks.
 double quotient(double a, double b) { return b != 0.0 ? a / b : kNaN; }
 
-struct Mode {
-  double f, d, g;
-  zcomplex e1, e2;
-  double magnitude, phase;
-};
-
-Mode mode_of(zcomplex lambda, zcomplex v1, zcomplex v2) {
-  Mode m{};
-  const zcomplex w = std::sqrt(lambda);
-  m.f = w.real() / kTwoPi;
-  m.d = w.imag() / kTwoPi;
-  if (std::abs(v1) < 1e-10) v1 = 1.0;
-  m.e1 = v1 / v1;
-  m.e2 = v2 / v1;
-  m.g = quotient(m.d, m.f) * kTwoPi;
-  double re = m.e2.real(), im = m.e2.imag();
-  VDMPLR(re, im, m.magnitude, m.phase, -11);
-  return m;
-}
-
-// One sweep step at dynamic pressure q.
-void sweep_step(double q, textio::OutputFile* file) {
-  const CaseParameters& cp = case_parameters();
-  const AeroelasticModel& m = model();
-  const double u0 = std::sqrt(2.0 * std::fabs(q) / cp.rho);
-  const auto aero = m.aero_matrix();
-  std::array<zcomplex, 4> inverse{}, system{}, flutter{};
-  for (std::size_t i = 0; i < 4; ++i) {
-    inverse[i] = m.mass_inverse[i];
-    system[i] = m.stiffness_matrix[i] + q * aero[i];
-  }
-  numlib::ZGEMM('N', 'N', 2, 2, 2, zcomplex(1.0, 0.0), inverse.data(), 2, system.data(), 2, zcomplex(0.0, 0.0),
-                flutter.data(), 2);
-  std::array<zcomplex, 2> lambda{};
-  std::array<zcomplex, 4> v{};
-  numlib::DEVCCG(2, flutter.data(), 2, lambda.data(), v.data(), 2);
-  const Mode m1 = mode_of(lambda[0], v[0], v[1]);
-  const Mode m2 = mode_of(lambda[1], v[2], v[3]);
-
+// Writes one sweep step as a row of the flutter table or, without the
+// file, as a console block.
+void write_step(const FlutterStep& step, textio::OutputFile* file) {
+  const FlutterMode& m1 = step.modes[0];
+  const FlutterMode& m2 = step.modes[1];
+  const double q = step.q;
   if (file != nullptr) {
     static const textio::Layout kRow(msg::kFlutterRow);
     textio::write(file->stream(), kRow,
-                  {std::fabs(q), u0, m1.f, m1.d, m1.g, m2.f, m2.d, m2.g, m1.e2.real(), m1.e2.imag(), m1.magnitude,
-                   m1.phase, m2.e2.real(), m2.e2.imag(), m2.magnitude, m2.phase, std::fabs(q)});
+                  {std::fabs(q), step.u, m1.f, m1.d, m1.g, m2.f, m2.d, m2.g, m1.ratio.real(), m1.ratio.imag(),
+                   m1.magnitude, m1.phase, m2.ratio.real(), m2.ratio.imag(), m2.magnitude, m2.phase, std::fabs(q)});
   } else {
     static const textio::Layout kBlock(msg::kFlutterBlock);
     textio::write(textio::console(), kBlock,
-                  {m1.f, m1.d, m1.e1.real(), m1.e1.imag(), m1.e2.real(), m1.e2.imag(), m2.f, m2.d, m2.e1.real(),
-                   m2.e1.imag(), m2.e2.real(), m2.e2.imag()});
+                  {m1.f, m1.d, m1.e1.real(), m1.e1.imag(), m1.ratio.real(), m1.ratio.imag(), m2.f, m2.d, m2.e1.real(),
+                   m2.e1.imag(), m2.ratio.real(), m2.ratio.imag()});
   }
 }
 
@@ -87,20 +53,33 @@ void flutter_sweep() {
     static const textio::Layout kHeader(msg::kFlutterHeader);
     textio::write(file.stream(), kHeader, {});
   }
+  const FlutterSystem system = flutter_system();
+  const Matrix2 aero = model().aero_matrix();
+  std::vector<FlutterStep>& steps = g_sweep.steps;
+  steps.clear();
   // nstep = 0 has no step f_s/nstep: the sweep stays at its start value.
   const double dq = cp.nstep != 0 ? cp.f_s / cp.nstep : 0.0;
   double q = std::fabs(cp.q_start);
   if (cp.f_s < 0.0) q = -q;
   // Counted in 64 bits: nstep + nextra + 1 may exceed the int range.
-  const long long steps = static_cast<long long>(cp.nstep) + cp.nextra + 1;
-  for (long long step = 1; step <= steps; ++step) {
+  const long long count = static_cast<long long>(cp.nstep) + cp.nextra + 1;
+  for (long long step = 1; step <= count; ++step) {
     q += dq;
-    sweep_step(q, file.is_open() ? &file : nullptr);
+    const FlutterStep result = solve_flutter_step(system, aero, q);
+    write_step(result, file.is_open() ? &file : nullptr);
+    if (steps.size() < kMaxKeptSteps) {
+      steps.push_back(result);
+    } else {
+      g_sweep.truncated = true;
+    }
   }
+  g_sweep.written_to_file = file.is_open();
   file.close();
 }
 
-void structural_modes() {
+// Sets the coupled structural frequencies f_0_1, f_0_2 and the reference
+// frequency; `report` writes the structural modes to the console.
+void structural_modes(bool report) {
   CaseParameters& cp = case_parameters();
   const double M1 = cp.M_1, M2 = cp.M_2, Sm = cp.S_m, K1 = cp.K_1, K2 = cp.K_2, Km = cp.K_m;
   const double delta = M1 * M2 - Sm * Sm;
@@ -134,10 +113,12 @@ void structural_modes() {
   const double f_ref = std::fmax(cp.f_0_1, cp.f_0_2);
   // Not real and positive: NaN (no real root), zero or infinite.
   const auto real_and_positive = [](double f) { return std::isfinite(f) && f > 0.0; };
-  if (!(real_and_positive(cp.f_0_1) && real_and_positive(cp.f_0_2))) {
-    console_write(msg::kStructuralFrequenciesUndefined, {});
+  if (report) {
+    if (!(real_and_positive(cp.f_0_1) && real_and_positive(cp.f_0_2))) {
+      console_write(msg::kStructuralFrequenciesUndefined, {});
+    }
+    console_write(msg::kStructuralModes, {fs1, r1, 1.0, fs2, r2, 1.0});
   }
-  console_write(msg::kStructuralModes, {fs1, r1, 1.0, fs2, r2, 1.0});
   cp.inv_omega_1 = quotient(1.0, kTwoPi * f_ref);
   cp.inv_omega_2 = cp.inv_omega_1;
 }
@@ -146,9 +127,16 @@ void structural_modes() {
 
 bool& second_run_pending() { return g_second_run_pending; }
 
+const SweepResults& sweep_results() { return g_sweep; }
+
 void flutter_analysis() {
+  g_sweep = SweepResults{};
   flutter_sweep();
-  structural_modes();
+  // The structural frequencies name the tracked modes of the flutter
+  // solution, whose summary comes before the structural modes' report.
+  structural_modes(false);
+  flutter_solution(g_sweep);
+  structural_modes(true);
   g_second_run_pending = true;
 }
 

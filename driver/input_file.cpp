@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "driver/flutter_input.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -37,6 +38,7 @@ void clear_coefficients(CaseParameters& cp) {
 }
 
 void set_sweep_defaults(CaseParameters& cp) {
+  set_flutter_group_defaults(cp);
   cp.x_ref = 1.0;
   cp.rho = 1.2;
   cp.q_start = 0.0;
@@ -135,6 +137,7 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   integer(cp.nstep, "sweep record 4 (nstep)");
   integer(cp.nextra, "sweep record 5 (nextra)");
   integer(cp.coupling_tolerance, "sweep record 6 (coupling_tolerance)");
+  read_flutter_group(in, cp);
 }
 
 }  // namespace zelvan::driver

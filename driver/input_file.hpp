@@ -10,7 +10,8 @@ namespace zelvan::driver {
 
 // Reads the case from the file `path` into `cp`: the 21 mandatory
 // records, the first marker, and the optional aerodynamic, coefficient and
-// sweep records that the markers call for; applies the optional second
+// sweep records that the markers call for, and the flutter-solution group
+// after a third marker; applies the optional second
 // values of records 10 and 13, mass_scale and the defaults.  `note` is
 // added to the message when the file cannot be opened.  Any unreadable
 // file, missing record or bad field ends the run (RunStop, input error).

@@ -46,6 +46,43 @@ inline constexpr std::string_view kStructuralModes =
 inline constexpr std::string_view kStructuralFrequenciesUndefined =
     R"(( / "!!! The structural frequencies are not real and positive: check the masses and stiffnesses.", /))";
 
+// Flutter solution: the optional input group and its checks.
+inline constexpr std::string_view kFlutterRecordMethod = "flutter record 1 (flutter_method)";
+inline constexpr std::string_view kFlutterRecordSoundSpeed = "flutter record 2 (sound_speed)";
+inline constexpr std::string_view kFlutterRecordTolerance = "flutter record 3 (match_tolerance)";
+inline constexpr std::string_view kFlutterRecordIterations = "flutter record 4 (match_iterations)";
+inline constexpr std::string_view kFlutterGroupBadValue = "file \"{1}\", line {2}, columns 1-10 ({3}): {4}";
+inline constexpr std::string_view kFlutterMethodOutside = "flutter_method must be 0, 1 or 2.";
+inline constexpr std::string_view kFlutterSoundSpeedNeeded = "flutter_method 2 needs a positive sound_speed.";
+inline constexpr std::string_view kFlutterNegative = "the value must not be negative.";
+
+// Flutter solution: the console summary (only with the input group).
+inline constexpr std::string_view kSummaryTitle = R"(( / " *** Flutter solution (", A, "):"))";
+inline constexpr std::string_view kSummaryCritical =
+    R"(("     ", A, ": onset of mode ", A, " at q =", 1PG13.6, " N/m2, u =", 1PG13.6, " m/s, f =", 1PG13.6, " Hz, k =", 1PG13.6))";
+inline constexpr std::string_view kSummaryAgainst =
+    R"x(("       (coefficients at w_star =", 1PG13.6, ", Ma =", 1PG13.6, ")"))x";
+inline constexpr std::string_view kSummaryNoCritical = R"(("     ", A, ": no flutter onset in the sweep range"))";
+inline constexpr std::string_view kSummaryDivergence =
+    R"(("     divergence: q =", 1PG13.6, " N/m2, u =", 1PG13.6, " m/s"))";
+inline constexpr std::string_view kSummaryNoDivergence = R"(("     divergence: none"))";
+inline constexpr std::string_view kSummaryExternalDivergence =
+    R"(("     divergence: not computed for external coefficients"))";
+inline constexpr std::string_view kSummaryExternalPk =
+    R"(("     p-k and matched point: external coefficients have no reduced frequency to change"))";
+inline constexpr std::string_view kSummaryMatched =
+    R"(("     matched point: q =", 1PG13.6, " N/m2, u =", 1PG13.6, " m/s, f =", 1PG13.6, " Hz, k =", 1PG13.6, ", Ma =", 1PG13.6))";
+inline constexpr std::string_view kSummaryMatchedConverged = R"(("       converged after ", I3, " iterations"))";
+inline constexpr std::string_view kSummaryMatchedStopped =
+    R"(("!!!  matched point not converged after ", I3, " iterations: ", A))";
+inline constexpr std::string_view kSummaryLastIterate = R"x(("       (the last iterate is reported, not converged)"))x";
+inline constexpr std::string_view kSummaryEnd = R"((" "))";
+inline constexpr std::string_view kStopNoPkOnset = "the p-k analysis has no flutter onset to start from.";
+inline constexpr std::string_view kStopNoOnset = "an iterate's sweep has no flutter onset.";
+inline constexpr std::string_view kStopMachOutside = "the Mach number left the aerodynamic route's domain.";
+inline constexpr std::string_view kStopFrequencyOutside = "w_star left the aerodynamic route's domain.";
+inline constexpr std::string_view kStopLimit = "the iteration limit was reached.";
+
 // Time history.
 inline constexpr std::string_view kReferenceFrequencyUndefined =
     R"(( / "!!! The time history needs a reference frequency, but neither structural frequency", /, "    is real and positive: check the masses and stiffnesses.", /))";

@@ -7,6 +7,7 @@
 #include "driver/case_parameters.hpp"
 #include "driver/figures.hpp"
 #include "driver/flutter.hpp"
+#include "driver/flutter_solution.hpp"
 #include "driver/getarg.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
@@ -35,6 +36,7 @@ int run_zelvan(std::span<const std::string> words) {
   reset_time_history();
   reset_spectrum();
   second_run_pending() = false;
+  reset_flutter_solution();
   textio::reset_output_files();
   set_command_line(words);
   std::ostream& out = textio::console();

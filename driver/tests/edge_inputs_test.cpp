@@ -127,9 +127,11 @@ std::string incomplete(std::initializer_list<const char*> names) {
 }
 
 const std::vector<std::string> kNoFile{};
-const std::vector<std::string> kFlutterTable{"zelvan_fl.dat"};
-const std::vector<std::string> kAllFiles{"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
-const std::string kFlutterTableComplete = complete({"zelvan_fl.dat"});
+// The flutter table with the flutter solution's files written after it.
+const std::vector<std::string> kFlutterTable{"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"};
+const std::vector<std::string> kAllFiles{"zelvan.dat",    "zelvan.gp",          "zelvan.lay",         "zelvan.sty",
+                                         "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"};
+const std::string kFlutterTableComplete = complete({"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"});
 
 const std::string kUndefinedFrequencies =
     "\n!!! The structural frequencies are not real and positive: check the masses and stiffnesses.\n";
@@ -337,8 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  3,
                  {kPossioLine, kZeroTolerance},
-                 {"possio_sub.out", "zelvan_fl.dat"},
-                 complete({"possio_sub.out", "zelvan_fl.dat"})},
+                 {"possio_sub.out", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
+                 complete({"possio_sub.out", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"})},
         // The flutter table was not replaced: the folder holds none.
         EdgeCase{"DynamicPressureBeyondTheEigenSolver",
                  {{kFs, "1.0E308"}},
@@ -361,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{kNstep, "2000000000"}},
                  "",
                  1,
-                 {"\n!!! The flutter sweep would take 2000000006 steps (nstep + nextra + 1), but at most 1000000 are "
+                 {"\n!!! The flutter sweep would take 2000000011 steps (nstep + nextra + 1), but at most 1000000 are "
                   "allowed.\n\n*** ZELVAN terminated due to too many sweep steps\n"},
                  kNoFile,
                  ""},
@@ -427,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"\n!!! Output error: the file \"zelvan_fl.dat\" could not be written completely: No space left on "
                   "device.\n" +
                   kOutputStop},
-                 kFlutterTable,
+                 {"zelvan_fl.dat"},  // the link to the device
                  incomplete({"zelvan_fl.dat"})},
 
         // Invisible characters and files that are not line-structured text.

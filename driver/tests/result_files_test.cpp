@@ -223,9 +223,9 @@ INSTANTIATE_TEST_SUITE_P(
     Options, OperatingSystemOption,
     ::testing::Values(
         OptionCase{
-            "WIN", "WIN", 0, {"zelvan.dat", "zelvan.gp", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
-        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"}},
+            "WIN", "WIN", 0, {"zelvan.dat", "zelvan.gp", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
+        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
+        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
         // The option is checked at start-up, before anything is written.
         OptionCase{"Invalid", "XYZ", 1, {}}),
     ByLabel{});
@@ -290,7 +290,9 @@ TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   }
 }
 
-const std::string kFlutterTableComplete = "*** Result files written completely before the stop:\n    zelvan_fl.dat\n";
+const std::string kFlutterTableComplete =
+    "*** Result files written completely before the stop:\n    zelvan_fl.dat\n    zelvan_flutter.dat\n    "
+    "zelvan_flutter.json\n";
 const std::string kIncomplete = "*** Result files left incomplete (do not use them):\n";
 const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
 
@@ -300,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFaultCase{"DirectoryNamedLikeTheDataFile",
                         "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
                         "cannot create the file \"zelvan.dat\": Is a directory.",
-                        {"zelvan.dat", "zelvan_fl.dat"},
+                        {"zelvan.dat", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
                         kFlutterTableComplete},
         // The working folder is removed under the program: nothing can be
         // created in it (the input comes through standard input).
@@ -328,14 +330,14 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFaultCase{"ListingNamedLikeTheDataFile",
                         "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
                         "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
-                        {"zelvan_fl.dat"},
+                        {"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
                         kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
         // A write-protected result file is kept: the run stops when it
         // comes to it, and the earlier files of the step stay as they were.
         OutputFaultCase{"ReadOnlyStyleFile",
                         "touch zelvan.sty && chmod a-w zelvan.sty && " + kProgram + " LNX case.inp",
                         "cannot create the file \"zelvan.sty\": Permission denied.",
-                        {"zelvan.sty", "zelvan_fl.dat"},
+                        {"zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
                         kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n"}),
     ByLabel{});
 

@@ -4,7 +4,7 @@
 #     gnuplot zelvan.gp                          PNG figures and zelvan.pdf
 #     gnuplot -e "format='svg'" zelvan.gp        SVG figures instead of PNG
 #     gnuplot -e "width=1600; height=1000" zelvan.gp   another figure size
-# It reads zelvan.dat zelvan_fl.dat and writes
+# It reads zelvan.dat zelvan_fl.dat zelvan_flutter.dat and writes
 #     zelvan-time.png zelvan-spectrum.png zelvan-phase.png zelvan-flutter.png zelvan.pdf
 
 if (!exists("format")) format = "png"
@@ -15,6 +15,7 @@ if (!exists("height")) height = 800
 case_title = 'LNX run, listing on channel 7, Adams'
 data_file = 'zelvan.dat'
 table_file = 'zelvan_fl.dat'
+solution_file = 'zelvan_flutter.dat'
 t_A = 0.50000000   # s, the time axis
 t_E = 4.5000000
 a_0 = 4.0000000   # N, harmonic force a_0 cos(2 pi f_0 t + phi)
@@ -37,6 +38,11 @@ cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) -
 dat(n) = cut(strcol(1), 14 * (18 - n), 14 * (17 - n))
 # zelvan_fl.dat: 4 header lines, then rows of 17 fields of 12 characters.
 tab(n) = cut(strcol(1), 12 * (18 - n), 12 * (17 - n))
+# zelvan_flutter.dat, the tracked-mode blocks: q, u, then for each mode f, d, g, k and its
+# column number; the characters after each field and its width.
+array solution_after[12] = [134, 120, 106, 92, 78, 64, 60, 46, 32, 18, 4, 0]
+array solution_width[12] = [14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4]
+sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])
 
 $anchor << EOD
 0|0
@@ -133,21 +139,24 @@ do for [pass = 1:2] {
   if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }
   reset
   eval common
-  set multiplot layout 2, 1 margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box
+  set offsets 0, 0, 0, 0
   set format x ''
   set xzeroaxis lt 6 lw 1
   set ylabel 'damping g [-]'
   set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
-  plot table_file skip 4 using (tab(2)):(tab(5)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (g1)', \
-       '' skip 4 using (tab(2)):(tab(8)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (g2)', \
+  plot solution_file index 0 using (sol(2)):(sol(5)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
+       '' index 0 using (sol(2)):(sol(10)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset xzeroaxis
   unset label 1
+  unset key
   set format x '% h'
   set xlabel 'flow speed u [m/s]'
   set ylabel 'frequency f [Hz]'
-  plot table_file skip 4 using (tab(2)):(tab(3)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (f1)', \
-       '' skip 4 using (tab(2)):(tab(6)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (f2)', \
+  plot solution_file index 0 using (sol(2)):(sol(3)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
+       '' index 0 using (sol(2)):(sol(8)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 

@@ -4,7 +4,7 @@
 #     gnuplot zelvan.gp                          PNG figures and zelvan.pdf
 #     gnuplot -e "format='svg'" zelvan.gp        SVG figures instead of PNG
 #     gnuplot -e "width=1600; height=1000" zelvan.gp   another figure size
-# It reads zelvan.dat zelvan_fl.dat and writes
+# It reads zelvan.dat zelvan_fl.dat zelvan_flutter.dat and writes
 #     zelvan-time.png zelvan-spectrum.png zelvan-phase.png zelvan-flutter.png zelvan.pdf
 
 if (!exists("format")) format = "png"
@@ -15,6 +15,7 @@ if (!exists("height")) height = 800
 case_title = 'Near flutter, free vibration, thin plate'
 data_file = 'zelvan.dat'
 table_file = 'zelvan_fl.dat'
+solution_file = 'zelvan_flutter.dat'
 t_A = 0.00000000E+00   # s, the time axis
 t_E = 4.0000000
 a_0 = 0.00000000E+00   # N, harmonic force a_0 cos(2 pi f_0 t + phi)
@@ -37,12 +38,23 @@ cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) -
 dat(n) = cut(strcol(1), 14 * (18 - n), 14 * (17 - n))
 # zelvan_fl.dat: 4 header lines, then rows of 17 fields of 12 characters.
 tab(n) = cut(strcol(1), 12 * (18 - n), 12 * (17 - n))
+# zelvan_flutter.dat, the tracked-mode blocks: q, u, then for each mode f, d, g, k and its
+# column number; the characters after each field and its width.
+array solution_after[12] = [134, 120, 106, 92, 78, 64, 60, 46, 32, 18, 4, 0]
+array solution_width[12] = [14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4]
+sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])
 
 $anchor << EOD
 0|0
 EOD
 $time_anchor << EOD
 0.00000000E+00|0
+EOD
+$critical << EOD
+13.209712|0.00000000E+00|4.7836965
+EOD
+$divergence << EOD
+21.837299|0.00000000E+00|0.00000000E+00
 EOD
 
 # Colours: plunge or the first mode, pitch or the second mode, the force,
@@ -132,21 +144,30 @@ do for [pass = 1:2] {
   if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }
   reset
   eval common
-  set multiplot layout 2, 1 margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box
+  set offsets 0, 0, 0, 0
+  set arrow 1 from first 21.837299, graph 0 to first 21.837299, graph 1 nohead lt 7 dt 3 lw 2
   set format x ''
   set xzeroaxis lt 6 lw 1
   set ylabel 'damping g [-]'
   set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
-  plot table_file skip 4 using (tab(2)):(tab(5)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (g1)', \
-       '' skip 4 using (tab(2)):(tab(8)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (g2)', \
+  plot solution_file index 0 using (sol(2)):(sol(5)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
+       '' index 0 using (sol(2)):(sol(10)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
+       $critical using 1:2 with points lt 6 pt 7 ps 2 title 'critical point: q = 104.70 N/m², u = 13.210 m/s, f = 4.7837 Hz, k = 0.5688', \
+       $divergence using 1:2 with dots lc bgnd notitle, \
+       1/0 with lines lt 7 dt 3 lw 2 title 'divergence: u = 21.837 m/s', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset xzeroaxis
   unset label 1
+  unset key
   set format x '% h'
   set xlabel 'flow speed u [m/s]'
   set ylabel 'frequency f [Hz]'
-  plot table_file skip 4 using (tab(2)):(tab(3)) with linespoints lt 1 pt 7 ps 0.5 title 'mode 1 (f1)', \
-       '' skip 4 using (tab(2)):(tab(6)) with linespoints lt 2 pt 7 ps 0.5 title 'mode 2 (f2)', \
+  plot solution_file index 0 using (sol(2)):(sol(3)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
+       '' index 0 using (sol(2)):(sol(8)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
+       $critical using 1:3 with points lt 6 pt 7 ps 2 title '', \
+       $divergence using 1:3 with dots lc bgnd notitle, \
        $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
@@ -177,6 +198,10 @@ do for [pass = 1:2] {
     set label 16 'structural frequencies:' at screen 0.53000000, screen 0.78000000 font 'Mono,13'
     set label 17 '  f_0_1 = 4.4715 Hz    f_0_2 = 7.6970 Hz' at screen 0.53000000, screen 0.74000000 font 'Mono,13'
     set label 18 'strong coupling at 4.7500 Hz' at screen 0.53000000, screen 0.70000000 font 'Mono,13'
+    set label 19 'critical flutter point:' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
+    set label 20 '  q = 104.70 N/m²    u = 13.210 m/s' at screen 0.53000000, screen 0.62000000 font 'Mono,13'
+    set label 21 '  f = 4.7837 Hz    k = 0.5688' at screen 0.53000000, screen 0.58000000 font 'Mono,13'
+    set label 22 'divergence: u = 21.837 m/s' at screen 0.53000000, screen 0.54000000 font 'Mono,13'
     plot [0:1][0:1] 1/0 notitle
   }
   unset output

@@ -1,0 +1,118 @@
+// The flutter solution on the bundled example case (26 sweep speeds):
+//   FlutterSolution/SweepAnalysis   tracked modes, crossings, divergence
+//                                   and both files (flutter_method 0): what
+//                                   the analysis adds to a run;
+//   FlutterSolution/ThinPlatePk     the same with p-k and the matched point;
+//   FlutterSolution/PossioPk        the same on the Possio route at Ma 0.5,
+//                                   with the number of exact Possio solves;
+//   FlutterSolution/WholeFlutterAnalysis  the sweep with zelvan_fl.dat, the
+//                                   structural modes and the solution of
+//                                   method 0, for comparison.
+// Each runs in a scratch folder (the files are written there).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aero/aero.hpp"
+#include "driver/case_parameters.hpp"
+#include "driver/flutter.hpp"
+#include "driver/flutter_solution.hpp"
+#include "driver/getarg.hpp"
+#include "driver/model.hpp"
+#include "driver/startup.hpp"
+#include "numlib/numlib.hpp"
+#include "textio/textio.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelvan;
+
+// The bundled example with its flutter group set to `method` and, when
+// `mach` is not empty, that Mach number in the aerodynamic record.
+std::string example(int method, const std::string& mach) {
+  std::ifstream in(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "zelvan.inp");
+  std::ostringstream out;
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (number == 23 && !mach.empty()) line.replace(36, 10, mach);
+    if (number == 32) line.replace(0, 10, std::string(9, ' ') + std::to_string(method));
+    out << line << '\n';
+  }
+  return out.str();
+}
+
+// Reads the case and runs the model and the flutter analysis once.
+class Case {
+ public:
+  Case(int method, const std::string& mach) : dir_(fs::temp_directory_path() / "zelvan_flutter_bench") {
+    fs::create_directories(dir_);
+    previous_ = fs::current_path();
+    fs::current_path(dir_);
+    std::ofstream("case.inp") << example(method, mach);
+    textio::ConsoleRedirect redirect(sink_);
+    driver::reset_case_parameters();
+    aero::reset_possio_block();
+    driver::reset_model();
+    textio::reset_output_files();
+    const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
+    driver::set_command_line(words);
+    driver::start_up();
+    driver::build_model();
+    driver::flutter_analysis();
+  }
+  ~Case() {
+    fs::current_path(previous_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  Case(const Case&) = delete;
+  Case& operator=(const Case&) = delete;
+
+  void solve() {
+    textio::ConsoleRedirect redirect(sink_);
+    sink_.str("");
+    driver::flutter_solution(driver::sweep_results());
+  }
+
+ private:
+  fs::path dir_, previous_;
+  std::ostringstream sink_;
+};
+
+void run(benchmark::State& state, int method, const std::string& mach) {
+  Case c(method, mach);
+  for (auto _ : state) c.solve();
+  const driver::FlutterSolution& s = driver::flutter_solution_result();
+  state.counters["possio_solves"] = static_cast<double>(s.possio_solves);
+  state.counters["matched_iterations"] = s.matched ? static_cast<double>(s.matched->iterations.size()) : 0.0;
+  state.counters["speeds"] = static_cast<double>(s.sweep.q.size());
+}
+
+void SweepAnalysis(benchmark::State& state) { run(state, 0, ""); }
+void ThinPlatePk(benchmark::State& state) { run(state, 1, ""); }
+void PossioPk(benchmark::State& state) { run(state, 1, "       0.5"); }
+
+void WholeFlutterAnalysis(benchmark::State& state) {
+  Case c(0, "");
+  std::ostringstream sink;
+  for (auto _ : state) {
+    textio::ConsoleRedirect redirect(sink);
+    driver::flutter_analysis();
+  }
+}
+
+}  // namespace
+
+BENCHMARK(SweepAnalysis)->Name("FlutterSolution/SweepAnalysis")->Unit(benchmark::kMillisecond);
+BENCHMARK(ThinPlatePk)->Name("FlutterSolution/ThinPlatePk")->Unit(benchmark::kMillisecond);
+BENCHMARK(PossioPk)->Name("FlutterSolution/PossioPk")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(WholeFlutterAnalysis)->Name("FlutterSolution/WholeFlutterAnalysis")->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,379 @@
+#include "driver/flutter_solution_files.hpp"
+
+#include <cmath>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "driver/flutter.hpp"
+#include "driver/flutter_solution.hpp"
+#include "textio/textio.hpp"
+
+namespace zelvan::driver {
+namespace {
+
+using nlohmann::json;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+const char* const kModeNames[2] = {"f_0_1", "f_0_2"};
+
+std::string route_name(AeroRoute route) {
+  switch (route) {
+    case AeroRoute::thin_plate:
+      return "thin plate";
+    case AeroRoute::possio:
+      return "Possio";
+    case AeroRoute::external:
+      break;
+  }
+  return "external";
+}
+
+std::string trimmed(const std::string& s) {
+  const std::size_t end = s.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : s.substr(0, end + 1);
+}
+
+const char* kind_name(CrossingKind kind) { return kind == CrossingKind::onset ? "onset" : "offset"; }
+
+// --- zelvan_flutter.dat -------------------------------------------------
+
+const textio::Layout& layout(const char* text) {
+  // Each call site passes a literal; parsed layouts are kept per text.
+  static std::vector<std::pair<const char*, textio::Layout>> parsed;
+  for (const auto& [key, value] : parsed) {
+    if (key == text) return value;
+  }
+  parsed.emplace_back(text, textio::Layout(text));
+  return parsed.back().second;
+}
+
+void line(std::ostream& out, const std::string& text) { out << text << '\n'; }
+
+void block_separator(std::ostream& out) { out << "\n\n"; }
+
+constexpr const char* kModeRow = "(2(1PG14.6),4(1PG14.6),I4,4(1PG14.6),I4)";
+constexpr const char* kCrossingRow = R"((1X, A6, 1X, A5, 7(1PG14.6)))";
+constexpr const char* kIterationRow = "(I4, 6(1PG14.6))";
+// A "#" column-label line: each label right-aligned over its field.
+std::string labels(std::initializer_list<std::pair<std::size_t, const char*>> fields) {
+  std::string text;
+  for (const auto& [width, label] : fields) {
+    const std::string l(label);
+    text += std::string(width > l.size() ? width - l.size() : 1, ' ') + l;
+  }
+  text[0] = '#';
+  return text;
+}
+
+const std::string kModeLabels = labels({{14, "q [N/m2]"},
+                                        {14, "u [m/s]"},
+                                        {14, "f1 [Hz]"},
+                                        {14, "d1 [1/s]"},
+                                        {14, "g1 [-]"},
+                                        {14, "k1 [-]"},
+                                        {4, "col"},
+                                        {14, "f2 [Hz]"},
+                                        {14, "d2 [1/s]"},
+                                        {14, "g2 [-]"},
+                                        {14, "k2 [-]"},
+                                        {4, "col"}});
+const std::string kCrossingLabels = labels({{7, "kind"},
+                                            {6, "mode"},
+                                            {14, "q [N/m2]"},
+                                            {14, "u [m/s]"},
+                                            {14, "f [Hz]"},
+                                            {14, "d [1/s]"},
+                                            {14, "k [-]"},
+                                            {14, "|ratio| [-]"},
+                                            {14, "phase [deg]"}});
+const std::string kIterationLabels = labels(
+    {{4, "it"}, {14, "w_star [-]"}, {14, "Ma [-]"}, {14, "q [N/m2]"}, {14, "u [m/s]"}, {14, "f [Hz]"}, {14, "k [-]"}});
+
+void mode_table(std::ostream& out, const std::vector<double>& q, const std::vector<double>& u,
+                const std::array<std::vector<std::optional<FlutterMode>>, 2>& modes,
+                const std::array<std::vector<int>, 2>& column, const std::array<std::vector<double>, 2>& k) {
+  for (std::size_t i = 0; i < q.size(); ++i) {
+    std::vector<textio::Value> values{q[i], u[i]};
+    for (std::size_t m = 0; m < 2; ++m) {
+      const std::optional<FlutterMode>& mode = modes[m][i];
+      values.emplace_back(mode ? mode->f : kNaN);
+      values.emplace_back(mode ? mode->d : kNaN);
+      values.emplace_back(mode ? mode->g : kNaN);
+      values.emplace_back(mode ? k[m][i] : kNaN);
+      values.emplace_back(mode ? column[m][i] : 0);
+    }
+    textio::write(out, layout(kModeRow), values);
+  }
+}
+
+void crossing_table(std::ostream& out, const std::vector<Crossing>& crossings) {
+  line(out, kCrossingLabels);
+  if (crossings.empty()) line(out, "# none");
+  for (const Crossing& c : crossings) {
+    textio::write(out, layout(kCrossingRow),
+                  {std::string_view(kind_name(c.kind)), std::string_view(kModeNames[c.mode]), c.q, c.u, c.f, c.d, c.k,
+                   c.magnitude, c.phase});
+  }
+}
+
+// The text of a one-line layout, without trailing blanks.
+std::string one_line(const textio::Layout& l, std::initializer_list<textio::Value> values) {
+  constexpr std::size_t kLongestLine = 400;
+  return trimmed(textio::write_text(kLongestLine, l, values));
+}
+
+std::string point_text(const std::optional<Crossing>& c) {
+  if (!c) return "none";
+  return one_line(
+      layout(
+          R"(("onset of ", A, " at q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s, f =", 1PG14.6, " Hz, k =", 1PG14.6))"),
+      {std::string_view(kModeNames[c->mode]), c->q, c->u, c->f, c->k});
+}
+
+void write_dat(const FlutterSolution& s) {
+  textio::OutputFile file("zelvan_flutter.dat");
+  std::ostream& out = file.stream();
+  line(out, "# ZELVAN flutter solution");
+  line(out, "# title: " + trimmed(s.title));
+  line(out, "# route: " + route_name(s.route));
+  textio::write(
+      out,
+      layout(R"(("# w_star =", 1PG14.6, "   Ma =", 1PG14.6, "   x_ref [m] =", 1PG14.6, "   rho [kg/m3] =", 1PG14.6))"),
+      {s.w_star, s.Ma, s.x_ref, s.rho});
+  textio::write(out, layout(R"(("# structural frequencies [Hz]: f_0_1 =", 1PG14.6, "   f_0_2 =", 1PG14.6))"),
+                {s.structural_frequencies[0], s.structural_frequencies[1]});
+  line(out, "# d = Im W / 2 pi [1/s] (positive: the mode decays, negative: it grows); g = 2 pi d / f [-];");
+  line(out, "# k = 2 pi f (x_ref/2) / u [-]; col: the zelvan_fl.dat mode column (0: no value at that speed)");
+  if (s.truncated) line(out, "# only the first " + std::to_string(kMaxKeptSteps) + " sweep steps are analysed");
+
+  // index 0: the sweep's tracked modes.
+  line(out, "# Sweep, tracked modes (1: from f_0_1, 2: from f_0_2)");
+  line(out, kModeLabels);
+  std::vector<double> u;
+  for (double q : s.sweep.q) u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
+  std::array<std::vector<double>, 2> k;
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
+      const auto& mode = s.sweep.modes[m][i];
+      k[m].push_back(mode ? reduced_frequency(mode->f, s.x_ref, u[i]) : kNaN);
+    }
+  }
+  mode_table(out, s.sweep.q, u, s.sweep.modes, s.column, k);
+  block_separator(out);
+
+  // index 1: the sweep's crossings.
+  line(out, "# Sweep, crossings");
+  crossing_table(out, s.crossings);
+  block_separator(out);
+
+  // index 2 and 3: the p-k analysis.
+  line(out, "# p-k analysis, tracked modes");
+  line(out, kModeLabels);
+  if (s.pk) {
+    std::array<std::vector<std::optional<FlutterMode>>, 2> modes;
+    std::array<std::vector<int>, 2> column;
+    std::array<std::vector<double>, 2> pk_k;
+    for (std::size_t m = 0; m < 2; ++m) {
+      for (const std::optional<PkPoint>& p : s.pk->modes[m]) {
+        modes[m].push_back(p ? std::optional<FlutterMode>(p->mode) : std::nullopt);
+        column[m].push_back(p ? p->column : 0);
+        pk_k[m].push_back(p ? p->k : kNaN);
+      }
+    }
+    mode_table(out, s.pk->q, s.pk->u, modes, column, pk_k);
+  } else {
+    line(out, "# none");
+  }
+  block_separator(out);
+  line(out, "# p-k analysis, crossings");
+  if (s.pk) {
+    crossing_table(out, s.pk->crossings);
+  } else {
+    line(out, kCrossingLabels);
+    line(out, "# none");
+  }
+  block_separator(out);
+
+  // index 4: the matched point's iterations.
+  line(out, "# Matched point, iterations");
+  line(out, kIterationLabels);
+  if (s.matched && !s.matched->iterations.empty()) {
+    int n = 0;
+    for (const MatchedIteration& it : s.matched->iterations) {
+      textio::write(out, layout(kIterationRow), {++n, it.w_star, it.Ma, it.q, it.u, it.f, it.k});
+    }
+  } else {
+    line(out, "# none");
+  }
+
+  // The summary.
+  line(out, "#");
+  line(out, "# critical point (sweep): " + point_text(s.critical));
+  if (s.route == AeroRoute::external) {
+    line(out, "# divergence: not computed for external coefficients");
+  } else if (s.divergence) {
+    line(out, one_line(layout(R"(("# divergence: q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s"))"),
+                       {s.divergence->q, s.divergence->u}));
+  } else {
+    line(out, "# divergence: none");
+  }
+  line(out, "# critical point (p-k): " + (s.pk ? point_text(s.pk->critical) : std::string("no p-k analysis")));
+  if (s.matched && s.matched->critical) {
+    const Crossing& c = *s.matched->critical;
+    line(
+        out,
+        one_line(
+            layout(
+                R"(("# matched point: q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s, f =", 1PG14.6, " Hz, k =", 1PG14.6, ", Ma =", 1PG14.6, ", ", A))"),
+            {c.q, c.u, c.f, c.k, s.matched->Ma,
+             std::string_view(s.matched->converged() ? "converged" : "not converged")}));
+  } else {
+    line(out, "# matched point: none");
+  }
+  file.close();
+}
+
+// --- zelvan_flutter.json ------------------------------------------------
+
+// A number, or null when it has no finite value.
+json number(double x) { return std::isfinite(x) ? json(x) : json(nullptr); }
+
+json crossing_json(const Crossing& c) {
+  return json{{"kind", c.kind == CrossingKind::onset ? "flutter onset" : "flutter offset"},
+              {"mode", kModeNames[c.mode]},
+              {"q", number(c.q)},
+              {"u", number(c.u)},
+              {"f", number(c.f)},
+              {"d", number(c.d)},
+              {"k", number(c.k)},
+              {"ratio_magnitude", number(c.magnitude)},
+              {"ratio_phase_deg", number(c.phase)}};
+}
+
+json optional_crossing(const std::optional<Crossing>& c) { return c ? crossing_json(*c) : json(nullptr); }
+
+json crossings_json(const std::vector<Crossing>& crossings) {
+  json list = json::array();
+  for (const Crossing& c : crossings) list.push_back(crossing_json(c));
+  return list;
+}
+
+json numbers(const std::vector<double>& v) {
+  json list = json::array();
+  for (double x : v) list.push_back(number(x));
+  return list;
+}
+
+json modes_json(const std::array<std::vector<std::optional<FlutterMode>>, 2>& modes,
+                const std::array<std::vector<int>, 2>& column, const std::array<std::vector<double>, 2>& k) {
+  json list = json::array();
+  for (std::size_t m = 0; m < 2; ++m) {
+    json f = json::array(), d = json::array(), g = json::array(), kk = json::array(), col = json::array();
+    for (std::size_t i = 0; i < modes[m].size(); ++i) {
+      const auto& mode = modes[m][i];
+      f.push_back(mode ? number(mode->f) : json(nullptr));
+      d.push_back(mode ? number(mode->d) : json(nullptr));
+      g.push_back(mode ? number(mode->g) : json(nullptr));
+      kk.push_back(mode ? number(k[m][i]) : json(nullptr));
+      col.push_back(mode ? json(column[m][i]) : json(nullptr));
+    }
+    list.push_back(json{{"name", kModeNames[m]}, {"f", f}, {"d", d}, {"g", g}, {"k", kk}, {"column", col}});
+  }
+  return list;
+}
+
+void write_json(const FlutterSolution& s) {
+  json j;
+  j["title"] = trimmed(s.title);
+  j["route"] = route_name(s.route);
+  j["w_star"] = number(s.w_star);
+  j["Ma"] = number(s.Ma);
+  j["x_ref"] = number(s.x_ref);
+  j["rho"] = number(s.rho);
+  j["structural_frequencies"] = json::array({number(s.structural_frequencies[0]), number(s.structural_frequencies[1])});
+  j["flutter_method"] = s.method;
+  j["sweep_truncated"] = s.truncated;
+
+  std::vector<double> u;
+  for (double q : s.sweep.q) u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
+  std::array<std::vector<double>, 2> k;
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
+      const auto& mode = s.sweep.modes[m][i];
+      k[m].push_back(mode ? reduced_frequency(mode->f, s.x_ref, u[i]) : kNaN);
+    }
+  }
+  j["sweep"] = json{{"q", numbers(s.sweep.q)}, {"u", numbers(u)}, {"modes", modes_json(s.sweep.modes, s.column, k)}};
+  j["crossings"] = crossings_json(s.crossings);
+  j["critical"] = optional_crossing(s.critical);
+  j["divergence"] = s.divergence ? json{{"q", number(s.divergence->q)}, {"u", number(s.divergence->u)}} : json(nullptr);
+
+  if (s.pk) {
+    std::array<std::vector<std::optional<FlutterMode>>, 2> modes;
+    std::array<std::vector<int>, 2> column;
+    std::array<std::vector<double>, 2> pk_k;
+    for (std::size_t m = 0; m < 2; ++m) {
+      for (const std::optional<PkPoint>& p : s.pk->modes[m]) {
+        modes[m].push_back(p ? std::optional<FlutterMode>(p->mode) : std::nullopt);
+        column[m].push_back(p ? p->column : 0);
+        pk_k[m].push_back(p ? p->k : kNaN);
+      }
+    }
+    j["pk"] = json{{"q", numbers(s.pk->q)},
+                   {"u", numbers(s.pk->u)},
+                   {"modes", modes_json(modes, column, pk_k)},
+                   {"crossings", crossings_json(s.pk->crossings)},
+                   {"critical", optional_crossing(s.pk->critical)}};
+  } else {
+    j["pk"] = nullptr;
+  }
+
+  if (s.matched || s.matched_without_start) {
+    json m{{"converged", false},
+           {"mach_matched", s.method == 2},
+           {"iterations", json::array()},
+           {"q", nullptr},
+           {"u", nullptr},
+           {"f", nullptr},
+           {"k", nullptr},
+           {"Ma", nullptr}};
+    if (s.matched) {
+      m["converged"] = s.matched->converged();
+      for (const MatchedIteration& it : s.matched->iterations) {
+        m["iterations"].push_back(json{{"w_star", number(it.w_star)},
+                                       {"Ma", number(it.Ma)},
+                                       {"q", number(it.q)},
+                                       {"u", number(it.u)},
+                                       {"f", number(it.f)},
+                                       {"k", number(it.k)}});
+      }
+      if (s.matched->critical) {
+        const Crossing& c = *s.matched->critical;
+        m["q"] = number(c.q);
+        m["u"] = number(c.u);
+        m["f"] = number(c.f);
+        m["k"] = number(c.k);
+        m["Ma"] = number(s.matched->Ma);
+      }
+    }
+    j["matched"] = m;
+  } else {
+    j["matched"] = nullptr;
+  }
+
+  textio::OutputFile file("zelvan_flutter.json");
+  // The title is bytes from the input file, not necessarily UTF-8: invalid
+  // sequences are written as U+FFFD rather than failing the run.
+  file.stream() << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+  file.close();
+}
+
+}  // namespace
+
+void write_flutter_solution_files(const FlutterSolution& solution) {
+  write_dat(solution);
+  write_json(solution);
+}
+
+}  // namespace zelvan::driver
