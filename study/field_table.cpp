@@ -75,7 +75,7 @@ constexpr std::array kFields{
 // The member of `cp` that the reader fills from the field, before any
 // scaling; nullptr for the fields it does not keep.
 const double* real_member(std::string_view name, const driver::CaseParameters& cp) {
-  static constexpr std::array<std::pair<std::string_view, double driver::CaseParameters::*>, 32> kMembers{{
+  static constexpr std::array<std::pair<std::string_view, double driver::CaseParameters::*>, 34> kMembers{{
       {"t_A", &driver::CaseParameters::t_A},
       {"t_E", &driver::CaseParameters::t_E},
       {"M_1", &driver::CaseParameters::M_1},
@@ -108,6 +108,8 @@ const double* real_member(std::string_view name, const driver::CaseParameters& c
       {"x_ref", &driver::CaseParameters::x_ref},
       {"rho", &driver::CaseParameters::rho},
       {"q_start", &driver::CaseParameters::q_start},
+      {"sound_speed", &driver::CaseParameters::sound_speed},
+      {"match_tolerance", &driver::CaseParameters::match_tolerance},
   }};
   for (const auto& [member_name, member] : kMembers) {
     if (member_name == name) return &(cp.*member);
@@ -126,6 +128,8 @@ const int* integer_member(std::string_view name, const driver::CaseParameters& c
   if (name == "nstep") return &cp.nstep;
   if (name == "nextra") return &cp.nextra;
   if (name == "coupling_tolerance") return &cp.coupling_tolerance;
+  if (name == "flutter_method") return &cp.flutter_method;
+  if (name == "match_iterations") return &cp.match_iterations;
   return nullptr;
 }
 
@@ -146,7 +150,9 @@ ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, co
   if (field.kind == FieldKind::integer) {
     const int* member = integer_member(field.name, cp);
     if (member == nullptr) return {};
-    return {as_read, FieldValue{static_cast<double>(*member)}};
+    // The reader takes a match_iterations of 0 as 30.
+    const double expected = field.name == "match_iterations" && value == 0.0 ? 30.0 : value;
+    return {FieldValue{expected}, FieldValue{static_cast<double>(*member)}};
   }
   const double* member = real_member(field.name, cp);
   if (member == nullptr) return {};
@@ -155,6 +161,7 @@ ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, co
   double expected = value;
   if (field.name == "M_1" || field.name == "M_2" || field.name == "S_m") expected = value * cp.mass_scale;
   if (field.name == "mass_scale" && value < 1e-10) expected = 1.0;
+  if (field.name == "match_tolerance" && value == 0.0) expected = 1e-6;  // the reader's default
   return {FieldValue{expected}, FieldValue{*member}};
 }
 

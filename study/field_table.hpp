@@ -46,8 +46,8 @@ const FieldSpec* find_field(std::string_view name);
 
 // The value the program holds for `field` after reading a file whose field
 // text reads as `as_read` (e.g. M_1 times mass_scale), and the value it
-// actually holds in `cp`.  Both are empty for a field the reader of this
-// program does not keep (then the record text alone is checked).
+// actually holds in `cp`.  Both are empty for a field the reader does not
+// keep.
 struct ProgramCheck {
   std::optional<FieldValue> expected;
   std::optional<FieldValue> actual;
