@@ -2,7 +2,8 @@
 # Installs what a task needs, when it is missing (Debian packages, as root
 # or through sudo).  Each script of this folder asks for its own set:
 #   program  a C++ compiler, CMake, Ninja, gnuplot (the figures), Boost
-#            (header-only root-finder) and nlohmann-json (flutter solution)
+#            (header-only root-finder) and nlohmann-json (flutter solution),
+#            CLI11 and toml++ (zelvan-study)
 #   test     the program's set, GoogleTest, a Fortran compiler and LAPACK
 #            (test oracles of the record layouts and the linear algebra),
 #            pdfinfo (the figure test)
@@ -35,6 +36,8 @@ program() {
   want gnuplot-nox command -v gnuplot
   want libboost-dev test -f /usr/include/boost/math/tools/toms748_solve.hpp  # root-finder of the flutter solution
   want nlohmann-json3-dev test -f /usr/include/nlohmann/json.hpp           # JSON file of the flutter solution
+  want libcli11-dev test -f /usr/include/CLI/CLI.hpp                        # zelvan-study's command line
+  want libtomlplusplus-dev test -f /usr/include/toml++/toml.h               # study files
 }
 test_set() {
   program

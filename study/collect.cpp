@@ -1,0 +1,307 @@
+#include "study/collect.hpp"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "study/atomic_file.hpp"
+#include "study/case_runner.hpp"
+#include "study/messages.hpp"
+
+extern char** environ;  // NOLINT(readability-redundant-declaration): POSIX declares it nowhere in a header
+
+namespace zelvan::study {
+namespace {
+
+namespace fs = std::filesystem;
+using ordered_json = nlohmann::ordered_json;
+
+std::optional<double> number_at(const nlohmann::json& object, const char* key) {
+  if (!object.is_object()) return std::nullopt;
+  const auto it = object.find(key);
+  if (it == object.end() || !it->is_number()) return std::nullopt;
+  return it->get<double>();
+}
+
+std::string csv_text(const std::string& text) {
+  if (text.find_first_of(",\"\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+std::string number_text(const std::optional<double>& x) { return x ? value_text(FieldValue{*x}) : std::string(); }
+
+ordered_json number_json(const std::optional<double>& x) { return x ? ordered_json(*x) : ordered_json(); }
+
+// The result columns after `status`, as (name, value) pairs.
+std::vector<std::pair<const char*, std::optional<double>>> numbers(const ResultRow& row) {
+  return {{"critical_q", row.critical_q},
+          {"critical_u", row.critical_u},
+          {"critical_f", row.critical_f},
+          {"critical_k", row.critical_k},
+          {"divergence_q", row.divergence_q}};
+}
+std::vector<std::pair<const char*, std::optional<double>>> matched_numbers(const ResultRow& row) {
+  return {{"matched_q", row.matched_q},
+          {"matched_u", row.matched_u},
+          {"matched_f", row.matched_f},
+          {"matched_k", row.matched_k},
+          {"matched_Ma", row.matched_Ma}};
+}
+
+std::string gnuplot_text(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+// Runs gnuplot on DIR/study.gp, drawing DIR/study.png through a temporary
+// name; returns why not, or "".
+std::string draw_figure(const fs::path& dir) {
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  const std::string temporary = "study.png.part-" + std::to_string(::getpid());
+  std::string program = "gnuplot";
+  std::string dash_e = "-e";
+  std::string setting = "outfile='" + temporary + "'";
+  std::string script = "study.gp";
+  std::array<char*, 5> argv{program.data(), dash_e.data(), setting.data(), script.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return msg::compose(msg::kNoGnuplot, {std::strerror(rc)});
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  std::error_code error;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !fs::is_regular_file(dir / temporary, error)) {
+    fs::remove(dir / temporary, error);
+    return msg::compose(msg::kGnuplotFailed, {std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1)});
+  }
+  fs::rename(dir / temporary, dir / "study.png", error);
+  if (error) return msg::compose(msg::kCannotWrite, {(dir / "study.png").string(), error.message()});
+  return {};
+}
+
+}  // namespace
+
+std::vector<std::string> table_columns(const std::vector<std::string>& fields) {
+  std::vector<std::string> columns{"case"};
+  columns.insert(columns.end(), fields.begin(), fields.end());
+  for (const char* name : {"status", "critical_q", "critical_u", "critical_f", "critical_k", "divergence_q",
+                           "matched_converged", "matched_q", "matched_u", "matched_f", "matched_k", "matched_Ma"}) {
+    columns.emplace_back(name);
+  }
+  return columns;
+}
+
+ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir) {
+  ResultRow row;
+  row.planned = planned;
+  if (const auto record = read_case_record(case_dir)) row.status = record->status();
+  std::ifstream in(case_dir / "zelvan_flutter.json");
+  if (!in) return row;
+  nlohmann::json results;
+  try {
+    results = nlohmann::json::parse(in);
+  } catch (const nlohmann::json::exception&) {
+    return row;
+  }
+  if (!results.is_object()) return row;
+  row.has_results = true;
+  const nlohmann::json null;
+  const auto member = [&](const char* key) -> const nlohmann::json& {
+    const auto it = results.find(key);
+    return it == results.end() ? null : *it;
+  };
+  const nlohmann::json& critical = member("critical");
+  row.critical_q = number_at(critical, "q");
+  row.critical_u = number_at(critical, "u");
+  row.critical_f = number_at(critical, "f");
+  row.critical_k = number_at(critical, "k");
+  const nlohmann::json& divergence = member("divergence");
+  row.divergence_q = number_at(divergence, "q");
+  row.divergence_u = number_at(divergence, "u");
+  const nlohmann::json& matched = member("matched");
+  if (matched.is_object()) {
+    const auto converged = matched.find("converged");
+    if (converged != matched.end() && converged->is_boolean()) row.matched_converged = converged->get<bool>();
+    row.matched_q = number_at(matched, "q");
+    row.matched_u = number_at(matched, "u");
+    row.matched_f = number_at(matched, "f");
+    row.matched_k = number_at(matched, "k");
+    row.matched_Ma = number_at(matched, "Ma");
+  }
+  return row;
+}
+
+std::string table_csv(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows) {
+  std::string csv;
+  const auto columns = table_columns(fields);
+  for (std::size_t i = 0; i < columns.size(); ++i) csv += (i > 0 ? "," : "") + csv_text(columns[i]);
+  csv += '\n';
+  for (const ResultRow& row : rows) {
+    csv += std::to_string(row.planned.id);
+    for (const FieldValue& value : row.planned.values) csv += ',' + csv_text(value_text(value));
+    csv += ',' + (row.status ? std::to_string(*row.status) : std::string());
+    for (const auto& [name, value] : numbers(row)) csv += ',' + number_text(value);
+    csv += ',' + (row.matched_converged ? std::string(*row.matched_converged ? "true" : "false") : std::string());
+    for (const auto& [name, value] : matched_numbers(row)) csv += ',' + number_text(value);
+    csv += '\n';
+  }
+  return csv;
+}
+
+std::string table_json(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows) {
+  ordered_json table = ordered_json::array();
+  for (const ResultRow& row : rows) {
+    ordered_json object;
+    object["case"] = row.planned.id;
+    for (std::size_t p = 0; p < fields.size(); ++p) {
+      const FieldValue& value = row.planned.values[p];
+      if (const auto* text = std::get_if<std::string>(&value)) {
+        object[fields[p]] = *text;
+      } else {
+        object[fields[p]] = std::get<double>(value);
+      }
+    }
+    object["status"] = row.status ? ordered_json(*row.status) : ordered_json();
+    for (const auto& [name, value] : numbers(row)) object[name] = number_json(value);
+    object["matched_converged"] = row.matched_converged ? ordered_json(*row.matched_converged) : ordered_json();
+    for (const auto& [name, value] : matched_numbers(row)) object[name] = number_json(value);
+    table.push_back(std::move(object));
+  }
+  return table.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow>& rows) {
+  if (study.fields.empty()) return {};
+  // Curves keyed by the values of the parameters after the first (grid),
+  // in the order they first appear; a zip study is one curve.
+  struct Curve {
+    std::string label;
+    std::vector<std::pair<double, double>> flutter, divergence;
+  };
+  std::vector<Curve> curves;
+  std::map<std::string, std::size_t> by_label;
+  for (const ResultRow& row : rows) {
+    const auto* x = std::get_if<double>(&row.planned.values.front());
+    if (x == nullptr) return {};
+    std::string label;
+    if (study.mode == "grid") {
+      for (std::size_t p = 1; p < study.fields.size(); ++p) {
+        label += (label.empty() ? "" : ", ") + study.fields[p] + " = " + value_text(row.planned.values[p]);
+      }
+    }
+    auto [it, added] = by_label.emplace(label, curves.size());
+    if (added) curves.push_back({label, {}, {}});
+    Curve& curve = curves[it->second];
+    const bool matched = row.matched_converged.value_or(false) && row.matched_u;
+    const std::optional<double> flutter = matched ? row.matched_u : row.critical_u;
+    if (flutter) curve.flutter.emplace_back(*x, *flutter);
+    if (row.divergence_u) curve.divergence.emplace_back(*x, *row.divergence_u);
+  }
+  std::string data;
+  std::vector<std::string> plots;
+  int block = 0;
+  int colour = 0;
+  for (Curve& curve : curves) {
+    ++colour;
+    const std::string suffix = curve.label.empty() ? std::string() : " (" + curve.label + ")";
+    for (auto* points : {&curve.flutter, &curve.divergence}) {
+      if (points->empty()) continue;
+      std::sort(points->begin(), points->end());
+      const std::string name = "$curve" + std::to_string(++block);
+      data += name + " << EOD\n";
+      for (const auto& [x, y] : *points) data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
+      data += "EOD\n";
+      const bool is_flutter = points == &curve.flutter;
+      plots.push_back(name + " using 1:2 with linespoints linecolor " + std::to_string(colour) +
+                      (is_flutter ? " dashtype 1 pointtype 7" : " dashtype 2 pointtype 6") + " title " +
+                      gnuplot_text((is_flutter ? "flutter" : "divergence") + suffix));
+    }
+  }
+  if (plots.empty()) return {};
+  std::string script =
+      "# Flutter and divergence speeds of the study, written by zelvan-study collect.\n"
+      "# The flutter speed is the matched point's where it converged, else the critical crossing's.\n"
+      "if (!exists(\"outfile\")) outfile = 'study.png'\n"
+      "set terminal pngcairo size 1000,650 noenhanced\n"
+      "set output outfile\n"
+      "set grid\n"
+      "set key outside right top\n"
+      "set xlabel " +
+      gnuplot_text(study.fields.front()) +
+      "\n"
+      "set ylabel 'speed u [m/s]'\n";
+  script += data;
+  script += "plot ";
+  for (std::size_t i = 0; i < plots.size(); ++i) script += (i > 0 ? ", \\\n     " : "") + plots[i];
+  script += "\n";
+  return script;
+}
+
+CollectSummary collect_study(const fs::path& dir, std::ostream& log) {
+  const PlannedStudy study = load_plan(dir);
+  CollectSummary summary;
+  std::vector<ResultRow> rows;
+  for (const PlannedCase& c : study.cases) {
+    rows.push_back(read_case_results(c, study.dir / c.folder));
+    const ResultRow& row = rows.back();
+    ++summary.cases;
+    if (row.status && *row.status != 0) {
+      summary.failed.push_back(c.id);
+      const auto record = read_case_record(study.dir / c.folder);
+      log << "case " << c.id << " (" << c.folder << ") failed with status " << *row.status << ": "
+          << (record ? record->last_console_line : std::string()) << '\n';
+    } else if (!row.status || !row.has_results) {
+      summary.missing.push_back(c.id);
+      log << "case " << c.id << " (" << c.folder << ") has no results"
+          << (row.status ? " (zelvan_flutter.json is missing or unreadable)" : " (not run)") << '\n';
+    } else {
+      summary.complete.push_back(c.id);
+    }
+  }
+  write_file_atomically(study.dir / "study.csv", table_csv(study.fields, rows));
+  write_file_atomically(study.dir / "study.json", table_json(study.fields, rows));
+  const std::string script = figure_script(study, rows);
+  std::error_code ignored;
+  if (script.empty()) {
+    fs::remove(study.dir / "study.gp", ignored);
+    const FieldSpec* first = study.fields.empty() ? nullptr : find_field(study.fields.front());
+    summary.figure_note = first != nullptr && first->kind == FieldKind::text
+                              ? msg::compose(msg::kTextFirstParameter, {first->name})
+                              : std::string(msg::kNothingToPlot);
+  } else {
+    write_file_atomically(study.dir / "study.gp", script);
+    summary.figure_note = draw_figure(study.dir);
+  }
+  if (!summary.figure_note.empty()) log << summary.figure_note << '\n';
+  log << "collected " << summary.cases << " case(s): " << summary.complete.size() << " complete, "
+      << summary.failed.size() << " failed, " << summary.missing.size() << " missing; wrote "
+      << (study.dir / "study.csv").string() << '\n';
+  return summary;
+}
+
+}  // namespace zelvan::study

@@ -1,0 +1,176 @@
+#include "study/field_table.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace zelvan::study {
+namespace {
+
+constexpr FieldSpec mandatory(std::string_view name, int line, FieldKind kind = FieldKind::real) {
+  return {name, Block::mandatory, line, 1, 10, kind};
+}
+constexpr FieldSpec in_block(std::string_view name, Block block, int record, int column,
+                             FieldKind kind = FieldKind::real) {
+  return {name, block, record, column, 10, kind};
+}
+
+constexpr auto kInteger = FieldKind::integer;
+
+// The columns follow the reader's layouts: records 1-21 (F10.0 or I10;
+// record 1 "(F10.0,20X,A40)"; records 10 and 13 "(F10.0,4X,F10.0)" with '<'
+// in column 25), the aerodynamic record "(F10.0,4(2X,F10.0))", the
+// coefficient records "(F10.0,2X,F10.0)", the sweep and flutter records
+// F10.0 or I10.
+constexpr std::array kFields{
+    mandatory("t_A", 1),
+    FieldSpec{"title", Block::mandatory, 1, 31, 40, FieldKind::text},
+    mandatory("t_E", 2),
+    mandatory("npoints", 3, kInteger),
+    mandatory("Y*_0_1", 4),
+    mandatory("Y*_0_2", 5),
+    mandatory("Y_0_1", 6),
+    mandatory("Y_0_2", 7),
+    mandatory("M_1", 8),
+    mandatory("M_2", 9),
+    mandatory("S_m", 10),
+    FieldSpec{"mass_scale", Block::mandatory, 10, 15, 10, FieldKind::real, true},
+    mandatory("D_1", 11),
+    mandatory("D_2", 12),
+    mandatory("K_1", 13),
+    FieldSpec{"K_m", Block::mandatory, 13, 15, 10, FieldKind::real, true},
+    mandatory("K_2", 14),
+    mandatory("kappa", 15),
+    mandatory("a_0", 16),
+    mandatory("f_0", 17),
+    mandatory("phi", 18),
+    mandatory("tolerance", 19),
+    mandatory("integ_method", 20, kInteger),
+    mandatory("listing_unit", 21, kInteger),
+    in_block("f_s", Block::aero, 1, 1),
+    in_block("w_star", Block::aero, 1, 13),
+    in_block("x_p", Block::aero, 1, 25),
+    in_block("Ma", Block::aero, 1, 37),
+    in_block("aero_scale", Block::aero, 1, 49),
+    in_block("QR11", Block::coefficients, 1, 1),
+    in_block("QS11", Block::coefficients, 1, 13),
+    in_block("QR12", Block::coefficients, 2, 1),
+    in_block("QS12", Block::coefficients, 2, 13),
+    in_block("QR21", Block::coefficients, 3, 1),
+    in_block("QS21", Block::coefficients, 3, 13),
+    in_block("QR22", Block::coefficients, 4, 1),
+    in_block("QS22", Block::coefficients, 4, 13),
+    in_block("x_ref", Block::sweep, 1, 1),
+    in_block("rho", Block::sweep, 2, 1),
+    in_block("q_start", Block::sweep, 3, 1),
+    in_block("nstep", Block::sweep, 4, 1, kInteger),
+    in_block("nextra", Block::sweep, 5, 1, kInteger),
+    in_block("coupling_tolerance", Block::sweep, 6, 1, kInteger),
+    in_block("flutter_method", Block::flutter, 1, 1, kInteger),
+    in_block("sound_speed", Block::flutter, 2, 1),
+    in_block("match_tolerance", Block::flutter, 3, 1),
+    in_block("match_iterations", Block::flutter, 4, 1, kInteger),
+};
+
+// The member of `cp` that the reader fills from the field, before any
+// scaling; nullptr for the fields it does not keep.
+const double* real_member(std::string_view name, const driver::CaseParameters& cp) {
+  static constexpr std::array<std::pair<std::string_view, double driver::CaseParameters::*>, 34> kMembers{{
+      {"t_A", &driver::CaseParameters::t_A},
+      {"t_E", &driver::CaseParameters::t_E},
+      {"M_1", &driver::CaseParameters::M_1},
+      {"M_2", &driver::CaseParameters::M_2},
+      {"S_m", &driver::CaseParameters::S_m},
+      {"mass_scale", &driver::CaseParameters::mass_scale},
+      {"D_1", &driver::CaseParameters::D_1},
+      {"D_2", &driver::CaseParameters::D_2},
+      {"K_1", &driver::CaseParameters::K_1},
+      {"K_m", &driver::CaseParameters::K_m},
+      {"K_2", &driver::CaseParameters::K_2},
+      {"kappa", &driver::CaseParameters::kappa},
+      {"a_0", &driver::CaseParameters::a_0},
+      {"f_0", &driver::CaseParameters::f_0},
+      {"phi", &driver::CaseParameters::phi},
+      {"tolerance", &driver::CaseParameters::tolerance},
+      {"f_s", &driver::CaseParameters::f_s},
+      {"w_star", &driver::CaseParameters::w_star},
+      {"x_p", &driver::CaseParameters::x_p},
+      {"Ma", &driver::CaseParameters::Ma},
+      {"aero_scale", &driver::CaseParameters::aero_scale},
+      {"QR11", &driver::CaseParameters::QR11},
+      {"QS11", &driver::CaseParameters::QS11},
+      {"QR12", &driver::CaseParameters::QR12},
+      {"QS12", &driver::CaseParameters::QS12},
+      {"QR21", &driver::CaseParameters::QR21},
+      {"QS21", &driver::CaseParameters::QS21},
+      {"QR22", &driver::CaseParameters::QR22},
+      {"QS22", &driver::CaseParameters::QS22},
+      {"x_ref", &driver::CaseParameters::x_ref},
+      {"rho", &driver::CaseParameters::rho},
+      {"q_start", &driver::CaseParameters::q_start},
+      {"sound_speed", &driver::CaseParameters::sound_speed},
+      {"match_tolerance", &driver::CaseParameters::match_tolerance},
+  }};
+  for (const auto& [member_name, member] : kMembers) {
+    if (member_name == name) return &(cp.*member);
+  }
+  if (name == "Y*_0_1") return &cp.y0[0];
+  if (name == "Y*_0_2") return &cp.y0[1];
+  if (name == "Y_0_1") return &cp.y0[2];
+  if (name == "Y_0_2") return &cp.y0[3];
+  return nullptr;
+}
+
+const int* integer_member(std::string_view name, const driver::CaseParameters& cp) {
+  if (name == "npoints") return &cp.npoints;
+  if (name == "integ_method") return &cp.integ_method;
+  if (name == "listing_unit") return &cp.listing_unit;
+  if (name == "nstep") return &cp.nstep;
+  if (name == "nextra") return &cp.nextra;
+  if (name == "coupling_tolerance") return &cp.coupling_tolerance;
+  if (name == "flutter_method") return &cp.flutter_method;
+  if (name == "match_iterations") return &cp.match_iterations;
+  return nullptr;
+}
+
+}  // namespace
+
+std::span<const FieldSpec> field_table() { return kFields; }
+
+const FieldSpec* find_field(std::string_view name) {
+  for (const FieldSpec& f : kFields) {
+    if (f.name == name) return &f;
+  }
+  return nullptr;
+}
+
+ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, const driver::CaseParameters& cp) {
+  if (field.kind == FieldKind::text) return {as_read, FieldValue{cp.title}};
+  const double value = std::get<double>(as_read);
+  if (field.kind == FieldKind::integer) {
+    const int* member = integer_member(field.name, cp);
+    if (member == nullptr) return {};
+    // The reader takes a match_iterations of 0 as 30.
+    const double expected = field.name == "match_iterations" && value == 0.0 ? 30.0 : value;
+    return {FieldValue{expected}, FieldValue{static_cast<double>(*member)}};
+  }
+  const double* member = real_member(field.name, cp);
+  if (member == nullptr) return {};
+  // The reader multiplies the masses by mass_scale and takes a mass_scale
+  // below 1e-10 as 1.
+  double expected = value;
+  if (field.name == "M_1" || field.name == "M_2" || field.name == "S_m") expected = value * cp.mass_scale;
+  if (field.name == "mass_scale" && value < 1e-10) expected = 1.0;
+  if (field.name == "match_tolerance" && value == 0.0) expected = 1e-6;  // the reader's default
+  return {FieldValue{expected}, FieldValue{*member}};
+}
+
+std::string value_text(const FieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  const double x = std::get<double>(value);
+  std::array<char, 32> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x);
+  return {buffer.data(), result.ptr};
+}
+
+}  // namespace zelvan::study
