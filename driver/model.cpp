@@ -82,12 +82,6 @@ void structural_matrices(const CaseParameters& cp) {
 
 }  // namespace
 
-std::array<std::complex<double>, 4> AeroelasticModel::aero_matrix() const {
-  const CaseParameters& cp = case_parameters();
-  return {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
-          std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
-}
-
 AeroelasticModel& model() { return g_model; }
 
 void reset_model() { g_model = AeroelasticModel{}; }
@@ -111,6 +105,8 @@ void build_model() {
       cp.f_s = std::fabs(cp.f_s);
     }
   }
+  g_model.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+                               std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
   structural_matrices(cp);
 }
 
