@@ -208,19 +208,7 @@ inline RunResult run_program(const std::vector<std::string>& arguments) {
 
 // Restores every process-wide record of the analysis, as a run of the
 // program does before it begins.
-inline void reset_analysis_records() {
-  reset_case_parameters();
-  aero::reset_possio_block();
-  aero::reset_cnm3dk();
-  numlib::reset_error_handler();
-  numlib::reset_units();
-  numlib::reset_option_store();
-  numlib::reset_divpag();
-  reset_model();
-  reset_time_history();
-  reset_spectrum();
-  second_run_pending() = false;
-}
+inline void reset_analysis_records() { reset_run_records(); }
 
 // Runs `steps` with the console captured.  A stop is reported as the
 // program reports it: its console text after what was written so far, and
