@@ -6,13 +6,12 @@
 #include <array>
 #include <string>
 
+#include "driver/constants.hpp"
+
 namespace zelvan::driver {
 
 // Largest number of time points of the time history.
 inline constexpr int istore = 10001;
-
-// 2*pi as the driver uses it throughout (deliberately not full precision).
-inline constexpr double kTwoPi = 6.28318530717958;
 
 struct CaseParameters {
   // --- input quantities, in the order of the input file ---

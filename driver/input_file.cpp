@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "driver/constants.hpp"
 #include "driver/flutter_input.hpp"
 #include "textio/textio.hpp"
 
@@ -91,7 +92,7 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   real(cp.M_2, "record 9 (M_2)");
   cp.mass_scale = 1.0;
   read_optional_pair(in, cp.S_m, cp.mass_scale, "record 10 (S_m, mass_scale)");
-  if (cp.mass_scale < 1e-10) cp.mass_scale = 1.0;
+  if (cp.mass_scale < kNegligible) cp.mass_scale = 1.0;
   cp.M_1 *= cp.mass_scale;
   cp.M_2 *= cp.mass_scale;
   cp.S_m *= cp.mass_scale;

@@ -5,6 +5,7 @@
 #include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/constants.hpp"
 #include "driver/messages.hpp"
 #include "numlib/dlinrg.hpp"
 #include "textio/textio.hpp"
@@ -88,12 +89,14 @@ void reset_model() { g_model = AeroelasticModel{}; }
 
 void build_model() {
   CaseParameters& cp = case_parameters();
-  if (std::fabs(cp.w_star) <= 1e-10) {
+  if (std::fabs(cp.w_star) <= kNegligible) {
     g_model.route = AeroRoute::external;
     write_console(msg::kRouteExternal);
   } else {
-    if (std::fabs(cp.aero_scale) < 1e-10) cp.aero_scale = 1.0;
-    if (cp.Ma > 0.1) {
+    if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
+    // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
+    // itself takes the thin-plate route.
+    if (cp.Ma > aero::kPossioMinMach) {
       g_model.route = AeroRoute::possio;
       possio_route(cp);
     } else {

@@ -1,0 +1,21 @@
+// The driver's named constants: values the program uses in more than one
+// place or whose digits are a deliberate choice.
+#pragma once
+
+namespace zelvan::driver {
+
+// 2*pi as the driver uses it throughout.  Deliberately truncated to the 15
+// significant digits of the legacy program (1e-15 relative below the
+// full-precision value): every printed frequency, damping and reduced
+// frequency is computed with these digits, and the byte-exact outputs
+// depend on them.
+inline constexpr double kTwoPi = 6.28318530717958;
+
+// An input value or a denominator of at most this magnitude counts as zero
+// (an absolute threshold of the legacy program): a zero mass or
+// aerodynamic scale factor means "not given, 1", a zero reduced frequency
+// selects the external coefficients, and a zero denominator gives a zero
+// eigenvector ratio.
+inline constexpr double kNegligible = 1e-10;
+
+}  // namespace zelvan::driver
