@@ -18,4 +18,16 @@ inline constexpr double kTwoPi = 6.28318530717958;
 // eigenvector ratio.
 inline constexpr double kNegligible = 1e-10;
 
+// The dynamic-pressure sweep's values when the input file has no sweep
+// block: the one place they are written.
+struct SweepDefaults {
+  double x_ref;            // m, reference length
+  double rho;              // kg/m^3, air density
+  double q_start;          // N/m^2, start of the sweep
+  int nstep;               // parts of f_s per sweep step
+  int nextra;              // additional sweep steps
+  int coupling_tolerance;  // spectral lines for strong coupling
+};
+inline constexpr SweepDefaults kSweepDefaults{1.0, 1.2, 0.0, 20, 5, 5};
+
 }  // namespace zelvan::driver

@@ -40,12 +40,12 @@ void clear_coefficients(CaseParameters& cp) {
 
 void set_sweep_defaults(CaseParameters& cp) {
   set_flutter_group_defaults(cp);
-  cp.x_ref = 1.0;
-  cp.rho = 1.2;
-  cp.q_start = 0.0;
-  cp.nstep = 20;
-  cp.nextra = 5;
-  cp.coupling_tolerance = 5;
+  cp.x_ref = kSweepDefaults.x_ref;
+  cp.rho = kSweepDefaults.rho;
+  cp.q_start = kSweepDefaults.q_start;
+  cp.nstep = kSweepDefaults.nstep;
+  cp.nextra = kSweepDefaults.nextra;
+  cp.coupling_tolerance = kSweepDefaults.coupling_tolerance;
 }
 
 // A title cut at its last column must not end in part of a multi-byte
