@@ -11,6 +11,14 @@ namespace zelvan::driver {
 // depend on them.
 inline constexpr double kTwoPi = 6.28318530717958;
 
+// pi and 2*pi of the polar-form conversion VDMPLR, with that routine's own
+// legacy digits: 15 significant digits of pi, and a 2*pi three units in the
+// last place above the nearest double.  The angles it returns (printed in
+// the flutter files) depend on these digits, so they are kept apart from
+// kTwoPi.
+inline constexpr double kPolarPi = 3.14159265358979;
+inline constexpr double kPolarTwoPi = 6.283185307179589;
+
 // An input value or a denominator of at most this magnitude counts as zero
 // (an absolute threshold of the legacy program): a zero mass or
 // aerodynamic scale factor means "not given, 1", a zero reduced frequency
