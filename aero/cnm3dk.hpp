@@ -20,7 +20,7 @@ namespace zelvan::aero {
 //
 // C(k) is kept from the previous call and recomputed only when k differs
 // from it (exact comparison).  k = 0 always gives the limit C(0) = 1 with no
-// Bessel evaluation (docs/thin-plate-aerodynamics.md).  Reports nothing
+// Bessel evaluation (docs/bessel-and-thin-plate.md).  Reports nothing
 // itself: k < 0 reaches DBSY0, whose terminal error ends the run, and so
 // does a positive k too small for DBSY1 (below about 3.5e-308).
 void cnm3dk(double k, double x_p, std::complex<double>& c1, std::complex<double>& c2, std::complex<double>& c3,

@@ -23,8 +23,10 @@
 #include "driver/flutter_solution.hpp"
 #include "driver/getarg.hpp"
 #include "driver/model.hpp"
+#include "driver/run.hpp"
 #include "driver/startup.hpp"
 #include "numlib/numlib.hpp"
+#include "test_support/scratch_dir.hpp"
 #include "textio/textio.hpp"
 
 namespace {
@@ -51,26 +53,15 @@ std::string example(int method, const std::string& mach) {
 // Reads the case and runs the model and the flutter analysis once.
 class Case {
  public:
-  Case(int method, const std::string& mach) : dir_(fs::temp_directory_path() / "zelvan_flutter_bench") {
-    fs::create_directories(dir_);
-    previous_ = fs::current_path();
-    fs::current_path(dir_);
+  Case(int method, const std::string& mach) : scratch_("zelvan_flutter_bench") {
     std::ofstream("case.inp") << example(method, mach);
     textio::ConsoleRedirect redirect(sink_);
-    driver::reset_case_parameters();
-    aero::reset_possio_block();
-    driver::reset_model();
-    textio::reset_output_files();
+    driver::reset_run_records();
     const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
     driver::set_command_line(words);
     driver::start_up();
     driver::build_model();
     driver::flutter_analysis();
-  }
-  ~Case() {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
   Case(const Case&) = delete;
   Case& operator=(const Case&) = delete;
@@ -82,7 +73,7 @@ class Case {
   }
 
  private:
-  fs::path dir_, previous_;
+  test_support::ScratchWorkingDir scratch_;
   std::ostringstream sink_;
 };
 

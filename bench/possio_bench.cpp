@@ -13,14 +13,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"
 #include "aero/possio_romberg.hpp"
+#include "test_support/scratch_dir.hpp"
 
 namespace {
 
@@ -114,22 +113,10 @@ BENCHMARK(integrands_of_one_solve)->DenseRange(0, 2)->Unit(benchmark::kMilliseco
 // Every solve writes its listing file into the working folder: run in a
 // scratch folder that is removed afterwards.
 int main(int argc, char** argv) {
-  namespace fs = std::filesystem;
-  const fs::path previous = fs::current_path();
-  std::random_device seed;
-  fs::path scratch;
-  do {
-    scratch = fs::temp_directory_path() / ("zelvan_possio_bench_" + std::to_string(seed()));
-  } while (!fs::create_directory(scratch));
-  fs::current_path(scratch);
-
+  const zelvan::test_support::ScratchWorkingDir scratch("zelvan_possio_bench");
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-
-  fs::current_path(previous);
-  std::error_code ec;
-  fs::remove_all(scratch, ec);
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"
 #include "driver/flutter_modes.hpp"
 #include "driver/model.hpp"
@@ -14,9 +15,9 @@ namespace zelvan::driver {
 
 // Possio's domain in reduced frequency: 2k/(1 - Ma^2) at most this.
 inline constexpr double kPossioFrequencyLimit = 25.0;
-// Possio's domain in Mach number: at least this (below it the input
-// selects thin-plate theory).
-inline constexpr double kPossioLowestMach = 0.1;
+// Possio's domain in Mach number: at least the solver's lowest Mach number
+// (below it the input selects thin-plate theory).
+inline constexpr double kPossioLowestMach = aero::kPossioMinMach;
 
 class AeroRouteEvaluator {
  public:

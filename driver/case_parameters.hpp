@@ -6,50 +6,49 @@
 #include <array>
 #include <string>
 
+#include "driver/constants.hpp"
+
 namespace zelvan::driver {
 
 // Largest number of time points of the time history.
 inline constexpr int istore = 10001;
 
-// 2*pi as the driver uses it throughout (deliberately not full precision).
-inline constexpr double kTwoPi = 6.28318530717958;
-
 struct CaseParameters {
   // --- input quantities, in the order of the input file ---
-  double t_A = 0.0;                                       // s, start time of the time history
-  std::string title = std::string(40, ' ');               // case title, 40 characters
-  double t_E = 0.0;                                       // s, end time
-  int npoints = 0;                                        // time points, at most istore
-  std::array<double, 4> y0{};                             // m/s, m/s, m, m: initial velocities and displacements
-  double M_1 = 0.0;                                       // kg, mass of DOF 1 (after mass_scale)
-  double M_2 = 0.0;                                       // kg, mass of DOF 2 (after mass_scale)
-  double S_m = 0.0;                                       // kg, mass coupling (after mass_scale)
-  double mass_scale = 1.0;                                // factor on M_1, M_2, S_m
-  double D_1 = 0.0;                                       // kg/s, damping of DOF 1
-  double D_2 = 0.0;                                       // kg/s, damping of DOF 2
-  double K_1 = 0.0;                                       // kg/s^2, stiffness of DOF 1
-  double K_m = 0.0;                                       // kg/s^2, stiffness coupling
-  double K_2 = 0.0;                                       // kg/s^2, stiffness of DOF 2
-  double kappa = 0.0;                                     // kg/s^2, coupling spring of the time history
-  double a_0 = 0.0;                                       // N, amplitude of the harmonic force
-  double f_0 = 0.0;                                       // Hz, frequency of the harmonic force
-  double phi = 0.0;                                       // deg, phase of the harmonic force
-  double tolerance = 0.0;                                 // integrator error tolerance
-  int integ_method = 0;                                   // integrator method code
-  int listing_unit = 0;                                   // results listing channel; <= 0: none
-  double f_s = 0.0;                                       // N/m^2, operating dynamic pressure
-  double w_star = 0.0;                                    // reduced frequency; 0: external coefficients
-  double x_p = 0.0;                                       // pitch axis, chord fraction from the leading edge
-  double Ma = 0.0;                                        // Mach number
-  double aero_scale = 0.0;                                // factor on computed aerodynamic coefficients
-  double QR11 = 0.0, QS11 = 0.0, QR12 = 0.0, QS12 = 0.0;  // aerodynamic coefficients,
-  double QR21 = 0.0, QS21 = 0.0, QR22 = 0.0, QS22 = 0.0;  // real (QR) and imaginary (QS)
-  double x_ref = 1.0;                                     // m, reference length
-  double rho = 1.2;                                       // kg/m^3, air density
-  double q_start = 0.0;                                   // N/m^2, start of the dynamic-pressure sweep
-  int nstep = 20;                                         // parts of f_s per sweep step
-  int nextra = 5;                                         // additional sweep steps
-  int coupling_tolerance = 5;                             // spectral lines for strong coupling
+  double t_A = 0.0;                                            // s, start time of the time history
+  std::string title = std::string(40, ' ');                    // case title, 40 characters
+  double t_E = 0.0;                                            // s, end time
+  int npoints = 0;                                             // time points, at most istore
+  std::array<double, 4> y0{};                                  // m/s, m/s, m, m: initial velocities and displacements
+  double M_1 = 0.0;                                            // kg, mass of DOF 1 (after mass_scale)
+  double M_2 = 0.0;                                            // kg, mass of DOF 2 (after mass_scale)
+  double S_m = 0.0;                                            // kg, mass coupling (after mass_scale)
+  double mass_scale = 1.0;                                     // factor on M_1, M_2, S_m
+  double D_1 = 0.0;                                            // kg/s, damping of DOF 1
+  double D_2 = 0.0;                                            // kg/s, damping of DOF 2
+  double K_1 = 0.0;                                            // kg/s^2, stiffness of DOF 1
+  double K_m = 0.0;                                            // kg/s^2, stiffness coupling
+  double K_2 = 0.0;                                            // kg/s^2, stiffness of DOF 2
+  double kappa = 0.0;                                          // kg/s^2, coupling spring of the time history
+  double a_0 = 0.0;                                            // N, amplitude of the harmonic force
+  double f_0 = 0.0;                                            // Hz, frequency of the harmonic force
+  double phi = 0.0;                                            // deg, phase of the harmonic force
+  double tolerance = 0.0;                                      // integrator error tolerance
+  int integ_method = 0;                                        // integrator method code
+  int listing_unit = 0;                                        // results listing channel; <= 0: none
+  double f_s = 0.0;                                            // N/m^2, operating dynamic pressure
+  double w_star = 0.0;                                         // reduced frequency; 0: external coefficients
+  double x_p = 0.0;                                            // pitch axis, chord fraction from the leading edge
+  double Ma = 0.0;                                             // Mach number
+  double aero_scale = 0.0;                                     // factor on computed aerodynamic coefficients
+  double QR11 = 0.0, QS11 = 0.0, QR12 = 0.0, QS12 = 0.0;       // aerodynamic coefficients,
+  double QR21 = 0.0, QS21 = 0.0, QR22 = 0.0, QS22 = 0.0;       // real (QR) and imaginary (QS)
+  double x_ref = kSweepDefaults.x_ref;                         // m, reference length
+  double rho = kSweepDefaults.rho;                             // kg/m^3, air density
+  double q_start = kSweepDefaults.q_start;                     // N/m^2, start of the dynamic-pressure sweep
+  int nstep = kSweepDefaults.nstep;                            // parts of f_s per sweep step
+  int nextra = kSweepDefaults.nextra;                          // additional sweep steps
+  int coupling_tolerance = kSweepDefaults.coupling_tolerance;  // spectral lines for strong coupling
   // Optional flutter-solution group (third marker).
   bool flutter_group = false;     // the group is present
   int flutter_method = 0;         // 0 sweep analysis, 1 also p-k and matched point, 2 as 1 with Ma matched

@@ -1,14 +1,17 @@
 #include "driver/console_output.hpp"
 
+#include <functional>
 #include <map>
 #include <string>
 
 namespace zelvan::driver {
 
 const textio::Layout& message_layout(std::string_view text) {
-  static std::map<const char*, textio::Layout> parsed;
-  auto it = parsed.find(text.data());
-  if (it == parsed.end()) it = parsed.emplace(text.data(), textio::Layout(text)).first;
+  // Keyed by the text itself: equal texts share one parsed layout, and a
+  // text that is not a table entry cannot alias another's address.
+  static std::map<std::string, textio::Layout, std::less<>> parsed;
+  auto it = parsed.find(text);
+  if (it == parsed.end()) it = parsed.emplace(std::string(text), textio::Layout(text)).first;
   return it->second;
 }
 

@@ -9,7 +9,8 @@
 namespace zelvan::driver {
 
 // The parsed form of a layout text of the driver's message table, parsed
-// on its first use.  `text` must have static storage (the table's texts).
+// on its first use and kept for the rest of the process, one per distinct
+// text.
 const textio::Layout& message_layout(std::string_view text);
 
 // Writes one record set of a message layout to the console.

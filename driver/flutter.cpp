@@ -6,6 +6,7 @@
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/constants.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
@@ -92,7 +93,7 @@ void structural_modes(bool report) {
   const auto ratio = [&](double s) {
     const double den = s * M1 - K1 * M1 * M2 + 2.0 * K1 * Sm * Sm + K2 * M1 * M1 - 2.0 * Km * M1 * Sm;
     const double num = -s * Sm - K1 * M2 * Sm - K2 * M1 * Sm + 2.0 * Km * M1 * M2;
-    return std::fabs(den) > 1e-10 ? num / den : 0.0;
+    return std::fabs(den) > kNegligible ? num / den : 0.0;
   };
   const double r1 = ratio(root);
   const double r2 = ratio(-root);

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
 #include "driver/flutter_solution.hpp"
 #include "textio/textio.hpp"
@@ -38,15 +39,7 @@ const char* kind_name(CrossingKind kind) { return kind == CrossingKind::onset ? 
 
 // --- zelvan_flutter.dat -------------------------------------------------
 
-const textio::Layout& layout(const char* text) {
-  // Each call site passes a literal; parsed layouts are kept per text.
-  static std::vector<std::pair<const char*, textio::Layout>> parsed;
-  for (const auto& [key, value] : parsed) {
-    if (key == text) return value;
-  }
-  parsed.emplace_back(text, textio::Layout(text));
-  return parsed.back().second;
-}
+const textio::Layout& layout(const char* text) { return message_layout(text); }
 
 void line(std::ostream& out, const std::string& text) { out << text << '\n'; }
 

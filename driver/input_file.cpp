@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "driver/constants.hpp"
 #include "driver/flutter_input.hpp"
 #include "textio/textio.hpp"
 
@@ -39,12 +40,12 @@ void clear_coefficients(CaseParameters& cp) {
 
 void set_sweep_defaults(CaseParameters& cp) {
   set_flutter_group_defaults(cp);
-  cp.x_ref = 1.0;
-  cp.rho = 1.2;
-  cp.q_start = 0.0;
-  cp.nstep = 20;
-  cp.nextra = 5;
-  cp.coupling_tolerance = 5;
+  cp.x_ref = kSweepDefaults.x_ref;
+  cp.rho = kSweepDefaults.rho;
+  cp.q_start = kSweepDefaults.q_start;
+  cp.nstep = kSweepDefaults.nstep;
+  cp.nextra = kSweepDefaults.nextra;
+  cp.coupling_tolerance = kSweepDefaults.coupling_tolerance;
 }
 
 // A title cut at its last column must not end in part of a multi-byte
@@ -91,7 +92,7 @@ void read_input_file(CaseParameters& cp, const std::string& path, std::string_vi
   real(cp.M_2, "record 9 (M_2)");
   cp.mass_scale = 1.0;
   read_optional_pair(in, cp.S_m, cp.mass_scale, "record 10 (S_m, mass_scale)");
-  if (cp.mass_scale < 1e-10) cp.mass_scale = 1.0;
+  if (cp.mass_scale < kNegligible) cp.mass_scale = 1.0;
   cp.M_1 *= cp.mass_scale;
   cp.M_2 *= cp.mass_scale;
   cp.S_m *= cp.mass_scale;

@@ -5,6 +5,7 @@
 #include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
+#include "driver/constants.hpp"
 #include "driver/messages.hpp"
 #include "numlib/dlinrg.hpp"
 #include "textio/textio.hpp"
@@ -82,24 +83,20 @@ void structural_matrices(const CaseParameters& cp) {
 
 }  // namespace
 
-std::array<std::complex<double>, 4> AeroelasticModel::aero_matrix() const {
-  const CaseParameters& cp = case_parameters();
-  return {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
-          std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
-}
-
 AeroelasticModel& model() { return g_model; }
 
 void reset_model() { g_model = AeroelasticModel{}; }
 
 void build_model() {
   CaseParameters& cp = case_parameters();
-  if (std::fabs(cp.w_star) <= 1e-10) {
+  if (std::fabs(cp.w_star) <= kNegligible) {
     g_model.route = AeroRoute::external;
     write_console(msg::kRouteExternal);
   } else {
-    if (std::fabs(cp.aero_scale) < 1e-10) cp.aero_scale = 1.0;
-    if (cp.Ma > 0.1) {
+    if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
+    // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
+    // itself takes the thin-plate route.
+    if (cp.Ma > aero::kPossioMinMach) {
       g_model.route = AeroRoute::possio;
       possio_route(cp);
     } else {
@@ -111,6 +108,8 @@ void build_model() {
       cp.f_s = std::fabs(cp.f_s);
     }
   }
+  g_model.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+                               std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
   structural_matrices(cp);
 }
 

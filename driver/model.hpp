@@ -16,9 +16,11 @@ struct AeroelasticModel {
   std::array<double, 4> mass_inverse{};        // its inverse
   std::array<double, 4> stiffness_matrix{};    // [[K_1, K_m], [K_m, K_2]]
   std::array<double, 16> state_mass_matrix{};  // [[mass_matrix, 0], [0, I]] for the time history
+  // QR + i*QS, column-major, as the route left them in the case parameters.
+  std::array<std::complex<double>, 4> aero_coefficients{};
 
-  // The complex aerodynamic matrix QR + i*QS from the case parameters.
-  std::array<std::complex<double>, 4> aero_matrix() const;
+  // The complex aerodynamic matrix QR + i*QS of the model.
+  std::array<std::complex<double>, 4> aero_matrix() const { return aero_coefficients; }
 };
 
 // The process-wide model.

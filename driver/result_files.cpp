@@ -84,6 +84,101 @@ std::string listing_file_name(int channel) {
   return channel <= 999 ? trimmed(textio::write_text(6, kName, {channel})) : "FOR" + variable;
 }
 
+namespace {
+
+constexpr const char* kTitleLayout = R"(("  Title = """, A, """"))";
+constexpr const char* kZoneLayout = R"(("  Zone I = ", I5, ", F=Point "))";
+constexpr const char* kCommentLayout = R"(("#  ", I9, 4F12.5))";
+constexpr const char* kRecordLayout = "(17(1PG14.5))";
+constexpr const char* kListRowLayout = "(12F12.5)";
+constexpr const char* kBlankLayout = R"((" "))";
+
+// The largest displacement and velocity magnitudes over the samples.
+struct ResponsePeaks {
+  double displacement = 0.0, velocity = 0.0;
+};
+
+// The time-history data file: its header, the start record and one record
+// per sample with the spectrum and the force terms.  Returns the peaks the
+// plot files scale to.
+ResponsePeaks write_data_file(std::ostream& out, const CaseParameters& cp, const TimeHistory& h, const Spectrum& s) {
+  const std::string title = trimmed(title_for_quotes(cp.title));
+  textio::write(out, message_layout(kTitleLayout), {std::string_view(title)});
+  textio::write(out, message_layout(msg::kDataVariables), {});
+  textio::write(out, message_layout(kZoneLayout), {cp.npoints});
+  textio::write(out, message_layout(kCommentLayout), {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
+  textio::write(out, message_layout(kCommentLayout), {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
+  const textio::Layout& record = message_layout(kRecordLayout);
+  textio::write(out, record,
+                {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
+                 s.FouPY4[0], 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+  ResponsePeaks peaks;
+  for (int i = 1; i <= cp.npoints - 1; ++i) {
+    const auto r = static_cast<std::size_t>(i - 1);  // sample i
+    const auto line = static_cast<std::size_t>(i);   // spectral line i + 1
+    textio::write(out, record,
+                  {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
+                   s.FouCY4[line], s.FouPY4[line], h.GenF[0][r], h.GenF[1][r], h.RPart[0][r], h.RPart[1][r],
+                   h.SumP[0][r], h.SumP[1][r], h.SumP[0][r] + h.SumP[1][r]});
+    peaks.displacement = std::max({peaks.displacement, std::fabs(h.Y3[r]), std::fabs(h.Y4[r])});
+    peaks.velocity = std::max({peaks.velocity, std::fabs(h.Y1[r]), std::fabs(h.Y2[r])});
+  }
+  return peaks;
+}
+
+// The listing (when its unit is active): header, start row and one row per
+// sample.  The console's blank line before the last sample is written here,
+// in its place among the rows, since the listing may be the console.
+void write_listing(Listing& listing, const CaseParameters& cp, const TimeHistory& h, const Spectrum& s) {
+  const textio::Layout& row = message_layout(kListRowLayout);
+  const textio::Layout& blank = message_layout(kBlankLayout);
+  if (listing.active()) {
+    textio::write(listing.stream(), message_layout(msg::kListingHeader), {});
+    textio::write(listing.stream(), row,
+                  {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
+                   s.FouPY4[0]});
+    textio::write(listing.stream(), blank, {});
+  }
+  const int nsteps = cp.npoints - 1;
+  for (int i = 1; i <= nsteps; ++i) {
+    const auto r = static_cast<std::size_t>(i - 1);  // sample i
+    const auto line = static_cast<std::size_t>(i);   // spectral line i + 1
+    if (i == nsteps) textio::write(textio::console(), blank, {});
+    if (listing.active()) {
+      textio::write(listing.stream(), row,
+                    {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
+                     s.FouCY4[line], s.FouPY4[line]});
+    }
+  }
+}
+
+// The case values the plot files show.
+plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title) {
+  return plot::PlotCase{.title = plot_title,
+                        .t_A = cp.t_A,
+                        .t_E = cp.t_E,
+                        .M_1 = cp.M_1,
+                        .M_2 = cp.M_2,
+                        .S_m = cp.S_m,
+                        .D_1 = cp.D_1,
+                        .D_2 = cp.D_2,
+                        .K_1 = cp.K_1,
+                        .K_2 = cp.K_2,
+                        .K_m = cp.K_m,
+                        .kappa = cp.kappa,
+                        .f_s = cp.f_s,
+                        .f_0_1 = cp.f_0_1,
+                        .f_0_2 = cp.f_0_2,
+                        .a_0 = cp.a_0,
+                        .f_0 = cp.f_0,
+                        .phi = cp.phi,
+                        .w_star = cp.w_star,
+                        .x_p = cp.x_p,
+                        .Ma = cp.Ma};
+}
+
+}  // namespace
+
 void write_result_files() {
   CaseParameters& cp = case_parameters();
   const Prefixes prefixes;
@@ -93,6 +188,8 @@ void write_result_files() {
   // The start-up has refused any other option.
   if (!cp.is_win && !cp.is_sgi && !cp.is_lnx) throw std::logic_error("write_result_files: no valid option");
 
+  // The files open in this order (the record of the output files and the
+  // listing's check of names in use follow it).
   textio::OutputFile data(file_name(data_prefix, kDataFile));
   plot::TemplateSource lay0 =
       plot::TemplateSource::open(file_name(template_prefix, kLayoutTemplateFile), plot::TemplateKind::layout);
@@ -102,83 +199,17 @@ void write_result_files() {
   if (cp.is_win) itp.open(file_name(prefixes.win, kAnnotationFile));
   textio::OutputFile lay(file_name(data_prefix, kLayoutFile));
   textio::OutputFile sty(file_name(data_prefix, kStyleFile));
-
-  const TimeHistory& h = time_history();
-  const Spectrum& s = spectrum();
-  const int nsteps = cp.npoints - 1;
-  std::ostream& out = data.stream();
-
-  static const textio::Layout kTitle(R"(("  Title = """, A, """"))");
-  static const textio::Layout kVariables(msg::kDataVariables);
-  static const textio::Layout kZone(R"(("  Zone I = ", I5, ", F=Point "))");
-  static const textio::Layout kComment(R"(("#  ", I9, 4F12.5))");
-  static const textio::Layout kRecord("(17(1PG14.5))");
-  static const textio::Layout kListRow("(12F12.5)");
-  static const textio::Layout kBlank(R"((" "))");
-  const std::string title = trimmed(title_for_quotes(cp.title));
-  textio::write(out, kTitle, {std::string_view(title)});
-  textio::write(out, kVariables, {});
-  textio::write(out, kZone, {cp.npoints});
-  textio::write(out, kComment, {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
-  textio::write(out, kComment, {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
-  textio::write(out, kRecord,
-                {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
-                 s.FouPY4[0], 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
-
   std::vector<std::string> in_use{cp.input_file_name(), file_name(template_prefix, kLayoutTemplateFile),
                                   file_name(template_prefix, kStyleTemplateFile)};
   for (const textio::OutputFileState& f : textio::output_files()) in_use.push_back(f.name);
   Listing listing(cp.listing_unit, in_use);
-  if (listing.active()) {
-    textio::write(listing.stream(), message_layout(msg::kListingHeader), {});
-    textio::write(listing.stream(), kListRow,
-                  {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
-                   s.FouPY4[0]});
-    textio::write(listing.stream(), kBlank, {});
-  }
 
-  double ymax_disp = 0.0, ymax_vel = 0.0;
-  for (int i = 1; i <= nsteps; ++i) {
-    const auto r = static_cast<std::size_t>(i - 1);  // sample i
-    const auto line = static_cast<std::size_t>(i);   // spectral line i + 1
-    if (i == nsteps) textio::write(textio::console(), kBlank, {});
-    textio::write(out, kRecord,
-                  {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
-                   s.FouCY4[line], s.FouPY4[line], h.GenF[0][r], h.GenF[1][r], h.RPart[0][r], h.RPart[1][r],
-                   h.SumP[0][r], h.SumP[1][r], h.SumP[0][r] + h.SumP[1][r]});
-    ymax_disp = std::max({ymax_disp, std::fabs(h.Y3[r]), std::fabs(h.Y4[r])});
-    ymax_vel = std::max({ymax_vel, std::fabs(h.Y1[r]), std::fabs(h.Y2[r])});
-    if (listing.active()) {
-      textio::write(listing.stream(), kListRow,
-                    {h.t[r], h.Y1[r], h.Y2[r], h.Y3[r], h.Y4[r], s.FouF[line], s.FouCY3[line], s.FouPY3[line],
-                     s.FouCY4[line], s.FouPY4[line]});
-    }
-  }
+  const ResponsePeaks peaks = write_data_file(data.stream(), cp, time_history(), spectrum());
+  write_listing(listing, cp, time_history(), spectrum());
   data.close();
 
   const std::string plot_title = title_for_quotes(cp.title);
-  const plot::PlotCase values{.title = plot_title,
-                              .t_A = cp.t_A,
-                              .t_E = cp.t_E,
-                              .M_1 = cp.M_1,
-                              .M_2 = cp.M_2,
-                              .S_m = cp.S_m,
-                              .D_1 = cp.D_1,
-                              .D_2 = cp.D_2,
-                              .K_1 = cp.K_1,
-                              .K_2 = cp.K_2,
-                              .K_m = cp.K_m,
-                              .kappa = cp.kappa,
-                              .f_s = cp.f_s,
-                              .f_0_1 = cp.f_0_1,
-                              .f_0_2 = cp.f_0_2,
-                              .a_0 = cp.a_0,
-                              .f_0 = cp.f_0,
-                              .phi = cp.phi,
-                              .w_star = cp.w_star,
-                              .x_p = cp.x_p,
-                              .Ma = cp.Ma};
-  plot::write_plot_files(cp.is_unix, ymax_disp, ymax_vel, cp.y0, values,
+  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, plot_title),
                          {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
   itp.close();
   lay.close();

@@ -24,7 +24,7 @@ namespace zelvan::driver {
 // Exit status of an internal error (a fault of the program, not the case).
 constexpr int kInternalErrorStatus = 70;
 
-int run_zelvan(std::span<const std::string> words) {
+void reset_run_records() {
   reset_case_parameters();
   aero::reset_possio_block();
   numlib::reset_error_handler();
@@ -38,6 +38,10 @@ int run_zelvan(std::span<const std::string> words) {
   second_run_pending() = false;
   reset_flutter_solution();
   textio::reset_output_files();
+}
+
+int run_zelvan(std::span<const std::string> words) {
+  reset_run_records();
   set_command_line(words);
   std::ostream& out = textio::console();
   try {

@@ -6,6 +6,14 @@
 
 namespace zelvan::driver {
 
+// Restores every process-wide record of a run to its initial state: the
+// case parameters, the model, the time history, the spectrum, the flutter
+// flags and solution, the Possio block and the thin-plate cache, the
+// library's error, option, unit and integrator state, and the record of the
+// output files.  The one reset: the program calls it before each run, the
+// tests, benchmarks and fuzz targets before each case.
+void reset_run_records();
+
 // Runs the whole analysis for the command line `words` (the program's name
 // first) on fresh process-wide records and returns the exit status: 0 for
 // a normal end, the stop's status when the run was stopped (the stop's

@@ -113,7 +113,7 @@ void start_up() {
 
   cp.deg2rad = kTwoPi / 360.0;
   set_possio_settings();
-  cp.coupling_tolerance = 5;
+  cp.coupling_tolerance = kSweepDefaults.coupling_tolerance;
 
   read_input_file(cp, cp.input_file_name());
   refuse_input_that_is_a_result(cp);

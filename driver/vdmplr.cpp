@@ -2,11 +2,10 @@
 
 #include <cmath>
 
+#include "driver/constants.hpp"
+
 namespace zelvan::driver {
 namespace {
-// This routine's own constants.
-constexpr double kPi = 3.14159265358979;
-constexpr double kTwoPi = 6.283185307179589;
 constexpr double kDegrees = 360.0;
 constexpr double kTinyMagnitude = 1e-60;
 }  // namespace
@@ -28,18 +27,18 @@ void VDMPLR(double& re, double& im, double& mag, double& ang, int mode) {
     }
     ang = std::asin(im / mag);
     if (mode > 0) {
-      if (re >= 0.0 && im < 0.0) ang += kTwoPi;
-      if (re < 0.0) ang = kPi - ang;
-      if (mode == 11) ang = ang * kDegrees / kTwoPi;
+      if (re >= 0.0 && im < 0.0) ang += kPolarTwoPi;
+      if (re < 0.0) ang = kPolarPi - ang;
+      if (mode == 11) ang = ang * kDegrees / kPolarTwoPi;
     } else {
-      if (re < 0.0 && im > 0.0) ang = kPi - ang;
-      if (re < 0.0 && im < 0.0) ang = -kPi - ang;
-      if (re < 0.0 && im == 0.0) ang = kPi;
-      if (mode == -11) ang = ang * kDegrees / kTwoPi;
+      if (re < 0.0 && im > 0.0) ang = kPolarPi - ang;
+      if (re < 0.0 && im < 0.0) ang = -kPolarPi - ang;
+      if (re < 0.0 && im == 0.0) ang = kPolarPi;
+      if (mode == -11) ang = ang * kDegrees / kPolarTwoPi;
     }
     return;
   }
-  if (mode == 12 || mode == -12) ang = ang * kTwoPi / kDegrees;
+  if (mode == 12 || mode == -12) ang = ang * kPolarTwoPi / kDegrees;
   re = mag * std::cos(ang);
   im = mag * std::sin(ang);
 }

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "aero/possio_block.hpp"
-#include "driver/case_parameters.hpp"
 #include "driver/getarg.hpp"
+#include "driver/run.hpp"
 #include "driver/startup.hpp"
 #include "textio/textio.hpp"
 
@@ -35,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  zelvan::driver::reset_case_parameters();
-  zelvan::aero::reset_possio_block();
+  zelvan::driver::reset_run_records();
   const std::vector<std::string> words{"zelvan", "WIN", path};
   zelvan::driver::set_command_line(words);
   std::ostringstream console;

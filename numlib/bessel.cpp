@@ -17,12 +17,6 @@ constexpr double kTwoOverPi = 0.6366197723675814;
 constexpr double kLn2 = 0.6931471805599453;
 constexpr double kPiOver4 = 0.7853981633974483;
 
-// Error types of the handler used here.
-constexpr int kAlert = 2;
-constexpr int kFatal = 4;
-constexpr int kTerminal = 5;
-constexpr int kImmediateFatal = 7;
-
 // Accuracy asked of every series: a tenth of the smallest relative spacing,
 // held in single precision like the tail sums of INITDS.
 float series_accuracy() { return static_cast<float>(0.1 * DMACH(3)); }
@@ -56,7 +50,7 @@ void modulus_and_phase(const char* name, const AsymptoticSetup& setup, const std
   double modulus = 0.0, phase = 0.0;
   if (x < 4.0) {
     E1STD(1, x);
-    E1MES(kTerminal, 1, msg::kBesselAsymptoticArgument);
+    E1MES(ErrorType::terminal, 1, msg::kBesselAsymptoticArgument);
     E1POP(name);
     return;
   }
@@ -68,7 +62,7 @@ void modulus_and_phase(const char* name, const AsymptoticSetup& setup, const std
     if (x > setup.xmax) {
       E1STD(1, x);
       E1STD(2, setup.xmax);
-      E1MES(kFatal, 2, msg::kBesselPrecisionLost);
+      E1MES(ErrorType::fatal, 2, msg::kBesselPrecisionLost);
       E1POP(name);
       return;
     }
@@ -83,7 +77,9 @@ void modulus_and_phase(const char* name, const AsymptoticSetup& setup, const std
 
 // True when the routine called last ended in a fatal or terminal error, so
 // the caller keeps its DMACH(6) result.
-bool callee_failed() { return N1RTY(1) == kFatal || N1RTY(1) == kTerminal; }
+bool callee_failed() {
+  return N1RTY(1) == type_number(ErrorType::fatal) || N1RTY(1) == type_number(ErrorType::terminal);
+}
 
 }  // namespace
 
@@ -92,13 +88,13 @@ double DCSEVL(double x, const double* cs, int n) {
   double value = DMACH(6);
   if (n < 1) {
     E1STI(1, n);
-    E1MES(kTerminal, 1, msg::kDcsevlTermsPositive);
+    E1MES(ErrorType::terminal, 1, msg::kDcsevlTermsPositive);
   } else if (n > 1000) {
     E1STI(1, n);
-    E1MES(kTerminal, 2, msg::kDcsevlTermsMaximum);
+    E1MES(ErrorType::terminal, 2, msg::kDcsevlTermsMaximum);
   } else if (x < -1.1 || x > 1.1) {
     E1STD(1, x);
-    E1MES(kImmediateFatal, 3, msg::kDcsevlArgument);
+    E1MES(ErrorType::immediate_fatal, 3, msg::kDcsevlArgument);
   } else {
     const double twox = 2.0 * x;
     double b0 = 0.0, b1 = 0.0, b2 = 0.0;
@@ -117,7 +113,7 @@ int INITDS(const double* os, int nos, float eta) {
   E1PSH("INITDS");
   if (nos < 1) {
     E1STI(1, nos);
-    E1MES(kTerminal, 5, msg::kInitdsCount);
+    E1MES(ErrorType::terminal, 5, msg::kInitdsCount);
     E1POP("INITDS");
     return 1;
   }
@@ -128,7 +124,7 @@ int INITDS(const double* os, int nos, float eta) {
     i = nos + 1 - ii;
     err += std::fabs(static_cast<float>(os[i - 1]));
     if (err > eta) {
-      if (ii == 1) E1MES(kTerminal, 6, msg::kInitdsAccuracy);
+      if (ii == 1) E1MES(ErrorType::terminal, 6, msg::kInitdsAccuracy);
       break;
     }
   }
@@ -181,7 +177,7 @@ double DBSJ1(double x) {
       value = 0.0;
       E1STD(1, x);
       E1STD(2, xmin);
-      E1MES(kAlert, 1, msg::kBesselUnderflow);
+      E1MES(ErrorType::alert, 1, msg::kBesselUnderflow);
     }
   } else {
     double ampl = 0.0, theta = 0.0;
@@ -199,7 +195,7 @@ double DBSY0(double x) {
   double value = DMACH(6);
   if (x <= 0.0) {
     E1STD(1, x);
-    E1MES(kTerminal, 1, msg::kBesselPositive);
+    E1MES(ErrorType::terminal, 1, msg::kBesselPositive);
   } else if (x <= 4.0) {
     const double y = x > xsml ? x * x : 0.0;
     value = kTwoOverPi * (std::log(x) - kLn2) * DBSJ0(x) + 0.375 + series(0.125 * y - 1.0, s::BY0CS, nty0);
@@ -222,11 +218,11 @@ double DBSY1(double x) {
   double value = DMACH(6);
   if (x <= 0.0) {
     E1STD(1, x);
-    E1MES(kTerminal, 1, msg::kBesselPositive);
+    E1MES(ErrorType::terminal, 1, msg::kBesselPositive);
   } else if (x < xmin) {
     E1STD(1, x);
     E1STD(2, xmin);
-    E1MES(kTerminal, 4, msg::kBesselOverflow);
+    E1MES(ErrorType::terminal, 4, msg::kBesselOverflow);
   } else if (x <= 4.0) {
     const double y = x > xsml ? x * x : 0.0;
     value = kTwoOverPi * (std::log(x) - kLn2) * DBSJ1(x) + (0.5 + series(0.125 * y - 1.0, s::BY1CS, nty1)) / x;

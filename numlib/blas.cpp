@@ -22,28 +22,28 @@ bool check_gemv(std::string_view name, char trans, int m, int n, int lda, int in
     E1PSH(name);
     E1STL(1, std::string(1, trans));
     code = 1;
-    E1MES(5, code, msg::kTransKernel);
+    E1MES(ErrorType::terminal, code, msg::kTransKernel);
   } else if (m < 0) {
     E1PSH(name);
     E1STI(1, m);
-    E1MES(5, 2, msg::kMKernel);
+    E1MES(ErrorType::terminal, 2, msg::kMKernel);
   } else if (n < 0) {
     E1PSH(name);
     E1STI(1, n);
-    E1MES(5, 3, msg::kNKernel);
+    E1MES(ErrorType::terminal, 3, msg::kNKernel);
   } else if (lda < std::max(1, m)) {
     E1PSH(name);
     E1STI(1, lda);
     E1STI(2, m);
-    E1MES(5, 4, msg::kLdaKernel);
+    E1MES(ErrorType::terminal, 4, msg::kLdaKernel);
   } else if (incx == 0) {
     E1PSH(name);
     E1STI(1, incx);
-    E1MES(5, 5, msg::kIncxKernel);
+    E1MES(ErrorType::terminal, 5, msg::kIncxKernel);
   } else if (incy == 0) {
     E1PSH(name);
     E1STI(1, incy);
-    E1MES(5, 6, msg::kIncyKernel);
+    E1MES(ErrorType::terminal, 6, msg::kIncyKernel);
   } else {
     return true;
   }

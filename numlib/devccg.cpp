@@ -60,11 +60,11 @@ void DCCGCG(int n, const zcomplex* a, int lda, Work& b) {
   E1PSH("DCCGCG");
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kDccgcgN);
+    E1MES(ErrorType::terminal, 1, msg::kDccgcgN);
   } else if (lda < n) {
     E1STI(1, lda);
     E1STI(2, n);
-    E1MES(5, 2, msg::kDccgcgLda);
+    E1MES(ErrorType::terminal, 2, msg::kDccgcgLda);
   } else {
     for (int j = 1; j <= n; ++j)
       for (int i = 1; i <= n; ++i)
@@ -298,7 +298,7 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
       }
       if (l == en) break;  // one row: an eigenvalue
       if (itn == 0) {
-        E1MES(4, 1, msg::kDe3cchConvergence);
+        E1MES(ErrorType::fatal, 1, msg::kDe3cchConvergence);
         E1POP("DE3CCH");
         return;
       }
@@ -520,20 +520,20 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   if (lda < n) {
     E1STI(1, lda);
     E1STI(2, n);
-    E1MES(5, 1, msg::kDe6ccgLda);
+    E1MES(ErrorType::terminal, 1, msg::kDe6ccgLda);
   } else if (ldevec < n) {
     E1STI(1, ldevec);
     E1STI(2, n);
-    E1MES(5, 2, msg::kDe6ccgLdevec);
+    E1MES(ErrorType::terminal, 2, msg::kDe6ccgLdevec);
   } else {
     IUMAG("MATH", 2, 1, 2, options_in, options);
     if (options[0] < 0 || options[1] < 0) {
       E1STI(1, options[0]);
       E1STI(2, options[1]);
-      E1MES(5, 3, msg::kDe6ccgOptions);
+      E1MES(ErrorType::terminal, 3, msg::kDe6ccgOptions);
     }
   }
-  if (N1RTY(0) >= 4) {
+  if (N1RTY(0) >= type_number(ErrorType::fatal)) {
     E1POP("DE6CCG");
     return;
   }
@@ -549,7 +549,7 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   DE3CCG(n, h, low, igh, scale);
   DE4CCG(n, low, igh, h, ort);
   DE3CCH(n, low, igh, h, ort, wr, wi, z);
-  if (N1RTY(1) >= 4) {
+  if (N1RTY(1) >= type_number(ErrorType::fatal)) {
     E1POP("DE6CCG");
     return;
   }
@@ -600,7 +600,7 @@ void DSVRGP(int n, const double* ra, double* rb, int* iperm) {
   if (n < 1) {
     E1PSH("DSVRGP");
     E1STI(1, n);
-    E1MES(5, 1, msg::kDsvrgpLength);
+    E1MES(ErrorType::terminal, 1, msg::kDsvrgpLength);
     E1POP("DSVRGP");
     return;
   }
@@ -671,7 +671,7 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   E1PSH("DEVCCG");
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kDevccgOrder);
+    E1MES(ErrorType::terminal, 1, msg::kDevccgOrder);
     E1POP("DEVCCG");
     return;
   }
@@ -684,7 +684,7 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
         if (std::isfinite(v.real()) && std::isfinite(v.imag())) continue;
         E1STI(1, i + 1);
         E1STI(2, j + 1);
-        E1MES(5, 3, msg::kDevccgNotFinite);
+        E1MES(ErrorType::terminal, 3, msg::kDevccgNotFinite);
         E1POP("DEVCCG");
         return;
       }
@@ -694,7 +694,7 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
     DE6CCG(n, a, lda, eval, evec, ldevec, n);
   } catch (const std::bad_alloc&) {
     E1STI(1, n);
-    E1MES(5, 2, msg::kDevccgStorage);
+    E1MES(ErrorType::terminal, 2, msg::kDevccgStorage);
   }
   E1POP("DEVCCG");
 }

@@ -960,7 +960,7 @@ bool factor_table_ok(int n, const double* ifac) {
 bool length_ok(int n) {
   if (n >= 1) return true;
   E1STI(1, n);
-  E1MES(5, 1, msg::kFftLength);
+  E1MES(ErrorType::terminal, 1, msg::kFftLength);
   return false;
 }
 
@@ -972,7 +972,7 @@ void DFFTRI(int n, double* wfftr) {
     const auto un = static_cast<std::size_t>(n);
     if (!DF3TRI(n, wfftr, wfftr + un, wfftr + 2 * un)) {
       E1STI(1, n);
-      E1MES(5, 2, msg::kFftStorage);
+      E1MES(ErrorType::terminal, 2, msg::kFftStorage);
     }
   }
   E1POP("DFFTRI");
@@ -986,13 +986,13 @@ void DF2TRF(int n, const double* seq, double* coef, double* wfftr) {
       coef[0] = seq[0];
     } else if (!factor_table_ok(n, wfftr + 2 * un)) {
       E1STI(1, n);
-      E1MES(5, 3, msg::kFftWorkArray);
+      E1MES(ErrorType::terminal, 3, msg::kFftWorkArray);
     } else {
       try {
         DF3TRF(n, seq, coef, wfftr, wfftr + un, wfftr + 2 * un);
       } catch (const std::bad_alloc&) {
         E1STI(1, n);
-        E1MES(5, 2, msg::kFftStorage);
+        E1MES(ErrorType::terminal, 2, msg::kFftStorage);
       }
     }
   }
@@ -1005,7 +1005,7 @@ void DFFTRF(int n, const double* seq, double* coef) {
     const std::unique_ptr<double[]> work(new (std::nothrow) double[dfftrf_work_size(n)]);
     if (!work) {
       E1STI(1, n);
-      E1MES(5, 2, msg::kFftStorage);
+      E1MES(ErrorType::terminal, 2, msg::kFftStorage);
     } else {
       DFFTRI(n, work.get());
       DF2TRF(n, seq, coef, work.get());

@@ -201,44 +201,44 @@ bool check_options(const double* param, int neq) {
     const int k = miter >= 4.0 ? kMiter : kMtype;
     E1STI(1, k);
     E1STD(1, p(param, k));
-    E1MES(5, 5, msg::kDivpagMiterMtype);
+    E1MES(ErrorType::terminal, 5, msg::kDivpagMiterMtype);
   } else if (p(param, kInorm) >= 4.0) {
     E1STD(1, p(param, kInorm));
-    E1MES(5, 6, msg::kDivpagInorm);
+    E1MES(ErrorType::terminal, 6, msg::kDivpagInorm);
   } else if (iatype >= 3.0) {
     E1STD(1, iatype);
-    E1MES(5, 7, msg::kDivpagIatype);
+    E1MES(ErrorType::terminal, 7, msg::kDivpagIatype);
   } else if (static_cast<int>(miter) == 0 && (static_cast<int>(mtype) != 0 || static_cast<int>(iatype) != 0)) {
     E1STD(1, miter);
     E1STD(2, mtype);
     E1STD(3, iatype);
-    E1MES(5, 17, msg::kDivpagMiter0);
+    E1MES(ErrorType::terminal, 17, msg::kDivpagMiter0);
   } else if (static_cast<int>(miter) == 3 && (static_cast<int>(mtype) != 0 || static_cast<int>(iatype) != 0)) {
     E1STD(1, miter);
     E1STD(2, mtype);
     E1STD(3, iatype);
-    E1MES(5, 18, msg::kDivpagMiter3);
+    E1MES(ErrorType::terminal, 18, msg::kDivpagMiter3);
   } else {
     const Options o = read_options(param, neq);
     const bool banded = o.mtype == 1 || o.mtype == 3;
     if (banded && p(param, kNlc) >= neq) {
       E1STD(1, p(param, kNlc));
-      E1MES(5, 9, msg::kDivpagNlc);
+      E1MES(ErrorType::terminal, 9, msg::kDivpagNlc);
     } else if (banded && p(param, kNuc) >= neq) {
       E1STD(1, p(param, kNuc));
-      E1MES(5, 10, msg::kDivpagNuc);
+      E1MES(ErrorType::terminal, 10, msg::kDivpagNuc);
     } else if (o.iatype != 0 && !banded && neq > o.lda) {
       E1STI(1, neq);
       E1STD(1, p(param, kLda));
-      E1MES(5, 11, msg::kDivpagLdaFull);
+      E1MES(ErrorType::terminal, 11, msg::kDivpagLdaFull);
     } else if (o.iatype != 0 && o.mtype == 1 && o.nlc + o.nuc + 1 > o.lda) {
       E1STI(1, o.nlc + o.nuc + 1);
       E1STD(1, p(param, kLda));
-      E1MES(5, 12, msg::kDivpagLdaBand);
+      E1MES(ErrorType::terminal, 12, msg::kDivpagLdaBand);
     } else if (o.iatype != 0 && o.mtype == 3 && o.nuc + 1 > o.lda) {
       E1STI(1, o.nuc + 1);
       E1STD(1, p(param, kLda));
-      E1MES(5, 13, msg::kDivpagLdaSymmetricBand);
+      E1MES(ErrorType::terminal, 13, msg::kDivpagLdaSymmetricBand);
     } else {
       return true;
     }
@@ -249,7 +249,7 @@ bool check_options(const double* param, int neq) {
 bool check_tolerance(double tol) {
   if (tol > 0.0) return true;
   E1STD(1, tol);
-  E1MES(5, 8, msg::kDivpagTol);
+  E1MES(ErrorType::terminal, 8, msg::kDivpagTol);
   return false;
 }
 
@@ -259,14 +259,14 @@ bool check_param_signs(const double* param, bool body) {
     if (p(param, k) < 0.0) {
       E1STI(1, k);
       E1STD(1, p(param, k));
-      E1MES(5, 3, body ? msg::kDi2pagParamNegative : msg::kDivpagParamNegative);
+      E1MES(ErrorType::terminal, 3, body ? msg::kDi2pagParamNegative : msg::kDivpagParamNegative);
       return false;
     }
   }
   const double meth = p(param, kMeth);
   if (meth != 0.0 && meth != 1.0 && meth != 2.0) {
     E1STD(1, meth);
-    E1MES(5, 4, body ? msg::kDi2pagMeth : msg::kDivpagMeth);
+    E1MES(ErrorType::terminal, 4, body ? msg::kDi2pagMeth : msg::kDivpagMeth);
     return false;
   }
   return true;
@@ -393,8 +393,8 @@ bool Integrator::start(const double* a, double x, const double* y) {
       }
     }
     DL2TRG(n_, s_.a_full.data(), n_, s_.a_fac.data(), n_, s_.a_ipvt.data());
-    if (N1RTY(1) == 4) {
-      E1MES(4, 8, msg::kDivpagSingularA);
+    if (N1RTY(1) == type_number(ErrorType::fatal)) {
+      E1MES(ErrorType::fatal, 8, msg::kDivpagSingularA);
       return false;
     }
     DLFSRG(n_, s_.a_fac.data(), n_, s_.a_ipvt.data(), s_.yp0.data(), 1, s_.yp0.data());
@@ -537,12 +537,12 @@ bool Integrator::form_matrix(double hb, double x, const double* f0) {
   if (cholesky) {
     ++s_.cholesky_count;
     DLFTDS(n_, s_.pmat.data(), n_, s_.pmat.data(), n_);
-    if (N1RTY(1) == 4) return false;
+    if (N1RTY(1) == type_number(ErrorType::fatal)) return false;
   } else {
     ++s_.lu_count;
     DL2TRG(n_, s_.pmat.data(), n_, s_.pmat.data(), n_, s_.ipvt.data());
-    if (N1RTY(1) == 4) {
-      E1MES(0, 0, " ");  // a singular matrix only shortens the step
+    if (N1RTY(1) == type_number(ErrorType::fatal)) {
+      E1MES(ErrorType::none, 0, " ");  // a singular matrix only shortens the step
       s_.have_matrix = false;
       return false;
     }
@@ -599,7 +599,7 @@ bool Integrator::correct() {
         for (int i = 0; i < n_; ++i) delta[i] = s_.h * f[i] - z1[i] - acor[i];
       }
       solve(delta);
-      if (N1RTY(0) >= 4) return false;
+      if (N1RTY(0) >= type_number(ErrorType::fatal)) return false;
     }
     for (int i = 0; i < n_; ++i) {
       acor[i] += delta[i];
@@ -617,7 +617,7 @@ bool Integrator::correct() {
 void Integrator::fatal_step(int code, std::string_view message, double h) {
   E1STD(1, h);
   E1STD(2, tol_);
-  E1MES(4, code, message);
+  E1MES(ErrorType::fatal, code, message);
 }
 
 // One step with its retries.  On success the history array is at the new
@@ -632,7 +632,7 @@ bool Integrator::step() {
     predict();
     if (!correct()) {
       restore();
-      if (N1RTY(0) >= 4) return false;  // not positive definite
+      if (N1RTY(0) >= type_number(ErrorType::fatal)) return false;  // not positive definite
       failed = true;
       s_.prev_valid = false;
       if (o.miter != 0 && !s_.jacobian_current) {
@@ -657,7 +657,7 @@ bool Integrator::step() {
     ++error_failures;
     s_.prev_valid = false;
     if (std::fabs(s_.h) <= kMinStepMargin * o.hmin) {
-      E1MES(4, 1, msg::kDivpagRepeatedErrorTest);
+      E1MES(ErrorType::fatal, 1, msg::kDivpagRepeatedErrorTest);
       return false;
     }
     double r;
@@ -802,25 +802,25 @@ int Integrator::run(double xend, double& x, double* y) {
     }
     if (steps >= o.max_steps) {
       E1STI(1, static_cast<int>(std::min<long>(o.max_steps, 2147483647L)));
-      E1MES(4, 3, msg::kDivpagMaxSteps);
+      E1MES(ErrorType::fatal, 3, msg::kDivpagMaxSteps);
       return -1;
     }
     if (o.max_fcn > 0 && s_.nfcn >= o.max_fcn) {
       E1STI(1, static_cast<int>(std::min<long>(o.max_fcn, 2147483647L)));
-      E1MES(4, 2, msg::kDivpagMaxFcn);
+      E1MES(ErrorType::fatal, 2, msg::kDivpagMaxFcn);
       return -1;
     }
     divpag_weights(o.inorm, n_, z(0), o.floor, s_.ymax.data(), s_.winv.data());
     if (DMACH(4) * norm(z(0)) > tol_) {
       E1STD(1, tol_);
-      E1MES(4, 5, msg::kDivpagTolTest);
+      E1MES(ErrorType::fatal, 5, msg::kDivpagTolTest);
       return -1;
     }
     if (s_.tn + s_.h == s_.tn) {
       E1STD(1, s_.tn);
       E1STD(2, s_.h);
       E1STD(3, tol_);
-      E1MES(4, 4, msg::kDivpagXPlusH);
+      E1MES(ErrorType::fatal, 4, msg::kDivpagXPlusH);
       return -1;
     }
     if (o.interrupt1 && !s_.skip_interrupt1) {
@@ -868,12 +868,12 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
   auto done = [] { E1POP("DI2PAG"); };
   if (ido < 1 || ido > 7) {
     E1STI(1, ido);
-    E1MES(5, 1, msg::kDi2pagIdoRange);
+    E1MES(ErrorType::terminal, 1, msg::kDi2pagIdoRange);
     return done();
   }
   if (ido != 1 && !s.initialized) {
     E1STI(1, ido);
-    E1MES(5, 19, msg::kDivpagNotInitialized);
+    E1MES(ErrorType::terminal, 19, msg::kDivpagNotInitialized);
     return done();
   }
   if (ido == 3) {
@@ -883,18 +883,18 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
   }
   if (ido == 1) {
     if (s.initialized) {
-      E1MES(5, 16, msg::kDivpagIdoRestart);
+      E1MES(ErrorType::terminal, 16, msg::kDivpagIdoRestart);
       return done();
     }
     if (!check_options(param, neq) || !check_tolerance(tol)) return done();
     if (!std::isfinite(x)) {
-      E1MES(5, 22, msg::kDivpagXNotFinite);
+      E1MES(ErrorType::terminal, 22, msg::kDivpagXNotFinite);
       return done();
     }
     for (int i = 0; i < neq; ++i) {
       if (std::isfinite(y[i])) continue;
       E1STI(1, i + 1);
-      E1MES(5, 23, msg::kDivpagYNotFinite);
+      E1MES(ErrorType::terminal, 23, msg::kDivpagYNotFinite);
       return done();
     }
     s.opt = read_options(param, neq);
@@ -910,12 +910,12 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
     if (!check_tolerance(tol)) return done();
     if (x != s.x_returned) {
       E1STD(1, x);
-      E1MES(5, 14, msg::kDivpagXChanged);
+      E1MES(ErrorType::terminal, 14, msg::kDivpagXChanged);
       return done();
     }
     if (ido == 2 && xend == s.xend_last) {
       E1STD(1, xend);
-      E1MES(5, 15, msg::kDivpagXendUnchanged);
+      E1MES(ErrorType::terminal, 15, msg::kDivpagXendUnchanged);
       return done();
     }
     if (ido >= 4) {
@@ -935,7 +935,7 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
   // infinite there would give steps without a size, which no retry bound
   // can end.
   if (ido <= 2 && !std::isfinite(xend)) {
-    E1MES(5, 21, msg::kDivpagXendNotFinite);
+    E1MES(ErrorType::terminal, 21, msg::kDivpagXendNotFinite);
     return done();
   }
   Integrator integrator(s, fcn, fcnj, tol);
@@ -954,14 +954,14 @@ void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
   State& s = state();
   if (ido < 1 || ido > 7) {
     E1STI(1, ido);
-    E1MES(5, 1, msg::kDivpagIdoRange);
+    E1MES(ErrorType::terminal, 1, msg::kDivpagIdoRange);
     E1POP("DIVPAG");
     return;
   }
   if (ido == 1) {
     if (neq < 1) {
       E1STI(1, neq);
-      E1MES(5, 2, msg::kDivpagNeq);
+      E1MES(ErrorType::terminal, 2, msg::kDivpagNeq);
       E1POP("DIVPAG");
       return;
     }
@@ -982,7 +982,7 @@ void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
         E1STI(1, neq);
         E1STI(2, w.nmeth);
         E1STI(3, static_cast<int>(std::min<std::size_t>(w.npw, 2147483647U)));
-        E1MES(5, 20, msg::kDivpagStorage);
+        E1MES(ErrorType::terminal, 20, msg::kDivpagStorage);
         E1POP("DIVPAG");
         return;
       }

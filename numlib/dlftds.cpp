@@ -21,17 +21,17 @@ void DLFTDS(int n, const double* a, int lda, double* fact, int ldfact) {
   E1PSH("DLFTDS");
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kOrderPositive);
+    E1MES(ErrorType::terminal, 1, msg::kOrderPositive);
   } else if (n > lda) {
     E1STI(1, n);
     E1STI(2, lda);
-    E1MES(5, 2, msg::kOrderLda);
+    E1MES(ErrorType::terminal, 2, msg::kOrderLda);
   } else if (n > ldfact) {
     E1STI(1, n);
     E1STI(2, ldfact);
-    E1MES(5, 3, msg::kOrderLdfact);
+    E1MES(ErrorType::terminal, 3, msg::kOrderLdfact);
   }
-  if (N1RTY(0) >= 4) {
+  if (N1RTY(0) >= type_number(ErrorType::fatal)) {
     E1POP("DLFTDS");
     return;
   }
@@ -52,7 +52,7 @@ void DLFTDS(int n, const double* a, int lda, double* fact, int ldfact) {
     const double d = rj[j] - sum;
     if (!(d > 0.0)) {
       E1STI(1, j + 1);
-      E1MES(4, 2, msg::kNotPositiveDefinite);
+      E1MES(ErrorType::fatal, 2, msg::kNotPositiveDefinite);
       break;
     }
     rj[j] = std::sqrt(d);
@@ -64,20 +64,20 @@ void DLFSDS(int n, const double* fact, int ldfact, const double* b, double* x) {
   E1PSH("DLFSDS");
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kOrderPositive);
+    E1MES(ErrorType::terminal, 1, msg::kOrderPositive);
   } else if (n > ldfact) {
     E1STI(1, n);
     E1STI(2, ldfact);
-    E1MES(5, 2, msg::kOrderLdfact);
+    E1MES(ErrorType::terminal, 2, msg::kOrderLdfact);
   } else {
     for (int k = 0; k < n; ++k) {
       if (col(fact, ldfact, k)[k] == 0.0) {
-        E1MES(4, 3, msg::kSingularCholesky);
+        E1MES(ErrorType::fatal, 3, msg::kSingularCholesky);
         break;
       }
     }
   }
-  if (N1RTY(0) >= 4) {
+  if (N1RTY(0) >= type_number(ErrorType::fatal)) {
     E1POP("DLFSDS");
     return;
   }

@@ -24,15 +24,15 @@ inline double el(const double* a, int ld, int i, int j) { return col(a, ld, j)[i
 bool check_order(int n, int lda, int ldb, std::string_view ldb_message) {
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kOrderPositive);
+    E1MES(ErrorType::terminal, 1, msg::kOrderPositive);
   } else if (n > lda) {
     E1STI(1, n);
     E1STI(2, lda);
-    E1MES(5, 2, msg::kOrderLda);
+    E1MES(ErrorType::terminal, 2, msg::kOrderLda);
   } else if (n > ldb) {
     E1STI(1, n);
     E1STI(2, ldb);
-    E1MES(5, 3, ldb_message);
+    E1MES(ErrorType::terminal, 3, ldb_message);
   } else {
     return true;
   }
@@ -177,7 +177,7 @@ void DL2TRG(int n, const double* a, int lda, double* fac, int ldfac, int* ipvt) 
   }
   ipvt[n - 1] = n;
   if (std::fabs(el(fac, ldfac, n - 1, n - 1)) <= small) singular = true;
-  if (singular) E1MES(4, 2, msg::kSingularLu);
+  if (singular) E1MES(ErrorType::fatal, 2, msg::kSingularLu);
   E1POP("DL2TRG");
 }
 
@@ -190,14 +190,14 @@ void DL2CRG(int n, const double* a, int lda, double* fac, int ldfac, int* ipvt, 
   const int flag = condition_switch();
   if (flag != 1 && flag != 2) {
     E1STI(1, flag);
-    E1MES(5, 4, msg::kConditionFlag);
+    E1MES(ErrorType::terminal, 4, msg::kConditionFlag);
     E1POP("DL2CRG");
     return;
   }
   rcond = 1.0;  // stays 1 when the switch turns the estimate off
   const double anorm = DNR1RR(n, n, a, lda);
   DL2TRG(n, a, lda, fac, ldfac, ipvt);
-  if (N1RTY(1) == 4) {
+  if (N1RTY(1) == type_number(ErrorType::fatal)) {
     rcond = 0.0;
     E1POP("DL2CRG");
     return;
@@ -206,7 +206,7 @@ void DL2CRG(int n, const double* a, int lda, double* fac, int ldfac, int* ipvt, 
     rcond = condition_estimate(n, fac, ldfac, ipvt, anorm, z);
     if (rcond <= DMACH(4)) {
       E1STD(1, rcond);
-      E1MES(3, 1, msg::kAlgorithmicallySingular);
+      E1MES(ErrorType::warning, 1, msg::kAlgorithmicallySingular);
     }
   }
   E1POP("DL2CRG");
@@ -220,14 +220,14 @@ void DLINRT(int n, const double* a, int lda, int ipath, double* ainv, int ldainv
   }
   if (ipath != 1 && ipath != 2) {
     E1STI(1, ipath);
-    E1MES(5, 4, msg::kIpath);
+    E1MES(ErrorType::terminal, 4, msg::kIpath);
     E1POP("DLINRT");
     return;
   }
   for (int k = 0; k < n; ++k) {
     if (el(a, lda, k, k) == 0.0) {
       E1STI(1, k + 1);
-      E1MES(4, 2, msg::kSingularTriangular);
+      E1MES(ErrorType::fatal, 2, msg::kSingularTriangular);
       E1POP("DLINRT");
       return;
     }
@@ -269,7 +269,7 @@ void DL2NRG(int n, const double* a, int lda, double* ainv, int ldainv, double* w
   }
   double rcond = 0.0;
   DL2CRG(n, a, lda, ainv, ldainv, ipvt, rcond, wk);
-  if (N1RTY(1) == 4) {
+  if (N1RTY(1) == type_number(ErrorType::fatal)) {
     E1POP("DL2NRG");
     return;
   }
@@ -292,7 +292,7 @@ void DL2NRG(int n, const double* a, int lda, double* ainv, int ldainv, double* w
   }
   if (rcond <= DMACH(4)) {
     E1STD(1, rcond);
-    E1MES(3, 1, msg::kTooIllConditioned);
+    E1MES(ErrorType::warning, 1, msg::kTooIllConditioned);
   }
   E1POP("DL2NRG");
 }
@@ -301,7 +301,7 @@ void DLINRG(int n, const double* a, int lda, double* ainv, int ldainv) {
   E1PSH("DLINRG");
   if (n <= 0) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kOrderPositiveLower);
+    E1MES(ErrorType::terminal, 1, msg::kOrderPositiveLower);
     E1POP("DLINRG");
     return;
   }
@@ -312,7 +312,7 @@ void DLINRG(int n, const double* a, int lda, double* ainv, int ldainv) {
     ipvt.resize(static_cast<std::size_t>(n));
   } catch (const std::bad_alloc&) {
     E1STI(1, n);
-    E1MES(5, 2, msg::kWorkspaceN);
+    E1MES(ErrorType::terminal, 2, msg::kWorkspaceN);
     E1POP("DLINRG");
     return;
   }
@@ -324,20 +324,20 @@ void DLFSRG(int n, const double* fac, int ldfac, const int* ipvt, const double* 
   E1PSH("DLFSRG");
   if (n < 1) {
     E1STI(1, n);
-    E1MES(5, 1, msg::kEquationsPositive);
+    E1MES(ErrorType::terminal, 1, msg::kEquationsPositive);
   } else if (n > ldfac) {
     E1STI(1, n);
     E1STI(2, ldfac);
-    E1MES(5, 2, msg::kOrderLdfac);
+    E1MES(ErrorType::terminal, 2, msg::kOrderLdfac);
   } else if (ipath != 1 && ipath != 2) {
     E1STI(1, ipath);
-    E1MES(5, 3, msg::kIpath);
+    E1MES(ErrorType::terminal, 3, msg::kIpath);
   } else {
     bool singular = false;
     for (int k = 0; k < n; ++k) singular = singular || el(fac, ldfac, k, k) == 0.0;
-    if (singular) E1MES(4, 4, msg::kSingularLu);
+    if (singular) E1MES(ErrorType::fatal, 4, msg::kSingularLu);
   }
-  if (N1RTY(0) >= 4) {
+  if (N1RTY(0) >= type_number(ErrorType::fatal)) {
     E1POP("DLFSRG");
     return;
   }

@@ -12,7 +12,7 @@ void DSET(int n, double da, double* dx, int incx) {
   if (incx == 0) {
     E1PSH("DSET");
     E1STI(1, incx);
-    E1MES(5, 1, msg::kIncxKernel);
+    E1MES(ErrorType::terminal, 1, msg::kIncxKernel);
     E1POP("DSET");
     return;
   }

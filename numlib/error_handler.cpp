@@ -191,7 +191,7 @@ void E1PSH(std::string_view name) {
   HandlerState& s = state();
   if (s.level >= kMaxErrorLevel) {
     E1STI(1, kMaxErrorLevel);
-    E1MES(5, 1, msg::kPushOverflow);
+    E1MES(ErrorType::terminal, 1, msg::kPushOverflow);
     stop_run();
   }
   ++s.level;
@@ -206,14 +206,14 @@ void E1POP(std::string_view name) {
   if (s.level < 2) {
     E1PSH("E1POP");
     E1STL(1, name);
-    E1MES(5, 1, msg::kPopEmpty);
+    E1MES(ErrorType::terminal, 1, msg::kPopEmpty);
     E1POP("E1POP");
     return;
   }
   if (name.substr(0, kMaxName) != s.names[static_cast<std::size_t>(s.level)]) {
     E1STL(1, name);
     E1STL(2, s.names[static_cast<std::size_t>(s.level)]);
-    E1MES(5, 2, msg::kPopMismatch);
+    E1MES(ErrorType::terminal, 2, msg::kPopMismatch);
   }
   const auto level = static_cast<std::size_t>(s.level);
   const int type = s.types[level];
@@ -285,7 +285,7 @@ int level_value(int iopt, bool want_type, std::string_view routine, std::string_
   HandlerState& s = state();
   if (iopt != 0 && iopt != 1) {
     E1PSH(routine);
-    E1MES(5, 1, message);
+    E1MES(ErrorType::terminal, 1, message);
     E1POP(routine);
     return 0;
   }

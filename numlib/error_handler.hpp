@@ -24,6 +24,22 @@
 
 namespace zelvan::numlib {
 
+// The error types of the table above (E1MES also takes the plain numbers).
+enum class ErrorType : int {
+  keep = -1,  // E1MES: keep the current type
+  none = 0,   // E1MES: clear the pending message
+  note = 1,
+  alert = 2,
+  warning = 3,
+  fatal = 4,
+  terminal = 5,
+  immediate_warning = 6,
+  immediate_fatal = 7,
+};
+
+// The number of error type `type`, as N1RTY returns it.
+constexpr int type_number(ErrorType type) { return static_cast<int>(type); }
+
 // Deepest routine level; level 1 is the calling program ("USER").
 inline constexpr int kMaxErrorLevel = 50;
 
@@ -54,6 +70,7 @@ void E1STL(int id, std::string_view string);
 // A type outside -1..7 is printed at once under the name "UNKNOWN" and
 // stops the run.
 void E1MES(int iertyp, int iercod, std::string_view message);
+inline void E1MES(ErrorType type, int iercod, std::string_view message) { E1MES(type_number(type), iercod, message); }
 
 // Prints the pending message (nothing when none is pending) and clears it
 // and the stored parameters.

@@ -50,7 +50,7 @@ double DMACH(int n) {
   if (n < 1 || n > 8) {
     E1PSH("DMACH");
     E1STI(1, n);
-    E1MES(5, 5, msg::kDmachArgument);
+    E1MES(ErrorType::terminal, 5, msg::kDmachArgument);
     E1POP("DMACH");
     return kDoubleConstants[5];
   }

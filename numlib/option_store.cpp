@@ -24,7 +24,7 @@ constexpr std::array<ChapterOptions, 2> kMathOptions = {{
 std::array<std::array<int, 4>, 2> g_values = {kMathOptions[0].defaults, kMathOptions[1].defaults};
 
 void terminal(int code, std::string_view message) {
-  E1MES(5, code, message);
+  E1MES(ErrorType::terminal, code, message);
   E1POP("IUMAG");
 }
 

@@ -17,7 +17,7 @@ char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned 
 bool arguments_fail(char ta, char tb, char transa, char transb, int m, int n, int k, int lda, int ldb, int ldc) {
   const auto fail = [](int code, std::string_view message) {
     E1PSH("ZGEMM");
-    E1MES(5, code, message);
+    E1MES(ErrorType::terminal, code, message);
     E1POP("ZGEMM");
     return true;
   };

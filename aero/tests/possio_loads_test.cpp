@@ -8,7 +8,7 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +16,7 @@
 #include "aero/cnm3dk.hpp"
 #include "aero/possio_linear.hpp"
 #include "aero/possio_loads.hpp"
+#include "test_support/scratch_dir.hpp"
 #include "textio/console.hpp"
 #include "textio/stop.hpp"
 
@@ -31,19 +32,8 @@ const double kPi = std::acos(-1.0);
 // file into the working folder), removed afterwards.
 class PossioSolverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    std::random_device seed;
-    do {
-      dir_ = fs::temp_directory_path() / ("zelvan_possio_test_" + std::to_string(seed()));
-    } while (!fs::create_directory(dir_));
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::current_path(previous_, ec);
-    fs::remove_all(dir_, ec);
-  }
+  void SetUp() override { scratch_.emplace("zelvan_possio_test"); }
+  void TearDown() override { scratch_.reset(); }
 
   // The block as the driver sets it up, with the case's M, k and xr.
   static PossioBlock block(double mach, double k, double xr) {
@@ -67,8 +57,7 @@ class PossioSolverTest : public ::testing::Test {
   }
 
  private:
-  fs::path previous_;
-  fs::path dir_;
+  std::optional<test_support::ScratchWorkingDir> scratch_;
 };
 
 TEST_F(PossioSolverTest, AgreesWithAnIndependentLatticeSolution) {

@@ -26,6 +26,7 @@
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
 #include "numlib/numlib.hpp"
+#include "test_support/scratch_dir.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver::test_support {
@@ -37,11 +38,16 @@ namespace fs = std::filesystem;
 // set in the environment is kept.
 inline const bool kFiguresOff = ::setenv("ZELVAN_PLOT", "0", 0) == 0;
 
-// A fresh folder under the system's temporary folder, removed with
-// everything in it when the object goes away.
-class ScratchDir {
+using zelvan::test_support::WorkingDirectory;
+
+// A scratch folder named after the running test (see
+// zelvan::test_support::ScratchDir).
+class ScratchDir : public zelvan::test_support::ScratchDir {
  public:
-  ScratchDir() {
+  ScratchDir() : zelvan::test_support::ScratchDir(test_stem()) {}
+
+ private:
+  static std::string test_stem() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string stem = "zelvan_driver_test";
     if (info != nullptr) {
@@ -50,49 +56,8 @@ class ScratchDir {
       stem += '_';
       stem += info->name();
     }
-    std::replace_if(
-        stem.begin(), stem.end(), [](char c) { return c == '/' || c == ' '; }, '_');
-    std::random_device seed;
-    for (;;) {
-      path_ = fs::temp_directory_path() / (stem + '_' + std::to_string(seed()));
-      if (fs::create_directory(path_)) break;
-    }
+    return stem;
   }
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const fs::path& name) const { return path_ / name; }
-
-  // The names of the entries in the folder, sorted.
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
-
-// Makes `dir` the working folder for the lifetime of the object.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
-  ~WorkingDirectory() {
-    std::error_code ec;
-    fs::current_path(previous_, ec);
-  }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  fs::path previous_;
 };
 
 // Writes `content` byte for byte.
@@ -178,7 +143,6 @@ inline std::vector<std::string> sweep_records() {
           right("40") + "  nstep",  right("7") + "  nextra", right("3") + "  coupling_tolerance"};
 }
 
-// Joins records into file text, each record ended by `line_end`.
 // The lines of `text`, each without its line end; text after the last line
 // end is not a line.
 inline std::vector<std::string> lines_of(const std::string& text) {
@@ -191,6 +155,7 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
+// Joins records into file text, each record ended by `line_end`.
 inline std::string join(const std::vector<std::string>& records, std::string_view line_end = "\n") {
   std::string text;
   for (const std::string& record : records) {
@@ -243,19 +208,7 @@ inline RunResult run_program(const std::vector<std::string>& arguments) {
 
 // Restores every process-wide record of the analysis, as a run of the
 // program does before it begins.
-inline void reset_analysis_records() {
-  reset_case_parameters();
-  aero::reset_possio_block();
-  aero::reset_cnm3dk();
-  numlib::reset_error_handler();
-  numlib::reset_units();
-  numlib::reset_option_store();
-  numlib::reset_divpag();
-  reset_model();
-  reset_time_history();
-  reset_spectrum();
-  second_run_pending() = false;
-}
+inline void reset_analysis_records() { reset_run_records(); }
 
 // Runs `steps` with the console captured.  A stop is reported as the
 // program reports it: its console text after what was written so far, and

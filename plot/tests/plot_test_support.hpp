@@ -7,41 +7,23 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "plot/clock.hpp"
+#include "test_support/scratch_dir.hpp"
 
 namespace zelvan::plot::test_support {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, the working folder
-// for the lifetime of the object; then the previous working folder is
-// restored and the folder removed with everything in it.
-class ScratchWorkingDir {
+// A scratch folder that is the working folder for the lifetime of the
+// object (see zelvan::test_support::ScratchWorkingDir).
+class ScratchWorkingDir : public zelvan::test_support::ScratchWorkingDir {
  public:
-  ScratchWorkingDir() : previous_(fs::current_path()) {
-    std::random_device seed;
-    do {
-      path_ = fs::temp_directory_path() / ("zelvan_plot_test_" + std::to_string(seed()));
-    } while (!fs::create_directory(path_));
-    fs::current_path(path_);
-  }
-  ~ScratchWorkingDir() {
-    std::error_code ec;
-    fs::current_path(previous_, ec);
-    fs::remove_all(path_, ec);
-  }
-  ScratchWorkingDir(const ScratchWorkingDir&) = delete;
-  ScratchWorkingDir& operator=(const ScratchWorkingDir&) = delete;
-
- private:
-  fs::path previous_;
-  fs::path path_;
+  ScratchWorkingDir() : zelvan::test_support::ScratchWorkingDir("zelvan_plot_test") {}
 };
 
 inline std::string read_file(const fs::path& path) {
