@@ -119,7 +119,7 @@ std::string last_message(const std::string& output) {
     squeezed += blank ? ' ' : c;
   }
   while (!squeezed.empty() && squeezed.back() == ' ') squeezed.pop_back();
-  if (squeezed.size() > kMessageLength) squeezed = squeezed.substr(0, kMessageLength) + "...";
+  if (squeezed.size() > kMessageLength) squeezed.replace(kMessageLength, std::string::npos, "...");
   return squeezed.empty() ? std::string(msg::kGnuplotNoMessage) : squeezed;
 }
 

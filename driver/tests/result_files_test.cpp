@@ -219,16 +219,26 @@ TEST_P(OperatingSystemOption, SelectsTheResultFiles) {
   EXPECT_EQ(dir.entries(), files);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, OperatingSystemOption,
-    ::testing::Values(
-        OptionCase{
-            "WIN", "WIN", 0, {"zelvan.dat", "zelvan.gp", "zelvan.itp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
-        OptionCase{"LNX", "lnx", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
-        OptionCase{"SGI", "SGI", 0, {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
-        // The option is checked at start-up, before anything is written.
-        OptionCase{"Invalid", "XYZ", 1, {}}),
-    ByLabel{});
+INSTANTIATE_TEST_SUITE_P(Options, OperatingSystemOption,
+                         ::testing::Values(OptionCase{"WIN",
+                                                      "WIN",
+                                                      0,
+                                                      {"zelvan.dat", "zelvan.gp", "zelvan.itp", "zelvan.lay",
+                                                       "zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat",
+                                                       "zelvan_flutter.json"}},
+                                           OptionCase{"LNX",
+                                                      "lnx",
+                                                      0,
+                                                      {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty",
+                                                       "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
+                                           OptionCase{"SGI",
+                                                      "SGI",
+                                                      0,
+                                                      {"zelvan.dat", "zelvan.gp", "zelvan.lay", "zelvan.sty",
+                                                       "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"}},
+                                           // The option is checked at start-up, before anything is written.
+                                           OptionCase{"Invalid", "XYZ", 1, {}}),
+                         ByLabel{});
 
 TEST(OperatingSystemOption, IsRejectedAtStartUpBeforeAnyWork) {
   ScratchDir dir;
@@ -360,6 +370,7 @@ TEST(AtomicResults, AStopLeavesTheEarlierFilesAsTheyWereAndNoTemporary) {
   ASSERT_EQ(run_in_shell(cd + program + " LNX case.inp").status, 0);
   const std::vector<std::string> results{"FOR007", "zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
   std::vector<std::string> before;
+  before.reserve(results.size());
   for (const std::string& name : results) before.push_back(read_file(dir / name));
 
   // A read-only style file: the stop comes when the result step opens it,
@@ -420,6 +431,7 @@ TEST_P(InputThatIsAResult, StopsAtStartUpNamingBothAndWritesNothing) {
   ASSERT_EQ(run_in_shell(cd + (c.prepare.empty() ? "true" : c.prepare)).status, 0);
   const std::vector<std::string> entries = dir.entries();
   std::vector<std::string> contents;
+  contents.reserve(entries.size());
   for (const std::string& name : entries) contents.push_back(read_file(dir / name));
 
   const ShellRun run = run_in_shell(cd + c.environment + " '" + std::string(ZELVAN_EXECUTABLE) + "' " + c.arguments);

@@ -180,7 +180,7 @@ TEST(InvisibleCharacters, AreSkippedOrNamedInTheMessage) {
   const auto dir = std::filesystem::temp_directory_path() / "zelvan_reader_invisible";
   std::filesystem::create_directories(dir);
   const auto file = [&](const std::string& name, const std::string& text) {
-    const auto path = (dir / name).string();
+    auto path = (dir / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
   };
