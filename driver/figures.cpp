@@ -10,6 +10,7 @@
 #include "driver/case_parameters.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/messages.hpp"
+#include "driver/result_files.hpp"
 #include "driver/spectrum.hpp"
 #include "plot/gnuplot_run.hpp"
 #include "textio/textio.hpp"
@@ -41,27 +42,7 @@ plot::FigureScript figures_of_run() {
   plot::FigureScript f;
   f.records = cp.npoints;
   f.spectral_lines = (cp.npoints + 1) / 2;
-  f.parameters = plot::PlotCase{.title = cp.title,
-                                .t_A = cp.t_A,
-                                .t_E = cp.t_E,
-                                .M_1 = cp.M_1,
-                                .M_2 = cp.M_2,
-                                .S_m = cp.S_m,
-                                .D_1 = cp.D_1,
-                                .D_2 = cp.D_2,
-                                .K_1 = cp.K_1,
-                                .K_2 = cp.K_2,
-                                .K_m = cp.K_m,
-                                .kappa = cp.kappa,
-                                .f_s = cp.f_s,
-                                .f_0_1 = cp.f_0_1,
-                                .f_0_2 = cp.f_0_2,
-                                .a_0 = cp.a_0,
-                                .f_0 = cp.f_0,
-                                .phi = cp.phi,
-                                .w_star = cp.w_star,
-                                .x_p = cp.x_p,
-                                .Ma = cp.Ma};
+  f.parameters = plot_case(cp, cp.title);
   f.y0 = cp.y0;
   if (s.coupling_frequency > 0.0) f.coupling_frequency = s.coupling_frequency;
   if (cp.nstep > 0) {

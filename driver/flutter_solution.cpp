@@ -30,18 +30,6 @@ constexpr double kGridLargestRatio = 8.0;
 // interpolate poorly (docs/); flutter of practical interest lies below it.
 constexpr double kGridHighestScaledFrequency = 8.0;
 
-std::string route_name(AeroRoute route) {
-  switch (route) {
-    case AeroRoute::thin_plate:
-      return "thin plate";
-    case AeroRoute::possio:
-      return "Possio";
-    case AeroRoute::external:
-      break;
-  }
-  return "external";
-}
-
 // The tracked series of a sweep with fixed coefficients.
 TrackedSeries tracked_series(const std::vector<FlutterStep>& steps, const TrackedModes& tracked) {
   TrackedSeries series;

@@ -18,18 +18,6 @@ using nlohmann::json;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const char* const kModeNames[2] = {"f_0_1", "f_0_2"};
 
-std::string route_name(AeroRoute route) {
-  switch (route) {
-    case AeroRoute::thin_plate:
-      return "thin plate";
-    case AeroRoute::possio:
-      return "Possio";
-    case AeroRoute::external:
-      break;
-  }
-  return "external";
-}
-
 std::string trimmed(const std::string& s) {
   const std::size_t end = s.find_last_not_of(' ');
   return end == std::string::npos ? std::string() : s.substr(0, end + 1);

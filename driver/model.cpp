@@ -83,6 +83,18 @@ void structural_matrices(const CaseParameters& cp) {
 
 }  // namespace
 
+std::string route_name(AeroRoute route) {
+  switch (route) {
+    case AeroRoute::thin_plate:
+      return "thin plate";
+    case AeroRoute::possio:
+      return "Possio";
+    case AeroRoute::external:
+      break;
+  }
+  return "external";
+}
+
 AeroelasticModel& model() { return g_model; }
 
 void reset_model() { g_model = AeroelasticModel{}; }

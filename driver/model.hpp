@@ -4,10 +4,15 @@
 
 #include <array>
 #include <complex>
+#include <string>
 
 namespace zelvan::driver {
 
 enum class AeroRoute { external, thin_plate, possio };
+
+// The route's name in the flutter-solution files and the console summary:
+// "external", "thin plate" or "Possio".
+std::string route_name(AeroRoute route);
 
 // The structural matrices, column-major (element (i, j) at [i + ld*j]).
 struct AeroelasticModel {

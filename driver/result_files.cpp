@@ -76,6 +76,30 @@ class Listing {
 
 }  // namespace
 
+plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title) {
+  return plot::PlotCase{.title = plot_title,
+                        .t_A = cp.t_A,
+                        .t_E = cp.t_E,
+                        .M_1 = cp.M_1,
+                        .M_2 = cp.M_2,
+                        .S_m = cp.S_m,
+                        .D_1 = cp.D_1,
+                        .D_2 = cp.D_2,
+                        .K_1 = cp.K_1,
+                        .K_2 = cp.K_2,
+                        .K_m = cp.K_m,
+                        .kappa = cp.kappa,
+                        .f_s = cp.f_s,
+                        .f_0_1 = cp.f_0_1,
+                        .f_0_2 = cp.f_0_2,
+                        .a_0 = cp.a_0,
+                        .f_0 = cp.f_0,
+                        .phi = cp.phi,
+                        .w_star = cp.w_star,
+                        .x_p = cp.x_p,
+                        .Ma = cp.Ma};
+}
+
 std::string listing_file_name(int channel) {
   const std::string variable = std::to_string(channel);
   if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0') return value;
@@ -150,31 +174,6 @@ void write_listing(Listing& listing, const CaseParameters& cp, const TimeHistory
                      s.FouCY4[line], s.FouPY4[line]});
     }
   }
-}
-
-// The case values the plot files show.
-plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title) {
-  return plot::PlotCase{.title = plot_title,
-                        .t_A = cp.t_A,
-                        .t_E = cp.t_E,
-                        .M_1 = cp.M_1,
-                        .M_2 = cp.M_2,
-                        .S_m = cp.S_m,
-                        .D_1 = cp.D_1,
-                        .D_2 = cp.D_2,
-                        .K_1 = cp.K_1,
-                        .K_2 = cp.K_2,
-                        .K_m = cp.K_m,
-                        .kappa = cp.kappa,
-                        .f_s = cp.f_s,
-                        .f_0_1 = cp.f_0_1,
-                        .f_0_2 = cp.f_0_2,
-                        .a_0 = cp.a_0,
-                        .f_0 = cp.f_0,
-                        .phi = cp.phi,
-                        .w_star = cp.w_star,
-                        .x_p = cp.x_p,
-                        .Ma = cp.Ma};
 }
 
 }  // namespace

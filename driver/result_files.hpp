@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "driver/case_parameters.hpp"
+#include "plot/plot.hpp"
+
 namespace zelvan::driver {
 
 // Opens the output files the operating-system option selects, writes
@@ -17,5 +20,9 @@ void write_result_files();
 // value of the environment variable named by the channel number, if it
 // exists, else "FOR" and the channel number in three digits (FOR007).
 std::string listing_file_name(int channel);
+
+// The case values the plot files and the figures show, with `plot_title`
+// as the title.
+plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title);
 
 }  // namespace zelvan::driver
