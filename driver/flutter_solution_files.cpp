@@ -18,6 +18,26 @@ using nlohmann::json;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const char* const kModeNames[2] = {"f_0_1", "f_0_2"};
 
+// The p-k modes as the tables and the JSON file take them: each mode's
+// solution, table column (0 where the iteration was not possible) and k.
+struct PkColumns {
+  std::array<std::vector<std::optional<FlutterMode>>, 2> modes;
+  std::array<std::vector<int>, 2> column;
+  std::array<std::vector<double>, 2> k;
+};
+
+PkColumns pk_columns(const PkResult& pk) {
+  PkColumns c;
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (const std::optional<PkPoint>& p : pk.modes[m]) {
+      c.modes[m].push_back(p ? std::optional<FlutterMode>(p->mode) : std::nullopt);
+      c.column[m].push_back(p ? p->column : 0);
+      c.k[m].push_back(p ? p->k : kNaN);
+    }
+  }
+  return c;
+}
+
 std::string trimmed(const std::string& s) {
   const std::size_t end = s.find_last_not_of(' ');
   return end == std::string::npos ? std::string() : s.substr(0, end + 1);
@@ -152,16 +172,7 @@ void write_dat(const FlutterSolution& s) {
   line(out, "# p-k analysis, tracked modes");
   line(out, kModeLabels);
   if (s.pk) {
-    std::array<std::vector<std::optional<FlutterMode>>, 2> modes;
-    std::array<std::vector<int>, 2> column;
-    std::array<std::vector<double>, 2> pk_k;
-    for (std::size_t m = 0; m < 2; ++m) {
-      for (const std::optional<PkPoint>& p : s.pk->modes[m]) {
-        modes[m].push_back(p ? std::optional<FlutterMode>(p->mode) : std::nullopt);
-        column[m].push_back(p ? p->column : 0);
-        pk_k[m].push_back(p ? p->k : kNaN);
-      }
-    }
+    const auto [modes, column, pk_k] = pk_columns(*s.pk);
     mode_table(out, s.pk->q, s.pk->u, modes, column, pk_k);
   } else {
     line(out, "# none");
@@ -291,16 +302,7 @@ void write_json(const FlutterSolution& s) {
   j["divergence"] = s.divergence ? json{{"q", number(s.divergence->q)}, {"u", number(s.divergence->u)}} : json(nullptr);
 
   if (s.pk) {
-    std::array<std::vector<std::optional<FlutterMode>>, 2> modes;
-    std::array<std::vector<int>, 2> column;
-    std::array<std::vector<double>, 2> pk_k;
-    for (std::size_t m = 0; m < 2; ++m) {
-      for (const std::optional<PkPoint>& p : s.pk->modes[m]) {
-        modes[m].push_back(p ? std::optional<FlutterMode>(p->mode) : std::nullopt);
-        column[m].push_back(p ? p->column : 0);
-        pk_k[m].push_back(p ? p->k : kNaN);
-      }
-    }
+    const auto [modes, column, pk_k] = pk_columns(*s.pk);
     j["pk"] = json{{"q", numbers(s.pk->q)},
                    {"u", numbers(s.pk->u)},
                    {"modes", modes_json(modes, column, pk_k)},
