@@ -14,6 +14,7 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <numbers>
 
 namespace zelvan::aero {
 
@@ -29,7 +30,6 @@ void hankel_h1(double x, std::complex<double>& h);
 // Possio kernel can use them without a call.  Each one requires x > 0.
 namespace hankel_detail {
 
-inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kEuler = 0.5772156649015328;
 inline constexpr double kEpsilon = 1.0000000000000002e-12;  // stopping threshold of every sum
 inline constexpr double kSwitch = 15.0;                     // series up to here, asymptotic beyond
@@ -43,8 +43,8 @@ struct SeriesTables {
   SeriesTables() {
     for (std::size_t m = 1; m < order0.size(); ++m) {
       const auto dm = static_cast<double>(m);
-      order0[m] = (2.0 / kPi) / dm;
-      order1[m] = (1.0 / kPi) * (1.0 / dm + 1.0 / (dm + 1.0));
+      order0[m] = (2.0 / std::numbers::pi) / dm;
+      order1[m] = (1.0 / std::numbers::pi) * (1.0 / dm + 1.0 / (dm + 1.0));
     }
   }
 };
@@ -59,7 +59,7 @@ inline std::complex<double> h0_series(double x) {
   const auto& inc = series_tables().order0;
   const double q = x * x / 4.0;
   const double l = std::log(x / 2.0) + kEuler;
-  double wi = -(2.0 / kPi) * l;  // weight w = 1 + i*wi
+  double wi = -(2.0 / std::numbers::pi) * l;  // weight w = 1 + i*wi
   double t = 1.0;
   double hr = 1.0;
   double hi = wi;
@@ -81,7 +81,7 @@ inline std::complex<double> h1_series_regular(double x) {
   const auto& inc = series_tables().order1;
   const double q = x * x / 4.0;
   const double l = std::log(x / 2.0) + kEuler;
-  double wi = -(2.0 / kPi) * (l - 0.5);
+  double wi = -(2.0 / std::numbers::pi) * (l - 0.5);
   double t = 1.0;
   double sr = 1.0;
   double si = wi;
@@ -115,8 +115,8 @@ inline std::complex<double> asymptotic(double x) {
     big_q += q;
     if (std::fabs(p) < kEpsilon && std::fabs(q) < kEpsilon) break;
   }
-  const double phase = x - (Nu == 0 ? kPi / 4.0 : 3.0 * kPi / 4.0);
-  const double r = std::sqrt(2.0 / (kPi * x));
+  const double phase = x - (Nu == 0 ? std::numbers::pi / 4.0 : 3.0 * std::numbers::pi / 4.0);
+  const double r = std::sqrt(2.0 / (std::numbers::pi * x));
   const double c = std::cos(phase);
   const double s = std::sin(phase);
   // r * (P - iQ) * (c - i s)
@@ -128,7 +128,7 @@ inline std::complex<double> h0(double x) { return x <= kSwitch ? h0_series(x) : 
 inline std::complex<double> h1(double x) {
   if (x <= kSwitch) {
     const std::complex<double> reg = h1_series_regular(x);
-    return {reg.real(), reg.imag() + 2.0 / (kPi * x)};
+    return {reg.real(), reg.imag() + 2.0 / (std::numbers::pi * x)};
   }
   return asymptotic<1>(x);
 }
@@ -137,7 +137,7 @@ inline std::complex<double> h1(double x) {
 inline std::complex<double> h1_regular(double x) {
   if (x <= kSwitch) return h1_series_regular(x);
   const std::complex<double> h = asymptotic<1>(x);
-  return {h.real(), h.imag() - 2.0 / (kPi * x)};
+  return {h.real(), h.imag() - 2.0 / (std::numbers::pi * x)};
 }
 
 }  // namespace hankel_detail

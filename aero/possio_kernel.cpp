@@ -1,5 +1,7 @@
 #include "aero/possio_kernel.hpp"
 
+#include <numbers>
+
 #include "aero/messages.hpp"
 #include "aero/possio_e1.hpp"
 #include "aero/possio_romberg.hpp"
@@ -8,7 +10,6 @@
 namespace zelvan::aero {
 namespace {
 
-constexpr double kPi = hankel_detail::kPi;
 constexpr std::complex<double> kI(0.0, 1.0);
 
 }  // namespace
@@ -50,9 +51,9 @@ void PossioKernel::compute_c0() {
   const auto fresnel = [](double v) { return std::complex<double>(std::cos(v * v), -std::sin(v * v)); };
   const RombergResult head = romberg(0.0, v_max, fresnel, kPossioQuadratureTolerance);
   fresnel_evaluations_ += head.evaluations;
-  const std::complex<double> whole = 0.5 * std::sqrt(kPi / 2.0) * std::complex<double>(1.0, -1.0);
+  const std::complex<double> whole = 0.5 * std::sqrt(std::numbers::pi / 2.0) * std::complex<double>(1.0, -1.0);
   const double r = std::sqrt(beta2_ * (1.0 - mach_) / (k_ * k_ * mach_));
-  const std::complex<double> e = (2.0 / std::sqrt(kPi)) * r * std::complex<double>(1.0, -1.0);
+  const std::complex<double> e = (2.0 / std::sqrt(std::numbers::pi)) * r * std::complex<double>(1.0, -1.0);
   c0_ = near.value + e * (whole - head.value);
 }
 
@@ -81,16 +82,16 @@ std::complex<double> PossioKernel::k1(double x) {
   // The bracket is the integral from -2 to x of e^{i omega1 u}/u (principal
   // value for x > 0), so r equals i k M J(x).
   const std::complex<double> bracket =
-      e1_far_ - exp_integral_e1(std::complex<double>(0.0, -omega1_ * x)) + kI * (kPi / 2.0) * (1.0 + s);
-  const std::complex<double> r = kI * k_ * mach_ * (c0_ + integral) - (2.0 * beta2_ / kPi) * bracket;
+      e1_far_ - exp_integral_e1(std::complex<double>(0.0, -omega1_ * x)) + kI * (std::numbers::pi / 2.0) * (1.0 + s);
+  const std::complex<double> r = kI * k_ * mach_ * (c0_ + integral) - (2.0 * beta2_ / std::numbers::pi) * bracket;
 
   const std::complex<double> rot3(std::cos(omega3_ * x), std::sin(omega3_ * x));
   const std::complex<double> rotk(std::cos(k_ * x), -std::sin(k_ * x));
   const std::complex<double> kt = rot3 * (kI * mach_ * mach_ * h0 + mach_ * s * h1) - rotk * r;
 
   // Take out the singular part.
-  std::complex<double> k1 = kt - kI * (2.0 * beta2_ / (kPi * k_ * x));
-  k1.real(k1.real() - (2.0 / kPi) * std::log(ax));
+  std::complex<double> k1 = kt - kI * (2.0 * beta2_ / (std::numbers::pi * k_ * x));
+  k1.real(k1.real() - (2.0 / std::numbers::pi) * std::log(ax));
   return k1;
 }
 

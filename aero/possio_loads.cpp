@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <numbers>
 #include <ostream>
 #include <string>
 
@@ -30,9 +31,6 @@ constexpr Complex kI(0.0, 1.0);
 // 1 - 2 ln 2: the logarithmic integral of the first mode.
 constexpr double kFirstModeLog = -0.3862943611198906;
 
-const double kHalfPi = std::asin(1.0);
-const double kPi = 2.0 * kHalfPi;
-
 // The tables of one solve.
 struct Tables {
   std::array<double, kNodes> xi{};                            // source points cos theta_j
@@ -43,7 +41,7 @@ struct Tables {
 
 void fill_tables(Tables& t) {
   for (int j = 1; j <= kNodes; ++j) {
-    const double theta = 2.0 * j * kPi / kNodeDivisions;
+    const double theta = 2.0 * j * std::numbers::pi / kNodeDivisions;
     t.xi[j - 1] = std::cos(theta);
     const double big_x = 1.0 - std::cos(theta);
     for (int n = 1; n <= kModes; ++n) {
@@ -52,7 +50,7 @@ void fill_tables(Tables& t) {
     }
   }
   for (int i = 1; i <= kModes; ++i) {
-    t.theta[i - 1] = (2 * i - 1) * kPi / kCollocationDivisions;
+    t.theta[i - 1] = (2 * i - 1) * std::numbers::pi / kCollocationDivisions;
     t.x[i - 1] = std::cos(t.theta[i - 1]);
   }
 }
@@ -62,7 +60,7 @@ void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a, Possio
   const double beta = kernel.beta();
   const double b = -beta / 4.0;
   const Complex lambda = kI * (kernel.k() / (8.0 * beta));
-  const double h = 2.0 * kPi / kNodeDivisions;
+  const double h = 2.0 * std::numbers::pi / kNodeDivisions;
 
   std::array<Complex, kNodes> k_row;
   for (int i = 0; i < kModes; ++i) {
@@ -189,8 +187,8 @@ std::array<Complex, kModes> solve_amplitudes(const PossioMatrix& a, const Tables
 // signs of the driver's aerodynamic matrix.
 std::array<Complex, 3> load_column(int dof, double xr, const std::array<double, kModes>& hinge,
                                    const std::array<Complex, kModes>& amplitudes) {
-  const Complex lift = (kPi / 2.0) * amplitudes[0];
-  const Complex moment = (kPi / 4.0) * ((xr + 0.5) * amplitudes[0] - amplitudes[1] / 2.0);
+  const Complex lift = (std::numbers::pi / 2.0) * amplitudes[0];
+  const Complex moment = (std::numbers::pi / 4.0) * ((xr + 0.5) * amplitudes[0] - amplitudes[1] / 2.0);
   Complex hinge_sum{};
   for (int n = 0; n < kModes; ++n) hinge_sum += hinge[n] * amplitudes[n];
   const Complex hinge_moment = -0.25 * hinge_sum;

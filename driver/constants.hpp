@@ -1,5 +1,8 @@
 // The driver's named constants: values the program uses in more than one
 // place or whose digits are a deliberate choice.
+// Where the full-precision pi is meant (aero, numlib, the Chebyshev nodes
+// of the aero route) the code writes std::numbers::pi; the constants below
+// are the truncated legacy digits that the byte-exact outputs depend on.
 #pragma once
 
 namespace zelvan::driver {

@@ -132,9 +132,9 @@ std::string point_text(const std::optional<Crossing>& c) {
       {std::string_view(kModeNames[c->mode]), c->q, c->u, c->f, c->k});
 }
 
-void write_dat(const FlutterSolution& s) {
-  textio::OutputFile file("zelvan_flutter.dat");
-  std::ostream& out = file.stream();
+// zelvan_flutter.dat, the header: title, route, the case's reference
+// values and the meaning of the columns.
+void dat_header(std::ostream& out, const FlutterSolution& s) {
   line(out, "# ZELVAN flutter solution");
   line(out, "# title: " + trimmed(s.title));
   line(out, "# route: " + route_name(s.route));
@@ -147,7 +147,10 @@ void write_dat(const FlutterSolution& s) {
   line(out, "# d = Im W / 2 pi [1/s] (positive: the mode decays, negative: it grows); g = 2 pi d / f [-];");
   line(out, "# k = 2 pi f (x_ref/2) / u [-]; col: the zelvan_fl.dat mode column (0: no value at that speed)");
   if (s.truncated) line(out, "# only the first " + std::to_string(kMaxKeptSteps) + " sweep steps are analysed");
+}
 
+// Data blocks 0 and 1: the sweep's tracked modes and its crossings.
+void dat_sweep_blocks(std::ostream& out, const FlutterSolution& s) {
   // index 0: the sweep's tracked modes.
   line(out, "# Sweep, tracked modes (1: from f_0_1, 2: from f_0_2)");
   line(out, kModeLabels);
@@ -167,7 +170,10 @@ void write_dat(const FlutterSolution& s) {
   line(out, "# Sweep, crossings");
   crossing_table(out, s.crossings);
   block_separator(out);
+}
 
+// Data blocks 2 and 3: the p-k analysis's tracked modes and its crossings.
+void dat_pk_blocks(std::ostream& out, const FlutterSolution& s) {
   // index 2 and 3: the p-k analysis.
   line(out, "# p-k analysis, tracked modes");
   line(out, kModeLabels);
@@ -186,7 +192,10 @@ void write_dat(const FlutterSolution& s) {
     line(out, "# none");
   }
   block_separator(out);
+}
 
+// Data block 4: the matched point's iterations.
+void dat_matched_block(std::ostream& out, const FlutterSolution& s) {
   // index 4: the matched point's iterations.
   line(out, "# Matched point, iterations");
   line(out, kIterationLabels);
@@ -198,8 +207,11 @@ void write_dat(const FlutterSolution& s) {
   } else {
     line(out, "# none");
   }
+}
 
-  // The summary.
+// The closing summary: the critical points, the divergence and the
+// matched point.
+void dat_summary(std::ostream& out, const FlutterSolution& s) {
   line(out, "#");
   line(out, "# critical point (sweep): " + point_text(s.critical));
   if (s.route == AeroRoute::external) {
@@ -223,6 +235,16 @@ void write_dat(const FlutterSolution& s) {
   } else {
     line(out, "# matched point: none");
   }
+}
+
+void write_dat(const FlutterSolution& s) {
+  textio::OutputFile file("zelvan_flutter.dat");
+  std::ostream& out = file.stream();
+  dat_header(out, s);
+  dat_sweep_blocks(out, s);
+  dat_pk_blocks(out, s);
+  dat_matched_block(out, s);
+  dat_summary(out, s);
   file.close();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "numlib/bessel_internal.hpp"
 #include "numlib/error_handler.hpp"
@@ -13,9 +14,9 @@ namespace {
 
 namespace s = bessel_series;
 
-constexpr double kTwoOverPi = 0.6366197723675814;
+constexpr double kTwoOverPi = 2.0 / std::numbers::pi;
 constexpr double kLn2 = 0.6931471805599453;
-constexpr double kPiOver4 = 0.7853981633974483;
+constexpr double kPiOver4 = std::numbers::pi / 4.0;
 
 // Accuracy asked of every series: a tenth of the smallest relative spacing,
 // held in single precision like the tail sums of INITDS.

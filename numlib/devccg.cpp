@@ -74,30 +74,24 @@ void DCCGCG(int n, const zcomplex* a, int lda, Work& b) {
   E1POP("DCCGCG");
 }
 
-// DE3CCG: balancing.  Isolated eigenvalues are moved to the bottom and to
-// the left by exchanges; the window low..igh is scaled by powers of the
-// radix.  scale(j) records the exchange partner outside the window and the
-// scale factor inside it.
-void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
-  E1PSH("DE3CCG");
-  const double radix = std::nearbyint(std::pow(10.0, DMACH(5)));
-  const double b2 = radix * radix;
-  int k = 1, l = n;
+// The balancing's exchange of rows and columns j and m, recorded in
+// scale(m); k..l is the window not yet isolated.
+void exchange(Work& a, std::vector<double>& scale, int n, int k, int l, int j, int m) {
+  scale[static_cast<std::size_t>(m)] = j;
+  if (j == m) return;
+  for (int i = 1; i <= l; ++i) {
+    std::swap(a.re(i, j), a.re(i, m));
+    std::swap(a.im(i, j), a.im(i, m));
+  }
+  for (int i = k; i <= n; ++i) {
+    std::swap(a.re(j, i), a.re(m, i));
+    std::swap(a.im(j, i), a.im(m, i));
+  }
+}
 
-  const auto exchange = [&](int j, int m) {
-    scale[static_cast<std::size_t>(m)] = j;
-    if (j == m) return;
-    for (int i = 1; i <= l; ++i) {
-      std::swap(a.re(i, j), a.re(i, m));
-      std::swap(a.im(i, j), a.im(i, m));
-    }
-    for (int i = k; i <= n; ++i) {
-      std::swap(a.re(j, i), a.re(m, i));
-      std::swap(a.im(j, i), a.im(m, i));
-    }
-  };
-
-  // Rows isolating an eigenvalue go to the bottom.
+// Balancing phase 1: rows isolating an eigenvalue go to the bottom, which
+// shrinks l.  False when the whole matrix was isolated (l reached 1).
+bool isolate_rows(int n, Work& a, int k, int& l, std::vector<double>& scale) {
   bool found = true;
   while (found && l >= 1) {
     found = false;
@@ -107,21 +101,21 @@ void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
         if (i != j && (a.re(j, i) != 0.0 || a.im(j, i) != 0.0)) isolated = false;
       }
       if (isolated) {
-        exchange(j, l);
-        if (l == 1) {
-          low = k;
-          igh = l;
-          E1POP("DE3CCG");
-          return;
-        }
+        exchange(a, scale, n, k, l, j, l);
+        if (l == 1) return false;
         --l;
         found = true;
         break;
       }
     }
   }
-  // Columns isolating an eigenvalue go to the left.
-  found = true;
+  return true;
+}
+
+// Balancing phase 2: columns isolating an eigenvalue go to the left, which
+// raises k.
+void isolate_columns(int n, Work& a, int& k, int l, std::vector<double>& scale) {
+  bool found = true;
   while (found) {
     found = false;
     for (int j = k; j <= l; ++j) {
@@ -130,13 +124,21 @@ void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
         if (i != j && (a.re(i, j) != 0.0 || a.im(i, j) != 0.0)) isolated = false;
       }
       if (isolated) {
-        exchange(j, k);
+        exchange(a, scale, n, k, l, j, k);
         ++k;
         found = true;
         break;
       }
     }
   }
+}
+
+// Balancing phase 3: rows and columns of the window k..l scaled by powers
+// of the radix until their off-diagonal sums are close; the factors are
+// recorded in scale(k..l).
+void scale_window(int n, Work& a, int k, int l, std::vector<double>& scale) {
+  const double radix = std::nearbyint(std::pow(10.0, DMACH(5)));
+  const double b2 = radix * radix;
   for (int i = k; i <= l; ++i) scale[static_cast<std::size_t>(i)] = 1.0;
   bool noconv = true;
   while (noconv) {
@@ -177,6 +179,19 @@ void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
         }
       }
     }
+  }
+}
+
+// DE3CCG: balancing.  Isolated eigenvalues are moved to the bottom and to
+// the left by exchanges; the window low..igh is scaled by powers of the
+// radix.  scale(j) records the exchange partner outside the window and the
+// scale factor inside it.
+void DE3CCG(int n, Work& a, int& low, int& igh, std::vector<double>& scale) {
+  E1PSH("DE3CCG");
+  int k = 1, l = n;
+  if (isolate_rows(n, a, k, l, scale)) {
+    isolate_columns(n, a, k, l, scale);
+    scale_window(n, a, k, l, scale);
   }
   low = k;
   igh = l;
@@ -234,11 +249,9 @@ void DE4CCG(int n, int low, int igh, Work& a, std::vector<zcomplex>& ort) {
   E1POP("DE4CCG");
 }
 
-// DE3CCH: the unitary matrix from the reflections, real subdiagonal,
-// shifted QR iteration to triangular form, and the eigenvectors.
-void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::vector<double>& wr,
-            std::vector<double>& wi, Work& z) {
-  E1PSH("DE3CCH");
+// DE3CCH phase 1: Z := the unitary matrix of the reflections left by
+// DE4CCG, accumulated last first onto the identity.
+void accumulate_reflections(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, Work& z) {
   for (int j = 1; j <= n; ++j) {
     for (int i = 1; i <= n; ++i) {
       z.re(i, j) = 0.0;
@@ -246,7 +259,6 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
     }
     z.re(j, j) = 1.0;
   }
-  // Accumulate the reflections, last first.
   for (int i = igh - 1; i >= low + 1; --i) {
     const zcomplex oi = ort[static_cast<std::size_t>(i)];
     if ((oi.real() == 0.0 && oi.imag() == 0.0) || (h.re(i, i - 1) == 0.0 && h.im(i, i - 1) == 0.0)) continue;
@@ -259,7 +271,13 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
       for (int k = i; k <= igh; ++k) z.set(k, j, z.get(k, j) + s * ort[static_cast<std::size_t>(k)]);
     }
   }
-  // Make the subdiagonal real and non-negative.
+}
+
+// DE3CCH phase 2: a diagonal unitary similarity that makes the
+// subdiagonal of H real and non-negative (applied to Z as well), and the
+// eigenvalues isolated by the balancing read off the diagonal.
+void make_subdiagonal_real(int n, int low, int igh, Work& h, std::vector<double>& wr, std::vector<double>& wi,
+                           Work& z) {
   for (int i = low + 1; i <= igh; ++i) {
     const int ll = std::min(i + 1, igh);
     if (h.im(i, i - 1) == 0.0) continue;
@@ -271,62 +289,180 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
     for (int j = 1; j <= ll; ++j) h.set(j, i, y * h.get(j, i));
     for (int j = low; j <= igh; ++j) z.set(j, i, y * z.get(j, i));
   }
-  // Eigenvalues isolated by the balancing.
   for (int i = 1; i <= n; ++i) {
     if (i >= low && i <= igh) continue;
     wr[static_cast<std::size_t>(i)] = h.re(i, i);
     wi[static_cast<std::size_t>(i)] = h.im(i, i);
   }
+}
 
+// The working state of the QR iteration on the active block l..en of H:
+// the matrices, the eigenvalue arrays (which hold the rotation cosines
+// between the row and the column sweep) and the balancing window.
+struct QrState {
+  int n, low, igh;
+  Work& h;
+  Work& z;
+  std::vector<double>& wr;
+  std::vector<double>& wi;
+};
+
+// The row l: H(l,l-1) is negligible against its diagonal neighbours (l ==
+// low when none is), searched upwards from en.
+int negligible_subdiagonal(Work& h, int low, int en, double eps, double smlnum) {
+  int l = en;
+  for (; l > low; --l) {
+    const double t =
+        std::fabs(h.re(l - 1, l - 1)) + std::fabs(h.im(l - 1, l - 1)) + std::fabs(h.re(l, l)) + std::fabs(h.im(l, l));
+    if (std::fabs(h.re(l, l - 1)) <= std::max(eps * t, smlnum)) break;
+  }
+  return l;
+}
+
+// The shift for iteration its on the block ending at en: the eigenvalue
+// of the trailing 2 by 2 block nearer H(en,en), or an exceptional real
+// shift at the 10th and 20th iterations.
+void qr_shift(Work& h, int en, int its, double& sr, double& si) {
+  const int enm1 = en - 1;
+  if (its == 10 || its == 20) {
+    sr = std::fabs(h.re(en, enm1)) + (en - 2 >= 1 ? std::fabs(h.re(enm1, en - 2)) : 0.0);
+    si = 0.0;
+    return;
+  }
+  sr = h.re(en, en);
+  si = h.im(en, en);
+  const double xr = h.re(enm1, en) * h.re(en, enm1);
+  const double xi = h.im(enm1, en) * h.re(en, enm1);
+  if (xr != 0.0 || xi != 0.0) {
+    const double yr = (h.re(enm1, enm1) - sr) / 2.0;
+    const double yi = (h.im(enm1, enm1) - si) / 2.0;
+    double zzr, zzi;
+    csqrt(yr * yr - yi * yi + xr, 2.0 * yr * yi + xi, zzr, zzi);
+    if (yr * zzr + yi * zzi < 0.0) {
+      zzr = -zzr;
+      zzi = -zzi;
+    }
+    double qr, qi;
+    cdiv(xr, xi, yr + zzr, yi + zzi, qr, qi);
+    sr -= qr;
+    si -= qi;
+  }
+}
+
+// One QR step, first half: rotations on the rows l..en reduce the shifted
+// block to upper triangular form; their cosines are kept in wr/wi(l..en-1)
+// and their sines in H(i,i-1).  A complex H(en,en) is then made real by
+// the unit factor (ssr, ssi) on row en, which the column sweep undoes.
+void qr_row_sweep(QrState& q, int l, int en, double& ssr, double& ssi) {
+  Work& h = q.h;
+  for (int i = l + 1; i <= en; ++i) {
+    const double s = h.re(i, i - 1);
+    h.re(i, i - 1) = 0.0;
+    const double norm = DHYPOT(DHYPOT(h.re(i - 1, i - 1), h.im(i - 1, i - 1)), s);
+    const double xr = h.re(i - 1, i - 1) / norm;
+    const double xi = h.im(i - 1, i - 1) / norm;
+    q.wr[static_cast<std::size_t>(i - 1)] = xr;
+    q.wi[static_cast<std::size_t>(i - 1)] = xi;
+    h.re(i - 1, i - 1) = norm;
+    h.im(i - 1, i - 1) = 0.0;
+    h.im(i, i - 1) = s / norm;
+    for (int j = i; j <= q.n; ++j) {
+      const double yr = h.re(i - 1, j), yi = h.im(i - 1, j);
+      const double zr = h.re(i, j), zi = h.im(i, j);
+      const double sn = h.im(i, i - 1);
+      h.re(i - 1, j) = xr * yr + xi * yi + sn * zr;
+      h.im(i - 1, j) = xr * yi - xi * yr + sn * zi;
+      h.re(i, j) = xr * zr - xi * zi - sn * yr;
+      h.im(i, j) = xr * zi + xi * zr - sn * yi;
+    }
+  }
+  ssr = 0.0;
+  ssi = h.im(en, en);
+  if (ssi != 0.0) {
+    const double norm = DHYPOT(h.re(en, en), ssi);
+    ssr = h.re(en, en) / norm;
+    ssi /= norm;
+    h.re(en, en) = norm;
+    h.im(en, en) = 0.0;
+    for (int j = en + 1; j <= q.n; ++j) {
+      const double yr = h.re(en, j), yi = h.im(en, j);
+      h.re(en, j) = ssr * yr + ssi * yi;
+      h.im(en, j) = ssr * yi - ssi * yr;
+    }
+  }
+}
+
+// One QR step, second half: the inverse rotations on the columns of H
+// (RQ) and of Z, then the unit factor (ssr, ssi) on column en.
+void qr_column_sweep(QrState& q, int l, int en, double ssr, double ssi) {
+  Work& h = q.h;
+  Work& z = q.z;
+  for (int j = l + 1; j <= en; ++j) {
+    const double xr = q.wr[static_cast<std::size_t>(j - 1)];
+    const double xi = q.wi[static_cast<std::size_t>(j - 1)];
+    const double sn = h.im(j, j - 1);
+    for (int i = 1; i <= j; ++i) {
+      const double yr = h.re(i, j - 1);
+      double yi = 0.0;
+      const double zr = h.re(i, j), zi = h.im(i, j);
+      if (i != j) {
+        yi = h.im(i, j - 1);
+        h.im(i, j - 1) = xr * yi + xi * yr + sn * zi;
+      }
+      h.re(i, j - 1) = xr * yr - xi * yi + sn * zr;
+      h.re(i, j) = xr * zr + xi * zi - sn * yr;
+      h.im(i, j) = xr * zi - xi * zr - sn * yi;
+    }
+    for (int i = q.low; i <= q.igh; ++i) {
+      const double yr = z.re(i, j - 1), yi = z.im(i, j - 1);
+      const double zr = z.re(i, j), zi = z.im(i, j);
+      z.re(i, j - 1) = xr * yr - xi * yi + sn * zr;
+      z.im(i, j - 1) = xr * yi + xi * yr + sn * zi;
+      z.re(i, j) = xr * zr + xi * zi - sn * yr;
+      z.im(i, j) = xr * zi - xi * zr - sn * yi;
+    }
+  }
+  if (ssi != 0.0) {
+    for (int i = 1; i <= en; ++i) {
+      const double yr = h.re(i, en), yi = h.im(i, en);
+      h.re(i, en) = ssr * yr - ssi * yi;
+      h.im(i, en) = ssr * yi + ssi * yr;
+    }
+    for (int i = q.low; i <= q.igh; ++i) {
+      const double yr = z.re(i, en), yi = z.im(i, en);
+      z.re(i, en) = ssr * yr - ssi * yi;
+      z.im(i, en) = ssr * yi + ssi * yr;
+    }
+  }
+}
+
+// DE3CCH phase 3: shifted QR iteration of the window low..igh to upper
+// triangular form, one eigenvalue deflated at a time from the bottom.
+// The shifts are accumulated in (tr, ti) and added back to each
+// eigenvalue found.  False (after the fatal message) when 30*n iterations
+// in all do not suffice.
+bool qr_iterate(QrState& q) {
+  Work& h = q.h;
   const double eps = DMACH(4);
   const double safmin = std::max(DMACH(1), 1.0 / DMACH(2));
   const double smlnum = 100.0 * safmin;
-  int en = igh;
+  int en = q.igh;
   double tr = 0.0, ti = 0.0;
-  int itn = 30 * n;
+  int itn = 30 * q.n;
 
-  while (en >= low) {
+  while (en >= q.low) {
     int its = 0;
     const int enm1 = en - 1;
     for (;;) {
-      // Look for a negligible subdiagonal element, upwards from en.
-      int l = en;
-      for (; l > low; --l) {
-        const double t = std::fabs(h.re(l - 1, l - 1)) + std::fabs(h.im(l - 1, l - 1)) + std::fabs(h.re(l, l)) +
-                         std::fabs(h.im(l, l));
-        if (std::fabs(h.re(l, l - 1)) <= std::max(eps * t, smlnum)) break;
-      }
+      const int l = negligible_subdiagonal(h, q.low, en, eps, smlnum);
       if (l == en) break;  // one row: an eigenvalue
       if (itn == 0) {
         E1MES(ErrorType::fatal, 1, msg::kDe3cchConvergence);
-        E1POP("DE3CCH");
-        return;
+        return false;
       }
       double sr, si;
-      if (its == 10 || its == 20) {
-        sr = std::fabs(h.re(en, enm1)) + (en - 2 >= 1 ? std::fabs(h.re(enm1, en - 2)) : 0.0);
-        si = 0.0;
-      } else {
-        sr = h.re(en, en);
-        si = h.im(en, en);
-        const double xr = h.re(enm1, en) * h.re(en, enm1);
-        const double xi = h.im(enm1, en) * h.re(en, enm1);
-        if (xr != 0.0 || xi != 0.0) {
-          const double yr = (h.re(enm1, enm1) - sr) / 2.0;
-          const double yi = (h.im(enm1, enm1) - si) / 2.0;
-          double zzr, zzi;
-          csqrt(yr * yr - yi * yi + xr, 2.0 * yr * yi + xi, zzr, zzi);
-          if (yr * zzr + yi * zzi < 0.0) {
-            zzr = -zzr;
-            zzi = -zzi;
-          }
-          double qr, qi;
-          cdiv(xr, xi, yr + zzr, yi + zzi, qr, qi);
-          sr -= qr;
-          si -= qi;
-        }
-      }
-      for (int i = low; i <= en; ++i) {
+      qr_shift(h, en, its, sr, si);
+      for (int i = q.low; i <= en; ++i) {
         h.re(i, i) -= sr;
         h.im(i, i) -= si;
       }
@@ -334,147 +470,102 @@ void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::v
       ti += si;
       ++its;
       --itn;
-
-      // Reduce to triangular form by rotations on the rows.
-      for (int i = l + 1; i <= en; ++i) {
-        const double s = h.re(i, i - 1);
-        h.re(i, i - 1) = 0.0;
-        const double norm = DHYPOT(DHYPOT(h.re(i - 1, i - 1), h.im(i - 1, i - 1)), s);
-        const double xr = h.re(i - 1, i - 1) / norm;
-        const double xi = h.im(i - 1, i - 1) / norm;
-        wr[static_cast<std::size_t>(i - 1)] = xr;
-        wi[static_cast<std::size_t>(i - 1)] = xi;
-        h.re(i - 1, i - 1) = norm;
-        h.im(i - 1, i - 1) = 0.0;
-        h.im(i, i - 1) = s / norm;
-        for (int j = i; j <= n; ++j) {
-          const double yr = h.re(i - 1, j), yi = h.im(i - 1, j);
-          const double zr = h.re(i, j), zi = h.im(i, j);
-          const double sn = h.im(i, i - 1);
-          h.re(i - 1, j) = xr * yr + xi * yi + sn * zr;
-          h.im(i - 1, j) = xr * yi - xi * yr + sn * zi;
-          h.re(i, j) = xr * zr - xi * zi - sn * yr;
-          h.im(i, j) = xr * zi + xi * zr - sn * yi;
-        }
-      }
-      double ssr = 0.0, ssi = h.im(en, en);
-      if (ssi != 0.0) {
-        const double norm = DHYPOT(h.re(en, en), ssi);
-        ssr = h.re(en, en) / norm;
-        ssi /= norm;
-        h.re(en, en) = norm;
-        h.im(en, en) = 0.0;
-        for (int j = en + 1; j <= n; ++j) {
-          const double yr = h.re(en, j), yi = h.im(en, j);
-          h.re(en, j) = ssr * yr + ssi * yi;
-          h.im(en, j) = ssr * yi - ssi * yr;
-        }
-      }
-      // The inverse operation on the columns.
-      for (int j = l + 1; j <= en; ++j) {
-        const double xr = wr[static_cast<std::size_t>(j - 1)];
-        const double xi = wi[static_cast<std::size_t>(j - 1)];
-        const double sn = h.im(j, j - 1);
-        for (int i = 1; i <= j; ++i) {
-          const double yr = h.re(i, j - 1);
-          double yi = 0.0;
-          const double zr = h.re(i, j), zi = h.im(i, j);
-          if (i != j) {
-            yi = h.im(i, j - 1);
-            h.im(i, j - 1) = xr * yi + xi * yr + sn * zi;
-          }
-          h.re(i, j - 1) = xr * yr - xi * yi + sn * zr;
-          h.re(i, j) = xr * zr + xi * zi - sn * yr;
-          h.im(i, j) = xr * zi - xi * zr - sn * yi;
-        }
-        for (int i = low; i <= igh; ++i) {
-          const double yr = z.re(i, j - 1), yi = z.im(i, j - 1);
-          const double zr = z.re(i, j), zi = z.im(i, j);
-          z.re(i, j - 1) = xr * yr - xi * yi + sn * zr;
-          z.im(i, j - 1) = xr * yi + xi * yr + sn * zi;
-          z.re(i, j) = xr * zr + xi * zi - sn * yr;
-          z.im(i, j) = xr * zi - xi * zr - sn * yi;
-        }
-      }
-      if (ssi != 0.0) {
-        for (int i = 1; i <= en; ++i) {
-          const double yr = h.re(i, en), yi = h.im(i, en);
-          h.re(i, en) = ssr * yr - ssi * yi;
-          h.im(i, en) = ssr * yi + ssi * yr;
-        }
-        for (int i = low; i <= igh; ++i) {
-          const double yr = z.re(i, en), yi = z.im(i, en);
-          z.re(i, en) = ssr * yr - ssi * yi;
-          z.im(i, en) = ssr * yi + ssi * yr;
-        }
-      }
+      double ssr, ssi;
+      qr_row_sweep(q, l, en, ssr, ssi);
+      qr_column_sweep(q, l, en, ssr, ssi);
     }
     // A root found.
     h.re(en, en) += tr;
     h.im(en, en) += ti;
-    wr[static_cast<std::size_t>(en)] = h.re(en, en);
-    wi[static_cast<std::size_t>(en)] = h.im(en, en);
+    q.wr[static_cast<std::size_t>(en)] = h.re(en, en);
+    q.wi[static_cast<std::size_t>(en)] = h.im(en, en);
     en = enm1;
   }
+  return true;
+}
 
-  // Eigenvectors of the triangular form by back substitution.
+// The eigenvectors of the upper triangular H, by back substitution in
+// place of H's columns; norm is the largest row-wise modulus sum of H.
+void triangular_eigenvectors(int n, Work& h, const std::vector<double>& wr, const std::vector<double>& wi,
+                             double norm) {
+  // Down to e = 1, whose vector is the first unit vector: its diagonal
+  // must become 1 as well, or the vector would be scaled by the
+  // eigenvalue left there (and be zero for a zero eigenvalue).
+  for (int e = n; e >= 1; --e) {
+    const double xr = wr[static_cast<std::size_t>(e)], xi = wi[static_cast<std::size_t>(e)];
+    h.re(e, e) = 1.0;
+    h.im(e, e) = 0.0;
+    for (int i = e - 1; i >= 1; --i) {
+      double zzr = 0.0, zzi = 0.0;
+      for (int j = i + 1; j <= e; ++j) {
+        zzr += h.re(i, j) * h.re(j, e) - h.im(i, j) * h.im(j, e);
+        zzi += h.re(i, j) * h.im(j, e) + h.im(i, j) * h.re(j, e);
+      }
+      double yr = xr - wr[static_cast<std::size_t>(i)];
+      const double yi = xi - wi[static_cast<std::size_t>(i)];
+      if (yr == 0.0 && yi == 0.0) {
+        // Equal eigenvalues: a small divisor relative to the norm.
+        yr = norm;
+        do {
+          yr *= 0.01;
+        } while (norm + yr > norm);
+      }
+      cdiv(zzr, zzi, yr, yi, h.re(i, e), h.im(i, e));
+      const double t = std::fabs(h.re(i, e)) + std::fabs(h.im(i, e));
+      if (t != 0.0 && t + 1.0 / t <= t) {
+        for (int j = i; j <= e; ++j) {
+          h.re(j, e) /= t;
+          h.im(j, e) /= t;
+        }
+      }
+    }
+  }
+}
+
+// DE3CCH phase 4: the eigenvectors of the triangular form, taken back to
+// those of the full matrix through Z (the rows outside the window are the
+// triangular vectors themselves).
+void back_substitute(int n, int low, int igh, Work& h, const std::vector<double>& wr, const std::vector<double>& wi,
+                     Work& z) {
   double norm = 0.0;
   for (int i = 1; i <= n; ++i)
     for (int j = i; j <= n; ++j) norm = std::max(norm, std::fabs(h.re(i, j)) + std::fabs(h.im(i, j)));
-  if (n > 1 && norm != 0.0) {
-    // Down to e = 1, whose vector is the first unit vector: its diagonal
-    // must become 1 as well, or the vector would be scaled by the
-    // eigenvalue left there (and be zero for a zero eigenvalue).
-    for (int e = n; e >= 1; --e) {
-      const double xr = wr[static_cast<std::size_t>(e)], xi = wi[static_cast<std::size_t>(e)];
-      h.re(e, e) = 1.0;
-      h.im(e, e) = 0.0;
-      for (int i = e - 1; i >= 1; --i) {
-        double zzr = 0.0, zzi = 0.0;
-        for (int j = i + 1; j <= e; ++j) {
-          zzr += h.re(i, j) * h.re(j, e) - h.im(i, j) * h.im(j, e);
-          zzi += h.re(i, j) * h.im(j, e) + h.im(i, j) * h.re(j, e);
-        }
-        double yr = xr - wr[static_cast<std::size_t>(i)];
-        const double yi = xi - wi[static_cast<std::size_t>(i)];
-        if (yr == 0.0 && yi == 0.0) {
-          // Equal eigenvalues: a small divisor relative to the norm.
-          yr = norm;
-          do {
-            yr *= 0.01;
-          } while (norm + yr > norm);
-        }
-        cdiv(zzr, zzi, yr, yi, h.re(i, e), h.im(i, e));
-        const double t = std::fabs(h.re(i, e)) + std::fabs(h.im(i, e));
-        if (t != 0.0 && t + 1.0 / t <= t) {
-          for (int j = i; j <= e; ++j) {
-            h.re(j, e) /= t;
-            h.im(j, e) /= t;
-          }
-        }
-      }
-    }
-    for (int i = 1; i <= n; ++i) {
-      if (i >= low && i <= igh) continue;
-      for (int j = i; j <= n; ++j) {
-        z.re(i, j) = h.re(i, j);
-        z.im(i, j) = h.im(i, j);
-      }
-    }
-    // Back to the vectors of the full matrix.
-    for (int j = n; j >= low; --j) {
-      const int m = std::min(j, igh);
-      for (int i = low; i <= igh; ++i) {
-        double zzr = 0.0, zzi = 0.0;
-        for (int k = low; k <= m; ++k) {
-          zzr += z.re(i, k) * h.re(k, j) - z.im(i, k) * h.im(k, j);
-          zzi += z.re(i, k) * h.im(k, j) + z.im(i, k) * h.re(k, j);
-        }
-        z.re(i, j) = zzr;
-        z.im(i, j) = zzi;
-      }
+  if (n <= 1 || norm == 0.0) return;
+  triangular_eigenvectors(n, h, wr, wi, norm);
+  for (int i = 1; i <= n; ++i) {
+    if (i >= low && i <= igh) continue;
+    for (int j = i; j <= n; ++j) {
+      z.re(i, j) = h.re(i, j);
+      z.im(i, j) = h.im(i, j);
     }
   }
+  for (int j = n; j >= low; --j) {
+    const int m = std::min(j, igh);
+    for (int i = low; i <= igh; ++i) {
+      double zzr = 0.0, zzi = 0.0;
+      for (int k = low; k <= m; ++k) {
+        zzr += z.re(i, k) * h.re(k, j) - z.im(i, k) * h.im(k, j);
+        zzi += z.re(i, k) * h.im(k, j) + z.im(i, k) * h.re(k, j);
+      }
+      z.re(i, j) = zzr;
+      z.im(i, j) = zzi;
+    }
+  }
+}
+
+// DE3CCH: the unitary matrix from the reflections, real subdiagonal,
+// shifted QR iteration to triangular form, and the eigenvectors.
+void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::vector<double>& wr,
+            std::vector<double>& wi, Work& z) {
+  E1PSH("DE3CCH");
+  accumulate_reflections(n, low, igh, h, ort, z);
+  make_subdiagonal_real(n, low, igh, h, wr, wi, z);
+  QrState q{n, low, igh, h, z, wr, wi};
+  if (!qr_iterate(q)) {
+    E1POP("DE3CCH");
+    return;
+  }
+  back_substitute(n, low, igh, h, wr, wi, z);
   E1POP("DE3CCH");
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <numbers>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -56,7 +57,7 @@
 namespace zelvan::numlib {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kSqrtHalf = 0.7071067811865476;
 constexpr double kCos120 = -0.5;
 constexpr double kSin120 = 0.8660254037844387;

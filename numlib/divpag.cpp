@@ -326,6 +326,43 @@ void allocate(State& s, const double* param, int neq) {
   for (auto* v : {&s.acor, &s.acor_prev, &s.y, &s.f, &s.tmp, &s.tmp2, &s.winv, &s.ymax, &s.yp0}) v->assign(n, 0.0);
 }
 
+// P = A - hb*J (I - hb*J without A), with the entries outside the band
+// of a banded matrix type zeroed.
+void assemble_iteration_matrix(State& s, int n, double hb) {
+  const Options& o = s.opt;
+  for (int j = 0; j < n; ++j) {
+    double* pj = column(s.pmat, n, j);
+    const double* jj = column(s.jac, n, j);
+    for (int i = 0; i < n; ++i) pj[i] = -hb * jj[i];
+    if (o.iatype != 0) {
+      const double* aj = column(s.a_full, n, j);
+      for (int i = 0; i < n; ++i) pj[i] += aj[i];
+    } else {
+      pj[j] += 1.0;
+    }
+    if (o.mtype == 1 || o.mtype == 3) {
+      const int lower = o.mtype == 1 ? o.nlc : o.nuc;
+      for (int i = 0; i < n; ++i) {
+        if (i - j > lower || j - i > o.nuc) pj[i] = 0.0;
+      }
+    }
+  }
+}
+
+// Whether the n by n matrix p is symmetric to kSymmetryLimit relative, so
+// that a symmetric matrix type may be factored by Cholesky.
+bool is_symmetric(std::vector<double>& p, int n) {
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < j; ++i) {
+      const double upper = column(p, n, j)[i], lower = column(p, n, i)[j];
+      // Written so that a NaN counts as asymmetric: a non-finite matrix
+      // goes to LU, which does not misreport it as not positive definite.
+      if (!(std::fabs(upper - lower) <= kSymmetryLimit * std::max(std::fabs(upper), std::fabs(lower)))) return false;
+    }
+  }
+  return true;
+}
+
 // ---- the method ----
 
 class Integrator {
@@ -358,6 +395,7 @@ class Integrator {
   bool solve(double* v);
   bool correct();  // false: no convergence
   bool step();     // false after a fatal error
+  double error_failure_ratio(double err, int error_failures, int& new_q);
   void select_step_and_order(double err, bool failed_before);
   void interpolate(double xout, double* y);
   void fatal_step(int code, std::string_view message, double h);
@@ -500,39 +538,8 @@ bool Integrator::form_matrix(double hb, double x, const double* f0) {
     }
     return true;
   }
-  // P = A - hb*J (I - hb*J without A).
-  for (int j = 0; j < n_; ++j) {
-    double* pj = column(s_.pmat, n_, j);
-    const double* jj = column(s_.jac, n_, j);
-    for (int i = 0; i < n_; ++i) pj[i] = -hb * jj[i];
-    if (o.iatype != 0) {
-      const double* aj = column(s_.a_full, n_, j);
-      for (int i = 0; i < n_; ++i) pj[i] += aj[i];
-    } else {
-      pj[j] += 1.0;
-    }
-    if (o.mtype == 1 || o.mtype == 3) {
-      const int lower = o.mtype == 1 ? o.nlc : o.nuc;
-      for (int i = 0; i < n_; ++i) {
-        if (i - j > lower || j - i > o.nuc) pj[i] = 0.0;
-      }
-    }
-  }
-  bool cholesky = false;
-  if (o.mtype == 2 || o.mtype == 3) {
-    cholesky = true;
-    for (int j = 0; j < n_ && cholesky; ++j) {
-      for (int i = 0; i < j; ++i) {
-        const double upper = column(s_.pmat, n_, j)[i], lower = column(s_.pmat, n_, i)[j];
-        // Written so that a NaN counts as asymmetric: a non-finite matrix
-        // goes to LU, which does not misreport it as not positive definite.
-        if (!(std::fabs(upper - lower) <= kSymmetryLimit * std::max(std::fabs(upper), std::fabs(lower)))) {
-          cholesky = false;
-          break;
-        }
-      }
-    }
-  }
+  assemble_iteration_matrix(s_, n_, hb);
+  const bool cholesky = (o.mtype == 2 || o.mtype == 3) && is_symmetric(s_.pmat, n_);
   s_.matrix_is_lu = !cholesky;
   if (cholesky) {
     ++s_.cholesky_count;
@@ -620,6 +627,33 @@ void Integrator::fatal_step(int code, std::string_view message, double h) {
   E1MES(ErrorType::fatal, code, message);
 }
 
+// After a failed error test with estimate err (the error_failures-th of
+// this step): the step ratio and, in new_q, the order to retry with.  From
+// the kErrorFailuresBeforeRestart-th failure on, order 1 with a fixed
+// reduction; before it, the ratio of the same order or of the order below,
+// whichever is larger.
+double Integrator::error_failure_ratio(double err, int error_failures, int& new_q) {
+  const Options& o = s_.opt;
+  double r;
+  if (error_failures >= kErrorFailuresBeforeRestart) {
+    r = std::max(kRepeatedFailureRatio, o.hmin / std::fabs(s_.h));
+    new_q = 1;
+    return r;
+  }
+  r = 1.0 / (kBiasSame * std::pow(err, 1.0 / (s_.q + 1)) + kBiasSameAdd);
+  if (s_.q > 1) {
+    const double down = s_.formula.down * norm(z(s_.q)) / tol_;
+    const double rdown = 1.0 / (kBiasDown * std::pow(down, 1.0 / s_.q) + kBiasDownAdd);
+    if (rdown > r) {
+      r = rdown;
+      new_q = s_.q - 1;
+    }
+  }
+  if (std::isnan(r)) r = kRepeatedFailureRatio;  // an error estimate without a value
+  r = std::max(std::min(r, kErrorFailureRatioLimit), o.hmin / std::fabs(s_.h));
+  return r;
+}
+
 // One step with its retries.  On success the history array is at the new
 // point and the next step and order are chosen.
 bool Integrator::step() {
@@ -660,24 +694,8 @@ bool Integrator::step() {
       E1MES(ErrorType::fatal, 1, msg::kDivpagRepeatedErrorTest);
       return false;
     }
-    double r;
     int new_q = s_.q;
-    if (error_failures >= kErrorFailuresBeforeRestart) {
-      r = std::max(kRepeatedFailureRatio, o.hmin / std::fabs(s_.h));
-      new_q = 1;
-    } else {
-      r = 1.0 / (kBiasSame * std::pow(err, 1.0 / (s_.q + 1)) + kBiasSameAdd);
-      if (s_.q > 1) {
-        const double down = s_.formula.down * norm(z(s_.q)) / tol_;
-        const double rdown = 1.0 / (kBiasDown * std::pow(down, 1.0 / s_.q) + kBiasDownAdd);
-        if (rdown > r) {
-          r = rdown;
-          new_q = s_.q - 1;
-        }
-      }
-      if (std::isnan(r)) r = kRepeatedFailureRatio;  // an error estimate without a value
-      r = std::max(std::min(r, kErrorFailureRatioLimit), o.hmin / std::fabs(s_.h));
-    }
+    const double r = error_failure_ratio(err, error_failures, new_q);
     if (h_start / (std::fabs(s_.h) * r) >= kTotalReductionLimit) {
       fatal_step(6, msg::kDivpagErrorTestLimit, s_.h * r);
       return false;
@@ -860,6 +878,66 @@ void release(State& s) {
   s.cholesky_count = cholesky;
 }
 
+// IDO = 1: the checks of a first call, then the counters reset and the
+// method started at (x, y).  False after a terminal or fatal error (the
+// message is out).
+bool begin_integration(State& s, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double x, double tol,
+                       double* param, const double* y) {
+  if (s.initialized) {
+    E1MES(ErrorType::terminal, 16, msg::kDivpagIdoRestart);
+    return false;
+  }
+  if (!check_options(param, neq) || !check_tolerance(tol)) return false;
+  if (!std::isfinite(x)) {
+    E1MES(ErrorType::terminal, 22, msg::kDivpagXNotFinite);
+    return false;
+  }
+  for (int i = 0; i < neq; ++i) {
+    if (std::isfinite(y[i])) continue;
+    E1STI(1, i + 1);
+    E1MES(ErrorType::terminal, 23, msg::kDivpagYNotFinite);
+    return false;
+  }
+  s.opt = read_options(param, neq);
+  s.neq = neq;
+  s.nsteps = s.nfcn = s.njac = 0;
+  s.hused = s.hfirst = 0.0;
+  s.qused = 0;
+  s.skip_interrupt1 = false;
+  Integrator starter(s, fcn, fcnj, tol);
+  s.initialized = true;
+  return starter.start(a, x, y);
+}
+
+// IDO >= 2: the checks of a continuing call.  At an interrupt return
+// (IDO >= 4) the step bounds and limits may be changed in PARAM, and xend
+// becomes the one of the interrupted call.  False after a terminal error
+// (the message is out).
+bool continue_integration(State& s, int ido, int neq, double x, double& xend, double tol, double* param) {
+  if (!check_tolerance(tol)) return false;
+  if (x != s.x_returned) {
+    E1STD(1, x);
+    E1MES(ErrorType::terminal, 14, msg::kDivpagXChanged);
+    return false;
+  }
+  if (ido == 2 && xend == s.xend_last) {
+    E1STD(1, xend);
+    E1MES(ErrorType::terminal, 15, msg::kDivpagXendUnchanged);
+    return false;
+  }
+  if (ido >= 4) {
+    if (!check_param_signs(param, true)) return false;
+    const Options changed = read_options(param, neq);
+    s.opt.hmin = changed.hmin;
+    s.opt.hmax = changed.hmax;
+    s.opt.max_steps = changed.max_steps;
+    s.opt.max_fcn = changed.max_fcn;
+    xend = s.xend_last;
+  }
+  if (ido == 2) s.skip_interrupt1 = false;
+  return true;
+}
+
 // The integrator body: protocol checks, then the integration.
 void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend, double tol,
             double* param, double* y) {
@@ -882,53 +960,9 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
     return done();
   }
   if (ido == 1) {
-    if (s.initialized) {
-      E1MES(ErrorType::terminal, 16, msg::kDivpagIdoRestart);
-      return done();
-    }
-    if (!check_options(param, neq) || !check_tolerance(tol)) return done();
-    if (!std::isfinite(x)) {
-      E1MES(ErrorType::terminal, 22, msg::kDivpagXNotFinite);
-      return done();
-    }
-    for (int i = 0; i < neq; ++i) {
-      if (std::isfinite(y[i])) continue;
-      E1STI(1, i + 1);
-      E1MES(ErrorType::terminal, 23, msg::kDivpagYNotFinite);
-      return done();
-    }
-    s.opt = read_options(param, neq);
-    s.neq = neq;
-    s.nsteps = s.nfcn = s.njac = 0;
-    s.hused = s.hfirst = 0.0;
-    s.qused = 0;
-    s.skip_interrupt1 = false;
-    Integrator starter(s, fcn, fcnj, tol);
-    s.initialized = true;
-    if (!starter.start(a, x, y)) return done();
+    if (!begin_integration(s, neq, fcn, fcnj, a, x, tol, param, y)) return done();
   } else {
-    if (!check_tolerance(tol)) return done();
-    if (x != s.x_returned) {
-      E1STD(1, x);
-      E1MES(ErrorType::terminal, 14, msg::kDivpagXChanged);
-      return done();
-    }
-    if (ido == 2 && xend == s.xend_last) {
-      E1STD(1, xend);
-      E1MES(ErrorType::terminal, 15, msg::kDivpagXendUnchanged);
-      return done();
-    }
-    if (ido >= 4) {
-      // At an interrupt the step bounds and the limits may be changed.
-      if (!check_param_signs(param, true)) return done();
-      const Options changed = read_options(param, neq);
-      s.opt.hmin = changed.hmin;
-      s.opt.hmax = changed.hmax;
-      s.opt.max_steps = changed.max_steps;
-      s.opt.max_fcn = changed.max_fcn;
-      xend = s.xend_last;
-    }
-    if (ido == 2) s.skip_interrupt1 = false;
+    if (!continue_integration(s, ido, neq, x, xend, tol, param)) return done();
   }
   if (ido <= 2) s.xend_last = xend;
   // The step control works on x, xend and y: a value that is NaN or

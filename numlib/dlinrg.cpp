@@ -49,10 +49,9 @@ int condition_switch() {
 // Scales the vector z by s (the rescaling steps of the estimate).
 void scale(int n, double s, double* z) { DSCAL(n, s, z, 1); }
 
-// The estimate of the reciprocal L1 condition number from the factors
-// (Cline, Moler, Stewart and Wilkinson).
-double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, double anorm, double* z) {
-  // Solve transpose(U)*w = e, choosing e(k) = +-1 so that |w| grows.
+// Condition estimate, first solve: transpose(U)*w = e with e(k) = +-1
+// chosen so that |w| grows; z := w scaled to unit L1 norm.
+void solve_growing_upper_transpose(int n, const double* fac, int ldfac, double* z) {
   double ek = 1.0;
   for (int j = 0; j < n; ++j) z[j] = 0.0;
   for (int k = 0; k < n; ++k) {
@@ -90,8 +89,11 @@ double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, 
     z[k] = wk;
   }
   scale(n, 1.0 / DASUM(n, z, 1), z);
+}
 
-  // Solve transpose(L)*y = w.
+// Condition estimate, second solve: transpose(L)*y = w in place, with the
+// row exchanges undone; z := y scaled to unit L1 norm.
+void solve_lower_transpose(int n, const double* fac, int ldfac, const int* ipvt, double* z) {
   for (int k = n - 1; k >= 0; --k) {
     if (k < n - 1) z[k] += DDOT(n - k - 1, col(fac, ldfac, k) + k + 1, 1, z + k + 1, 1);
     if (std::fabs(z[k]) > 1.0) scale(n, 1.0 / std::fabs(z[k]), z);
@@ -99,9 +101,12 @@ double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, 
     std::swap(z[l], z[k]);
   }
   scale(n, 1.0 / DASUM(n, z, 1), z);
-  double ynorm = 1.0;
+}
 
-  // Solve L*v = y.
+// Condition estimate, last solves: L*v = y, then U*z = v, in place; every
+// rescaling of z is multiplied into ynorm, which is returned.
+double solve_lower_then_upper(int n, const double* fac, int ldfac, const int* ipvt, double* z) {
+  double ynorm = 1.0;
   for (int k = 0; k < n; ++k) {
     const int l = ipvt[k] - 1;
     std::swap(z[l], z[k]);
@@ -117,7 +122,6 @@ double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, 
   scale(n, s, z);
   ynorm *= s;
 
-  // Solve U*z = v.
   for (int k = n - 1; k >= 0; --k) {
     const double ukk = el(fac, ldfac, k, k);
     if (std::fabs(z[k]) > std::fabs(ukk)) {
@@ -131,6 +135,15 @@ double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, 
   s = 1.0 / DASUM(n, z, 1);
   scale(n, s, z);
   ynorm *= s;
+  return ynorm;
+}
+
+// The estimate of the reciprocal L1 condition number from the factors
+// (Cline, Moler, Stewart and Wilkinson).
+double condition_estimate(int n, const double* fac, int ldfac, const int* ipvt, double anorm, double* z) {
+  solve_growing_upper_transpose(n, fac, ldfac, z);
+  solve_lower_transpose(n, fac, ldfac, ipvt, z);
+  const double ynorm = solve_lower_then_upper(n, fac, ldfac, ipvt, z);
   return anorm != 0.0 ? ynorm / anorm : 0.0;
 }
 

@@ -142,7 +142,9 @@ void write_header(std::ostream& out, const FigureScript& f) {
          "if (!exists(\"height\")) height = 800\n\n";
 }
 
-void write_values(std::ostream& out, const FigureScript& f) {
+// The case values the figures are labelled with: title, file names, the
+// time axis and the harmonic force.
+void write_case_values(std::ostream& out, const FigureScript& f) {
   const PlotCase& c = f.parameters;
   out << "case_title = " << quoted(trimmed(std::string(c.title))) << "\n"
       << "data_file = " << quoted(f.data_file) << "\n";
@@ -153,7 +155,11 @@ void write_values(std::ostream& out, const FigureScript& f) {
       << "a_0 = " << number(c.a_0) << "   # N, harmonic force a_0 cos(2 pi f_0 t + phi)\n"
       << "f_0 = " << number(c.f_0) << "   # Hz\n"
       << "phi = " << number(c.phi) << "   # deg\n\n";
+}
 
+// The gnuplot functions that cut the fixed-column fields out of the
+// result files' records.
+void write_field_readers(std::ostream& out, const FigureScript& f) {
   out << "# The result files are fixed-column records.  A line is read whole (no line\n"
          "# holds \"|\") and cut into its fields at fixed columns, counted from the end\n"
          "# of the line because gnuplot drops the blanks at its start.  A field of\n"
@@ -197,9 +203,12 @@ void write_values(std::ostream& out, const FigureScript& f) {
            "sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])\n";
   }
   out << "\n";
+}
 
-  // The marks of the flutter figure, as one-point data blocks: u, g, f,
-  // separated like the fields of the data files are.
+// The marks of the flutter figure, as one-point data blocks: u, g, f,
+// separated like the fields of the data files are.
+void write_marks(std::ostream& out, const FigureScript& f) {
+  const PlotCase& c = f.parameters;
   const auto block = [&](std::string_view name, double u, double g, double y) {
     out << "$" << name << " << EOD\n" << number(u) << "|" << number(g) << "|" << number(y) << "\nEOD\n";
   };
@@ -207,7 +216,10 @@ void write_values(std::ostream& out, const FigureScript& f) {
   if (has_value(f.critical)) block("critical", f.critical->u, 0.0, f.critical->f);
   if (has_value(f.matched)) block("matched", f.matched->u, 0.0, f.matched->f);
   if (has_value(f.divergence_speed)) block("divergence", *f.divergence_speed, 0.0, 0.0);
+}
 
+// The line colours and the settings every figure starts from.
+void write_styles(std::ostream& out) {
   out << "\n# Colours: plunge or the first mode, pitch or the second mode, the force,\n"
          "# the structural frequencies, the coupling line, flutter marks, divergence.\n"
          "set linetype 1 lc rgb '#0060ad' lw 1.5\n"
@@ -222,6 +234,13 @@ void write_values(std::ostream& out, const FigureScript& f) {
          "         \"set key top right opaque box lc rgb '#b0b0b0' samplen 3 spacing 1.1; set tics nomirror; \" . \\\n"
          "         \"set border 3; set offsets 0, 0, graph 0.3, 0\"\n"
          "\n";
+}
+
+void write_values(std::ostream& out, const FigureScript& f) {
+  write_case_values(out, f);
+  write_field_readers(out, f);
+  write_marks(out, f);
+  write_styles(out);
 }
 
 void write_time_figure(std::ostream& out, const FigureScript& f) {

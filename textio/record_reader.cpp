@@ -46,6 +46,70 @@ std::string input_error_text(const std::string& message) {
   return text;
 }
 
+// The message of a field that does not read: where it is, what the record
+// is, and either the offending control character (named, never echoed) or
+// the field's text.  line is the 1-based line number, column the 0-based
+// start of the field.
+std::string field_error_message(std::string_view pattern, const std::string& file, std::size_t line, std::size_t column,
+                                std::size_t width, std::string_view what, const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (!is_control(c)) continue;
+    const std::string character =
+        c == '\t' ? std::string(msg::kTabCharacter) : msg::compose(msg::kNamedControlCharacter, {hex_byte(c)});
+    return msg::compose(msg::kControlCharacterInField,
+                        {file, std::to_string(line), std::to_string(column + 1), std::to_string(column + width), what,
+                         character, std::to_string(column + i + 1)});
+  }
+  return msg::compose(
+      pattern, {file, std::to_string(line), std::to_string(column + 1), std::to_string(column + width), what, text});
+}
+
+// The width of the field that a value item reads into target (an A item
+// without a width takes the length of the target text).  Throws
+// std::invalid_argument when the target's type does not fit the item.
+std::size_t value_field_width(const Item& item, const Target& target) {
+  if (item.kind == ItemKind::fixed) {
+    if (std::get_if<double*>(&target) == nullptr) throw std::invalid_argument("F item needs a real variable");
+    return static_cast<std::size_t>(item.width);
+  }
+  if (item.kind == ItemKind::integer) {
+    if (std::get_if<int*>(&target) == nullptr) throw std::invalid_argument("I item needs an integer variable");
+    return static_cast<std::size_t>(item.width);
+  }
+  std::string* const* sp = std::get_if<std::string*>(&target);
+  if (sp == nullptr) throw std::invalid_argument("A item needs a text variable");
+  return item.width == 0 ? (*sp)->size() : static_cast<std::size_t>(item.width);
+}
+
+// Stores the field text (of the width value_field_width gave) into the
+// target.  An A field longer than the target keeps its right end; a
+// shorter one is padded with blanks.  Returns the message pattern of a
+// field that does not read, empty when it does.
+std::string_view store_value_field(const Item& item, const Target& target, const std::string& text) {
+  if (item.kind == ItemKind::fixed) {
+    const FieldStatus status = parse_real_field(text, item.digits, *std::get<double*>(target));
+    if (status == FieldStatus::invalid) return msg::kNotAReal;
+    if (status == FieldStatus::out_of_range) return msg::kRealOutOfRange;
+    return {};
+  }
+  if (item.kind == ItemKind::integer) {
+    const FieldStatus status = parse_integer_field(text, *std::get<int*>(target));
+    if (status == FieldStatus::invalid) return msg::kNotAnInteger;
+    if (status == FieldStatus::out_of_range) return msg::kIntegerOutOfRange;
+    return {};
+  }
+  std::string* s = std::get<std::string*>(target);
+  const std::size_t length = s->size();
+  const std::size_t width = text.size();
+  if (length >= width) {
+    *s = text + std::string(length - width, ' ');
+  } else {
+    *s = text.substr(width - length);
+  }
+  return {};
+}
+
 }  // namespace
 
 FieldStatus parse_real_field(std::string_view field, int digits, double& value) {
@@ -255,18 +319,7 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
     return text;
   };
   const auto field_error = [&](std::string_view pattern, std::size_t width, const std::string& text) {
-    // A tab or another control character is named, never echoed.
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto c = static_cast<unsigned char>(text[i]);
-      if (!is_control(c)) continue;
-      const std::string character =
-          c == '\t' ? std::string(msg::kTabCharacter) : msg::compose(msg::kNamedControlCharacter, {hex_byte(c)});
-      fail(msg::compose(msg::kControlCharacterInField,
-                        {name_, std::to_string(lines_read_), std::to_string(column + 1), std::to_string(column + width),
-                         what, character, std::to_string(column + i + 1)}));
-    }
-    fail(msg::compose(pattern, {name_, std::to_string(lines_read_), std::to_string(column + 1),
-                                std::to_string(column + width), what, text}));
+    fail(field_error_message(pattern, name_, lines_read_, column, width, what, text));
   };
 
   // Reads one value item; false when the targets are exhausted.
@@ -295,38 +348,11 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
         for (int r = 0; r < item.repeat; ++r) {
           if (next == targets.size()) return false;
           const Target& target = targets[next++];
-          if (item.kind == ItemKind::fixed) {
-            double* const* xp = std::get_if<double*>(&target);
-            if (xp == nullptr) throw std::invalid_argument("F item needs a real variable");
-            const auto width = static_cast<std::size_t>(item.width);
-            const std::string text = field(width);
-            const FieldStatus status = parse_real_field(text, item.digits, **xp);
-            if (status == FieldStatus::invalid) field_error(msg::kNotAReal, width, text);
-            if (status == FieldStatus::out_of_range) field_error(msg::kRealOutOfRange, width, text);
-            column += width;
-          } else if (item.kind == ItemKind::integer) {
-            int* const* np = std::get_if<int*>(&target);
-            if (np == nullptr) throw std::invalid_argument("I item needs an integer variable");
-            const auto width = static_cast<std::size_t>(item.width);
-            const std::string text = field(width);
-            const FieldStatus status = parse_integer_field(text, **np);
-            if (status == FieldStatus::invalid) field_error(msg::kNotAnInteger, width, text);
-            if (status == FieldStatus::out_of_range) field_error(msg::kIntegerOutOfRange, width, text);
-            column += width;
-          } else {
-            std::string* const* sp = std::get_if<std::string*>(&target);
-            if (sp == nullptr) throw std::invalid_argument("A item needs a text variable");
-            std::string* s = *sp;
-            const std::size_t length = s->size();
-            const std::size_t width = item.width == 0 ? length : static_cast<std::size_t>(item.width);
-            const std::string text = field(width);
-            if (length >= width) {
-              *s = text + std::string(length - width, ' ');
-            } else {
-              *s = text.substr(width - length);
-            }
-            column += width;
-          }
+          const std::size_t width = value_field_width(item, target);
+          const std::string text = field(width);
+          const std::string_view error = store_value_field(item, target, text);
+          if (!error.empty()) field_error(error, width, text);
+          column += width;
         }
         return true;
       default:
