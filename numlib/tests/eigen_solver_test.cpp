@@ -455,6 +455,22 @@ TEST_F(ComplexEigenSolver, EndsForNaNAndInfiniteEntriesAndForOverflowingSums) {
   }
 }
 
+// The QR iteration gives up after 30 iterations per row in all: a matrix
+// whose entries overflow in the rotations never shows a negligible
+// subdiagonal element.  The fatal error is reported under the caller's
+// name, and nothing after the iteration runs.
+TEST_F(ComplexEigenSolver, StopsWithTheFatalErrorWhenTheIterationDoesNotConverge) {
+  for (const double big : {1e308, -1e308}) {
+    reset_error_handler();
+    out.str("");
+    std::vector<zcomplex> a = {big, big, {big, big}, 1.0}, eval(2, kPadding), evec(4, kPadding);
+    EXPECT_TRUE(stops([&] { DEVCCG(2, a.data(), 2, eval.data(), evec.data(), 2); }));
+    EXPECT_EQ(unwrapped(),
+              "\n *** FATAL    ERROR 1 from DEVCCG.  The iteration for the eigenvalues did not converge.\n");
+    EXPECT_EQ(eval, std::vector<zcomplex>(2, kPadding));
+  }
+}
+
 TEST_F(ComplexEigenSolver, SortsRandomVectorsAndCarriesThePermutation) {
   Random random(0x5eed0002);
   for (int n = 1; n <= 40; ++n) {
