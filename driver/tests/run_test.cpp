@@ -11,6 +11,7 @@
 
 #include "aero/aero_state.hpp"
 #include "aero/possio_block.hpp"
+#include "driver/console_output.hpp"
 #include "driver/run_context.hpp"
 #include "driver/tests/driver_test_support.hpp"
 #include "numlib/error_handler.hpp"
@@ -180,6 +181,20 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   EXPECT_EQ(&numlib::library_state(), &context.library);
   EXPECT_EQ(&aero::aero_state(), &context.aero);
   EXPECT_EQ(&textio::output_records(), &context.output);
+}
+
+// The console's layout cache holds parsed layouts, not run state: it is
+// keyed by the text, so one buffer that holds two texts in turn gives two
+// layouts, and two buffers with one text share one.
+TEST(ConsoleLayouts, AreCachedByTheirTextNotByItsAddress) {
+  std::string buffer = "(1X,'first')";
+  const textio::Layout& first = message_layout(buffer);
+  buffer = "(1X,'other')";
+  const textio::Layout& second = message_layout(buffer);
+  EXPECT_EQ(first.notation(), "(1X,'first')");
+  EXPECT_EQ(second.notation(), "(1X,'other')");
+  const std::string copy = "(1X,'first')";
+  EXPECT_EQ(&message_layout(copy), &first);
 }
 
 // The built program, run as a separate process in a scratch folder.
