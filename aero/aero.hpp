@@ -3,6 +3,7 @@
 // record.
 #pragma once
 
+#include "aero/aero_state.hpp"
 #include "aero/cnm3dk.hpp"
 #include "aero/hankel.hpp"
 #include "aero/possio_block.hpp"

@@ -1,18 +1,10 @@
 #include "aero/cnm3dk.hpp"
 
+#include "aero/aero_state.hpp"
 #include "numlib/bessel.hpp"
 
 namespace zelvan::aero {
 namespace {
-
-// The one-entry cache of the Theodorsen function: C(kold) = ck.
-struct TheodorsenCache {
-  double kold = 0.0;
-  std::complex<double> ck{1.0, 0.0};
-  long evaluations = 0;
-};
-
-TheodorsenCache g_cache;
 
 // C(k) = H1 / (H1 + i H0) with the Hankel functions of the second kind
 // H0 = J0 - i Y0, H1 = J1 - i Y1.
@@ -31,7 +23,7 @@ std::complex<double> minus_i_times(double s, std::complex<double> z) { return {s
 
 void cnm3dk(double k, double x_p, std::complex<double>& c1, std::complex<double>& c2, std::complex<double>& c3,
             std::complex<double>& c4) {
-  TheodorsenCache& cache = g_cache;
+  TheodorsenCache& cache = aero_state().theodorsen;
   if (k != cache.kold) {
     if (k == 0.0) {
       // Y0 and Y1 have no value at 0; C(0) = 1 is the limit, and the cache
@@ -64,8 +56,8 @@ void cnm3dk(double k, double x_p, std::complex<double>& c1, std::complex<double>
   c4 = c4 + d * c3_quarter + minus_i_times(s, c2);
 }
 
-long cnm3dk_theodorsen_evaluations() { return g_cache.evaluations; }
+long cnm3dk_theodorsen_evaluations() { return aero_state().theodorsen.evaluations; }
 
-void reset_cnm3dk() { g_cache = TheodorsenCache{}; }
+void reset_cnm3dk() { aero_state().theodorsen = TheodorsenCache{}; }
 
 }  // namespace zelvan::aero

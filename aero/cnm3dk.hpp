@@ -7,6 +7,13 @@
 
 namespace zelvan::aero {
 
+// The one-entry cache of C(k), part of the run's AeroState: C(kold) = ck.
+struct TheodorsenCache {
+  double kold = 0.0;
+  std::complex<double> ck{1.0, 0.0};
+  long evaluations = 0;  // evaluations of C(k) from Bessel functions
+};
+
 // Coefficients of the oscillating flat plate at reduced frequency k (k =
 // omega*b/U with b the half chord; dimensionless, k >= 0) for the pitch
 // axis at x_p (fraction of the chord from the leading edge; any value):

@@ -1,12 +1,9 @@
 #include "aero/possio_block.hpp"
 
+#include "aero/aero_state.hpp"
+
 namespace zelvan::aero {
-namespace {
-PossioBlock g_block;
-}
 
-PossioBlock& possio_block() { return g_block; }
-
-void reset_possio_block() { g_block = PossioBlock{}; }
+PossioBlock& possio_block() { return aero_state().possio_block; }
 
 }  // namespace zelvan::aero

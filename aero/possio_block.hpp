@@ -22,10 +22,7 @@ struct PossioBlock {
   std::array<std::complex<double>, 9> q{};
 };
 
-// The process-wide block.
+// The block of the run (aero_state().possio_block).
 PossioBlock& possio_block();
-
-// Restores the block to its initial state (for tests).
-void reset_possio_block();
 
 }  // namespace zelvan::aero

@@ -1,14 +1,13 @@
 #include "driver/case_parameters.hpp"
 
+#include "driver/run_context.hpp"
+
 namespace zelvan::driver {
-namespace {
-CaseParameters g_case;
-}
 
 std::string CaseParameters::input_file_name() const { return input_file; }
 
-CaseParameters& case_parameters() { return g_case; }
+CaseParameters& case_parameters() { return run_context().case_parameters; }
 
-void reset_case_parameters() { g_case = CaseParameters{}; }
+void reset_case_parameters() { run_context().case_parameters = CaseParameters{}; }
 
 }  // namespace zelvan::driver

@@ -71,10 +71,11 @@ struct CaseParameters {
   std::string input_file_name() const;
 };
 
-// The process-wide record.
+// The record of the run (run_context().case_parameters).
 CaseParameters& case_parameters();
 
-// Restores the record to its initial state (for tests and repeated runs).
+// Restores the record to its initial state, the rest of the run context
+// unchanged (for tests).
 void reset_case_parameters();
 
 }  // namespace zelvan::driver

@@ -11,15 +11,13 @@
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_names.hpp"
+#include "driver/run_context.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
 namespace {
 
 using zcomplex = std::complex<double>;
-
-bool g_second_run_pending = false;
-SweepResults g_sweep;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -56,7 +54,8 @@ void flutter_sweep() {
   }
   const FlutterSystem system = flutter_system();
   const Matrix2 aero = model().aero_matrix();
-  std::vector<FlutterStep>& steps = g_sweep.steps;
+  SweepResults& sweep = run_context().sweep;
+  std::vector<FlutterStep>& steps = sweep.steps;
   steps.clear();
   // nstep = 0 has no step f_s/nstep: the sweep stays at its start value.
   const double dq = cp.nstep != 0 ? cp.f_s / cp.nstep : 0.0;
@@ -71,10 +70,10 @@ void flutter_sweep() {
     if (steps.size() < kMaxKeptSteps) {
       steps.push_back(result);
     } else {
-      g_sweep.truncated = true;
+      sweep.truncated = true;
     }
   }
-  g_sweep.written_to_file = file.is_open();
+  sweep.written_to_file = file.is_open();
   file.close();
 }
 
@@ -126,19 +125,19 @@ void structural_modes(bool report) {
 
 }  // namespace
 
-bool& second_run_pending() { return g_second_run_pending; }
+bool& second_run_pending() { return run_context().second_run_pending; }
 
-const SweepResults& sweep_results() { return g_sweep; }
+const SweepResults& sweep_results() { return run_context().sweep; }
 
 void flutter_analysis() {
-  g_sweep = SweepResults{};
+  run_context().sweep = SweepResults{};
   flutter_sweep();
   // The structural frequencies name the tracked modes of the flutter
   // solution, whose summary comes before the structural modes' report.
   structural_modes(false);
-  flutter_solution(g_sweep);
+  flutter_solution(run_context().sweep);
   structural_modes(true);
-  g_second_run_pending = true;
+  run_context().second_run_pending = true;
 }
 
 }  // namespace zelvan::driver

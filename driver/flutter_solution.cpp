@@ -9,11 +9,10 @@
 #include "driver/flutter.hpp"
 #include "driver/flutter_solution_files.hpp"
 #include "driver/messages.hpp"
+#include "driver/run_context.hpp"
 
 namespace zelvan::driver {
 namespace {
-
-FlutterSolution g_solution;
 
 // Points of the Possio coefficient grid of the p-k analysis (Chebyshev
 // points in ln k; the measured interpolation error is in docs/).
@@ -185,7 +184,7 @@ void flutter_solution(const SweepResults& sweep) {
   reset_flutter_solution();
   if (!sweep.written_to_file) return;
   const CaseParameters& cp = case_parameters();
-  FlutterSolution& s = g_solution;
+  FlutterSolution& s = run_context().flutter_solution;
   s.analysed = true;
   s.title = cp.title;
   s.route = model().route;
@@ -219,10 +218,10 @@ void flutter_solution(const SweepResults& sweep) {
   if (cp.flutter_group) write_summary(s);
 }
 
-const FlutterSolution& flutter_solution_result() { return g_solution; }
+const FlutterSolution& flutter_solution_result() { return run_context().flutter_solution; }
 
 FlutterMarks flutter_marks() {
-  const FlutterSolution& s = g_solution;
+  const FlutterSolution& s = run_context().flutter_solution;
   FlutterMarks marks;
   marks.flutter_file_written = s.analysed;
   if (!s.analysed) return marks;
@@ -240,6 +239,6 @@ FlutterMarks flutter_marks() {
   return marks;
 }
 
-void reset_flutter_solution() { g_solution = FlutterSolution{}; }
+void reset_flutter_solution() { run_context().flutter_solution = FlutterSolution{}; }
 
 }  // namespace zelvan::driver

@@ -1,22 +1,22 @@
 #include "driver/getarg.hpp"
 
 #include "driver/messages.hpp"
+#include "driver/run_context.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
-namespace {
-std::vector<std::string> g_words{"zelvan"};
-}
 
 void set_command_line(std::span<const std::string> words) {
-  g_words.assign(words.begin(), words.end());
-  if (g_words.empty()) g_words.emplace_back("zelvan");
+  std::vector<std::string>& line = run_context().command_line;
+  line.assign(words.begin(), words.end());
+  if (line.empty()) line.emplace_back("zelvan");
 }
 
-const std::vector<std::string>& command_line() { return g_words; }
+const std::vector<std::string>& command_line() { return run_context().command_line; }
 
 void GETARG(int n, std::string& s) {
-  const auto count = static_cast<int>(g_words.size());
+  const std::vector<std::string>& words = command_line();
+  const auto count = static_cast<int>(words.size());
   const std::size_t length = s.size();
   s.assign(length, ' ');
   if (count < n) {
@@ -25,7 +25,7 @@ void GETARG(int n, std::string& s) {
     return;
   }
   if (n >= 0 && n < count) {
-    const std::string& word = g_words[static_cast<std::size_t>(n)];
+    const std::string& word = words[static_cast<std::size_t>(n)];
     s = word.substr(0, length);
     s.resize(length, ' ');
   }

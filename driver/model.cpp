@@ -7,13 +7,12 @@
 #include "driver/console_output.hpp"
 #include "driver/constants.hpp"
 #include "driver/messages.hpp"
+#include "driver/run_context.hpp"
 #include "numlib/dlinrg.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
 namespace {
-
-AeroelasticModel g_model;
 
 // Writes a message layout with one value and stops the run with `stop_line`.
 [[noreturn]] void stop_with(std::string_view layout_text, double value, std::string_view stop_line) {
@@ -69,7 +68,7 @@ void possio_route(CaseParameters& cp) {
 }
 
 void structural_matrices(const CaseParameters& cp) {
-  AeroelasticModel& m = g_model;
+  AeroelasticModel& m = model();
   m.state_mass_matrix.fill(0.0);
   for (std::size_t i = 0; i < 4; ++i) m.state_mass_matrix[5 * i] = 1.0;
   m.state_mass_matrix[0] = cp.M_1;
@@ -95,24 +94,22 @@ std::string route_name(AeroRoute route) {
   return "external";
 }
 
-AeroelasticModel& model() { return g_model; }
-
-void reset_model() { g_model = AeroelasticModel{}; }
+AeroelasticModel& model() { return run_context().model; }
 
 void build_model() {
   CaseParameters& cp = case_parameters();
   if (std::fabs(cp.w_star) <= kNegligible) {
-    g_model.route = AeroRoute::external;
+    model().route = AeroRoute::external;
     write_console(msg::kRouteExternal);
   } else {
     if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
     // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
     // itself takes the thin-plate route.
     if (cp.Ma > aero::kPossioMinMach) {
-      g_model.route = AeroRoute::possio;
+      model().route = AeroRoute::possio;
       possio_route(cp);
     } else {
-      g_model.route = AeroRoute::thin_plate;
+      model().route = AeroRoute::thin_plate;
       thin_plate_route(cp);
     }
     if (cp.f_s < 0.0) {
@@ -120,7 +117,7 @@ void build_model() {
       cp.f_s = std::fabs(cp.f_s);
     }
   }
-  g_model.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+  model().aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
                                std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
   structural_matrices(cp);
 }

@@ -28,11 +28,8 @@ struct AeroelasticModel {
   std::array<std::complex<double>, 4> aero_matrix() const { return aero_coefficients; }
 };
 
-// The process-wide model.
+// The model of the run (run_context().model).
 AeroelasticModel& model();
-
-// Restores the model to its initial state (for tests).
-void reset_model();
 
 // Chooses the aerodynamic route from w_star and Ma, computes the eight
 // coefficients into case_parameters() (thin plate or Possio), writes the

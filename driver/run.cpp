@@ -13,6 +13,7 @@
 #include "driver/model.hpp"
 #include "driver/result_files.hpp"
 #include "driver/result_warnings.hpp"
+#include "driver/run_context.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/startup.hpp"
 #include "driver/time_history.hpp"
@@ -24,21 +25,7 @@ namespace zelvan::driver {
 // Exit status of an internal error (a fault of the program, not the case).
 constexpr int kInternalErrorStatus = 70;
 
-void reset_run_records() {
-  reset_case_parameters();
-  aero::reset_possio_block();
-  numlib::reset_error_handler();
-  numlib::reset_units();
-  numlib::reset_option_store();
-  numlib::reset_divpag();
-  aero::reset_cnm3dk();
-  reset_model();
-  reset_time_history();
-  reset_spectrum();
-  second_run_pending() = false;
-  reset_flutter_solution();
-  textio::reset_output_files();
-}
+void reset_run_records() { run_context().reset(); }
 
 int run_zelvan(std::span<const std::string> words) {
   reset_run_records();

@@ -6,12 +6,13 @@
 
 namespace zelvan::driver {
 
-// Restores every process-wide record of a run to its initial state: the
-// case parameters, the model, the time history, the spectrum, the flutter
-// flags and solution, the Possio block and the thin-plate cache, the
-// library's error, option, unit and integrator state, and the record of the
-// output files.  The one reset: the program calls it before each run, the
-// tests, benchmarks and fuzz targets before each case.
+// Restores every record of the run context (run_context().reset()) to its
+// initial state: the case parameters, the model, the time history and
+// force terms, the spectrum, the sweep, the flutter flags and solution, the
+// command line, the Possio block and the thin-plate cache, the library's
+// error, option, unit and integrator state, and the record of the output
+// files.  The one reset: the program calls it before each run, the tests,
+// benchmarks and fuzz targets before each case.
 void reset_run_records();
 
 // Runs the whole analysis for the command line `words` (the program's name

@@ -7,6 +7,7 @@
 #include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
 #include "driver/messages.hpp"
+#include "driver/run_context.hpp"
 #include "driver/time_history.hpp"
 #include "driver/vdmplr.hpp"
 #include "numlib/dfftrf.hpp"
@@ -14,8 +15,6 @@
 
 namespace zelvan::driver {
 namespace {
-
-Spectrum g_spectrum;
 
 // The normalised power of one history and its peak line (1 when no line
 // above the mean has positive power).
@@ -44,12 +43,12 @@ int power_spectrum(const std::array<double, istore>& coef, std::array<double, is
 
 }  // namespace
 
-Spectrum& spectrum() { return g_spectrum; }
-void reset_spectrum() { g_spectrum = Spectrum{}; }
+Spectrum& spectrum() { return run_context().spectrum; }
+void reset_spectrum() { run_context().spectrum = Spectrum{}; }
 
 bool analyse_response() {
   CaseParameters& cp = case_parameters();
-  Spectrum& s = g_spectrum;
+  Spectrum& s = spectrum();
   const TimeHistory& h = time_history();
   const int n = cp.npoints;
   numlib::DFFTRF(n, h.Y3.data(), s.FouCY3.data());
@@ -100,7 +99,7 @@ bool analyse_response() {
 
 void complete_analysis() {
   const CaseParameters& cp = case_parameters();
-  Spectrum& s = g_spectrum;
+  Spectrum& s = spectrum();
   const int n = cp.npoints;
   const int nh = (n + 1) / 2;
   const double df = 1.0 / std::fabs(cp.t_E - cp.t_A);

@@ -6,29 +6,30 @@
 #include "driver/console_output.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
+#include "driver/run_context.hpp"
 #include "numlib/divpag.hpp"
 #include "numlib/dset.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
-namespace {
 
-TimeHistory g_history;
-ForceTerms g_forces;
-
-}  // namespace
-
-TimeHistory& time_history() { return g_history; }
-ForceTerms& force_terms() { return g_forces; }
+TimeHistory& time_history() { return run_context().time_history; }
+ForceTerms& force_terms() { return run_context().forces; }
 void reset_time_history() {
-  g_history = TimeHistory{};
-  g_forces = ForceTerms{};
+  run_context().time_history = TimeHistory{};
+  run_context().forces = ForceTerms{};
 }
 
-void motion_rhs(int /*n*/, double t, const double* y, double* yprime) {
-  const CaseParameters& cp = case_parameters();
+void motion_rhs(int n, double t, const double* y, double* yprime) {
+  MotionData data{case_parameters(), force_terms()};
+  motion_rhs(n, t, y, yprime, &data);
+}
+
+void motion_rhs(int /*n*/, double t, const double* y, double* yprime, void* user) {
+  const MotionData& data = *static_cast<const MotionData*>(user);
+  const CaseParameters& cp = data.parameters;
   const double force = cp.a_0 * std::cos(kTwoPi * cp.f_0 * t + cp.phi_rad);
-  ForceTerms& f = g_forces;
+  ForceTerms& f = data.forces;
   f.aero_term_1 = cp.QS11 * cp.inv_omega_1 * y[0] + cp.QS12 * cp.inv_omega_2 * y[1] + cp.QR11 * y[2] + cp.QR12 * y[3];
   f.aero_term_2 = cp.QS21 * cp.inv_omega_1 * y[0] + cp.QS22 * cp.inv_omega_2 * y[1] + cp.QR21 * y[2] + cp.QR22 * y[3];
   f.restoring_force_1 = -cp.D_1 * y[0] - (cp.K_1 + cp.kappa) * y[2] - (cp.K_m - cp.kappa) * y[3];
@@ -39,7 +40,7 @@ void motion_rhs(int /*n*/, double t, const double* y, double* yprime) {
   yprime[3] = y[1];
 }
 
-void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dypdy*/) {}
+void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dypdy*/, void* /*user*/) {}
 
 void run_time_history() {
   const CaseParameters& cp = case_parameters();
@@ -53,7 +54,10 @@ void run_time_history() {
       throw textio::RunStop(textio::StopReason::limit_violation, text);
     }
   }
-  TimeHistory& h = g_history;
+  RunContext& context = run_context();
+  TimeHistory& h = context.time_history;
+  const ForceTerms& forces = context.forces;
+  MotionData data{context.case_parameters, context.forces};
   std::array<double, 50> param{};
   numlib::DSET(50, 0.0, param.data(), 1);
   param[3] = 1.0e6;  // PARAM(4): most steps allowed
@@ -71,23 +75,23 @@ void run_time_history() {
 
   for (int i = 1;; ++i) {
     xend += dt;
-    numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, a, x, xend, cp.tolerance, param.data(), y.data());
+    numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, &data, a, x, xend, cp.tolerance, param.data(), y.data());
     const auto s = static_cast<std::size_t>(i - 1);
     h.t[s] = xend;
     h.Y1[s] = y[0];
     h.Y2[s] = y[1];
     h.Y3[s] = y[2];
     h.Y4[s] = y[3];
-    h.GenF[0][s] = -g_forces.aero_term_1;
-    h.GenF[1][s] = -g_forces.aero_term_2;
-    h.RPart[0][s] = g_forces.restoring_force_1;
-    h.RPart[1][s] = g_forces.restoring_force_2;
+    h.GenF[0][s] = -forces.aero_term_1;
+    h.GenF[1][s] = -forces.aero_term_2;
+    h.RPart[0][s] = forces.restoring_force_1;
+    h.RPart[1][s] = forces.restoring_force_2;
     if (i == 1) {
       h.SumP[0][s] = 0.0;
       h.SumP[1][s] = 0.0;
     } else {
-      h.SumP[0][s] = h.SumP[0][s - 1] + (-cp.f_s * g_forces.aero_term_1) * dt * h.Y1[s];
-      h.SumP[1][s] = h.SumP[1][s - 1] + (-cp.f_s * g_forces.aero_term_2) * dt * h.Y2[s];
+      h.SumP[0][s] = h.SumP[0][s - 1] + (-cp.f_s * forces.aero_term_1) * dt * h.Y1[s];
+      h.SumP[1][s] = h.SumP[1][s - 1] + (-cp.f_s * forces.aero_term_2) * dt * h.Y2[s];
     }
     if (i == nsteps) {
       ido = 3;
@@ -100,7 +104,8 @@ void run_time_history() {
     // integrator's workspace here, without storing anything.
     ido = 3;
     std::array<double, 4> unused = y;
-    numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, a, x, xend + dt, cp.tolerance, param.data(), unused.data());
+    numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, &data, a, x, xend + dt, cp.tolerance, param.data(),
+                   unused.data());
   }
 }
 

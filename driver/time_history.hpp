@@ -23,21 +23,34 @@ struct ForceTerms {
   double restoring_force_1 = 0.0, restoring_force_2 = 0.0;
 };
 
-// The process-wide records and their resets (for tests).
+// The records of the run (run_context().time_history and .forces), and
+// their reset, the rest of the run context unchanged (for tests).
 TimeHistory& time_history();
 ForceTerms& force_terms();
 void reset_time_history();
 
+// What the right-hand side of the motion reads and writes: the case's
+// coefficients and the force terms of its latest evaluation.
+struct MotionData {
+  const CaseParameters& parameters;
+  ForceTerms& forces;
+};
+
 // A*y' = f(t, y) for the state (velocity 1, velocity 2, displacement 1,
 // displacement 2): the harmonic force a_0*cos(2*pi*f_0*t + phi_rad) on
 // DOF 1, the restoring forces with damping, stiffness and kappa, and the
-// aerodynamic load -f_s*(QR*x + QS*x'/omega_ref).  Updates force_terms().
+// aerodynamic load -f_s*(QR*x + QS*x'/omega_ref).  `user` points to the
+// MotionData of the integration, whose forces it updates.
+void motion_rhs(int n, double t, const double* y, double* yprime, void* user);
+
+// The same on the run's records: case_parameters(), and updates
+// force_terms().
 void motion_rhs(int n, double t, const double* y, double* yprime);
 
 // The Jacobian callback the integrator's interface demands; the options
 // of the run make the integrator use divided differences, so it does
 // nothing.
-void motion_jacobian(int n, double t, const double* y, double* dypdy);
+void motion_jacobian(int n, double t, const double* y, double* dypdy, void* user);
 
 // One run: sets up the integrator options and samples the solution into
 // time_history().  Integrator failures end the run through the library's

@@ -13,6 +13,7 @@
 #include "numlib/dlftds.hpp"
 #include "numlib/dlinrg.hpp"
 #include "numlib/error_handler.hpp"
+#include "numlib/library_state.hpp"
 #include "numlib/machine.hpp"
 #include "numlib/messages.hpp"
 
@@ -104,7 +105,10 @@ struct Options {
   int lda = 0;
 };
 
-struct State {
+}  // namespace
+
+// The integrator's part of the library state.
+struct DivpagState {
   bool initialized = false;
   int neq = 0;
   Options opt;
@@ -147,9 +151,16 @@ struct State {
   std::vector<int> a_ipvt, ipvt;
 };
 
+void LibraryPartDeleter::operator()(DivpagState* part) const noexcept { delete part; }
+
+namespace {
+
+using State = DivpagState;
+
 State& state() {
-  static State s;
-  return s;
+  LibraryPart<DivpagState>& part = library_state().divpag;
+  if (!part) part.reset(new DivpagState);
+  return *part;
 }
 
 inline std::size_t sz(long v) { return static_cast<std::size_t>(v); }
@@ -365,10 +376,16 @@ bool is_symmetric(std::vector<double>& p, int n) {
 
 // ---- the method ----
 
+// The caller's right-hand side and Jacobian with the pointer they receive.
+struct Callbacks {
+  DivpagUserFcn fcn;
+  DivpagUserJac fcnj;
+  void* user;
+};
+
 class Integrator {
  public:
-  Integrator(State& s, DivpagFcn fcn, DivpagJac fcnj, double tol)
-      : s_(s), n_(s.neq), fcn_(fcn), fcnj_(fcnj), tol_(tol) {}
+  Integrator(State& s, const Callbacks& callbacks, double tol) : s_(s), n_(s.neq), callbacks_(callbacks), tol_(tol) {}
 
   // Starts the method at x with y (IDO = 1).  False after a fatal error.
   bool start(const double* a, double x, const double* y);
@@ -379,7 +396,7 @@ class Integrator {
  private:
   void evaluate(double x, const double* y, double* f) {
     ++s_.nfcn;
-    fcn_(n_, x, y, f);
+    callbacks_.fcn(n_, x, y, f, callbacks_.user);
   }
   double norm(const double* v) const { return divpag_norm(s_.opt.inorm, n_, v, s_.winv.data()); }
   double* z(int j) { return column(s_.z, n_, j); }
@@ -402,8 +419,7 @@ class Integrator {
 
   State& s_;
   int n_;
-  DivpagFcn fcn_;
-  DivpagJac fcnj_;
+  Callbacks callbacks_;
   double tol_;
 };
 
@@ -511,7 +527,7 @@ bool Integrator::form_matrix(double hb, double x, const double* f0) {
       }
     } else if (o.miter == 1) {
       std::fill(s_.jac.begin(), s_.jac.end(), 0.0);
-      fcnj_(n_, x, y, s_.jac.data());
+      callbacks_.fcnj(n_, x, y, s_.jac.data(), callbacks_.user);
     } else {
       DCOPY(n_, y, 1, s_.tmp.data(), 1);
       for (int j = 0; j < n_; ++j) {
@@ -881,7 +897,7 @@ void release(State& s) {
 // IDO = 1: the checks of a first call, then the counters reset and the
 // method started at (x, y).  False after a terminal or fatal error (the
 // message is out).
-bool begin_integration(State& s, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double x, double tol,
+bool begin_integration(State& s, int neq, const Callbacks& callbacks, const double* a, double x, double tol,
                        double* param, const double* y) {
   if (s.initialized) {
     E1MES(ErrorType::terminal, 16, msg::kDivpagIdoRestart);
@@ -904,7 +920,7 @@ bool begin_integration(State& s, int neq, DivpagFcn fcn, DivpagJac fcnj, const d
   s.hused = s.hfirst = 0.0;
   s.qused = 0;
   s.skip_interrupt1 = false;
-  Integrator starter(s, fcn, fcnj, tol);
+  Integrator starter(s, callbacks, tol);
   s.initialized = true;
   return starter.start(a, x, y);
 }
@@ -939,7 +955,7 @@ bool continue_integration(State& s, int ido, int neq, double x, double& xend, do
 }
 
 // The integrator body: protocol checks, then the integration.
-void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend, double tol,
+void DI2PAG(int& ido, int neq, const Callbacks& callbacks, const double* a, double& x, double xend, double tol,
             double* param, double* y) {
   E1PSH("DI2PAG");
   State& s = state();
@@ -960,7 +976,7 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
     return done();
   }
   if (ido == 1) {
-    if (!begin_integration(s, neq, fcn, fcnj, a, x, tol, param, y)) return done();
+    if (!begin_integration(s, neq, callbacks, a, x, tol, param, y)) return done();
   } else {
     if (!continue_integration(s, ido, neq, x, xend, tol, param)) return done();
   }
@@ -972,7 +988,7 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
     E1MES(ErrorType::terminal, 21, msg::kDivpagXendNotFinite);
     return done();
   }
-  Integrator integrator(s, fcn, fcnj, tol);
+  Integrator integrator(s, callbacks, tol);
   const int result = integrator.run(xend, x, y);
   s.x_returned = x;
   if (result >= 0) ido = result == 0 ? 2 : result;
@@ -980,10 +996,30 @@ void DI2PAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
   done();
 }
 
+// The legacy callbacks, called through the user pointer.
+struct LegacyCallbacks {
+  DivpagFcn fcn;
+  DivpagJac fcnj;
+};
+
+void legacy_fcn(int neq, double x, const double* y, double* yprime, void* user) {
+  static_cast<const LegacyCallbacks*>(user)->fcn(neq, x, y, yprime);
+}
+
+void legacy_fcnj(int neq, double x, const double* y, double* dypdy, void* user) {
+  static_cast<const LegacyCallbacks*>(user)->fcnj(neq, x, y, dypdy);
+}
+
 }  // namespace
 
 void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend, double tol,
             double* param, double* y) {
+  LegacyCallbacks legacy{fcn, fcnj};
+  DIVPAG(ido, neq, legacy_fcn, fcnj != nullptr ? legacy_fcnj : nullptr, &legacy, a, x, xend, tol, param, y);
+}
+
+void DIVPAG(int& ido, int neq, DivpagUserFcn fcn, DivpagUserJac fcnj, void* user, const double* a, double& x,
+            double xend, double tol, double* param, double* y) {
   E1PSH("DIVPAG");
   State& s = state();
   if (ido < 1 || ido > 7) {
@@ -1022,7 +1058,7 @@ void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, d
       }
     }
   }
-  DI2PAG(ido, neq, fcn, fcnj, a, x, xend, tol, param, y);
+  DI2PAG(ido, neq, Callbacks{fcn, fcnj, user}, a, x, xend, tol, param, y);
   E1POP("DIVPAG");
 }
 
@@ -1037,6 +1073,6 @@ DivpagDiagnostics divpag_diagnostics() {
   return d;
 }
 
-void reset_divpag() { state() = State{}; }
+void reset_divpag() { library_state().divpag.reset(); }
 
 }  // namespace zelvan::numlib

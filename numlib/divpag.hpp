@@ -14,6 +14,9 @@ using DivpagFcn = void (*)(int neq, double x, const double* y, double* yprime);
 // Jacobian: dypdy := df/dy (neq x neq, by columns, leading dimension neq;
 // cleared before the call).  Called only with PARAM(13) = MITER = 1.
 using DivpagJac = void (*)(int neq, double x, const double* y, double* dypdy);
+// The same with the caller's pointer `user`, passed through unchanged.
+using DivpagUserFcn = void (*)(int neq, double x, const double* y, double* yprime, void* user);
+using DivpagUserJac = void (*)(int neq, double x, const double* y, double* dypdy, void* user);
 
 // The integrator.  Status protocol:
 //   IDO 1  first call: reads PARAM, allocates the workspace, starts at X
@@ -38,6 +41,14 @@ using DivpagJac = void (*)(int neq, double x, const double* y, double* dypdy);
 // FCN evaluations, Jacobian evaluations, all since IDO = 1.
 void DIVPAG(int& ido, int neq, DivpagFcn fcn, DivpagJac fcnj, const double* a, double& x, double xend, double tol,
             double* param, double* y);
+
+// The integrator with callbacks that receive `user` on every call, so the
+// right-hand side reaches its data without process-wide records.  The
+// arguments, the status protocol and the errors are those above; `user`
+// may be nullptr and must stay valid for every call with IDO 1, 2, 4 to 7
+// (the pointer passed with each call is the one used during that call).
+void DIVPAG(int& ido, int neq, DivpagUserFcn fcn, DivpagUserJac fcnj, void* user, const double* a, double& x,
+            double xend, double tol, double* param, double* y);
 
 // Read-only view of the integrator's process-wide state, for tests and
 // the benchmark.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "numlib/library_state.hpp"
 #include "numlib/messages.hpp"
 #include "textio/textio.hpp"
 
@@ -25,6 +26,9 @@ struct Parameter {
   std::string text;
 };
 
+}  // namespace
+
+// The error handler's part of the library state.
 struct HandlerState {
   int level = 1;
   std::array<std::string, kMaxErrorLevel + 2> names{};
@@ -44,9 +48,14 @@ struct HandlerState {
   HandlerState() { names[1] = "USER"; }
 };
 
+void LibraryPartDeleter::operator()(HandlerState* part) const noexcept { delete part; }
+
+namespace {
+
 HandlerState& state() {
-  static HandlerState s;
-  return s;
+  LibraryPart<HandlerState>& part = library_state().error_handler;
+  if (!part) part.reset(new HandlerState);
+  return *part;
 }
 
 bool user_called(int level) { return level == 2; }
@@ -302,6 +311,6 @@ const std::string& pending_error_message() { return state().pending; }
 
 int error_level() { return state().level; }
 
-void reset_error_handler() { state() = HandlerState{}; }
+void reset_error_handler() { library_state().error_handler.reset(); }
 
 }  // namespace zelvan::numlib

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "numlib/error_handler.hpp"
+#include "numlib/library_state.hpp"
 #include "numlib/messages.hpp"
 #include "textio/textio.hpp"
 
@@ -11,7 +12,23 @@ namespace zelvan::numlib {
 namespace {
 
 constexpr std::array<int, 3> kDefaultUnits = {5, 6, 6};
-std::array<int, 3> g_units = kDefaultUnits;
+
+}  // namespace
+
+// The unit numbers' part of the library state.
+struct UnitTable {
+  std::array<int, 3> units = kDefaultUnits;
+};
+
+void LibraryPartDeleter::operator()(UnitTable* part) const noexcept { delete part; }
+
+namespace {
+
+std::array<int, 3>& unit_numbers() {
+  LibraryPart<UnitTable>& part = library_state().units;
+  if (!part) part.reset(new UnitTable);
+  return part->units;
+}
 
 constexpr std::array<int, 12> kIntegerConstants = {32, 4, 2, 31, 2147483647, 2, 24, -125, 128, 53, -1021, 1024};
 
@@ -33,9 +50,9 @@ constexpr std::array<double, 8> kDoubleConstants = {2.22559e-308, 1.79728e+308, 
 
 void UMACH(int n, int& nunit) {
   if (n >= 1 && n <= 3) {
-    nunit = g_units[static_cast<std::size_t>(n - 1)];
+    nunit = unit_numbers()[static_cast<std::size_t>(n - 1)];
   } else if (n >= -3 && n <= -1) {
-    g_units[static_cast<std::size_t>(-n - 1)] = nunit;
+    unit_numbers()[static_cast<std::size_t>(-n - 1)] = nunit;
   } else {
     fixed_form_stop(msg::kUmachLayout, std::abs(n));
   }
@@ -57,6 +74,6 @@ double DMACH(int n) {
   return kDoubleConstants[static_cast<std::size_t>(n - 1)];
 }
 
-void reset_units() { g_units = kDefaultUnits; }
+void reset_units() { library_state().units.reset(); }
 
 }  // namespace zelvan::numlib

@@ -7,5 +7,6 @@
 #include "numlib/dfftrf.hpp"
 #include "numlib/divpag.hpp"
 #include "numlib/error_handler.hpp"
+#include "numlib/library_state.hpp"
 #include "numlib/machine.hpp"
 #include "numlib/option_store.hpp"

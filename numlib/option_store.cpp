@@ -4,6 +4,7 @@
 #include <string>
 
 #include "numlib/error_handler.hpp"
+#include "numlib/library_state.hpp"
 #include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
@@ -21,7 +22,22 @@ constexpr std::array<ChapterOptions, 2> kMathOptions = {{
     {2, {0, 0, 0, 0}, 4},  // eigen-solver: reserved, reserved, LD increment, LD multiple
 }};
 
-std::array<std::array<int, 4>, 2> g_values = {kMathOptions[0].defaults, kMathOptions[1].defaults};
+}  // namespace
+
+// The option values' part of the library state, per chapter of kMathOptions.
+struct OptionValues {
+  std::array<std::array<int, 4>, 2> values = {kMathOptions[0].defaults, kMathOptions[1].defaults};
+};
+
+void LibraryPartDeleter::operator()(OptionValues* part) const noexcept { delete part; }
+
+namespace {
+
+std::array<std::array<int, 4>, 2>& option_values() {
+  LibraryPart<OptionValues>& part = library_state().options;
+  if (!part) part.reset(new OptionValues);
+  return part->values;
+}
 
 void terminal(int code, std::string_view message) {
   E1MES(ErrorType::terminal, code, message);
@@ -68,7 +84,7 @@ void IUMAG(std::string_view prodnm, int ichp, int iact, int numopt, const int* i
       E1STI(3, ichp);
       return terminal(8, msg::kIumagOption);
     }
-    int& value = g_values[index][static_cast<std::size_t>(option - 1)];
+    int& value = option_values()[index][static_cast<std::size_t>(option - 1)];
     if (iact == 1)
       ivals[i] = value;
     else
@@ -77,6 +93,6 @@ void IUMAG(std::string_view prodnm, int ichp, int iact, int numopt, const int* i
   E1POP("IUMAG");
 }
 
-void reset_option_store() { g_values = {kMathOptions[0].defaults, kMathOptions[1].defaults}; }
+void reset_option_store() { library_state().options.reset(); }
 
 }  // namespace zelvan::numlib

@@ -18,11 +18,20 @@
 namespace zelvan::textio {
 namespace {
 
-std::vector<OutputFileState> g_output_files;
+OutputRecords& default_records() {
+  static OutputRecords records;
+  return records;
+}
+
+// The one binding of the module's run state.
+OutputRecords* g_bound = nullptr;
 
 // The temporaries of the open files, for the signal handler: fixed slots,
 // so that the handler reads only plain memory and calls only unlink() and
-// raise(), which may be called in a signal handler.
+// raise(), which may be called in a signal handler.  They are deliberately
+// not part of OutputRecords: a handler may run at any moment, also while a
+// run's records are replaced or rebound, so the slots stay one plain
+// static array that lives as long as the process.
 constexpr std::size_t kTemporarySlots = 64;
 constexpr std::size_t kTemporaryPathLength = 4096;
 struct TemporarySlot {
@@ -61,10 +70,10 @@ extern "C" void remove_temporaries_and_end(int signal_number) {
 }
 
 void set_state(const std::string& name, bool complete) {
-  auto it = std::find_if(g_output_files.begin(), g_output_files.end(),
-                         [&](const OutputFileState& f) { return f.name == name; });
-  if (it == g_output_files.end()) {
-    g_output_files.push_back({name, complete});
+  std::vector<OutputFileState>& files = output_files();
+  auto it = std::find_if(files.begin(), files.end(), [&](const OutputFileState& f) { return f.name == name; });
+  if (it == files.end()) {
+    files.push_back({name, complete});
   } else {
     it->complete = complete;
   }
@@ -219,13 +228,17 @@ void refuse_file_in_use(const std::string& name, std::span<const std::string> in
   }
 }
 
-std::vector<OutputFileState>& output_files() { return g_output_files; }
+OutputRecords& output_records() { return g_bound != nullptr ? *g_bound : default_records(); }
 
-void reset_output_files() { g_output_files.clear(); }
+void bind_output_records(OutputRecords* records) { g_bound = records; }
+
+std::vector<OutputFileState>& output_files() { return output_records().files; }
+
+void reset_output_files() { output_records() = OutputRecords{}; }
 
 std::string output_files_report() {
   std::string complete, incomplete;
-  for (const OutputFileState& f : g_output_files) (f.complete ? complete : incomplete) += "    " + f.name + "\n";
+  for (const OutputFileState& f : output_files()) (f.complete ? complete : incomplete) += "    " + f.name + "\n";
   std::string text;
   if (!complete.empty()) text += std::string(msg::kFilesComplete) + "\n" + complete;
   if (!incomplete.empty()) text += std::string(msg::kFilesIncomplete) + "\n" + incomplete;

@@ -76,8 +76,8 @@ class OutputFile {
 // be caught (SIGKILL) leaves the temporaries.
 void remove_temporaries_on_signals();
 
-// The process-wide record of the output files of a run, in the order they
-// were first opened: a file is complete once close() has written all of it
+// The record of the output files of a run, in the order they were first
+// opened: a file is complete once close() has written all of it
 // and put it in place, incomplete while open or after a failure (an
 // incomplete file was not replaced: the folder holds the older file of
 // that name, if there was one, or nothing).  A stopped run reports it, so
@@ -87,6 +87,22 @@ struct OutputFileState {
   bool complete = false;
 };
 std::vector<OutputFileState>& output_files();
+
+// The module's state that lives for a run: the record of the output files
+// (output_files() is its `files`).  The module reaches it through one
+// binding: a program that owns its run records binds OutputRecords of its
+// own; without a binding a default instance is used.  OutputRecords{} is
+// the initial state.
+struct OutputRecords {
+  std::vector<OutputFileState> files;
+};
+
+// The bound records, or the default instance when none is bound.
+OutputRecords& output_records();
+
+// Makes the module use `records` (kept by the caller, which must outlive
+// the binding); nullptr returns to the default instance.
+void bind_output_records(OutputRecords* records);
 
 // `path` made absolute, with the symbolic links of its existing part
 // resolved: two names of one file (existing or still to be created) give

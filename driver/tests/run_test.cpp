@@ -9,8 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "aero/aero_state.hpp"
 #include "aero/possio_block.hpp"
+#include "driver/console_output.hpp"
+#include "driver/run_context.hpp"
 #include "driver/tests/driver_test_support.hpp"
+#include "numlib/error_handler.hpp"
+#include "numlib/library_state.hpp"
+#include "numlib/machine.hpp"
+#include "textio/output_file.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -129,6 +136,65 @@ TEST(Run, StartsEachRunFromFreshRecords) {
   EXPECT_EQ(cp.x_ref, 1.0);
   EXPECT_EQ(cp.nstep, 20);
   EXPECT_NE(cp.f_0_1, first_f_0_1);
+}
+
+// The one reset restores every record of the run context, those of the
+// driver and the parts the lower libraries keep, and leaves the libraries
+// bound to the context's members.
+TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
+  reset_run_records();
+  RunContext& context = run_context();
+  case_parameters().QR22 = 4.1;
+  model().route = AeroRoute::possio;
+  time_history().Y3[0] = 1.0;
+  force_terms().aero_term_1 = 2.0;
+  spectrum().FouF[0] = 3.0;
+  context.sweep.steps.resize(2);
+  context.flutter_solution.analysed = true;
+  second_run_pending() = true;
+  const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
+  set_command_line(words);
+  aero::possio_block().mach = 0.5;
+  std::complex<double> c1, c2, c3, c4;
+  aero::cnm3dk(0.3, 0.25, c1, c2, c3, c4);
+  int unit = 9;
+  numlib::UMACH(-2, unit);
+  numlib::E1PSH("OUTER");
+  textio::output_files().push_back({"zelvan.dat", true});
+
+  reset_run_records();
+  EXPECT_EQ(case_parameters().QR22, CaseParameters{}.QR22);
+  EXPECT_EQ(model().route, AeroRoute::external);
+  EXPECT_EQ(time_history().Y3[0], 0.0);
+  EXPECT_EQ(force_terms().aero_term_1, 0.0);
+  EXPECT_EQ(spectrum().FouF[0], 0.0);
+  EXPECT_TRUE(sweep_results().steps.empty());
+  EXPECT_FALSE(context.flutter_solution.analysed);
+  EXPECT_FALSE(second_run_pending());
+  EXPECT_EQ(command_line(), std::vector<std::string>{"zelvan"});
+  EXPECT_EQ(aero::possio_block().mach, 0.0);
+  EXPECT_EQ(aero::cnm3dk_theodorsen_evaluations(), 0);
+  numlib::UMACH(2, unit);
+  EXPECT_EQ(unit, 6);
+  EXPECT_EQ(numlib::error_level(), 1);
+  EXPECT_TRUE(textio::output_files().empty());
+  EXPECT_EQ(&numlib::library_state(), &context.library);
+  EXPECT_EQ(&aero::aero_state(), &context.aero);
+  EXPECT_EQ(&textio::output_records(), &context.output);
+}
+
+// The console's layout cache holds parsed layouts, not run state: it is
+// keyed by the text, so one buffer that holds two texts in turn gives two
+// layouts, and two buffers with one text share one.
+TEST(ConsoleLayouts, AreCachedByTheirTextNotByItsAddress) {
+  std::string buffer = "(1X,'first')";
+  const textio::Layout& first = message_layout(buffer);
+  buffer = "(1X,'other')";
+  const textio::Layout& second = message_layout(buffer);
+  EXPECT_EQ(first.notation(), "(1X,'first')");
+  EXPECT_EQ(second.notation(), "(1X,'other')");
+  const std::string copy = "(1X,'first')";
+  EXPECT_EQ(&message_layout(copy), &first);
 }
 
 // The built program, run as a separate process in a scratch folder.

@@ -231,6 +231,54 @@ TEST_F(Divpag, FollowsExponentialDecayWithEveryMethodAndIteration) {
   }
 }
 
+// y' = lambda*y with lambda and a count of the calls in the caller's data,
+// reached only through the user pointer.
+struct DecayData {
+  double lambda = 0.0;
+  long evaluations = 0;
+  long jacobians = 0;
+};
+void decay_with_data(int, double, const double* y, double* f, void* user) {
+  auto& data = *static_cast<DecayData*>(user);
+  ++data.evaluations;
+  f[0] = data.lambda * y[0];
+}
+void decay_jacobian_with_data(int, double, const double*, double* j, void* user) {
+  auto& data = *static_cast<DecayData*>(user);
+  ++data.jacobians;
+  j[0] = data.lambda;
+}
+
+TEST_F(Divpag, PassesTheCallersPointerToEveryEvaluation) {
+  // Two problems with different rates, integrated in turn through one
+  // pair of callbacks: each follows its own exp(lambda*t) only if every
+  // call received its own data, and the counts in the data are the
+  // integrator's own statistics.
+  constexpr double kTol = 1e-8;
+  constexpr double kEnd = 2.0;
+  for (const int miter : {0, 1}) {
+    for (const double lambda : {-0.5, -3.0}) {
+      DecayData data{lambda};
+      std::array<double, 50> param{};
+      param[3] = 1.0e6;
+      param[12] = miter;
+      std::array<double, 1> y{1.0};
+      int ido = 1;
+      double x = 0.0;
+      for (const double xend : grid(0.0, kEnd, 4)) {
+        DIVPAG(ido, 1, decay_with_data, decay_jacobian_with_data, &data, nullptr, x, xend, kTol, param.data(),
+               y.data());
+      }
+      ido = 3;
+      DIVPAG(ido, 1, decay_with_data, decay_jacobian_with_data, &data, nullptr, x, kEnd, kTol, param.data(), y.data());
+      EXPECT_NEAR(y[0], std::exp(lambda * kEnd), kGlobalErrorPerTol * kTol) << "lambda " << lambda;
+      EXPECT_EQ(data.evaluations, static_cast<long>(param[34])) << "lambda " << lambda;
+      EXPECT_EQ(data.jacobians, static_cast<long>(param[35])) << "lambda " << lambda;
+      EXPECT_EQ(data.jacobians > 0, miter == 1) << "lambda " << lambda;
+    }
+  }
+}
+
 TEST_F(Divpag, SolvesTheForcedOscillatorAlongTheWay) {
   for (const int meth : {1, 2}) {
     Options o;
