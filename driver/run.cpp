@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "aero/aero.hpp"
+#include "core/core.hpp"
 #include "driver/case_parameters.hpp"
 #include "driver/figures.hpp"
 #include "driver/flutter.hpp"
@@ -25,6 +26,9 @@ namespace zelvan::driver {
 constexpr int kInternalErrorStatus = 70;
 
 void reset_run_records() {
+  // The numerical library's messages go to the console like every other
+  // console line (and follow its redirection).
+  core::set_message_sink(&textio::console_sink());
   reset_case_parameters();
   aero::reset_possio_block();
   numlib::reset_error_handler();
