@@ -28,12 +28,16 @@ struct FixedFormStop {
   std::string_view second;
   std::string_view third;
 };
-inline constexpr FixedFormStop kUmachStop = {" *** TERMINAL ERROR 5 from UMACH.  The absolute",
-                                             " ***          value of the index variable must be",
-                                             " ***          1, 2, or 3.  IABS(N) = "};
-inline constexpr FixedFormStop kImachStop = {" *** TERMINAL ERROR 5 from IMACH.  The argument",
-                                             " ***          must be between 1 and 12 inclusive.",
-                                             " ***          N = "};
+inline constexpr FixedFormStop kUmachStop = {
+    " *** TERMINAL ERROR 5 from UMACH.  The absolute",
+    " ***          value of the index variable must be",
+    " ***          1, 2, or 3.  IABS(N) = ",
+};
+inline constexpr FixedFormStop kImachStop = {
+    " *** TERMINAL ERROR 5 from IMACH.  The argument",
+    " ***          must be between 1 and 12 inclusive.",
+    " ***          N = ",
+};
 inline constexpr std::string_view kDmachArgument = "The argument must be between 1 and 8 inclusive. N = %(I1)";
 
 // ---- option store ----

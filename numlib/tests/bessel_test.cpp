@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/core.hpp"
 #include "numlib/bessel.hpp"
 #include "numlib/bessel_internal.hpp"
 #include "numlib/numlib.hpp"
-#include "core/core.hpp"
 
 namespace zelvan::numlib {
 namespace {

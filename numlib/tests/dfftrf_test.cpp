@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "numlib/numlib.hpp"
 #include "core/core.hpp"
+#include "numlib/numlib.hpp"
 
 namespace zelvan::numlib {
 namespace {

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "numlib/numlib.hpp"
 #include "core/core.hpp"
+#include "numlib/numlib.hpp"
 
 namespace zelvan::numlib {
 namespace {
