@@ -11,8 +11,8 @@ namespace zelvan::driver {
 // flags and solution, the Possio block and the thin-plate cache, the
 // library's error, option, unit and integrator state, and the record of the
 // output files; it also routes the library's messages to the console
-// (textio::console_sink).  The one reset: the program calls it before each run, the
-// tests, benchmarks and fuzz targets before each case.
+// (textio::console_sink).  The one reset: the program calls it before each
+// run, the tests, benchmarks and fuzz targets before each case.
 void reset_run_records();
 
 // Runs the whole analysis for the command line `words` (the program's name

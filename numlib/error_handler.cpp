@@ -138,11 +138,13 @@ std::string next_segment(std::string& rest, std::size_t room) {
 // One row of the traceback: 5 blanks, the name in 32 columns, the type
 // and the code each in I6 with 6 blanks between, and the suffix.
 std::string traceback_row(const std::string& name, int type, int code, std::string_view suffix) {
+  constexpr std::size_t kIndent = 5;
+  constexpr std::size_t kGap = 6;
   constexpr int kNumberWidth = 6;
-  std::string row(5, ' ');
+  std::string row(kIndent, ' ');
   row += name;
   row += core::format_integer(type, kNumberWidth, 1);
-  row.append(6, ' ');
+  row.append(kGap, ' ');
   row += core::format_integer(code, kNumberWidth, 1);
   row += suffix;
   return row;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdlib>
-
 #include <string>
 
 #include "core/core.hpp"
