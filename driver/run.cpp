@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "aero/aero.hpp"
+#include "core/core.hpp"
 #include "driver/case_parameters.hpp"
 #include "driver/figures.hpp"
 #include "driver/flutter.hpp"
@@ -25,7 +26,12 @@ namespace zelvan::driver {
 // Exit status of an internal error (a fault of the program, not the case).
 constexpr int kInternalErrorStatus = 70;
 
-void reset_run_records() { run_context().reset(); }
+void reset_run_records() {
+  // The numerical library's messages go to the console like every other
+  // console line (and follow its redirection).
+  core::set_message_sink(&textio::console_sink());
+  run_context().reset();
+}
 
 int run_zelvan(std::span<const std::string> words) {
   reset_run_records();

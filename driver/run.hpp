@@ -11,7 +11,8 @@ namespace zelvan::driver {
 // force terms, the spectrum, the sweep, the flutter flags and solution, the
 // command line, the Possio block and the thin-plate cache, the library's
 // error, option, unit and integrator state, and the record of the output
-// files.  The one reset: the program calls it before each run, the tests,
+// files; it also routes the library's messages to the console
+// (textio::console_sink).  The one reset: the program calls it before each run, the tests,
 // benchmarks and fuzz targets before each case.
 void reset_run_records();
 

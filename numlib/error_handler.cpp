@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/core.hpp"
 #include "numlib/library_state.hpp"
 #include "numlib/messages.hpp"
-#include "textio/textio.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -68,14 +68,11 @@ std::string type_name(int type) {
 }
 
 [[noreturn]] void stop_run() {
-  textio::console().flush();
-  throw textio::RunStop(textio::StopReason::library_error, "");
+  core::message_sink().flush();
+  throw core::RunStop(core::StopReason::library_error, "");
 }
 
-void print_line(const std::string& line) {
-  static const textio::Layout kLine("(A)");
-  textio::write(textio::console(), kLine, {std::string_view(line)});
-}
+void print_line(const std::string& line) { core::message_sink().write(line); }
 
 void store_parameter(char tag, int id, std::string text) {
   if (id < 1 || id > 9) return;
@@ -147,8 +144,22 @@ std::string next_segment(std::string& rest, std::size_t room) {
   return segment;
 }
 
+// One row of the traceback: 5 blanks, the name in 32 columns, the type
+// and the code each in I6 with 6 blanks between, and the suffix.
+std::string traceback_row(const std::string& name, int type, int code, std::string_view suffix) {
+  constexpr std::size_t kIndent = 5;
+  constexpr std::size_t kGap = 6;
+  constexpr int kNumberWidth = 6;
+  std::string row(kIndent, ' ');
+  row += name;
+  row += core::format_integer(type, kNumberWidth, 1);
+  row.append(kGap, ' ');
+  row += core::format_integer(code, kNumberWidth, 1);
+  row += suffix;
+  return row;
+}
+
 void print_traceback() {
-  static const textio::Layout kRow("(5X, A, I6, 6X, I6, A)");
   const HandlerState& s = state();
   print_line(std::string(msg::kTracebackTitle));
   print_line(std::string(msg::kTracebackHead));
@@ -157,9 +168,8 @@ void print_traceback() {
     std::string name = s.names[static_cast<std::size_t>(level)];
     name.resize(kMaxName, ' ');
     const std::string_view suffix = (level > 1 && !user_called(level)) ? msg::kCalledInternally : "";
-    textio::write(textio::console(), kRow,
-                  {std::string_view(name), s.types[static_cast<std::size_t>(level)],
-                   s.codes[static_cast<std::size_t>(level)], suffix});
+    print_line(traceback_row(name, s.types[static_cast<std::size_t>(level)], s.codes[static_cast<std::size_t>(level)],
+                             suffix));
   }
 }
 
@@ -257,9 +267,10 @@ void E1POP(std::string_view name) {
 void E1STI(int id, int ivalue) { store_parameter('I', id, std::to_string(ivalue)); }
 
 void E1STD(int id, double dvalue) {
-  static const textio::Layout kValue("(1PD24.15)");
-  static const textio::Layout kZero("(D24.15)");
-  std::string text = textio::write_text(24, dvalue == 0.0 ? kZero : kValue, {dvalue});
+  // The value in 1PD24.15 (zero in D24.15), without its leading blanks.
+  constexpr int kWidth = 24;
+  constexpr int kDigits = 15;
+  std::string text = core::format_dexp(dvalue, kWidth, kDigits, dvalue == 0.0 ? 0 : 1);
   text.erase(0, text.find_first_not_of(' '));
   store_parameter('D', id, std::move(text));
 }

@@ -3,8 +3,8 @@
 // Every library routine brackets its work with E1PSH(name) / E1POP(name);
 // an argument check or a numerical failure stores its parameters (E1STI,
 // E1STD, E1STL) and records an error with E1MES(type, code, message).  The
-// error type decides whether and when the message is printed on the
-// console and whether the run stops:
+// error type decides whether and when the message is printed to the
+// message sink (core/message_sink.hpp) and whether the run stops:
 //
 //   type  name      printed  stops  when printed
 //   1     NOTE      no       no     when the user-called routine returns
@@ -15,7 +15,7 @@
 //   6     WARNING   yes      no     at once, inside E1MES
 //   7     FATAL     yes      yes    at once, inside E1MES
 //
-// A stop throws textio::RunStop(library_error) with no further text.  The
+// A stop throws core::RunStop(library_error) with no further text.  The
 // state is process-wide; reset_error_handler() restores the initial state.
 #pragma once
 

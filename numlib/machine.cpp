@@ -2,11 +2,12 @@
 
 #include <array>
 #include <cstdlib>
+#include <string>
 
+#include "core/core.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/library_state.hpp"
 #include "numlib/messages.hpp"
-#include "textio/textio.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -39,11 +40,16 @@ constexpr std::array<double, 8> kDoubleConstants = {2.22559e-308, 1.79728e+308, 
                                                     2.22096e-16,  0.3010299956639812, 3.402198970993592e+38,
                                                     1.79728e+308, -1.79728e+308};
 
-[[noreturn]] void fixed_form_stop(std::string_view layout_text, int value) {
-  const textio::Layout layout(layout_text);
-  textio::write(textio::console(), layout, {value});
-  textio::console().flush();
-  throw textio::RunStop(textio::StopReason::library_error, "");
+[[noreturn]] void fixed_form_stop(const msg::FixedFormStop& text, int value) {
+  constexpr int kIndexWidth = 6;
+  core::MessageSink& sink = core::message_sink();
+  sink.write("");
+  sink.write(text.first);
+  sink.write(text.second);
+  sink.write(std::string(text.third) + core::format_integer(value, kIndexWidth, 1) + ".");
+  sink.write("");
+  sink.flush();
+  throw core::RunStop(core::StopReason::library_error, "");
 }
 
 }  // namespace
@@ -54,12 +60,12 @@ void UMACH(int n, int& nunit) {
   } else if (n >= -3 && n <= -1) {
     unit_numbers()[static_cast<std::size_t>(-n - 1)] = nunit;
   } else {
-    fixed_form_stop(msg::kUmachLayout, std::abs(n));
+    fixed_form_stop(msg::kUmachStop, std::abs(n));
   }
 }
 
 int IMACH(int n) {
-  if (n < 1 || n > 12) fixed_form_stop(msg::kImachLayout, n);
+  if (n < 1 || n > 12) fixed_form_stop(msg::kImachStop, n);
   return kIntegerConstants[static_cast<std::size_t>(n - 1)];
 }
 

@@ -21,10 +21,23 @@ inline constexpr std::string_view kTracebackRule = "     ------------           
 inline constexpr std::string_view kCalledInternally = "    (Called internally)";
 
 // ---- machine constants and units ----
-inline constexpr std::string_view kUmachLayout =
-    R"(( / " *** TERMINAL ERROR 5 from UMACH.  The absolute", /, " ***          value of the index variable must be", /, " ***          1, 2, or 3.  IABS(N) = ", I6, ".", /))";
-inline constexpr std::string_view kImachLayout =
-    R"(( / " *** TERMINAL ERROR 5 from IMACH.  The argument", /, " ***          must be between 1 and 12 inclusive.", /, " ***          N = ", I6, ".", /))";
+// The fixed forms of UMACH and IMACH: a blank line, these three lines (the
+// last followed by the index in I6 and a period), a blank line.
+struct FixedFormStop {
+  std::string_view first;
+  std::string_view second;
+  std::string_view third;
+};
+inline constexpr FixedFormStop kUmachStop = {
+    " *** TERMINAL ERROR 5 from UMACH.  The absolute",
+    " ***          value of the index variable must be",
+    " ***          1, 2, or 3.  IABS(N) = ",
+};
+inline constexpr FixedFormStop kImachStop = {
+    " *** TERMINAL ERROR 5 from IMACH.  The argument",
+    " ***          must be between 1 and 12 inclusive.",
+    " ***          N = ",
+};
 inline constexpr std::string_view kDmachArgument = "The argument must be between 1 and 8 inclusive. N = %(I1)";
 
 // ---- option store ----

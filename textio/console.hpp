@@ -6,6 +6,8 @@
 
 #include <iosfwd>
 
+#include "core/message_sink.hpp"
+
 namespace zelvan::textio {
 
 // The stream the console lines go to (std::cout by default).
@@ -15,8 +17,14 @@ std::ostream& console();
 // stream must outlive the redirection.  Meant for tests.
 void set_console(std::ostream* stream);
 
+// The message sink that writes the numerical library's lines to the
+// console, wherever the console points at the time of each write.  The
+// program installs it (core::set_message_sink) at the start of each run.
+core::MessageSink& console_sink();
+
 // Redirects the console for the lifetime of the object, then restores the
-// previous destination.
+// previous destination.  For the same lifetime the library's messages go
+// to the console sink, so a redirection captures them too.
 class ConsoleRedirect {
  public:
   explicit ConsoleRedirect(std::ostream& stream);
@@ -26,6 +34,7 @@ class ConsoleRedirect {
 
  private:
   std::ostream* previous_;
+  core::MessageSinkRedirect library_messages_;
 };
 
 }  // namespace zelvan::textio

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/core.hpp"
 #include "numlib/bessel.hpp"
 #include "numlib/bessel_internal.hpp"
 #include "numlib/numlib.hpp"
-#include "textio/textio.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -41,14 +41,14 @@ class BesselFunctions : public ::testing::Test {
   static bool stops(const std::function<void()>& action) {
     try {
       action();
-    } catch (const textio::RunStop& stop) {
+    } catch (const core::RunStop& stop) {
       EXPECT_EQ(stop.exit_status(), 3);
       return true;
     }
     return false;
   }
 
-  // The console text with continuation lines joined to their first line.
+  // The message text with continuation lines joined to their first line.
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
@@ -58,7 +58,8 @@ class BesselFunctions : public ::testing::Test {
   }
 
   std::ostringstream out;
-  textio::ConsoleRedirect redirect{out};
+  core::StreamSink sink{out};
+  core::MessageSinkRedirect redirect{sink};
 };
 
 // One row of numlib/tests/data/bessel_reference.txt (see

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/core.hpp"
 #include "numlib/numlib.hpp"
-#include "textio/textio.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -97,14 +97,14 @@ class Dfftrf : public ::testing::Test {
   static bool stops(const std::function<void()>& action) {
     try {
       action();
-    } catch (const textio::RunStop& stop) {
+    } catch (const core::RunStop& stop) {
       EXPECT_EQ(stop.exit_status(), 3);
       return true;
     }
     return false;
   }
 
-  // The console text with continuation lines joined to their first line.
+  // The message text with continuation lines joined to their first line.
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
@@ -114,7 +114,8 @@ class Dfftrf : public ::testing::Test {
   }
 
   std::ostringstream out;
-  textio::ConsoleRedirect redirect{out};
+  core::StreamSink sink{out};
+  core::MessageSinkRedirect redirect{sink};
 };
 
 TEST_F(Dfftrf, MatchesTheDirectSumForEveryLengthUpTo300) {

@@ -511,7 +511,7 @@ struct Call {
 bool call(Call& c) {
   try {
     DIVPAG(c.ido, c.neq, c.fcn, nullptr, c.a, c.x, c.xend, c.tol, c.param.data(), c.y.data());
-  } catch (const textio::RunStop& stop) {
+  } catch (const core::RunStop& stop) {
     EXPECT_EQ(stop.exit_status(), 3);
     return true;
   }

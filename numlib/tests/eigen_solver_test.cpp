@@ -448,7 +448,7 @@ TEST_F(ComplexEigenSolver, EndsForNaNAndInfiniteEntriesAndForOverflowingSums) {
     std::vector<zcomplex> a = {big, big, {big, big}, 1.0}, eval(2), evec(4);
     try {
       DEVCCG(2, a.data(), 2, eval.data(), evec.data(), 2);
-    } catch (const textio::RunStop& stop) {
+    } catch (const core::RunStop& stop) {
       EXPECT_EQ(stop.exit_status(), 3);
       EXPECT_NE(out.str().find("from DE"), std::string::npos) << out.str();
     }

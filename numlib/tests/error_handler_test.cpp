@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "core/core.hpp"
 #include "numlib/numlib.hpp"
-#include "textio/textio.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -25,14 +25,14 @@ class ErrorHandler : public ::testing::Test {
   bool stops(const std::function<void()>& action) {
     try {
       action();
-    } catch (const textio::RunStop& stop) {
+    } catch (const core::RunStop& stop) {
       EXPECT_EQ(stop.exit_status(), 3);
       return true;
     }
     return false;
   }
 
-  // The console text with continuation lines joined to their first line.
+  // The message text with continuation lines joined to their first line.
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
@@ -42,7 +42,8 @@ class ErrorHandler : public ::testing::Test {
   }
 
   std::ostringstream out;
-  textio::ConsoleRedirect redirect{out};
+  core::StreamSink sink{out};
+  core::MessageSinkRedirect redirect{sink};
 };
 
 constexpr std::string_view kIllConditioned =

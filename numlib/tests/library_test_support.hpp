@@ -1,5 +1,5 @@
 // Shared pieces of the numerical library's tests: a fixture that resets the
-// library's process-wide state and captures the console, and a seeded
+// library's process-wide state and captures its message lines, and a seeded
 // source of reproducible random numbers.
 #pragma once
 
@@ -14,9 +14,8 @@
 #include <sstream>
 #include <string>
 
+#include "core/core.hpp"
 #include "numlib/numlib.hpp"
-#include "textio/console.hpp"
-#include "textio/stop.hpp"
 
 namespace zelvan::numlib::test_support {
 
@@ -33,14 +32,14 @@ class LibraryTest : public ::testing::Test {
   static bool stops(const std::function<void()>& action) {
     try {
       action();
-    } catch (const textio::RunStop& stop) {
+    } catch (const core::RunStop& stop) {
       EXPECT_EQ(stop.exit_status(), 3);
       return true;
     }
     return false;
   }
 
-  // The console text with continuation lines joined to their first line.
+  // The message text with continuation lines joined to their first line.
   std::string unwrapped() const {
     std::string text = out.str();
     const std::string continuation = "\n ***          ";
@@ -50,7 +49,8 @@ class LibraryTest : public ::testing::Test {
   }
 
   std::ostringstream out;
-  textio::ConsoleRedirect redirect{out};
+  core::StreamSink sink{out};
+  core::MessageSinkRedirect redirect{sink};
 };
 
 // Where element (i, j), 0-based, of a matrix stored by columns with leading

@@ -143,7 +143,7 @@ Lapack lapack(const RealMatrix& a) {
 
 class DenseLinearAlgebra : public LibraryTest {
  protected:
-  // The console text of a terminal error raised under `routine` at the
+  // The message text of a terminal error raised under `routine` at the
   // user-called level, whatever its code.
   void expect_terminal_error(std::string_view routine, std::string_view message) {
     const std::string text = unwrapped();

@@ -1,4 +1,4 @@
-#include "textio/field_edit.hpp"
+#include "core/field_edit.hpp"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace zelvan::textio {
+namespace zelvan::core {
 namespace {
 
 // Powers of ten as correctly rounded literals: 10^0 .. 10^22 are exact.
@@ -147,4 +147,4 @@ std::string format_text(std::string_view value, int width) {
   return std::string(w - value.size(), ' ') + std::string(value);
 }
 
-}  // namespace zelvan::textio
+}  // namespace zelvan::core

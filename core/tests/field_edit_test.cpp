@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "textio/field_edit.hpp"
+#include "core/field_edit.hpp"
 
-namespace zelvan::textio {
+namespace zelvan::core {
 namespace {
 
 struct RealCase {
@@ -84,4 +84,4 @@ TEST(SpecialValues, FillTheFieldWithAsterisksInEveryNumericItem) {
 }
 
 }  // namespace
-}  // namespace zelvan::textio
+}  // namespace zelvan::core

@@ -1,10 +1,10 @@
-#include "textio/stop.hpp"
+#include "core/stop.hpp"
 
 #include <utility>
 
-namespace zelvan::textio {
+namespace zelvan::core {
 
 RunStop::RunStop(StopReason reason, std::string console_text)
     : reason_(reason), console_text_(std::move(console_text)) {}
 
-}  // namespace zelvan::textio
+}  // namespace zelvan::core
