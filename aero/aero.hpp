@@ -1,11 +1,14 @@
 // Unsteady aerodynamics of the oscillating profile: thin-plate
 // coefficients and the Possio integral-equation solver with its shared
 // record.
+//
+// This header lists what the module offers; the Possio solver's parts (the
+// Hankel functions, the quadrature, the exponential integral, the linear
+// solver, the stop, the message table) are under aero/detail/.
 #pragma once
 
 #include "aero/aero_state.hpp"
 #include "aero/cnm3dk.hpp"
-#include "aero/hankel.hpp"
 #include "aero/possio_block.hpp"
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"

@@ -2,10 +2,10 @@
 
 #include <numbers>
 
-#include "aero/messages.hpp"
-#include "aero/possio_e1.hpp"
-#include "aero/possio_romberg.hpp"
-#include "aero/possio_stop.hpp"
+#include "aero/detail/messages.hpp"
+#include "aero/detail/possio_e1.hpp"
+#include "aero/detail/possio_romberg.hpp"
+#include "aero/detail/possio_stop.hpp"
 
 namespace zelvan::aero {
 namespace {

@@ -17,7 +17,7 @@
 #include <cmath>
 #include <complex>
 
-#include "aero/hankel.hpp"
+#include "aero/detail/hankel.hpp"
 
 namespace zelvan::aero {
 

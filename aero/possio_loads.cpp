@@ -9,10 +9,10 @@
 #include <ostream>
 #include <string>
 
-#include "aero/messages.hpp"
+#include "aero/detail/messages.hpp"
+#include "aero/detail/possio_linear.hpp"
+#include "aero/detail/possio_stop.hpp"
 #include "aero/possio_kernel.hpp"
-#include "aero/possio_linear.hpp"
-#include "aero/possio_stop.hpp"
 #include "textio/console.hpp"
 #include "textio/layout.hpp"
 #include "textio/output_file.hpp"

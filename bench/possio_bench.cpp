@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "aero/detail/possio_romberg.hpp"
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"
-#include "aero/possio_romberg.hpp"
 #include "test_support/scratch_dir.hpp"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "numlib/bessel_internal.hpp"
+#include "numlib/detail/bessel_internal.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/machine.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

@@ -5,7 +5,7 @@
 // of the function named with its table, computed at 60 significant digits
 // and rounded once to the nearest double.  Run the script to regenerate it;
 // its header describes the expanded functions.
-#include "numlib/bessel_internal.hpp"
+#include "numlib/detail/bessel_internal.hpp"
 
 // clang-format off
 namespace zelvan::numlib::bessel_series {

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
-#include "numlib/messages.hpp"
 
 // How the passes work.  A pass with factor p combines, for each of l1
 // blocks, p transforms of length ido (packed as in COEF, one after the

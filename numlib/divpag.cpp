@@ -7,15 +7,15 @@
 #include <stdexcept>
 #include <vector>
 
-#include "numlib/blas.hpp"
-#include "numlib/divpag_coefficients.hpp"
-#include "numlib/divpag_norm.hpp"
+#include "numlib/detail/blas.hpp"
+#include "numlib/detail/divpag_coefficients.hpp"
+#include "numlib/detail/divpag_norm.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/dlftds.hpp"
 #include "numlib/dlinrg.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/library_state.hpp"
 #include "numlib/machine.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

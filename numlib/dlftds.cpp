@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstddef>
 
-#include "numlib/blas.hpp"
+#include "numlib/detail/blas.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

@@ -4,10 +4,10 @@
 #include <new>
 #include <vector>
 
-#include "numlib/blas.hpp"
+#include "numlib/detail/blas.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/machine.hpp"
-#include "numlib/messages.hpp"
 #include "numlib/option_store.hpp"
 
 namespace zelvan::numlib {

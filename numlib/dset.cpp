@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 

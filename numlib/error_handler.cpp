@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/core.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/library_state.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

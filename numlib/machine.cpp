@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/core.hpp"
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/library_state.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

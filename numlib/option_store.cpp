@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/library_state.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

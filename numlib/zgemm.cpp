@@ -3,8 +3,8 @@
 #include <cctype>
 #include <string>
 
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "plot/messages.hpp"
+#include "plot/detail/messages.hpp"
 #include "textio/record_writer.hpp"
 
 namespace zelvan::plot {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plot/messages.hpp"
+#include "plot/detail/messages.hpp"
 #include "textio/console.hpp"
 #include "textio/messages.hpp"
 

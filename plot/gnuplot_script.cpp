@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string_view>
 
-#include "plot/messages.hpp"
-#include "plot/scale.hpp"
+#include "plot/detail/messages.hpp"
+#include "plot/detail/scale.hpp"
 #include "textio/record_writer.hpp"
 
 namespace zelvan::plot {

@@ -8,11 +8,12 @@
 //                          {lay0, sty0, annotation, layout, style});
 //   plot::write_gnuplot_script(script, figures);   // zelvan.gp
 //   plot::draw_figures("zelvan.gp", plot::figure_files(figures));
+//
+// The axis scaling and the message table are internal (plot/detail/).
 #pragma once
 
 #include "plot/clock.hpp"
 #include "plot/gnuplot_run.hpp"
 #include "plot/gnuplot_script.hpp"
 #include "plot/plot_files.hpp"
-#include "plot/scale.hpp"
 #include "plot/template_source.hpp"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "plot/clock.hpp"
-#include "plot/messages.hpp"
-#include "plot/scale.hpp"
+#include "plot/detail/messages.hpp"
+#include "plot/detail/scale.hpp"
 #include "textio/record_writer.hpp"
 
 namespace zelvan::plot {

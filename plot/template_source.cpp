@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "plot/messages.hpp"
+#include "plot/detail/messages.hpp"
 #include "textio/console.hpp"
 #include "textio/record_writer.hpp"
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "textio/field_edit.hpp"
+#include "textio/detail/field_edit.hpp"
 
 namespace zelvan::textio {
 namespace {

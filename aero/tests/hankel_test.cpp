@@ -7,7 +7,7 @@
 #include <complex>
 #include <sstream>
 
-#include "aero/hankel.hpp"
+#include "aero/detail/hankel.hpp"
 #include "textio/console.hpp"
 
 namespace zelvan::aero {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "aero/possio_e1.hpp"
+#include "aero/detail/possio_e1.hpp"
+#include "aero/detail/possio_romberg.hpp"
 #include "aero/possio_kernel.hpp"
-#include "aero/possio_romberg.hpp"
 #include "textio/stop.hpp"
 
 namespace zelvan::aero {

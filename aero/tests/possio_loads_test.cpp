@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "aero/cnm3dk.hpp"
-#include "aero/possio_linear.hpp"
+#include "aero/detail/possio_linear.hpp"
 #include "aero/possio_loads.hpp"
 #include "test_support/scratch_dir.hpp"
 #include "textio/console.hpp"

@@ -14,7 +14,7 @@
 
 #include "core/core.hpp"
 #include "numlib/bessel.hpp"
-#include "numlib/bessel_internal.hpp"
+#include "numlib/detail/bessel_internal.hpp"
 #include "numlib/numlib.hpp"
 
 namespace zelvan::numlib {

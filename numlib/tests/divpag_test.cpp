@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "numlib/detail/divpag_coefficients.hpp"
+#include "numlib/detail/divpag_norm.hpp"
 #include "numlib/divpag.hpp"
-#include "numlib/divpag_coefficients.hpp"
-#include "numlib/divpag_norm.hpp"
 #include "numlib/dlftds.hpp"
 #include "numlib/dset.hpp"
 #include "numlib/tests/library_test_support.hpp"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "plot/scale.hpp"
+#include "plot/detail/scale.hpp"
 
 namespace zelvan::plot {
 namespace {

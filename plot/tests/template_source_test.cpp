@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plot/messages.hpp"
+#include "plot/detail/messages.hpp"
 #include "plot/template_source.hpp"
 #include "plot_test_support.hpp"
 #include "textio/textio.hpp"

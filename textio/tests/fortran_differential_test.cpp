@@ -34,7 +34,7 @@
 #include <system_error>
 #include <vector>
 
-#include "textio/field_edit.hpp"
+#include "textio/detail/field_edit.hpp"
 
 #ifndef ZELVAN_FORTRAN_ORACLE
 #define ZELVAN_FORTRAN_ORACLE ""

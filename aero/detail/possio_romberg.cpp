@@ -1,7 +1,7 @@
-#include "aero/possio_romberg.hpp"
+#include "aero/detail/possio_romberg.hpp"
 
-#include "aero/messages.hpp"
-#include "aero/possio_stop.hpp"
+#include "aero/detail/messages.hpp"
+#include "aero/detail/possio_stop.hpp"
 
 namespace zelvan::aero {
 

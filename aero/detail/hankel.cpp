@@ -1,6 +1,6 @@
-#include "aero/hankel.hpp"
+#include "aero/detail/hankel.hpp"
 
-#include "aero/messages.hpp"
+#include "aero/detail/messages.hpp"
 #include "textio/console.hpp"
 #include "textio/layout.hpp"
 #include "textio/record_writer.hpp"

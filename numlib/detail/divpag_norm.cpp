@@ -1,4 +1,4 @@
-#include "numlib/divpag_norm.hpp"
+#include "numlib/detail/divpag_norm.hpp"
 
 #include <algorithm>
 #include <cmath>

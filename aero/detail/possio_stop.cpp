@@ -1,8 +1,8 @@
-#include "aero/possio_stop.hpp"
+#include "aero/detail/possio_stop.hpp"
 
 #include <string>
 
-#include "aero/messages.hpp"
+#include "aero/detail/messages.hpp"
 #include "textio/stop.hpp"
 
 namespace zelvan::aero {

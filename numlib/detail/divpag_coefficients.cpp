@@ -1,4 +1,4 @@
-#include "numlib/divpag_coefficients.hpp"
+#include "numlib/detail/divpag_coefficients.hpp"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "aero/possio_e1.hpp"
+#include "aero/detail/possio_e1.hpp"
 
 #include <cmath>
 

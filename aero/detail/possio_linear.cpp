@@ -1,4 +1,4 @@
-#include "aero/possio_linear.hpp"
+#include "aero/detail/possio_linear.hpp"
 
 #include <array>
 #include <cmath>

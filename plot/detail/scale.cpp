@@ -1,9 +1,9 @@
-#include "plot/scale.hpp"
+#include "plot/detail/scale.hpp"
 
 #include <cmath>
 #include <string>
 
-#include "plot/messages.hpp"
+#include "plot/detail/messages.hpp"
 #include "textio/record_reader.hpp"
 #include "textio/record_writer.hpp"
 

@@ -1,11 +1,11 @@
-#include "numlib/blas.hpp"
+#include "numlib/detail/blas.hpp"
 
 #include <cctype>
 #include <cmath>
 #include <string>
 
+#include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
-#include "numlib/messages.hpp"
 
 namespace zelvan::numlib {
 namespace {
