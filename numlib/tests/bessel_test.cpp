@@ -35,8 +35,6 @@ constexpr double kQuotedRelativeTolerance = 4.0 * kEps;
 
 // Library state reset around each test, messages captured.
 class BesselFunctions : public test_support::LibraryTest {};
-core::MessageSinkRedirect redirect{sink};
-};
 
 // One row of numlib/tests/data/bessel_reference.txt (see
 // tools/gen_bessel_reference.py): x and J0, J1, Y0, Y1 at x, the values kept

@@ -91,8 +91,6 @@ std::vector<double> transform(const std::vector<double>& seq) {
 
 // Library state reset around each test, messages captured.
 class Dfftrf : public test_support::LibraryTest {};
-core::MessageSinkRedirect redirect{sink};
-};
 
 TEST_F(Dfftrf, MatchesTheDirectSumForEveryLengthUpTo300) {
   for (int n = 1; n <= 300; ++n) {

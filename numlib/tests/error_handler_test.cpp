@@ -15,8 +15,6 @@ namespace {
 
 // Library state reset around each test, messages captured.
 class ErrorHandler : public test_support::LibraryTest {};
-core::MessageSinkRedirect redirect{sink};
-};
 
 constexpr std::string_view kIllConditioned =
     "The matrix is too ill-conditioned. An estimate of the reciprocal of its L1 condition number is "
