@@ -1,20 +1,17 @@
 #include "aero/aero_state.hpp"
 
+#include "core/state_binding.hpp"
+
 namespace zelvan::aero {
 namespace {
 
-AeroState& default_state() {
-  static AeroState state;
-  return state;
-}
-
 // The one binding of the module's state.
-AeroState* g_bound = nullptr;
+constinit core::StateBinding<AeroState> g_binding;
 
 }  // namespace
 
-AeroState& aero_state() { return g_bound != nullptr ? *g_bound : default_state(); }
+AeroState& aero_state() { return g_binding.get(); }
 
-void bind_aero_state(AeroState* state) { g_bound = state; }
+void bind_aero_state(AeroState* state) { g_binding.bind(state); }
 
 }  // namespace zelvan::aero

@@ -149,20 +149,32 @@ void dat_header(std::ostream& out, const FlutterSolution& s) {
   if (s.truncated) line(out, "# only the first " + std::to_string(kMaxKeptSteps) + " sweep steps are analysed");
 }
 
+// The sweep as the tables and the JSON file take it: the flight speed
+// sqrt(2 |q| / rho) of each sweep point and each tracked mode's reduced
+// frequency there (NaN where the mode was not tracked).
+struct SweepSpeeds {
+  std::vector<double> u;
+  std::array<std::vector<double>, 2> k;
+};
+
+SweepSpeeds sweep_speeds(const FlutterSolution& s) {
+  SweepSpeeds speeds;
+  for (double q : s.sweep.q) speeds.u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
+      const auto& mode = s.sweep.modes[m][i];
+      speeds.k[m].push_back(mode ? reduced_frequency(mode->f, s.x_ref, speeds.u[i]) : kNaN);
+    }
+  }
+  return speeds;
+}
+
 // Data blocks 0 and 1: the sweep's tracked modes and its crossings.
 void dat_sweep_blocks(std::ostream& out, const FlutterSolution& s) {
   // index 0: the sweep's tracked modes.
   line(out, "# Sweep, tracked modes (1: from f_0_1, 2: from f_0_2)");
   line(out, kModeLabels);
-  std::vector<double> u;
-  for (double q : s.sweep.q) u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
-  std::array<std::vector<double>, 2> k;
-  for (std::size_t m = 0; m < 2; ++m) {
-    for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
-      const auto& mode = s.sweep.modes[m][i];
-      k[m].push_back(mode ? reduced_frequency(mode->f, s.x_ref, u[i]) : kNaN);
-    }
-  }
+  const auto [u, k] = sweep_speeds(s);
   mode_table(out, s.sweep.q, u, s.sweep.modes, s.column, k);
   block_separator(out);
 
@@ -309,15 +321,7 @@ void write_json(const FlutterSolution& s) {
   j["flutter_method"] = s.method;
   j["sweep_truncated"] = s.truncated;
 
-  std::vector<double> u;
-  for (double q : s.sweep.q) u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
-  std::array<std::vector<double>, 2> k;
-  for (std::size_t m = 0; m < 2; ++m) {
-    for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
-      const auto& mode = s.sweep.modes[m][i];
-      k[m].push_back(mode ? reduced_frequency(mode->f, s.x_ref, u[i]) : kNaN);
-    }
-  }
+  const auto [u, k] = sweep_speeds(s);
   j["sweep"] = json{{"q", numbers(s.sweep.q)}, {"u", numbers(u)}, {"modes", modes_json(s.sweep.modes, s.column, k)}};
   j["crossings"] = crossings_json(s.crossings);
   j["critical"] = optional_crossing(s.critical);

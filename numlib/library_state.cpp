@@ -1,20 +1,17 @@
 #include "numlib/library_state.hpp"
 
+#include "core/state_binding.hpp"
+
 namespace zelvan::numlib {
 namespace {
 
-LibraryState& default_state() {
-  static LibraryState state;
-  return state;
-}
-
 // The one binding of the library's state.
-LibraryState* g_bound = nullptr;
+constinit core::StateBinding<LibraryState> g_binding;
 
 }  // namespace
 
-LibraryState& library_state() { return g_bound != nullptr ? *g_bound : default_state(); }
+LibraryState& library_state() { return g_binding.get(); }
 
-void bind_library_state(LibraryState* state) { g_bound = state; }
+void bind_library_state(LibraryState* state) { g_binding.bind(state); }
 
 }  // namespace zelvan::numlib

@@ -12,19 +12,15 @@
 
 #include <unistd.h>
 
+#include "core/state_binding.hpp"
 #include "textio/messages.hpp"
 #include "textio/stop.hpp"
 
 namespace zelvan::textio {
 namespace {
 
-OutputRecords& default_records() {
-  static OutputRecords records;
-  return records;
-}
-
 // The one binding of the module's run state.
-OutputRecords* g_bound = nullptr;
+constinit core::StateBinding<OutputRecords> g_binding;
 
 // The temporaries of the open files, for the signal handler: fixed slots,
 // so that the handler reads only plain memory and calls only unlink() and
@@ -228,9 +224,9 @@ void refuse_file_in_use(const std::string& name, std::span<const std::string> in
   }
 }
 
-OutputRecords& output_records() { return g_bound != nullptr ? *g_bound : default_records(); }
+OutputRecords& output_records() { return g_binding.get(); }
 
-void bind_output_records(OutputRecords* records) { g_bound = records; }
+void bind_output_records(OutputRecords* records) { g_binding.bind(records); }
 
 std::vector<OutputFileState>& output_files() { return output_records().files; }
 

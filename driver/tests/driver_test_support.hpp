@@ -165,6 +165,16 @@ inline std::string join(const std::vector<std::string>& records, std::string_vie
   return text;
 }
 
+// The names of the folders directly inside `cases_dir` (one folder per
+// example case), sorted.
+inline std::vector<std::string> case_names(const fs::path& cases_dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(cases_dir))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 inline std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;

@@ -126,15 +126,7 @@ TEST_P(RenderedCase, WritesEveryFigureAsAPngOfTheSetSizeAndOnePdf) {
   EXPECT_EQ(pdf_pages(dir / "zelvan.pdf"), 5);
 }
 
-std::vector<std::string> case_names() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kCasesDir))
-    if (entry.is_directory()) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RenderedCase, ::testing::ValuesIn(case_names()),
+INSTANTIATE_TEST_SUITE_P(Cases, RenderedCase, ::testing::ValuesIn(case_names(kCasesDir)),
                          [](const ::testing::TestParamInfo<std::string>& param_info) { return param_info.param; });
 
 TEST(Figures, WithoutGnuplotTheRunSucceedsAndSaysHowToInstallIt) {

@@ -12,6 +12,25 @@ namespace {
 
 std::size_t at(int i, int inc) { return static_cast<std::size_t>(i) * static_cast<std::size_t>(inc); }
 
+// The Euclidean norm of a sequence kept as scale * sqrt(ssq) with
+// scale = the largest magnitude so far, so that squaring neither
+// overflows nor underflows; zeros are skipped.
+struct ScaledSumOfSquares {
+  double scale = 0.0;
+  double ssq = 1.0;
+  void add(double v) {
+    if (v == 0.0) return;
+    const double a = std::fabs(v);
+    if (scale < a) {
+      ssq = 1.0 + ssq * (scale / a) * (scale / a);
+      scale = a;
+    } else {
+      ssq += (a / scale) * (a / scale);
+    }
+  }
+  double norm() const { return scale * std::sqrt(ssq); }
+};
+
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 // Argument checks of the level-2 kernels; true when the call may go on.
@@ -83,20 +102,9 @@ double DASUM(int n, const double* x, int incx) {
 }
 
 double DNRM2(int n, const double* x, int incx) {
-  double scale = 0.0, ssq = 1.0;
-  for (int i = 0; i < n; ++i) {
-    const double v = x[at(i, incx)];
-    if (v != 0.0) {
-      const double a = std::fabs(v);
-      if (scale < a) {
-        ssq = 1.0 + ssq * (scale / a) * (scale / a);
-        scale = a;
-      } else {
-        ssq += (a / scale) * (a / scale);
-      }
-    }
-  }
-  return scale * std::sqrt(ssq);
+  ScaledSumOfSquares sum;
+  for (int i = 0; i < n; ++i) sum.add(x[at(i, incx)]);
+  return sum.norm();
 }
 
 int IDAMAX(int n, const double* x, int incx) {
@@ -169,21 +177,12 @@ zcomplex ZDOTC(int n, const zcomplex* x, int incx, const zcomplex* y, int incy) 
 }
 
 double DZNRM2(int n, const zcomplex* x, int incx) {
-  double scale = 0.0, ssq = 1.0;
+  ScaledSumOfSquares sum;
   for (int i = 0; i < n; ++i) {
-    for (const double v : {x[at(i, incx)].real(), x[at(i, incx)].imag()}) {
-      if (v != 0.0) {
-        const double a = std::fabs(v);
-        if (scale < a) {
-          ssq = 1.0 + ssq * (scale / a) * (scale / a);
-          scale = a;
-        } else {
-          ssq += (a / scale) * (a / scale);
-        }
-      }
-    }
+    sum.add(x[at(i, incx)].real());
+    sum.add(x[at(i, incx)].imag());
   }
-  return scale * std::sqrt(ssq);
+  return sum.norm();
 }
 
 void ZGEMV(char trans, int m, int n, zcomplex alpha, const zcomplex* a, int lda, const zcomplex* x, int incx,

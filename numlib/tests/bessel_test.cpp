@@ -16,6 +16,7 @@
 #include "numlib/bessel.hpp"
 #include "numlib/detail/bessel_internal.hpp"
 #include "numlib/numlib.hpp"
+#include "numlib/tests/library_test_support.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -32,35 +33,8 @@ constexpr double kZeroAbsoluteTolerance = 4.0 * kEps;
 // The quoted reference values at 1 carry 16 significant digits.
 constexpr double kQuotedRelativeTolerance = 4.0 * kEps;
 
-class BesselFunctions : public ::testing::Test {
- protected:
-  void SetUp() override { reset_error_handler(); }
-  void TearDown() override { reset_error_handler(); }
-
-  // Runs `action`; returns true when it stopped the run as a library error.
-  static bool stops(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const core::RunStop& stop) {
-      EXPECT_EQ(stop.exit_status(), 3);
-      return true;
-    }
-    return false;
-  }
-
-  // The message text with continuation lines joined to their first line.
-  std::string unwrapped() const {
-    std::string text = out.str();
-    const std::string continuation = "\n ***          ";
-    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;)
-      text.replace(at, continuation.size(), " ");
-    return text;
-  }
-
-  std::ostringstream out;
-  core::StreamSink sink{out};
-  core::MessageSinkRedirect redirect{sink};
-};
+// Library state reset around each test, messages captured.
+class BesselFunctions : public test_support::LibraryTest {};
 
 // One row of numlib/tests/data/bessel_reference.txt (see
 // tools/gen_bessel_reference.py): x and J0, J1, Y0, Y1 at x, the values kept

@@ -15,6 +15,7 @@
 
 #include "core/core.hpp"
 #include "numlib/numlib.hpp"
+#include "numlib/tests/library_test_support.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -88,35 +89,8 @@ std::vector<double> transform(const std::vector<double>& seq) {
   return coef;
 }
 
-class Dfftrf : public ::testing::Test {
- protected:
-  void SetUp() override { reset_error_handler(); }
-  void TearDown() override { reset_error_handler(); }
-
-  // Runs `action`; returns true when it stopped the run.
-  static bool stops(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const core::RunStop& stop) {
-      EXPECT_EQ(stop.exit_status(), 3);
-      return true;
-    }
-    return false;
-  }
-
-  // The message text with continuation lines joined to their first line.
-  std::string unwrapped() const {
-    std::string text = out.str();
-    const std::string continuation = "\n ***          ";
-    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;)
-      text.replace(at, continuation.size(), " ");
-    return text;
-  }
-
-  std::ostringstream out;
-  core::StreamSink sink{out};
-  core::MessageSinkRedirect redirect{sink};
-};
+// Library state reset around each test, messages captured.
+class Dfftrf : public test_support::LibraryTest {};
 
 TEST_F(Dfftrf, MatchesTheDirectSumForEveryLengthUpTo300) {
   for (int n = 1; n <= 300; ++n) {

@@ -14,6 +14,7 @@
 #include "numlib/dlftds.hpp"
 #include "numlib/dset.hpp"
 #include "numlib/tests/library_test_support.hpp"
+#include "test_support/section_problem.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -75,22 +76,9 @@ void robertson(int, double, const double* y, double* f) {
   f[1] = -f[0] - f[2];
 }
 
-// The program's aeroelastic section (plunge and pitch, aerodynamic
-// stiffness and damping, harmonic force), as the time history sets it up:
-// y = (velocities, displacements), A = [[M, 0], [0, I]].
-constexpr double kM1 = 5.0, kM2 = 0.08, kSm = 0.1, kD1 = 0.5, kD2 = 0.02, kK1 = 4000.0, kK2 = 180.0;
-constexpr double kFs = 800.0, kInvOmega = 1.0 / (6.28318530717958 * 7.5);
-constexpr double kQR12 = 0.6, kQR22 = -0.1, kQS11 = 1.5, kQS12 = 0.3, kQS22 = 0.05;
-void section(int, double t, const double* y, double* f) {
-  const double force = 10.0 * std::cos(6.28318530717958 * 4.5 * t);
-  const double aero1 = kQS11 * kInvOmega * y[0] + kQS12 * kInvOmega * y[1] + kQR12 * y[3];
-  const double aero2 = kQS22 * kInvOmega * y[1] + kQR22 * y[3];
-  f[0] = -kD1 * y[0] - kK1 * y[2] - kFs * aero1 + force;
-  f[1] = -kD2 * y[1] - kK2 * y[3] - kFs * aero2;
-  f[2] = y[0];
-  f[3] = y[1];
-}
-constexpr std::array<double, 16> kSectionMass = {kM1, kSm, 0, 0, kSm, kM2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+// The program's aeroelastic section, A y' = f with a mass matrix.
+using zelvan::test_support::section_problem::kSectionMass;
+using zelvan::test_support::section_problem::section;
 
 // y' = -K y with K symmetric positive definite under a symmetric positive
 // definite A: the iteration matrix is symmetric.

@@ -8,43 +8,13 @@
 
 #include "core/core.hpp"
 #include "numlib/numlib.hpp"
+#include "numlib/tests/library_test_support.hpp"
 
 namespace zelvan::numlib {
 namespace {
 
-class ErrorHandler : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_error_handler();
-    reset_units();
-    reset_option_store();
-  }
-  void TearDown() override { reset_error_handler(); }
-
-  // Runs `action`; returns true when it stopped the run.
-  bool stops(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const core::RunStop& stop) {
-      EXPECT_EQ(stop.exit_status(), 3);
-      return true;
-    }
-    return false;
-  }
-
-  // The message text with continuation lines joined to their first line.
-  std::string unwrapped() const {
-    std::string text = out.str();
-    const std::string continuation = "\n ***          ";
-    for (std::size_t at; (at = text.find(continuation)) != std::string::npos;)
-      text.replace(at, continuation.size(), " ");
-    return text;
-  }
-
-  std::ostringstream out;
-  core::StreamSink sink{out};
-  core::MessageSinkRedirect redirect{sink};
-};
+// Library state reset around each test, messages captured.
+class ErrorHandler : public test_support::LibraryTest {};
 
 constexpr std::string_view kIllConditioned =
     "The matrix is too ill-conditioned. An estimate of the reciprocal of its L1 condition number is "

@@ -1,9 +1,11 @@
 // Dense linear algebra: DLINRG with its factorisation, condition estimate
 // and solves against LAPACK (dgetrf, dgetri, dgecon), DLINRT against
-// substitution, ZGEMM against the triple loop of its definition, and DSET.
+// substitution, ZGEMM against the triple loop of its definition, DSET, and
+// the Euclidean norms DNRM2 and DZNRM2.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <cstddef>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "numlib/blas.hpp"
 #include "numlib/dlinrg.hpp"
 #include "numlib/dset.hpp"
 #include "numlib/tests/library_test_support.hpp"
@@ -539,6 +542,40 @@ TEST_F(DenseLinearAlgebra, SetsEveryStrideThElementUpToN) {
           << "N = " << c.n << ", INCX = " << c.incx << ", element " << i;
     }
   }
+}
+
+// The scaled sum of squares of DNRM2 and DZNRM2 rounds a few times per
+// element; the vectors below have eight elements.
+constexpr double kNormTolerance = 16.0 * std::numeric_limits<double>::epsilon();
+
+TEST_F(DenseLinearAlgebra, TakesEuclideanNormsWithoutOverflowOrUnderflow) {
+  // Magnitudes whose squares overflow or underflow a double, zeros that are
+  // skipped, and a stride; the reference sums the squares in long double,
+  // whose range holds them.
+  const std::vector<double> pattern = {3.0, 0.0, -4.0, 12.0, 0.0, -0.5, 7.25, 1.0};
+  const int n = static_cast<int>(pattern.size());
+  for (const double magnitude : {1.0, 1e300, 1e-300}) {
+    for (const std::size_t incx : {1U, 3U}) {
+      std::vector<double> x(pattern.size() * incx, kPadding);
+      std::vector<zcomplex> z(pattern.size() / 2 * incx, kPadding);
+      long double sum = 0.0L;
+      for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const double v = pattern[i] * magnitude;
+        x[i * incx] = v;
+        sum += static_cast<long double>(v) * v;
+      }
+      for (std::size_t i = 0; i < pattern.size() / 2; ++i) z[i * incx] = {x[2 * i * incx], x[(2 * i + 1) * incx]};
+      const auto reference = static_cast<double>(std::sqrt(sum));
+      const int stride = static_cast<int>(incx);
+      const double norm = DNRM2(n, x.data(), stride);
+      EXPECT_NEAR(norm, reference, kNormTolerance * reference) << "magnitude " << magnitude << ", INCX = " << incx;
+      // The complex norm takes the real and the imaginary part in turn: on
+      // the same numbers it is the real norm bit for bit.
+      EXPECT_EQ(DZNRM2(n / 2, z.data(), stride), norm) << "magnitude " << magnitude << ", INCX = " << incx;
+    }
+  }
+  EXPECT_EQ(DNRM2(0, pattern.data(), 1), 0.0);
+  EXPECT_EQ(DZNRM2(0, nullptr, 1), 0.0);
 }
 
 }  // namespace
