@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "numlib/blas.hpp"
+#include "numlib/detail/blas.hpp"
 #include "numlib/dlinrg.hpp"
 #include "numlib/dset.hpp"
 #include "numlib/tests/library_test_support.hpp"
