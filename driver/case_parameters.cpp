@@ -8,6 +8,4 @@ std::string CaseParameters::input_file_name() const { return input_file; }
 
 CaseParameters& case_parameters() { return run_context().case_parameters; }
 
-void reset_case_parameters() { run_context().case_parameters = CaseParameters{}; }
-
 }  // namespace zelvan::driver

@@ -74,8 +74,4 @@ struct CaseParameters {
 // The record of the run (run_context().case_parameters).
 CaseParameters& case_parameters();
 
-// Restores the record to its initial state, the rest of the run context
-// unchanged (for tests).
-void reset_case_parameters();
-
 }  // namespace zelvan::driver

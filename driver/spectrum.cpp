@@ -44,7 +44,6 @@ int power_spectrum(const std::array<double, istore>& coef, std::array<double, is
 }  // namespace
 
 Spectrum& spectrum() { return run_context().spectrum; }
-void reset_spectrum() { run_context().spectrum = Spectrum{}; }
 
 bool analyse_response() {
   CaseParameters& cp = case_parameters();

@@ -22,7 +22,6 @@ struct Spectrum {
 };
 
 Spectrum& spectrum();
-void reset_spectrum();
 
 // After each run of the time history: the spectra, the peaks and the
 // coupling report.  Returns true when it has set up the second run (the

@@ -15,10 +15,6 @@ namespace zelvan::driver {
 
 TimeHistory& time_history() { return run_context().time_history; }
 ForceTerms& force_terms() { return run_context().forces; }
-void reset_time_history() {
-  run_context().time_history = TimeHistory{};
-  run_context().forces = ForceTerms{};
-}
 
 void motion_rhs(int n, double t, const double* y, double* yprime) {
   MotionData data{case_parameters(), force_terms()};

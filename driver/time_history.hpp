@@ -23,11 +23,9 @@ struct ForceTerms {
   double restoring_force_1 = 0.0, restoring_force_2 = 0.0;
 };
 
-// The records of the run (run_context().time_history and .forces), and
-// their reset, the rest of the run context unchanged (for tests).
+// The records of the run (run_context().time_history and .forces).
 TimeHistory& time_history();
 ForceTerms& force_terms();
-void reset_time_history();
 
 // What the right-hand side of the motion reads and writes: the case's
 // coefficients and the force terms of its latest evaluation.

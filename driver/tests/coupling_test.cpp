@@ -46,10 +46,7 @@ std::array<double, istore> history(int n, const std::vector<Wave>& waves, double
 // seconds.
 void set_histories(int n, double T, const std::array<double, istore>& y3, const std::array<double, istore>& y4,
                    int coupling_tolerance = 5, bool second_run = false) {
-  reset_case_parameters();
-  reset_time_history();
-  reset_spectrum();
-  numlib::reset_error_handler();
+  reset_run_records();
   CaseParameters& cp = case_parameters();
   cp.npoints = n;
   cp.t_A = 1.0;

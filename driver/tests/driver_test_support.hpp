@@ -216,10 +216,6 @@ inline RunResult run_program(const std::vector<std::string>& arguments) {
   return result;
 }
 
-// Restores every process-wide record of the analysis, as a run of the
-// program does before it begins.
-inline void reset_analysis_records() { reset_run_records(); }
-
 // Runs `steps` with the console captured.  A stop is reported as the
 // program reports it: its console text after what was written so far, and
 // its exit status.
@@ -244,7 +240,7 @@ RunResult capture_run(Steps&& steps) {
 // The start-up alone, on fresh records, for the command line `arguments`
 // after the program's name.
 inline RunResult run_start_up(const std::vector<std::string>& arguments) {
-  reset_analysis_records();
+  reset_run_records();
   std::vector<std::string> words{"zelvan"};
   words.insert(words.end(), arguments.begin(), arguments.end());
   set_command_line(words);
@@ -255,7 +251,7 @@ inline RunResult run_start_up(const std::vector<std::string>& arguments) {
 // start-up and the model on it, and with `flutter` the flutter analysis.
 inline RunResult run_analysis(const std::vector<std::string>& records, bool flutter = true) {
   write_file("case.inp", join(records));
-  reset_analysis_records();
+  reset_run_records();
   const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
   set_command_line(words);
   return capture_run([flutter] {

@@ -64,8 +64,7 @@ Solved solve(const std::vector<std::string>& records, const std::function<void(C
   ScratchDir dir;
   WorkingDirectory here(dir.path());
   write_file("case.inp", join(records));
-  reset_analysis_records();
-  reset_flutter_solution();
+  reset_run_records();
   const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
   set_command_line(words);
   Solved s;

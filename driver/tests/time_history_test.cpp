@@ -53,9 +53,7 @@ struct Section {
 // Puts `s` into the process-wide records and builds the model (external
 // coefficients) as the run does.
 void set_up(const Section& s) {
-  reset_analysis_records();
-  numlib::reset_divpag();
-  reset_time_history();
+  reset_run_records();
   CaseParameters& cp = case_parameters();
   cp.t_A = s.t_A;
   cp.t_E = s.t_E;
