@@ -20,7 +20,6 @@ void RunContext::reset() {
   case_parameters = CaseParameters{};
   model = AeroelasticModel{};
   time_history = TimeHistory{};
-  forces = ForceTerms{};
   spectrum = Spectrum{};
   sweep = SweepResults{};
   flutter_solution = FlutterSolution{};

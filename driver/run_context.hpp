@@ -38,7 +38,6 @@ class RunContext {
   CaseParameters case_parameters;
   AeroelasticModel model;
   TimeHistory time_history;
-  ForceTerms forces;  // left by the most recent evaluation of the motion's right-hand side
   Spectrum spectrum;
   SweepResults sweep;
   FlutterSolution flutter_solution;

@@ -17,32 +17,35 @@ struct TimeHistory {
   std::array<std::array<double, istore>, 2> SumP{};   // accumulated aerodynamic work on DOF 1, 2
 };
 
-// The force terms left by the most recent evaluation of motion_rhs.
+// The force terms of one state of the motion.
 struct ForceTerms {
   double aero_term_1 = 0.0, aero_term_2 = 0.0;
   double restoring_force_1 = 0.0, restoring_force_2 = 0.0;
 };
 
-// The records of the run (run_context().time_history and .forces).
+// The record of the run (run_context().time_history).
 TimeHistory& time_history();
-ForceTerms& force_terms();
 
-// What the right-hand side of the motion reads and writes: the case's
-// coefficients and the force terms of its latest evaluation.
+// The force terms at the state y = (velocity 1, velocity 2, displacement
+// 1, displacement 2) of the case `cp`: the aerodynamic terms
+// QS*x'*inv_omega + QR*x of each row (before the factor f_s) and the
+// restoring forces -D*x' - (K + kappa)*x with the coupling K_m - kappa.
+// They do not depend on the time; the harmonic force is not part of them.
+ForceTerms forces_at(const CaseParameters& cp, const std::array<double, 4>& y);
+
+// What the right-hand side of the motion reads: the case's coefficients.
 struct MotionData {
   const CaseParameters& parameters;
-  ForceTerms& forces;
 };
 
 // A*y' = f(t, y) for the state (velocity 1, velocity 2, displacement 1,
 // displacement 2): the harmonic force a_0*cos(2*pi*f_0*t + phi_rad) on
 // DOF 1, the restoring forces with damping, stiffness and kappa, and the
 // aerodynamic load -f_s*(QR*x + QS*x'/omega_ref).  `user` points to the
-// MotionData of the integration, whose forces it updates.
+// MotionData of the integration.
 void motion_rhs(int n, double t, const double* y, double* yprime, void* user);
 
-// The same on the run's records: case_parameters(), and updates
-// force_terms().
+// The same on the run's records: case_parameters().
 void motion_rhs(int n, double t, const double* y, double* yprime);
 
 // The Jacobian callback the integrator's interface demands; the options
@@ -51,7 +54,8 @@ void motion_rhs(int n, double t, const double* y, double* yprime);
 void motion_jacobian(int n, double t, const double* y, double* dypdy, void* user);
 
 // One run: sets up the integrator options and samples the solution into
-// time_history().  Integrator failures end the run through the library's
+// time_history(); the force columns of each sample are forces_at() its
+// own state.  Integrator failures end the run through the library's
 // error handling.
 void run_time_history();
 

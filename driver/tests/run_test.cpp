@@ -147,7 +147,6 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   case_parameters().QR22 = 4.1;
   model().route = AeroRoute::possio;
   time_history().Y3[0] = 1.0;
-  force_terms().aero_term_1 = 2.0;
   spectrum().FouF[0] = 3.0;
   context.sweep.steps.resize(2);
   context.flutter_solution.analysed = true;
@@ -166,7 +165,6 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   EXPECT_EQ(case_parameters().QR22, CaseParameters{}.QR22);
   EXPECT_EQ(model().route, AeroRoute::external);
   EXPECT_EQ(time_history().Y3[0], 0.0);
-  EXPECT_EQ(force_terms().aero_term_1, 0.0);
   EXPECT_EQ(spectrum().FouF[0], 0.0);
   EXPECT_TRUE(sweep_results().steps.empty());
   EXPECT_FALSE(context.flutter_solution.analysed);

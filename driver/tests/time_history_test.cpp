@@ -301,6 +301,30 @@ INSTANTIATE_TEST_SUITE_P(Methods, TimeHistoryAccuracy,
                                            MethodCase{"BackwardDifferentiation", 2, 2000.0}),
                          ByLabel{});
 
+// The force columns are the loads of the stored sample itself, written
+// here as the matrices of the equations: GenF = -(QS x'/omega_ref + QR x),
+// RPart = -D x' - K x with the coupling spring kappa.
+TEST(TimeHistory, StoresTheForcesOfEachSampleAtItsOwnState) {
+  Section s;
+  run(s);
+  const TimeHistory& h = time_history();
+  const double w = 1.0 / (kTwoPi * s.f_ref);
+  const std::array<std::array<double, 2>, 2> qr{{{s.q[0], s.q[2]}, {s.q[4], s.q[6]}}};
+  const std::array<std::array<double, 2>, 2> qs{{{s.q[1], s.q[3]}, {s.q[5], s.q[7]}}};
+  const std::array<std::array<double, 2>, 2> k{
+      {{s.K_1 + s.kappa, s.K_m - s.kappa}, {s.K_m - s.kappa, s.K_2 + s.kappa}}};
+  const std::array<double, 2> d{s.D_1, s.D_2};
+  for (std::size_t r = 0; r < static_cast<std::size_t>(s.npoints); ++r) {
+    const std::array<double, 2> v{h.Y1[r], h.Y2[r]}, x{h.Y3[r], h.Y4[r]};
+    for (std::size_t i = 0; i < 2; ++i) {
+      const double aero = qs[i][0] * w * v[0] + qs[i][1] * w * v[1] + qr[i][0] * x[0] + qr[i][1] * x[1];
+      const double restoring = -d[i] * v[i] - k[i][0] * x[0] - k[i][1] * x[1];
+      ASSERT_NEAR(h.GenF[i][r], -aero, kForceTolerance) << "DOF " << i + 1 << ", sample " << r + 1;
+      ASSERT_NEAR(h.RPart[i][r], restoring, kForceTolerance) << "DOF " << i + 1 << ", sample " << r + 1;
+    }
+  }
+}
+
 TEST(TimeHistory, StaysExactlyZeroWithoutForceAndInitialState) {
   Section s;
   s.a_0 = 0.0;
@@ -348,16 +372,17 @@ TEST(MotionRhs, AppliesKappaToTheDifferenceOfTheDisplacements) {
     s.kappa = 0.0;
     set_up(s);
     motion_rhs(4, 0.3, y.data(), without.data());
-    const ForceTerms before = force_terms();
+    const ForceTerms before = forces_at(case_parameters(), y);
     case_parameters().kappa = kappa;
     motion_rhs(4, 0.3, y.data(), with.data());
+    const ForceTerms after = forces_at(case_parameters(), y);
     const double pull = kappa * (y[2] - y[3]);
     EXPECT_NEAR(with[0] - without[0], -pull, kForceTolerance);
     EXPECT_NEAR(with[1] - without[1], pull, kForceTolerance);
     EXPECT_EQ(with[2], without[2]);
     EXPECT_EQ(with[3], without[3]);
-    EXPECT_NEAR(force_terms().restoring_force_1 - before.restoring_force_1, -pull, kForceTolerance);
-    EXPECT_NEAR(force_terms().restoring_force_2 - before.restoring_force_2, pull, kForceTolerance);
+    EXPECT_NEAR(after.restoring_force_1 - before.restoring_force_1, -pull, kForceTolerance);
+    EXPECT_NEAR(after.restoring_force_2 - before.restoring_force_2, pull, kForceTolerance);
   }
 }
 
