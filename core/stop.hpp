@@ -22,6 +22,7 @@ enum class StopReason : int {
   input_error = 2,      // the input file cannot be read or holds bad data
   library_error = 3,    // a fatal or terminal error of the numerical library
   output_error = 4,     // an output file cannot be written
+  folder_in_use = 5,    // another run is writing into the folder
 };
 
 class RunStop : public std::exception {

@@ -4,8 +4,12 @@
 #include <climits>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <ostream>
 #include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "driver/case_parameters.hpp"
 #include "driver/flutter_solution.hpp"
@@ -66,14 +70,54 @@ bool plotting_enabled() {
   return value == nullptr || std::string_view(value) != "0";
 }
 
-void draw_run_figures(const plot::FigureScript& figures) {
-  if (!plotting_enabled()) return;
+namespace {
+
+// The script's file variables, each set to the temporary that holds the
+// new file, so that gnuplot draws the results that are not yet in place.
+std::vector<plot::ScriptSetting> new_result_files(const plot::FigureScript& figures, const textio::ResultSet& results) {
+  std::vector<plot::ScriptSetting> settings;
+  const std::pair<const char*, const std::string*> files[] = {{"data_file", &figures.data_file},
+                                                              {"table_file", &figures.flutter_table},
+                                                              {"solution_file", &figures.flutter_solution}};
+  for (const auto& [variable, name] : files) {
+    const std::string temporary = name->empty() ? std::string() : results.temporary_of(*name);
+    if (!temporary.empty()) settings.push_back({variable, temporary});
+  }
+  return settings;
+}
+
+// The figures gnuplot drew into temporaries, held by `results`; none when
+// the figures are off or gnuplot failed.
+std::vector<std::string> drawn_figures(const plot::FigureScript& figures, textio::ResultSet& results) {
+  if (!plotting_enabled()) return {};
   try {
-    plot::draw_figures(kFigureScriptName, plot::figure_files(figures));
+    const plot::FigureRequest request{results.temporary_of(kFigureScriptName), kFigureScriptName,
+                                      plot::figure_files(figures), new_result_files(figures, results)};
+    const plot::DrawnFigures drawn = plot::draw_figures(request);
+    if (drawn.outcome != plot::FigureOutcome::written) return {};
+    for (std::size_t i = 0; i < request.figures.size(); ++i) results.hold(request.figures[i], drawn.temporaries[i]);
+    return request.figures;
   } catch (const std::exception& error) {
     // Out of memory or a failing file system call: still only this line.
     textio::console() << msg::kFiguresFailed << error.what() << '\n';
+    return {};
   }
+}
+
+}  // namespace
+
+void draw_run_figures(const plot::FigureScript& figures, textio::ResultSet& results) {
+  const std::vector<std::string> drawn = drawn_figures(figures, results);
+  std::string removed;
+  for (const std::string_view figure : plot::kFigureFiles) {
+    const std::string name(figure);
+    std::error_code error;
+    if (std::find(drawn.begin(), drawn.end(), name) != drawn.end() || !std::filesystem::is_regular_file(name, error))
+      continue;
+    results.remove_at_commit(name);
+    removed += " " + name;
+  }
+  if (!removed.empty()) textio::console() << msg::kEarlierFiguresRemoved << removed << '\n';
 }
 
 }  // namespace zelvan::driver

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "plot/gnuplot_script.hpp"
+#include "textio/output_file.hpp"
 
 namespace zelvan::driver {
 
@@ -23,9 +24,16 @@ void write_figure_script(const plot::FigureScript& figures);
 // True unless the environment variable ZELVAN_PLOT is "0".
 bool plotting_enabled();
 
-// Draws the figures of the script with gnuplot unless plotting is switched
-// off, writing one console line.  Never changes the exit status: every
-// failure, gnuplot's or the figure files', is reported in that line.
-void draw_run_figures(const plot::FigureScript& figures);
+// Draws the figures of the run with gnuplot unless plotting is switched
+// off, from the new results that `results` holds (gnuplot reads their
+// temporaries), and makes `results` put the figures in place with them.
+// Every figure file of the folder that this run does not replace (all of
+// them when the figures are off, gnuplot is missing or fails) is removed
+// when the results are put in place, so that no figure of another run
+// stays beside the new data.  Writes gnuplot's console line and, when
+// figures of an earlier run are to be removed, one line naming them.
+// Never changes the exit status: every failure of gnuplot or of a figure
+// file is reported in its line.
+void draw_run_figures(const plot::FigureScript& figures, textio::ResultSet& results);
 
 }  // namespace zelvan::driver

@@ -148,6 +148,7 @@ Exit status:
   2   an input error: the input file, a template or the command line
   3   an error of the numerical library
   4   an output error: a result file could not be written
+  5   another run is writing into the folder (one run at a time per folder)
   70  an internal error of the program
 )";
 inline constexpr std::string_view kVersionPrefix = "zelvan ";
@@ -163,6 +164,9 @@ inline constexpr std::string_view kKindInputFile = "input file";
 inline constexpr std::string_view kKindTemplate = "template file";
 inline constexpr std::string_view kInputIsAResult =
     "the {1} \"{2}\" is the file \"{3}\" that this run writes; give the input another name.";
+inline constexpr std::string_view kListingIsAnotherFile =
+    "the listing file of channel {1}, \"{2}\", is the file \"{3}\" that this run reads or writes; "
+    "name another file in the environment variable {1}.";
 
 // Bounded work: the flutter sweep.
 inline constexpr long long kMaxSweepSteps = 1000000;
@@ -180,6 +184,8 @@ inline constexpr std::string_view kGrowingResponse =
 
 // The figures could not be drawn for a reason of the program itself.
 inline constexpr std::string_view kFiguresFailed = "!!! No figures: ";
+// Figure files of an earlier run that this run does not replace.
+inline constexpr std::string_view kEarlierFiguresRemoved = "*** Figures of an earlier run removed:";
 
 // Internal errors: a fault of the program itself, not of the case.
 inline constexpr std::string_view kInternalError = "!!! ZELVAN internal error: ";

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
@@ -51,17 +49,15 @@ std::string file_name(const std::string& prefix, std::string_view base) {
 }
 
 // The output channel of the results listing: the console or a file.
+// (The start-up has refused a listing file that is another file of the
+// run.)
 class Listing {
  public:
-  // in_use: the files the run reads or writes, which the listing (its name
-  // may come from the environment) must not replace.
-  Listing(int channel, std::span<const std::string> in_use) {
+  explicit Listing(int channel) {
     if (channel <= 0) return;
     active_ = true;
     if (channel == 6) return;
-    const std::string name = listing_file_name(channel);
-    textio::refuse_file_in_use(name, in_use);
-    file_.emplace(name);
+    file_.emplace(listing_file_name(channel));
   }
   bool active() const { return active_; }
   std::ostream& stream() { return file_ ? file_->stream() : textio::console(); }
@@ -187,8 +183,8 @@ void write_result_files() {
   // The start-up has refused any other option.
   if (!cp.is_win && !cp.is_sgi && !cp.is_lnx) throw std::logic_error("write_result_files: no valid option");
 
-  // The files open in this order (the record of the output files and the
-  // listing's check of names in use follow it).
+  // The files open in this order (the record of the output files follows
+  // it).
   textio::OutputFile data(file_name(data_prefix, kDataFile));
   plot::TemplateSource lay0 =
       plot::TemplateSource::open(file_name(template_prefix, kLayoutTemplateFile), plot::TemplateKind::layout);
@@ -198,10 +194,7 @@ void write_result_files() {
   if (cp.is_win) itp.open(file_name(prefixes.win, kAnnotationFile));
   textio::OutputFile lay(file_name(data_prefix, kLayoutFile));
   textio::OutputFile sty(file_name(data_prefix, kStyleFile));
-  std::vector<std::string> in_use{cp.input_file_name(), file_name(template_prefix, kLayoutTemplateFile),
-                                  file_name(template_prefix, kStyleTemplateFile)};
-  for (const textio::OutputFileState& f : textio::output_files()) in_use.push_back(f.name);
-  Listing listing(cp.listing_unit, in_use);
+  Listing listing(cp.listing_unit);
 
   const ResponsePeaks peaks = write_data_file(data.stream(), cp, time_history(), spectrum());
   write_listing(listing, cp, time_history(), spectrum());

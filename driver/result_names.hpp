@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/case_parameters.hpp"
+#include "textio/folder_lock.hpp"
 
 namespace zelvan::driver {
 
@@ -34,11 +35,13 @@ struct ResultFileName {
   WrittenWhen when;
 };
 
-// Every result file of a fixed name.  The listing file is not in it: its
-// name comes from the listing channel (listing_file_name).  The flutter
-// summaries, the figure script, the figures and their document belong to
-// the result step as well; a run may leave them out (the figures can be
-// switched off), but an input is never allowed to carry their names.
+// Every result file of a fixed name but the figures (plot::kFigureFiles).
+// The listing file is not in it: its name comes from the listing channel
+// (listing_file_name).  The flutter summaries, the figure script, the
+// figures and their document belong to the result step as well; a run may
+// leave them out (the figures can be switched off), but an input is never
+// allowed to carry their names.  The lock file of the folder is no result
+// but is written by every run, so no input may carry its name either.
 inline constexpr ResultFileName kResultFileNames[] = {
     {kFlutterTableFile, WrittenWhen::sweep_to_file},
     {kDataFile, WrittenWhen::always},
@@ -49,22 +52,26 @@ inline constexpr ResultFileName kResultFileNames[] = {
     {"zelvan_flutter.dat", WrittenWhen::always},
     {"zelvan_flutter.json", WrittenWhen::always},
     {"zelvan.gp", WrittenWhen::always},
-    {"zelvan-time.png", WrittenWhen::always},
-    {"zelvan-spectrum.png", WrittenWhen::always},
-    {"zelvan-phase.png", WrittenWhen::always},
-    {"zelvan-flutter.png", WrittenWhen::always},
-    {"zelvan.pdf", WrittenWhen::always},
+    {textio::FolderLock::kFileName, WrittenWhen::always},
 };
 
 // The names of the files the run of `cp` may write: the fixed names of
 // kResultFileNames that its option and sweep call for, possio_sub.out
-// whatever the route (the route is chosen after the start-up), and the
-// listing file for a listing channel other than the console.
+// whatever the route (the route is chosen after the start-up), every
+// figure name, and the listing file for a listing channel other than the
+// console.
 std::vector<std::string> result_files_of_run(const CaseParameters& cp);
 
 // Stops the run (RunStop, input error) when the input file or an existing
 // plot template is, by name or as the same file under another name (a
 // link), one of result_files_of_run(cp); the message names both.
 void refuse_input_that_is_a_result(const CaseParameters& cp);
+
+// Stops the run (RunStop, input error) when the listing file of a listing
+// channel other than the console is, by name or as the same file under
+// another name, a file the run reads (the input file, a template) or
+// another file it writes (result_files_of_run(cp)); the message names both
+// and the channel's environment variable.
+void refuse_listing_that_is_another_file(const CaseParameters& cp);
 
 }  // namespace zelvan::driver

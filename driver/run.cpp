@@ -39,6 +39,11 @@ int run_zelvan(std::span<const std::string> words) {
   std::ostream& out = textio::console();
   try {
     start_up();
+    // One run at a time writes into the folder, and it replaces the
+    // results of an earlier run as a whole, at its end: every result file
+    // is held until then, and a stop discards them all.
+    const textio::FolderLock lock(".");
+    textio::ResultSet results;
     build_model();
     flutter_analysis();
     do {
@@ -47,9 +52,10 @@ int run_zelvan(std::span<const std::string> words) {
     warn_about_meaningless_results();
     complete_analysis();
     write_result_files();
-    // Drawing the figures is the last step; it reports its own failures
-    // and never changes the exit status.
-    draw_run_figures(figures_of_run());
+    // The figures are drawn from the new results before they are put in
+    // place; their failures are reported and never change the exit status.
+    draw_run_figures(figures_of_run(), results);
+    results.commit();
   } catch (const textio::RunStop& stop) {
     out << stop.console_text() << textio::output_files_report();
     out.flush();

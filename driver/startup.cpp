@@ -117,6 +117,7 @@ void start_up() {
 
   read_input_file(cp, cp.input_file_name());
   refuse_input_that_is_a_result(cp);
+  refuse_listing_that_is_another_file(cp);
 
   console_write(msg::kInputDataRead, {});
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -141,8 +142,8 @@ struct Started {
   pid_t pid = -1;
   int error = 0;
 };
-Started start(const GnuplotRun& run, const std::string& script, const std::string& prefix, int err_fd,
-              int err_read_fd) {
+Started start(const GnuplotRun& run, const std::string& script, const std::string& prefix,
+              const std::vector<ScriptSetting>& settings, int err_fd, int err_read_fd) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -156,6 +157,7 @@ Started start(const GnuplotRun& run, const std::string& script, const std::strin
   std::string defaults = "-d";
   std::string option = "-e";
   std::string setting = "out_prefix='" + prefix + "'";
+  for (const ScriptSetting& extra : settings) setting += "; " + extra.name + "='" + extra.value + "'";
   std::string script_name = script;
   std::vector<char*> argv{program.data(), defaults.data(), option.data(), setting.data(), script_name.data(), nullptr};
   Started started;
@@ -166,7 +168,8 @@ Started start(const GnuplotRun& run, const std::string& script, const std::strin
 
 }  // namespace
 
-FigureOutcome draw_figures(const std::string& script, std::span<const std::string> figures, const GnuplotRun& run) {
+DrawnFigures draw_figures(const FigureRequest& request, const GnuplotRun& run) {
+  const std::vector<std::string>& figures = request.figures;
   const std::string prefix = ".zelvan-new-" + std::to_string(::getpid()) + "-";
   std::vector<std::string> temporary;
   for (const std::string& name : figures) temporary.push_back(prefix + name);
@@ -178,15 +181,15 @@ FigureOutcome draw_figures(const std::string& script, std::span<const std::strin
   Descriptor err_read(piped ? pipe_fds[0] : -1);
   Descriptor err_write(piped ? pipe_fds[1] : -1);
   if (piped) ::fcntl(err_read.get(), F_SETFL, O_NONBLOCK);
-  const Started started = start(run, script, prefix, err_write.get(), err_read.get());
+  const Started started = start(run, request.script, prefix, request.settings, err_write.get(), err_read.get());
   err_write.reset();
   if (started.error != 0) {
     if (started.error == ENOENT) {
-      write_line(textio::msg::compose(msg::kGnuplotMissing, {script}));
-      return FigureOutcome::gnuplot_missing;
+      write_line(textio::msg::compose(msg::kGnuplotMissing, {request.script_name}));
+      return {FigureOutcome::gnuplot_missing, {}};
     }
     write_line(textio::msg::compose(msg::kGnuplotNotStarted, {std::strerror(started.error)}));
-    return FigureOutcome::failed;
+    return {};
   }
 
   const Finished finished = wait_for(started.pid, err_read, run.time_limit);
@@ -201,35 +204,23 @@ FigureOutcome draw_figures(const std::string& script, std::span<const std::strin
   } else if (!WIFEXITED(finished.wait_status) || WEXITSTATUS(finished.wait_status) != 0) {
     failure = textio::msg::compose(
         msg::kGnuplotFailed, {std::to_string(WEXITSTATUS(finished.wait_status)), last_message(finished.error_output)});
-  } else {
-    for (std::size_t i = 0; i < figures.size() && !failure; ++i) {
-      std::error_code error;
-      if (!fs::is_regular_file(temporary[i], error) || fs::file_size(temporary[i], error) == 0) {
-        failure = textio::msg::compose(msg::kFigureMissing, {figures[i]});
-      }
+  }
+  for (std::size_t i = 0; i < figures.size() && !failure; ++i) {
+    std::error_code error;
+    if (!fs::is_regular_file(temporary[i], error) || fs::file_size(temporary[i], error) == 0) {
+      failure = textio::msg::compose(msg::kFigureMissing, {figures[i]});
+    } else if (fs::is_directory(figures[i], error)) {
+      // A rename over it would fail when the results are put in place.
+      failure = textio::msg::compose(msg::kFigureNotWritten, {figures[i], std::strerror(EISDIR)});
     }
   }
   if (failure) {
     remove_files(temporary);
     write_line(*failure);
-    return FigureOutcome::failed;
+    return {};
   }
-
-  std::vector<std::string> written;
-  for (std::size_t i = 0; i < figures.size(); ++i) {
-    std::error_code error;
-    fs::rename(temporary[i], figures[i], error);
-    if (!error) {
-      written.push_back(figures[i]);
-      continue;
-    }
-    remove_files(std::span(temporary).subspan(i));
-    // The figures after the one that failed are not put in place either.
-    write_line(textio::msg::compose(msg::kFigureNotWritten, {figures[i], error.message(), joined(written)}));
-    return FigureOutcome::failed;
-  }
-  write_line(textio::msg::compose(msg::kFiguresWritten, {joined(written)}));
-  return FigureOutcome::written;
+  write_line(textio::msg::compose(msg::kFiguresWritten, {joined(figures)}));
+  return {FigureOutcome::written, temporary};
 }
 
 }  // namespace zelvan::plot

@@ -146,10 +146,13 @@ void write_header(std::ostream& out, const FigureScript& f) {
 // time axis and the harmonic force.
 void write_case_values(std::ostream& out, const FigureScript& f) {
   const PlotCase& c = f.parameters;
+  // The program draws the figures before it puts the new result files in
+  // place, and then names their temporaries on gnuplot's command line.
   out << "case_title = " << quoted(trimmed(std::string(c.title))) << "\n"
-      << "data_file = " << quoted(f.data_file) << "\n";
-  if (!f.flutter_table.empty()) out << "table_file = " << quoted(f.flutter_table) << "\n";
-  if (!f.flutter_solution.empty()) out << "solution_file = " << quoted(f.flutter_solution) << "\n";
+      << "if (!exists(\"data_file\")) data_file = " << quoted(f.data_file) << "\n";
+  if (!f.flutter_table.empty()) out << "if (!exists(\"table_file\")) table_file = " << quoted(f.flutter_table) << "\n";
+  if (!f.flutter_solution.empty())
+    out << "if (!exists(\"solution_file\")) solution_file = " << quoted(f.flutter_solution) << "\n";
   out << "t_A = " << number(std::min(c.t_A, c.t_E)) << "   # s, the time axis\n"
       << "t_E = " << number(std::max(c.t_A, c.t_E)) << "\n"
       << "a_0 = " << number(c.a_0) << "   # N, harmonic force a_0 cos(2 pi f_0 t + phi)\n"
@@ -490,9 +493,10 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
 }  // namespace
 
 std::vector<std::string> figure_files(const FigureScript& figures) {
-  std::vector<std::string> names{"zelvan-time.png", "zelvan-spectrum.png", "zelvan-phase.png"};
-  if (has_flutter_figure(figures)) names.emplace_back("zelvan-flutter.png");
-  names.emplace_back("zelvan.pdf");
+  std::vector<std::string> names;
+  for (const std::string_view name : kFigureFiles) {
+    if (name != "zelvan-flutter.png" || has_flutter_figure(figures)) names.emplace_back(name);
+  }
   return names;
 }
 

@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plot/plot_files.hpp"
@@ -53,10 +54,13 @@ struct FigureScript {
   std::optional<double> divergence_speed;  // m/s
 };
 
-// The figure files the script writes with the default output format (PNG),
-// in the order it writes them: zelvan-time.png, zelvan-spectrum.png,
-// zelvan-phase.png, zelvan-flutter.png (only with rows in the flutter
-// table), then zelvan.pdf.
+// Every figure file a script may write with the default output format
+// (PNG), in the order it writes them.
+inline constexpr std::string_view kFigureFiles[] = {"zelvan-time.png", "zelvan-spectrum.png", "zelvan-phase.png",
+                                                    "zelvan-flutter.png", "zelvan.pdf"};
+
+// The figure files the script of `figures` writes, in the order of
+// kFigureFiles: zelvan-flutter.png only with rows in the flutter table.
 std::vector<std::string> figure_files(const FigureScript& figures);
 
 // The number of pages of zelvan.pdf: one per figure, and the parameter page.

@@ -7,7 +7,7 @@
 //   plot::write_plot_files(is_unix, ymax_disp, ymax_vel, y0, values,
 //                          {lay0, sty0, annotation, layout, style});
 //   plot::write_gnuplot_script(script, figures);   // zelvan.gp
-//   plot::draw_figures("zelvan.gp", plot::figure_files(figures));
+//   plot::draw_figures({"zelvan.gp", "zelvan.gp", plot::figure_files(figures), {}});
 //
 // The axis scaling and the message table are internal (plot/detail/).
 #pragma once

@@ -39,11 +39,19 @@ inline constexpr std::string_view kInternalSourceName = "internal text";
 inline constexpr std::string_view kOutputErrorPrefix = "!!! Output error: ";
 inline constexpr std::string_view kOutputStopLine = "*** ZELVAN terminated due to an output error";
 inline constexpr std::string_view kCannotCreate = "cannot create the file \"{1}\": {2}.";
-inline constexpr std::string_view kFileInUse =
-    "the file \"{1}\" is already used by this run as \"{2}\"; choose another name.";
+// A second run in a folder that a run is writing into.
+inline constexpr std::string_view kFolderInUse =
+    "!!! The folder \"{1}\" is in use by another run of ZELVAN ({2}).\n"
+    "    One run at a time writes its results into a folder: wait until it has ended, or\n"
+    "    run this case in another folder.";
+inline constexpr std::string_view kHolderProcess = "process {1}";
+inline constexpr std::string_view kHolderUnknown = "its process id is not known";
+inline constexpr std::string_view kFolderInUseStopLine = "*** ZELVAN terminated: the folder is in use by another run";
 // The file report of a stopped run.
-inline constexpr std::string_view kFilesComplete = "*** Result files written completely before the stop:";
-inline constexpr std::string_view kFilesIncomplete = "*** Result files left incomplete (do not use them):";
+inline constexpr std::string_view kNothingReplaced =
+    "*** No result file was replaced: the folder holds what it held before this run.";
+inline constexpr std::string_view kFilesPlaced = "*** Result files this run put in place before the stop:";
+inline constexpr std::string_view kFilesComputed = "*** Results this run had computed, not put in place:";
 inline constexpr std::string_view kCannotWrite = "the file \"{1}\" could not be written completely: {2}.";
 
 // Replaces {1}, {2}, ... in `pattern` by the arguments in order.

@@ -8,11 +8,15 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <stdexcept>
 #include <system_error>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/state_binding.hpp"
+#include "textio/detail/signal_removals.hpp"
 #include "textio/messages.hpp"
 #include "textio/stop.hpp"
 
@@ -36,11 +40,12 @@ struct TemporarySlot {
 };
 std::array<TemporarySlot, kTemporarySlots> g_temporaries;
 
-// Records `path` in a free slot; returns the slot, or kTemporarySlots when
-// none is free or the path is too long (the file is then not removed on a
-// signal, as if it had been killed).
-std::size_t remember_temporary(const std::string& path) {
-  if (path.size() >= kTemporaryPathLength) return kTemporarySlots;
+}  // namespace
+
+namespace detail {
+
+std::size_t remember_for_signals(const std::string& path) {
+  if (path.size() >= kTemporaryPathLength) return kNoRemovalSlot;
   for (std::size_t i = 0; i < kTemporarySlots; ++i) {
     TemporarySlot& slot = g_temporaries[i];
     if (slot.used.load()) continue;
@@ -49,12 +54,19 @@ std::size_t remember_temporary(const std::string& path) {
     slot.used.store(true);
     return i;
   }
-  return kTemporarySlots;
+  return kNoRemovalSlot;
 }
 
-void forget_temporary(std::size_t slot) {
+void forget_for_signals(std::size_t slot) {
   if (slot < kTemporarySlots) g_temporaries[slot].used.store(false);
 }
+
+}  // namespace detail
+
+namespace {
+
+using detail::forget_for_signals;
+using detail::remember_for_signals;
 
 extern "C" void remove_temporaries_and_end(int signal_number) {
   for (TemporarySlot& slot : g_temporaries) {
@@ -65,13 +77,15 @@ extern "C" void remove_temporaries_and_end(int signal_number) {
   std::raise(signal_number);
 }
 
-void set_state(const std::string& name, bool complete) {
+void set_state(const std::string& name, FileState state) {
   std::vector<OutputFileState>& files = output_files();
   auto it = std::find_if(files.begin(), files.end(), [&](const OutputFileState& f) { return f.name == name; });
   if (it == files.end()) {
-    files.push_back({name, complete});
-  } else {
-    it->complete = complete;
+    files.push_back({name, state});
+  } else if (it->state != FileState::placed || state != FileState::open) {
+    // A file in place that is written again stays in place as it was
+    // until the new one replaces it.
+    it->state = state;
   }
 }
 
@@ -111,7 +125,7 @@ void OutputFile::abandon() {
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
   }
-  forget_temporary(slot_);
+  forget_for_signals(slot_);
   slot_ = kNoSlot;
   temporary_.clear();
   target_.clear();
@@ -133,7 +147,7 @@ void OutputFile::open(const std::string& name) {
     errno = 0;
     stream_.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!stream_.is_open()) output_error(msg::kCannotCreate, name, errno);
-    set_state(name, false);
+    set_state(name, FileState::open);
     return;
   }
   if (fs::exists(status)) {
@@ -154,10 +168,10 @@ void OutputFile::open(const std::string& name) {
   if (!stream_.is_open()) output_error(msg::kCannotCreate, name, errno);
   target_ = target;
   temporary_ = temporary;
-  slot_ = remember_temporary(temporary_);
+  slot_ = remember_for_signals(temporary_);
   // The new file keeps the permissions of the one it replaces.
   if (fs::exists(status)) fs::permissions(temporary_, status.permissions(), error);
-  set_state(name, false);
+  set_state(name, FileState::open);
 }
 
 void OutputFile::close() {
@@ -176,19 +190,27 @@ void OutputFile::close() {
     abandon();
     output_error(msg::kCannotWrite, name_, error);
   }
-  if (!temporary_.empty()) {
+  if (temporary_.empty()) {
+    set_state(name_, FileState::placed);  // written in place
+    return;
+  }
+  if (ResultSet* set = output_records().result_set) {
+    // The set renames it with the other results of the run.
+    set->take(name_, target_, temporary_, slot_);
+    set_state(name_, FileState::computed);
+  } else {
     errno = 0;
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
       const int rename_error = errno;
       abandon();
       output_error(msg::kCannotCreate, name_, rename_error);
     }
-    forget_temporary(slot_);
-    slot_ = kNoSlot;
-    temporary_.clear();
-    target_.clear();
+    forget_for_signals(slot_);
+    set_state(name_, FileState::placed);
   }
-  set_state(name_, true);
+  slot_ = kNoSlot;
+  temporary_.clear();
+  target_.clear();
 }
 
 void remove_temporaries_on_signals() {
@@ -213,17 +235,6 @@ std::filesystem::path full_path(const std::string& path) {
   return error ? fs::path(path).lexically_normal() : resolved;
 }
 
-void refuse_file_in_use(const std::string& name, std::span<const std::string> in_use) {
-  namespace fs = std::filesystem;
-  // Names are compared as absolute paths with the links of their existing
-  // parts resolved, since a result file may exist only as its temporary.
-  for (const std::string& other : in_use) {
-    std::error_code error;
-    const bool same = name == other || full_path(name) == full_path(other) || fs::equivalent(name, other, error);
-    if (same) output_error(msg::kFileInUse, name, 0, other);
-  }
-}
-
 OutputRecords& output_records() { return g_binding.get(); }
 
 void bind_output_records(OutputRecords* records) { g_binding.bind(records); }
@@ -233,12 +244,113 @@ std::vector<OutputFileState>& output_files() { return output_records().files; }
 void reset_output_files() { output_records() = OutputRecords{}; }
 
 std::string output_files_report() {
-  std::string complete, incomplete;
-  for (const OutputFileState& f : output_files()) (f.complete ? complete : incomplete) += "    " + f.name + "\n";
-  std::string text;
-  if (!complete.empty()) text += std::string(msg::kFilesComplete) + "\n" + complete;
-  if (!incomplete.empty()) text += std::string(msg::kFilesIncomplete) + "\n" + incomplete;
+  std::string placed, computed;
+  for (const OutputFileState& f : output_files()) {
+    if (f.state == FileState::placed) placed += "    " + f.name + "\n";
+    if (f.state == FileState::computed) computed += "    " + f.name + "\n";
+  }
+  if (output_files().empty()) return {};
+  std::string text =
+      placed.empty() ? std::string(msg::kNothingReplaced) + "\n" : std::string(msg::kFilesPlaced) + "\n" + placed;
+  if (!computed.empty()) text += std::string(msg::kFilesComputed) + "\n" + computed;
   return text;
+}
+
+namespace {
+
+// Flushes the file or folder `path` to the disk; the error number, or 0.
+int flush_to_disk(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int result = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return result;
+}
+
+std::string folder_of(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
+}  // namespace
+
+ResultSet::ResultSet() {
+  OutputRecords& records = output_records();
+  if (records.result_set != nullptr) throw std::logic_error("ResultSet: a result set is open already");
+  records.result_set = this;
+}
+
+ResultSet::~ResultSet() { discard(); }
+
+void ResultSet::discard() {
+  for (const Held& file : held_) {
+    std::error_code ignored;
+    std::filesystem::remove(file.temporary, ignored);
+    forget_for_signals(file.slot);
+  }
+  held_.clear();
+  removed_.clear();
+  if (open_ && output_records().result_set == this) output_records().result_set = nullptr;
+  open_ = false;
+}
+
+std::string ResultSet::temporary_of(const std::string& name) const {
+  for (const Held& file : held_)
+    if (file.name == name) return file.temporary;
+  return {};
+}
+
+void ResultSet::take(const std::string& name, const std::string& target, const std::string& temporary,
+                     std::size_t slot) {
+  // A file written again during the run (the Possio listing of every
+  // solve) has the same temporary: the latest contents count, once.
+  for (Held& file : held_) {
+    if (file.temporary != temporary) continue;
+    forget_for_signals(slot);
+    file.name = name;
+    file.target = target;
+    return;
+  }
+  held_.push_back({name, target, temporary, slot});
+}
+
+void ResultSet::hold(const std::string& name, const std::string& temporary) {
+  take(name, name, temporary, remember_for_signals(temporary));
+  set_state(name, FileState::computed);
+}
+
+void ResultSet::remove_at_commit(const std::string& name) { removed_.push_back(name); }
+
+void ResultSet::commit() {
+  if (!open_) throw std::logic_error("ResultSet::commit: the set is closed");
+  // Nothing is replaced before every new file is on the disk: a crash of
+  // the machine after a rename must not leave an empty file in its place.
+  for (const Held& file : held_) {
+    if (const int error = flush_to_disk(file.temporary, O_RDONLY); error != 0)
+      output_error(msg::kCannotWrite, file.name, error);
+  }
+  // The records point to the set until the renames are done, so that a
+  // stop in between still removes what is not in place.
+  std::set<std::string> folders;
+  while (!held_.empty()) {
+    const Held& file = held_.front();
+    errno = 0;
+    if (std::rename(file.temporary.c_str(), file.target.c_str()) != 0)
+      output_error(msg::kCannotCreate, file.name, errno);
+    forget_for_signals(file.slot);
+    set_state(file.name, FileState::placed);
+    folders.insert(folder_of(file.target));
+    held_.erase(held_.begin());
+  }
+  for (const std::string& name : removed_) {
+    std::error_code ignored;
+    if (std::filesystem::remove(name, ignored)) folders.insert(folder_of(name));
+  }
+  removed_.clear();
+  // The renames and removals themselves are entries of the folders.
+  for (const std::string& folder : folders) flush_to_disk(folder, O_RDONLY | O_DIRECTORY);
+  output_records().result_set = nullptr;
+  open_ = false;
 }
 
 }  // namespace zelvan::textio

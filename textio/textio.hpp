@@ -7,6 +7,7 @@
 #pragma once
 
 #include "textio/console.hpp"
+#include "textio/folder_lock.hpp"
 #include "textio/layout.hpp"
 #include "textio/output_file.hpp"
 #include "textio/record_reader.hpp"

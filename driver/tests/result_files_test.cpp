@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -275,7 +276,7 @@ struct OutputFaultCase {
   // Prepares the scratch folder (in it) and starts the program.
   std::string command;
   std::string message;
-  std::vector<std::string> files_left;  // besides case.inp; empty: not checked
+  std::vector<std::string> files_left;  // besides case.inp
   std::string report;                   // the file report after the stop line
 };
 
@@ -284,7 +285,8 @@ void PrintTo(const OutputFaultCase& c, std::ostream* os) { *os << c.label; }
 class OutputFault : public ::testing::TestWithParam<OutputFaultCase> {};
 
 // The run stops at the first file it cannot write, names it, and ends with
-// status 4; nothing after that file is written.
+// status 4; it replaces no result file, and its report lists the results it
+// had computed.
 TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   const OutputFaultCase& c = GetParam();
   ScratchDir dir;
@@ -293,17 +295,18 @@ TEST_P(OutputFault, StopsTheRunNamingTheFile) {
   EXPECT_EQ(result.status, 4) << result.output;
   EXPECT_NE(result.output.find("\n!!! Output error: " + c.message), std::string::npos) << result.output;
   EXPECT_TRUE(result.output.ends_with(kOutputStop + c.report)) << result.output;
-  if (!c.files_left.empty()) {
-    std::vector<std::string> files = c.files_left;
-    files.insert(files.begin(), "case.inp");
-    EXPECT_EQ(dir.entries(), files);
-  }
+  std::vector<std::string> files = c.files_left;
+  files.insert(files.begin(), "case.inp");
+  EXPECT_EQ(dir.entries(), files);
 }
 
-const std::string kFlutterTableComplete =
-    "*** Result files written completely before the stop:\n    zelvan_fl.dat\n    zelvan_flutter.dat\n    "
+const std::string kNothingReplaced =
+    "*** No result file was replaced: the folder holds what it held before this run.\n";
+// A stop in the result step: the flutter analysis had computed its files.
+const std::string kFlutterFilesComputed =
+    kNothingReplaced +
+    "*** Results this run had computed, not put in place:\n    zelvan_fl.dat\n    zelvan_flutter.dat\n    "
     "zelvan_flutter.json\n";
-const std::string kIncomplete = "*** Result files left incomplete (do not use them):\n";
 const std::string kProgram = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -312,8 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFaultCase{"DirectoryNamedLikeTheDataFile",
                         "mkdir zelvan.dat && " + kProgram + " LNX case.inp",
                         "cannot create the file \"zelvan.dat\": Is a directory.",
-                        {"zelvan.dat", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
-                        kFlutterTableComplete},
+                        {"zelvan.dat"},
+                        kFlutterFilesComputed},
         // The working folder is removed under the program: nothing can be
         // created in it (the input comes through standard input).
         OutputFaultCase{"FolderRemoved",
@@ -322,90 +325,76 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         ""},
         // A full disk: writing fails, and the close says so.
-        OutputFaultCase{
-            "DiskFull",
-            "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
-            "the file \"zelvan.dat\" could not be written completely: No space left on device.",
-            {},
-            kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n    FOR007\n"},
+        OutputFaultCase{"DiskFull",
+                        "ln -s /dev/full zelvan.dat && " + kProgram + " LNX case.inp",
+                        "the file \"zelvan.dat\" could not be written completely: No space left on device.",
+                        {"zelvan.dat"},
+                        kFlutterFilesComputed},
         OutputFaultCase{"ListingFileInAMissingFolder",
                         "env 7=absent/listing.txt " + kProgram + " LNX case.inp",
                         "cannot create the file \"absent/listing.txt\": No such file or directory.",
                         {},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
-        // A listing named like a file the run writes or reads would
-        // overwrite it.
-        // The files of the result step were not replaced: only their
-        // temporaries had been written, and they are gone.
-        OutputFaultCase{"ListingNamedLikeTheDataFile",
-                        "env 7=./zelvan.dat " + kProgram + " LNX case.inp",
-                        "the file \"./zelvan.dat\" is already used by this run as \"zelvan.dat\"",
-                        {"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n    zelvan.sty\n"},
+                        kFlutterFilesComputed},
         // A write-protected result file is kept: the run stops when it
-        // comes to it, and the earlier files of the step stay as they were.
+        // comes to it.
         OutputFaultCase{"ReadOnlyStyleFile",
                         "touch zelvan.sty && chmod a-w zelvan.sty && " + kProgram + " LNX case.inp",
                         "cannot create the file \"zelvan.sty\": Permission denied.",
-                        {"zelvan.sty", "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"},
-                        kFlutterTableComplete + kIncomplete + "    zelvan.dat\n    zelvan.lay\n"}),
+                        {"zelvan.sty"},
+                        kFlutterFilesComputed}),
     ByLabel{});
 
-// The names of the entries of `dir` that start with "." (temporaries).
-std::vector<std::string> hidden_entries(const ScratchDir& dir) {
-  std::vector<std::string> hidden;
+// What a folder holds: every entry, hidden ones included, with the
+// contents of each regular file.
+std::map<std::string, std::string> folder_state(const ScratchDir& dir) {
+  std::map<std::string, std::string> state;
   for (const std::string& name : dir.entries())
-    if (name.starts_with('.')) hidden.push_back(name);
-  return hidden;
+    state[name] = fs::is_regular_file(dir / name) ? read_file(dir / name) : std::string("(not a file)");
+  return state;
 }
 
-// A run that stops replaces no result file it had not completed: the
-// files of an earlier run stay byte for byte, a file the stopped run did
-// complete is the new one, and no temporary is left.
-TEST(AtomicResults, AStopLeavesTheEarlierFilesAsTheyWereAndNoTemporary) {
+// A run that stops, at any stage, replaces no file: after a complete run
+// (and a figure of it), a second case with other values stops, and the
+// folder is byte for byte what it was, with no temporary and no lock file.
+struct StopStage {
+  const char* label;
+  std::string prepare;      // shell commands in the folder before the second run
+  std::string environment;  // before the program
+  std::size_t record;       // the record the second case changes besides K_1 (0: none)
+  std::string value;
+  int status;
+};
+
+void PrintTo(const StopStage& c, std::ostream* os) { *os << c.label; }
+
+class AtomicResults : public ::testing::TestWithParam<StopStage> {};
+
+TEST_P(AtomicResults, AStopLeavesTheFolderAsItWas) {
+  const StopStage& c = GetParam();
   ScratchDir dir;
-  const std::string program = "'" + std::string(ZELVAN_EXECUTABLE) + "'";
   write_file(dir / "case.inp", join(small_case(64, 7)));
   const std::string cd = "cd '" + dir.path().string() + "' && ";
-  ASSERT_EQ(run_in_shell(cd + program + " LNX case.inp").status, 0);
-  const std::vector<std::string> results{"FOR007", "zelvan.dat", "zelvan.lay", "zelvan.sty", "zelvan_fl.dat"};
-  std::vector<std::string> before;
-  before.reserve(results.size());
-  for (const std::string& name : results) before.push_back(read_file(dir / name));
+  ASSERT_EQ(run_in_shell(cd + kProgram + " LNX case.inp").status, 0);
+  write_file(dir / "zelvan-time.png", "a figure of the first run");
 
-  // A read-only style file: the stop comes when the result step opens it,
-  // after zelvan.dat and zelvan.lay were begun.  A second case with other
-  // values, so that a replaced file would show.
   std::vector<std::string> other = small_case(64, 7);
   other[12] = right("4100.0") + "  K_1";
+  if (c.record > 0) other[c.record - 1] = right(c.value);
   write_file(dir / "case.inp", join(other));
-  fs::permissions(dir / "zelvan.sty", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  const ShellRun stopped = run_in_shell(cd + program + " LNX case.inp");
-  EXPECT_EQ(stopped.status, 4) << stopped.output;
-  EXPECT_NE(stopped.output.find("cannot create the file \"zelvan.sty\": Permission denied."), std::string::npos);
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    if (results[i] == "zelvan_fl.dat") {
-      EXPECT_NE(read_file(dir / results[i]), before[i]) << "the flutter table of the second case was complete";
-    } else {
-      EXPECT_EQ(read_file(dir / results[i]), before[i]) << results[i];
-    }
-  }
-  EXPECT_TRUE(hidden_entries(dir).empty());
-
-  // A stop in the time history (tolerance 0) after the flutter table.
-  other[18] = right("0.0") + "  tolerance";
-  write_file(dir / "case.inp", join(other));
-  fs::permissions(dir / "zelvan.sty", fs::perms::owner_write, fs::perm_options::add);
-  const ShellRun library_stop = run_in_shell(cd + program + " LNX case.inp");
-  EXPECT_EQ(library_stop.status, 3) << library_stop.output;
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    if (results[i] != "zelvan_fl.dat") {
-      EXPECT_EQ(read_file(dir / results[i]), before[i]) << results[i];
-    }
-  }
-  EXPECT_TRUE(hidden_entries(dir).empty());
+  ASSERT_EQ(run_in_shell(cd + (c.prepare.empty() ? "true" : c.prepare)).status, 0);
+  const auto before = folder_state(dir);
+  const ShellRun stopped = run_in_shell(cd + c.environment + " " + kProgram + " LNX case.inp");
+  EXPECT_EQ(stopped.status, c.status) << stopped.output;
+  EXPECT_NE(stopped.output.find(kNothingReplaced), std::string::npos) << stopped.output;
+  EXPECT_TRUE(folder_state(dir) == before) << stopped.output;
 }
+
+INSTANTIATE_TEST_SUITE_P(Stages, AtomicResults,
+                         ::testing::Values(StopStage{"ALibraryStopInTheTimeHistory", "", "", 19, "0.0", 3},
+                                           StopStage{"AReadOnlyLaterFile", "chmod a-w zelvan.sty", "", 0, "", 4},
+                                           StopStage{"ABadTemplateAtTheEnd", "mkdir zelvan.lay0", "", 0, "", 2},
+                                           StopStage{"AFullDiskUnderTheListing", "", "env 7=/dev/full", 0, "", 4}),
+                         ByLabel{});
 
 // The input is never a result: an input file or a template that is, by
 // name or as the same file under another name, a file the run writes stops
@@ -475,7 +464,31 @@ INSTANTIATE_TEST_SUITE_P(
                         "the input another name."},
         InputResultCase{"InputNamedLikeAFigure", "cp case.inp zelvan.pdf", "LNX zelvan.pdf", "", 2,
                         "the input file \"zelvan.pdf\" is the file \"zelvan.pdf\" that this run writes; give the "
-                        "input another name."}),
+                        "input another name."},
+        InputResultCase{"InputNamedLikeTheLockFile", "cp case.inp .zelvan.lock", "LNX .zelvan.lock", "", 2,
+                        "the input file \".zelvan.lock\" is the file \".zelvan.lock\" that this run writes; give "
+                        "the input another name."},
+        // The listing never replaces another file of the run, a figure,
+        // the figure script or the document included.
+        InputResultCase{"ListingNamedLikeTheDataFile", "", "LNX case.inp", "env 7=./zelvan.dat", 2,
+                        "the listing file of channel 7, \"./zelvan.dat\", is the file \"zelvan.dat\" that this run "
+                        "reads or writes; name another file in the environment variable 7."},
+        InputResultCase{"ListingNamedLikeAFigure", "", "LNX case.inp", "env 7=zelvan-flutter.png", 2,
+                        "the listing file of channel 7, \"zelvan-flutter.png\", is the file \"zelvan-flutter.png\" "
+                        "that this run reads or writes; name another file in the environment variable 7."},
+        InputResultCase{"ListingNamedLikeTheFigureScript", "", "LNX case.inp", "env 7=zelvan.gp", 2,
+                        "the listing file of channel 7, \"zelvan.gp\", is the file \"zelvan.gp\" that this run "
+                        "reads or writes; name another file in the environment variable 7."},
+        InputResultCase{"ListingNamedLikeTheDocument", "", "LNX case.inp", "env 7=zelvan.pdf", 2,
+                        "the listing file of channel 7, \"zelvan.pdf\", is the file \"zelvan.pdf\" that this run "
+                        "reads or writes; name another file in the environment variable 7."},
+        InputResultCase{"ListingNamedLikeTheLockFile", "", "LNX case.inp", "env 7=.zelvan.lock", 2,
+                        "the listing file of channel 7, \".zelvan.lock\", is the file \".zelvan.lock\" that this run "
+                        "reads or writes; name another file in the environment variable 7."},
+        InputResultCase{"ListingLinkedToAFigure", "echo old > zelvan.pdf && ln -s zelvan.pdf out.txt", "LNX case.inp",
+                        "env 7=out.txt", 2,
+                        "the listing file of channel 7, \"out.txt\", is the file \"zelvan.pdf\" that this run "
+                        "reads or writes; name another file in the environment variable 7."}),
     ByLabel{});
 
 }  // namespace

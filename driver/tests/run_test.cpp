@@ -159,7 +159,7 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   int unit = 9;
   numlib::UMACH(-2, unit);
   numlib::E1PSH("OUTER");
-  textio::output_files().push_back({"zelvan.dat", true});
+  textio::output_files().push_back({"zelvan.dat", textio::FileState::placed});
 
   reset_run_records();
   EXPECT_EQ(case_parameters().QR22, CaseParameters{}.QR22);

@@ -121,7 +121,7 @@ inline constexpr std::string_view kGnuplotTimeLimit =
     "!!! No figures: gnuplot did not finish within {1} s and was stopped.";
 inline constexpr std::string_view kGnuplotNoMessage = "no message";
 inline constexpr std::string_view kFigureMissing = "!!! No figures: gnuplot did not write \"{1}\".";
-inline constexpr std::string_view kFigureNotWritten = "!!! Figure file \"{1}\" cannot be written: {2}. Written: {3}";
+inline constexpr std::string_view kFigureNotWritten = "!!! No figures: the figure file \"{1}\" cannot be written: {2}.";
 inline constexpr std::string_view kFiguresError = "!!! No figures: {1}.";
 inline constexpr std::string_view kNoFile = "none";
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,24 +25,30 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kFigures{"a.png", "b.png", "c.pdf"};
 
 // A program in gnuplot's place: a shell script given its arguments
-// (-d -e "out_prefix='...'" SCRIPT) that runs `body` with $prefix set.
+// (-d -e "out_prefix='...'; NAME='VALUE'..." SCRIPT) that runs `body` with
+// $prefix set.
 std::string stub(const std::string& name, const std::string& body) {
   const fs::path path = fs::current_path() / name;
-  std::ofstream(path) << "#!/bin/sh\nprefix=$(echo \"$3\" | sed \"s/^out_prefix='\\(.*\\)'$/\\1/\")\n" << body << "\n";
+  std::ofstream(path) << "#!/bin/sh\nprefix=$(echo \"$3\" | sed \"s/^out_prefix='\\([^']*\\)'.*$/\\1/\")\n"
+                      << body << "\n";
   fs::permissions(path, fs::perms::owner_all);
   return path.string();
 }
 
 struct Outcome {
   FigureOutcome outcome;
+  std::vector<std::string> temporaries;
   std::string console;
 };
 
+// Draws kFigures with the script zelvan.gp, which the messages call
+// "shown.gp", and one setting.
 Outcome draw(const std::string& program, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
   std::ostringstream console;
   textio::ConsoleRedirect redirect(console);
-  const FigureOutcome outcome = draw_figures("zelvan.gp", kFigures, GnuplotRun{program, limit});
-  return {outcome, console.str()};
+  const DrawnFigures drawn =
+      draw_figures({"zelvan.gp", "shown.gp", kFigures, {{"data_file", ".new.dat"}}}, GnuplotRun{program, limit});
+  return {drawn.outcome, drawn.temporaries, console.str()};
 }
 
 // The files of the folder other than the stubs and the script.
@@ -69,14 +76,21 @@ class GnuplotRunTest : public ::testing::Test {
   ScratchWorkingDir dir_;
 };
 
-TEST_F(GnuplotRunTest, PutsEveryFigureInPlaceWhenGnuplotSucceeds) {
+// The figures stay under their temporary names for the caller, which puts
+// them in place with the other results; the settings reach gnuplot.
+TEST_F(GnuplotRunTest, LeavesEveryFigureUnderItsTemporaryNameWhenGnuplotSucceeds) {
   const Outcome r = draw(stub("stub",
-                              "for f in a.png b.png c.pdf; do echo \"new $f\" > \"$prefix$f\"; done\n"
+                              "for f in a.png b.png c.pdf; do echo \"$3\" > \"$prefix$f\"; done\n"
                               "echo 'a warning' >&2"));
   EXPECT_EQ(r.outcome, FigureOutcome::written);
   EXPECT_EQ(r.console, "*** Figures written: a.png b.png c.pdf\n");
-  for (const std::string& name : kFigures) EXPECT_EQ(read_file(name), "new " + name + "\n");
-  EXPECT_EQ(folder(), kFigures);
+  ASSERT_EQ(r.temporaries.size(), kFigures.size());
+  const std::string prefix = ".zelvan-new-" + std::to_string(::getpid()) + "-";
+  for (std::size_t i = 0; i < kFigures.size(); ++i) {
+    EXPECT_EQ(r.temporaries[i], prefix + kFigures[i]);
+    EXPECT_EQ(read_file(r.temporaries[i]), "out_prefix='" + prefix + "'; data_file='.new.dat'\n");
+    EXPECT_EQ(read_file(kFigures[i]), "old " + kFigures[i]);
+  }
 }
 
 // Each way gnuplot fails: one console line, the old figures kept, the
@@ -122,19 +136,20 @@ TEST_F(GnuplotRunTest, WithoutGnuplotSaysHowToInstallItAndThatTheScriptIsReady) 
   EXPECT_EQ(r.outcome, FigureOutcome::gnuplot_missing);
   EXPECT_EQ(r.console,
             "!!! No figures: gnuplot was not found. Install it (apt-get install gnuplot-nox) and run \"gnuplot "
-            "zelvan.gp\" in this folder; the script is ready.\n");
+            "shown.gp\" in this folder; the script is ready.\n");
   expect_old_figures();
 }
 
-TEST_F(GnuplotRunTest, ReportsAFigureFileThatCannotBeWritten) {
+// A figure name taken by a folder could not be renamed over when the
+// results are put in place: no figures, and nothing of them is left.
+TEST_F(GnuplotRunTest, ReportsAFigureNameTakenByAFolder) {
   fs::remove("b.png");
   fs::create_directory("b.png");
   const Outcome r = draw(stub("stub", "for f in a.png b.png c.pdf; do echo \"new $f\" > \"$prefix$f\"; done"));
   EXPECT_EQ(r.outcome, FigureOutcome::failed);
-  EXPECT_EQ(r.console.rfind("!!! Figure file \"b.png\" cannot be written: ", 0), 0u) << r.console;
-  EXPECT_NE(r.console.find(". Written: a.png\n"), std::string::npos) << r.console;
-  // The figure before it is new, the one after it keeps its old contents.
-  EXPECT_EQ(read_file("a.png"), "new a.png\n");
+  EXPECT_EQ(r.console, "!!! No figures: the figure file \"b.png\" cannot be written: Is a directory.\n");
+  EXPECT_TRUE(r.temporaries.empty());
+  EXPECT_EQ(read_file("a.png"), "old a.png");
   EXPECT_TRUE(fs::is_directory("b.png"));
   EXPECT_EQ(read_file("c.pdf"), "old c.pdf");
   EXPECT_EQ(folder(), kFigures);

@@ -90,18 +90,18 @@ TEST(OutputFile, WritesUnderATemporaryNameAndReplacesTheOldFileOnlyOnASuccessful
   EXPECT_EQ(contents(path), "new\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.dat"});
   ASSERT_EQ(output_files().size(), 1u);
-  EXPECT_TRUE(output_files()[0].complete);
+  EXPECT_EQ(output_files()[0].state, FileState::placed);
 
   // Abandoned (the run stops while it is open): the older file stays, no
-  // temporary is left, and the report lists the file as incomplete.
+  // temporary is left, and the report lists the file in place.
   {
     OutputFile file(path);
     file.stream() << "unfinished\n";
   }
   EXPECT_EQ(contents(path), "new\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"zelvan.dat"});
-  EXPECT_FALSE(output_files()[0].complete);
-  EXPECT_EQ(output_files_report(), "*** Result files left incomplete (do not use them):\n    " + path + "\n");
+  EXPECT_EQ(output_files()[0].state, FileState::placed);
+  EXPECT_EQ(output_files_report(), "*** Result files this run put in place before the stop:\n    " + path + "\n");
   reset_output_files();
 }
 

@@ -13,9 +13,9 @@ if (!exists("width")) width = 1200
 if (!exists("height")) height = 800
 
 case_title = 'LNX run, listing on channel 7, Adams'
-data_file = 'zelvan.dat'
-table_file = 'zelvan_fl.dat'
-solution_file = 'zelvan_flutter.dat'
+if (!exists("data_file")) data_file = 'zelvan.dat'
+if (!exists("table_file")) table_file = 'zelvan_fl.dat'
+if (!exists("solution_file")) solution_file = 'zelvan_flutter.dat'
 t_A = 0.50000000   # s, the time axis
 t_E = 4.5000000
 a_0 = 4.0000000   # N, harmonic force a_0 cos(2 pi f_0 t + phi)
