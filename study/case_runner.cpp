@@ -24,6 +24,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool is_blank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+
+std::string trimmed(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
+
+// "!!!" or "***" and a blank (or nothing), after blanks: a message line,
+// not a heading framed in stars ("****** Results *******").
+bool is_message_line(const std::string& line) {
+  const std::string text = trimmed(line);
+  return (text.starts_with("!!!") || text.starts_with("***")) && (text.size() == 3 || text[3] == ' ');
+}
+
 bool executable(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
@@ -132,9 +146,38 @@ std::string last_line(const fs::path& file) {
   std::string last;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") != std::string::npos) last = line;
+    if (!is_blank(line)) last = line;
   }
   return last;
+}
+
+std::string stop_message(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  // The lines since the last line of ordinary output, trimmed ("" for a
+  // blank one).
+  std::vector<std::string> block;
+  bool after_message = false;  // the previous line belongs to a message
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (is_blank(line)) {
+      block.emplace_back();
+      after_message = false;
+    } else if (is_message_line(line) || (after_message && (line.front() == ' ' || line.front() == '\t'))) {
+      block.push_back(trimmed(line));
+      after_message = true;
+    } else {
+      block.clear();
+      after_message = false;
+    }
+  }
+  std::string first, last_bang;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    const bool opens_paragraph = !block[i].empty() && (i == 0 || block[i - 1].empty());
+    if (!opens_paragraph) continue;
+    if (first.empty()) first = block[i];
+    if (block[i].starts_with("!!!")) last_bang = block[i];
+  }
+  return last_bang.empty() ? first : last_bang;
 }
 
 CaseRecord record_case(const fs::path& case_dir, int wait_status, double seconds, bool interrupted) {
@@ -143,12 +186,14 @@ CaseRecord record_case(const fs::path& case_dir, int wait_status, double seconds
   if (WIFSIGNALED(wait_status)) record.signal = WTERMSIG(wait_status);
   record.state = record.status() == 0 ? "ok" : interrupted ? "interrupted" : "failed";
   record.last_console_line = last_line(case_dir / "console.txt");
+  if (record.state != "ok") record.stop_message = stop_message(case_dir / "console.txt");
   record.seconds = seconds;
   nlohmann::ordered_json json;
   json["state"] = record.state;
   json["exit_status"] = record.exit_status ? nlohmann::json(*record.exit_status) : nlohmann::json();
   json["signal"] = record.signal ? nlohmann::json(*record.signal) : nlohmann::json();
   json["last_console_line"] = record.last_console_line;
+  json["stop_message"] = record.stop_message.empty() ? nlohmann::json() : nlohmann::json(record.stop_message);
   json["seconds"] = record.seconds;
   json["ended"] = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   write_file_atomically(case_dir / "run.json",
@@ -166,6 +211,13 @@ std::optional<CaseRecord> read_case_record(const fs::path& case_dir) {
     if (!json.at("exit_status").is_null()) record.exit_status = json.at("exit_status").get<int>();
     if (!json.at("signal").is_null()) record.signal = json.at("signal").get<int>();
     record.last_console_line = json.at("last_console_line").get<std::string>();
+    // A run.json of an earlier zelvan-study has no stop message: it is
+    // taken from the case's console.txt, which belongs to the same run.
+    if (const auto it = json.find("stop_message"); it != json.end()) {
+      if (!it->is_null()) record.stop_message = it->get<std::string>();
+    } else if (record.state != "ok") {
+      record.stop_message = stop_message(case_dir / "console.txt");
+    }
     record.seconds = json.at("seconds").get<double>();
     return record;
   } catch (const nlohmann::json::exception&) {

@@ -32,10 +32,14 @@ struct CaseRecord {
   std::optional<int> exit_status;  // when the program exited
   std::optional<int> signal;       // when a signal ended it
   std::string last_console_line;   // the last non-blank line of console.txt
+  std::string stop_message;        // stop_message() of console.txt; "" after status 0 or when there is none
   double seconds = 0.0;            // wall time of the run
 
   // The status for tables: the exit status, or 128 + the signal number.
   int status() const { return exit_status ? *exit_status : 128 + signal.value_or(0); }
+  // What a failed case is reported with: its stop message, else (a run
+  // ended by a signal prints none) the last console line.
+  const std::string& summary() const { return stop_message.empty() ? last_console_line : stop_message; }
 };
 
 // Builds the record of a child that ended with `wait_status` (from
@@ -57,5 +61,21 @@ bool case_complete(const std::filesystem::path& case_dir);
 
 // The last non-blank line of a text file ("" when none).
 std::string last_line(const std::filesystem::path& file);
+
+// The message of the stop that ends the console text in `file`, without
+// leading and trailing blanks; "" when the text does not end in one.
+//
+// A stopped run ends with its stop block: message lines, which begin with
+// "!!!" or "***" and a blank (after blanks), each with the indented lines that follow
+// it directly (a message's continuation, a traceback, a list of files),
+// and blank lines.  The block is what follows the last line of ordinary
+// output, and its paragraphs (separated by blank lines) each open with a
+// message line.  The program's own stops write their message as a "!!!"
+// paragraph followed by "***" lines (the stop line, the files report): the
+// stop message is the first line of the block's last paragraph that opens
+// with "!!!", so that a warning printed just before the stop is passed
+// over.  When no paragraph opens with "!!!" (an error of the numerical
+// library, which writes only "***" lines), it is the block's first line.
+std::string stop_message(const std::filesystem::path& file);
 
 }  // namespace zelvan::study

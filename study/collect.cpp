@@ -62,6 +62,20 @@ std::vector<std::pair<const char*, std::optional<double>>> matched_numbers(const
           {"matched_k", row.matched_k},
           {"matched_Ma", row.matched_Ma}};
 }
+std::vector<std::pair<const char*, std::optional<double>>> pk_numbers(const ResultRow& row) {
+  return {{"pk_q", row.pk_q}, {"pk_u", row.pk_u}, {"pk_f", row.pk_f}, {"pk_k", row.pk_k}};
+}
+
+// The point style of each kind of flutter speed in the figure, and its
+// line in the key.
+struct KindStyle {
+  FlutterSpeedKind kind;
+  int pointtype;
+  const char* title;
+};
+constexpr std::array<KindStyle, 3> kKindStyles{{{FlutterSpeedKind::matched, 7, "flutter: matched point"},
+                                                {FlutterSpeedKind::pk, 5, "flutter: p-k critical point"},
+                                                {FlutterSpeedKind::sweep, 9, "flutter: sweep crossing (frozen k)"}}};
 
 std::string gnuplot_text(const std::string& text) {
   std::string quoted = "'";
@@ -106,11 +120,32 @@ std::string draw_figure(const fs::path& dir) {
 
 }  // namespace
 
+std::optional<FlutterSpeed> plotted_speed(const ResultRow& row) {
+  if (row.matched_converged.value_or(false) && row.matched_u)
+    return FlutterSpeed{FlutterSpeedKind::matched, *row.matched_u};
+  if (row.pk_u) return FlutterSpeed{FlutterSpeedKind::pk, *row.pk_u};
+  if (row.critical_u) return FlutterSpeed{FlutterSpeedKind::sweep, *row.critical_u};
+  return std::nullopt;
+}
+
+const char* speed_kind_name(FlutterSpeedKind kind) {
+  switch (kind) {
+    case FlutterSpeedKind::matched:
+      return "matched";
+    case FlutterSpeedKind::pk:
+      return "pk";
+    case FlutterSpeedKind::sweep:
+      return "sweep";
+  }
+  return "";
+}
+
 std::vector<std::string> table_columns(const std::vector<std::string>& fields) {
   std::vector<std::string> columns{"case"};
   columns.insert(columns.end(), fields.begin(), fields.end());
-  for (const char* name : {"status", "critical_q", "critical_u", "critical_f", "critical_k", "divergence_q",
-                           "matched_converged", "matched_q", "matched_u", "matched_f", "matched_k", "matched_Ma"}) {
+  for (const char* name :
+       {"status", "critical_q", "critical_u", "critical_f", "critical_k", "divergence_q", "matched_converged",
+        "matched_q", "matched_u", "matched_f", "matched_k", "matched_Ma", "pk_q", "pk_u", "pk_f", "pk_k", "plotted"}) {
     columns.emplace_back(name);
   }
   return columns;
@@ -153,6 +188,16 @@ ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir
     row.matched_k = number_at(matched, "k");
     row.matched_Ma = number_at(matched, "Ma");
   }
+  const nlohmann::json& pk = member("pk");
+  if (pk.is_object()) {
+    const auto critical_pk = pk.find("critical");
+    if (critical_pk != pk.end()) {
+      row.pk_q = number_at(*critical_pk, "q");
+      row.pk_u = number_at(*critical_pk, "u");
+      row.pk_f = number_at(*critical_pk, "f");
+      row.pk_k = number_at(*critical_pk, "k");
+    }
+  }
   return row;
 }
 
@@ -168,6 +213,9 @@ std::string table_csv(const std::vector<std::string>& fields, const std::vector<
     for (const auto& [name, value] : numbers(row)) csv += ',' + number_text(value);
     csv += ',' + (row.matched_converged ? std::string(*row.matched_converged ? "true" : "false") : std::string());
     for (const auto& [name, value] : matched_numbers(row)) csv += ',' + number_text(value);
+    for (const auto& [name, value] : pk_numbers(row)) csv += ',' + number_text(value);
+    const auto plotted = plotted_speed(row);
+    csv += ',' + (plotted ? std::string(speed_kind_name(plotted->kind)) : std::string());
     csv += '\n';
   }
   return csv;
@@ -190,6 +238,9 @@ std::string table_json(const std::vector<std::string>& fields, const std::vector
     for (const auto& [name, value] : numbers(row)) object[name] = number_json(value);
     object["matched_converged"] = row.matched_converged ? ordered_json(*row.matched_converged) : ordered_json();
     for (const auto& [name, value] : matched_numbers(row)) object[name] = number_json(value);
+    for (const auto& [name, value] : pk_numbers(row)) object[name] = number_json(value);
+    const auto plotted = plotted_speed(row);
+    object["plotted"] = plotted ? ordered_json(speed_kind_name(plotted->kind)) : ordered_json();
     table.push_back(std::move(object));
   }
   return table.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -199,9 +250,14 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
   if (study.fields.empty()) return {};
   // Curves keyed by the values of the parameters after the first (grid),
   // in the order they first appear; a zip study is one curve.
+  struct FlutterPoint {
+    double x;
+    FlutterSpeed speed;
+  };
   struct Curve {
     std::string label;
-    std::vector<std::pair<double, double>> flutter, divergence;
+    std::vector<FlutterPoint> flutter;
+    std::vector<std::pair<double, double>> divergence;
   };
   std::vector<Curve> curves;
   std::map<std::string, std::size_t> by_label;
@@ -217,35 +273,65 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
     auto [it, added] = by_label.emplace(label, curves.size());
     if (added) curves.push_back({label, {}, {}});
     Curve& curve = curves[it->second];
-    const bool matched = row.matched_converged.value_or(false) && row.matched_u;
-    const std::optional<double> flutter = matched ? row.matched_u : row.critical_u;
-    if (flutter) curve.flutter.emplace_back(*x, *flutter);
+    if (const auto speed = plotted_speed(row)) curve.flutter.push_back({*x, *speed});
     if (row.divergence_u) curve.divergence.emplace_back(*x, *row.divergence_u);
   }
   std::string data;
   std::vector<std::string> plots;
+  std::array<bool, kKindStyles.size()> kind_used{};
   int block = 0;
   int colour = 0;
   for (Curve& curve : curves) {
     ++colour;
     const std::string suffix = curve.label.empty() ? std::string() : " (" + curve.label + ")";
-    for (auto* points : {&curve.flutter, &curve.divergence}) {
-      if (points->empty()) continue;
-      std::sort(points->begin(), points->end());
+    if (!curve.flutter.empty()) {
+      // One line through the flutter speeds, then each kind's points on it.
+      std::sort(curve.flutter.begin(), curve.flutter.end(), [](const FlutterPoint& a, const FlutterPoint& b) {
+        return a.x != b.x ? a.x < b.x : a.speed.u < b.speed.u;
+      });
       const std::string name = "$curve" + std::to_string(++block);
       data += name + " << EOD\n";
-      for (const auto& [x, y] : *points) data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
+      for (const FlutterPoint& p : curve.flutter) {
+        data += value_text(FieldValue{p.x}) + " " + value_text(FieldValue{p.speed.u}) + " " +
+                speed_kind_name(p.speed.kind) + "\n";
+      }
       data += "EOD\n";
-      const bool is_flutter = points == &curve.flutter;
+      plots.push_back(name + " using 1:2 with lines linecolor " + std::to_string(colour) + " dashtype 1 title " +
+                      gnuplot_text("flutter" + suffix));
+      for (std::size_t k = 0; k < kKindStyles.size(); ++k) {
+        const KindStyle& style = kKindStyles[k];
+        const bool present = std::any_of(curve.flutter.begin(), curve.flutter.end(),
+                                         [&](const FlutterPoint& p) { return p.speed.kind == style.kind; });
+        if (!present) continue;
+        kind_used[k] = true;
+        plots.push_back(name + " using 1:(strcol(3) eq '" + speed_kind_name(style.kind) +
+                        "' ? $2 : NaN) with points linecolor " + std::to_string(colour) + " pointtype " +
+                        std::to_string(style.pointtype) + " notitle");
+      }
+    }
+    if (!curve.divergence.empty()) {
+      std::sort(curve.divergence.begin(), curve.divergence.end());
+      const std::string name = "$curve" + std::to_string(++block);
+      data += name + " << EOD\n";
+      for (const auto& [x, y] : curve.divergence) {
+        data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
+      }
+      data += "EOD\n";
       plots.push_back(name + " using 1:2 with linespoints linecolor " + std::to_string(colour) +
-                      (is_flutter ? " dashtype 1 pointtype 7" : " dashtype 2 pointtype 6") + " title " +
-                      gnuplot_text((is_flutter ? "flutter" : "divergence") + suffix));
+                      " dashtype 2 pointtype 6 title " + gnuplot_text("divergence" + suffix));
     }
   }
   if (plots.empty()) return {};
+  // The key's lines for the point styles, in black (NaN draws nothing).
+  for (std::size_t k = 0; k < kKindStyles.size(); ++k) {
+    if (!kind_used[k]) continue;
+    plots.push_back("NaN with points linecolor 'black' pointtype " + std::to_string(kKindStyles[k].pointtype) +
+                    " title " + gnuplot_text(kKindStyles[k].title));
+  }
   std::string script =
       "# Flutter and divergence speeds of the study, written by zelvan-study collect.\n"
-      "# The flutter speed is the matched point's where it converged, else the critical crossing's.\n"
+      "# The flutter speed is the matched point's where it converged, else the p-k critical point's,\n"
+      "# else the sweep's critical crossing's (frozen k); the third data column and the point style say which.\n"
       "if (!exists(\"outfile\")) outfile = 'study.png'\n"
       "set terminal pngcairo size 1000,650 noenhanced\n"
       "set output outfile\n"
@@ -274,7 +360,7 @@ CollectSummary collect_study(const fs::path& dir, std::ostream& log) {
       summary.failed.push_back(c.id);
       const auto record = read_case_record(study.dir / c.folder);
       log << "case " << c.id << " (" << c.folder << ") failed with status " << *row.status << ": "
-          << (record ? record->last_console_line : std::string()) << '\n';
+          << (record ? record->summary() : std::string()) << '\n';
     } else if (!row.status || !row.has_results) {
       summary.missing.push_back(c.id);
       log << "case " << c.id << " (" << c.folder << ") has no results"

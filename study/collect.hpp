@@ -21,9 +21,25 @@ struct ResultRow {
   std::optional<double> divergence_q;
   std::optional<bool> matched_converged;
   std::optional<double> matched_q, matched_u, matched_f, matched_k, matched_Ma;
-  std::optional<double> divergence_u;  // for the figure only
-  bool has_results = false;            // zelvan_flutter.json was read
+  std::optional<double> pk_q, pk_u, pk_f, pk_k;  // the p-k analysis's critical point
+  std::optional<double> divergence_u;            // for the figure only
+  bool has_results = false;                      // zelvan_flutter.json was read
 };
+
+// The flutter speed the figure takes for a case, and which point it is.
+enum class FlutterSpeedKind { matched, pk, sweep };
+struct FlutterSpeed {
+  FlutterSpeedKind kind;
+  double u;
+};
+
+// The converged matched point's speed, else the p-k critical point's, else
+// the sweep's critical crossing's (frozen k); nothing when the case has
+// none of them.
+std::optional<FlutterSpeed> plotted_speed(const ResultRow& row);
+
+// The kind's name in the tables' `plotted` column: "matched", "pk", "sweep".
+const char* speed_kind_name(FlutterSpeedKind kind);
 
 // The table's columns, in order, for the parameters `fields`.
 std::vector<std::string> table_columns(const std::vector<std::string>& fields);
@@ -36,8 +52,8 @@ ResultRow read_case_results(const PlannedCase& planned, const std::filesystem::p
 std::string table_csv(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows);
 std::string table_json(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows);
 
-// The gnuplot script of the figure: the matched flutter speed (the critical
-// one where there is no converged matched point) and the divergence speed
+// The gnuplot script of the figure: the flutter speed (plotted_speed, a
+// point style for each kind, named in the key) and the divergence speed
 // against the first parameter, one curve per value of the others (grid),
 // one curve (zip).  Data are inline; the output file is the variable
 // `outfile` (default study.png).  Empty when there is nothing to plot.

@@ -156,7 +156,7 @@ class Pool {
     } else {
       ++summary_.failed;
       ++progress_.failed;
-      line += "failed with status " + std::to_string(record.status()) + ": " + record.last_console_line;
+      line += "failed with status " + std::to_string(record.status()) + ": " + record.summary();
     }
     if (record.state == "ok") {
       if (!options_.terminal) note(line + "ok, " + seconds_text(record.seconds));

@@ -1,7 +1,8 @@
 // plan -> run -> collect with the real program on a small thin-plate study
 // (method 1: p-k and the matched point): the table equals the single runs'
 // results, a resumed run recomputes nothing complete, and a failing case
-// is reported while the others complete.
+// is reported with its stop message while the others complete.  A program
+// that writes no zelvan_flutter.json fails these tests.
 
 #include <gtest/gtest.h>
 
@@ -47,12 +48,12 @@ std::optional<nlohmann::json> single_run(const fs::path& folder, const std::stri
   return nlohmann::json::parse(read_text(folder / "zelvan_flutter.json"));
 }
 
-// Skips the test when the program does not write zelvan_flutter.json.
-#define SKIP_WITHOUT_FLUTTER_OUTPUT(scratch)                                                                \
-  if (!single_run((scratch).path() / "probe", base_input())) {                                              \
-    GTEST_SKIP() << "the zelvan program does not write zelvan_flutter.json (the flutter-solution output), " \
-                    "which the end-to-end study tests read";                                                \
-  }
+// Fails the test when the program does not write zelvan_flutter.json, the
+// result every study reads, so that its loss cannot pass for a skip.
+#define ASSERT_FLUTTER_OUTPUT(scratch)                                                                        \
+  ASSERT_TRUE(single_run((scratch).path() / "probe", base_input()))                                           \
+      << "the zelvan program wrote no zelvan_flutter.json (the flutter-solution output) for the base input; " \
+         "see probe/console.txt"
 
 fs::path plan(const ScratchDir& dir, const std::string& parameters) {
   write_text(dir.path() / "base.inp", base_input());
@@ -85,7 +86,7 @@ values = [1.1, 1.25]
 
 TEST(EndToEnd, TheTableEqualsTheSingleRunsResults) {
   ScratchDir dir;
-  SKIP_WITHOUT_FLUTTER_OUTPUT(dir);
+  ASSERT_FLUTTER_OUTPUT(dir);
   const fs::path study = plan(dir, std::string(kThreeByTwo));
   const RunSummary summary = run_all(study);
   EXPECT_EQ(summary.ok, 6);
@@ -103,23 +104,29 @@ TEST(EndToEnd, TheTableEqualsTheSingleRunsResults) {
     const nlohmann::json& row = table[i];
     const nlohmann::json& critical = (*single)["critical"];
     const nlohmann::json& matched = (*single)["matched"];
+    const nlohmann::json pk_critical = field_or_null(field_or_null(*single, "pk"), "critical");
     with_critical += critical.is_object() ? 1 : 0;
     // The same program on the same input: the same numbers, bit for bit.
     EXPECT_EQ(row["status"], 0);
     for (const char* key : {"q", "u", "f", "k"}) {
       EXPECT_EQ(row[std::string("critical_") + key], field_or_null(critical, key)) << i << key;
       EXPECT_EQ(row[std::string("matched_") + key], field_or_null(matched, key)) << i << key;
+      EXPECT_EQ(row[std::string("pk_") + key], field_or_null(pk_critical, key)) << i << key;
+    }
+    if (row["matched_converged"] == true) {
+      EXPECT_EQ(row["plotted"], "matched") << i;
     }
     EXPECT_EQ(row["matched_Ma"], field_or_null(matched, "Ma")) << i;
     EXPECT_EQ(row["matched_converged"], field_or_null(matched, "converged")) << i;
     EXPECT_EQ(row["divergence_q"], field_or_null((*single)["divergence"], "q")) << i;
   }
   EXPECT_GT(with_critical, 0) << "no case of the study flutters: the comparison shows little";
+  EXPECT_FALSE(table[0]["pk_u"].is_null()) << "method 1 gives a p-k critical point";
 }
 
 TEST(EndToEnd, AResumedRunRecomputesNoCompleteCase) {
   ScratchDir dir;
-  SKIP_WITHOUT_FLUTTER_OUTPUT(dir);
+  ASSERT_FLUTTER_OUTPUT(dir);
   const fs::path study = plan(dir, std::string(kThreeByTwo));
   EXPECT_EQ(run_all(study).ok, 6);
   const auto written = fs::last_write_time(study / "case_0001/zelvan_flutter.json");
@@ -138,7 +145,7 @@ TEST(EndToEnd, AResumedRunRecomputesNoCompleteCase) {
 
 TEST(EndToEnd, AFailingCaseIsReportedWithItsStatusAndTheOthersComplete) {
   ScratchDir dir;
-  SKIP_WITHOUT_FLUTTER_OUTPUT(dir);
+  ASSERT_FLUTTER_OUTPUT(dir);
   // npoints = 20000 is beyond the program's limit of 10001 time points.
   const fs::path study = plan(dir, R"([[parameter]]
 field = "x_p"
@@ -154,13 +161,39 @@ values = [1024, 20000]
   ASSERT_TRUE(record);
   EXPECT_EQ(record->status(), 1);
   EXPECT_EQ(record->last_console_line, "*** ZELVAN terminated due to npoints > istore");
+  EXPECT_EQ(record->stop_message, "!!! Too many nodes chosen:   20000");
   std::ostringstream log;
   const CollectSummary collected = collect_study(study, log);
+  EXPECT_NE(log.str().find("case 2 (case_0002) failed with status 1: !!! Too many nodes chosen:   20000\n"),
+            std::string::npos)
+      << log.str();
   EXPECT_EQ(collected.complete, (std::vector<int>{1, 3}));
   EXPECT_EQ(collected.failed, (std::vector<int>{2, 4}));
   const std::string csv = read_text(study / "study.csv");
   EXPECT_NE(csv.find("\n2,0.35,20000,1,"), std::string::npos) << csv;
   EXPECT_NE(csv.find("\n4,0.4,20000,1,"), std::string::npos) << csv;
+}
+
+// An error of the numerical library in the time history (a tolerance it
+// refuses) stops the run after the flutter results and the files report:
+// the case is summarised by the library's message, not by the report's
+// last file name.
+TEST(EndToEnd, AFailedCaseIsSummarisedByItsStopMessageNotItsLastConsoleLine) {
+  ScratchDir dir;
+  ASSERT_FLUTTER_OUTPUT(dir);
+  const fs::path study = plan(dir, "[[parameter]]\nfield = \"tolerance\"\nvalues = [1e-30]\n");
+  EXPECT_EQ(run_all(study).failed, 1);
+  const auto record = read_case_record(study / "case_0001");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->status(), 3);
+  EXPECT_EQ(record->stop_message, "*** FATAL    ERROR 5 from DIVPAG.  After some initial success, the");
+  EXPECT_NE(record->last_console_line, record->stop_message);
+  std::ostringstream log;
+  EXPECT_EQ(collect_study(study, log).failed, (std::vector<int>{1}));
+  EXPECT_NE(
+      log.str().find("failed with status 3: *** FATAL    ERROR 5 from DIVPAG.  After some initial success, the\n"),
+      std::string::npos)
+      << log.str();
 }
 
 }  // namespace

@@ -100,8 +100,7 @@ TEST(Run, StartsEachCaseInItsFolderWithFiguresOffAndRecordsHowItEnded) {
   EXPECT_EQ(summary.ok, 2);
   EXPECT_EQ(summary.failed, 2);
   EXPECT_EQ(run_exit_status(summary), 1);
-  EXPECT_NE(log.str().find("case 2 (case_0002): failed with status 2: *** ZELVAN terminated due to an input error"),
-            std::string::npos)
+  EXPECT_NE(log.str().find("case 2 (case_0002): failed with status 2: !!! Input error: t_E\n"), std::string::npos)
       << log.str();
   EXPECT_NE(log.str().find("[########################] 4/4 done, 2 failed"), std::string::npos) << log.str();
 
@@ -117,7 +116,56 @@ TEST(Run, StartsEachCaseInItsFolderWithFiguresOffAndRecordsHowItEnded) {
   ASSERT_TRUE(failed);
   EXPECT_EQ(failed->state, "failed");
   EXPECT_EQ(failed->status(), 2);
+  EXPECT_EQ(failed->stop_message, "!!! Input error: t_E");
+  EXPECT_EQ(failed->last_console_line, "*** ZELVAN terminated due to an input error");
   EXPECT_FALSE(case_complete(study.dir / "case_0004"));
+  EXPECT_EQ(ok->stop_message, "");
+}
+
+// The stop message is the first line of the stop block at the end of the
+// console, shaped here like the program's stops: the paragraph of output
+// just before it, a warning earlier in the run or right before the stop
+// and the files report after it are passed over.
+TEST(StopMessage, IsTheFirstLineOfTheStopThatEndsTheConsole) {
+  struct Case {
+    const char* what;
+    const char* console;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a limit stop right after the data-read paragraph",
+       "\n*** Input data read -\n    Computation has started. \n\n\n!!! Too many nodes chosen:   20000\n"
+       "    Maximum number allowed:  10001\n\n*** ZELVAN terminated due to npoints > istore\n",
+       "!!! Too many nodes chosen:   20000"},
+      {"a library stop with a traceback and the files report",
+       "\n>>> Aerodynamic loads from 2D thin plate theory. \n\n Time history of the solution:\n\n\n"
+       " *** TERMINAL ERROR 8 from DI2PAG.  The tolerance TOL =\n ***          -1.0D-06.  It must be greater than "
+       "zero.\n     Here is a traceback of subprogram calls in reverse order:\n     DI2PAG    5    8\n"
+       "*** Result files written completely before the stop:\n    zelvan_fl.dat\n    zelvan_flutter.json\n",
+       "*** TERMINAL ERROR 8 from DI2PAG.  The tolerance TOL ="},
+      {"an output error after a warning earlier in the run",
+       "\n!!! Sign of input fs changed from minus to plus.   \n\n>>> Aerodynamic loads\n\n"
+       "!!! Output error: cannot create the file \"zelvan_fl.dat\": Is a directory.\n\n"
+       "*** ZELVAN terminated due to an output error\n*** Result files left incomplete (do not use them):\n"
+       "    zelvan.lst\n",
+       "!!! Output error: cannot create the file \"zelvan_fl.dat\": Is a directory."},
+      {"a stop right after a warning, CR LF line ends",
+       " q0 table\r\n\r\n!!! The spectrum is aliased.\r\n\r\n!!! The time history needs a reference frequency\r\n"
+       "    is real and positive.\r\n\r\n*** ZELVAN terminated due to undefined structural frequencies\r\n",
+       "!!! The time history needs a reference frequency"},
+      {"a stop without blank lines after ordinary output",
+       "arguments: LNX zelvan.inp\n!!! Input error: t_E\n*** ZELVAN terminated due to an input error\n",
+       "!!! Input error: t_E"},
+      {"a run ended by a signal in the middle of a table",
+       "\n!!! Sign of input fs changed from minus to plus.\n\n        ****** Results *******\n\n"
+       "       t           y(1)\n   0.0000       1.0000E-02\n",
+       ""},
+  };
+  ScratchDir dir;
+  for (const Case& c : cases) {
+    write_text(dir.path() / "console.txt", c.console);
+    EXPECT_EQ(stop_message(dir.path() / "console.txt"), c.message) << c.what;
+  }
 }
 
 // A second run starts only the cases that are not complete; collect then
@@ -143,8 +191,8 @@ TEST(Run, ResumingSkipsCompleteCasesAndCollectSeesThemAll) {
   EXPECT_EQ(collected.failed, (std::vector<int>{2, 4}));
   EXPECT_TRUE(collected.missing.empty());
   const std::string csv = read_text(study.dir / "study.csv");
-  EXPECT_NE(csv.find("\n2,0.35,9.5,2,,,,,,,,,,,\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find("\n3,0.45,8,0,1.5,2.5,3.5,0.5,,,,,,,\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\n2,0.35,9.5,2,,,,,,,,,,,,,,,,\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\n3,0.45,8,0,1.5,2.5,3.5,0.5,,,,,,,,,,,,sweep\n"), std::string::npos) << csv;
 }
 
 // Ctrl-C reaches zelvan-study alone (the cases run in process groups of
