@@ -5,6 +5,9 @@
 
 #include "aero/cnm3dk.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/console_output.hpp"
+#include "driver/messages.hpp"
+#include "numlib/error_handler.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -34,7 +37,12 @@ Matrix2 AeroRouteEvaluator::coefficients(double k, double mach) {
   if (route_ == AeroRoute::thin_plate) {
     const double beta = 1.0 / std::sqrt(1.0 - mach * mach);
     zcomplex c1, c2, c3, c4;
-    aero::cnm3dk(k, x_p_, c1, c2, c3, c4);
+    {
+      const numlib::ErrorNote note([&] {
+        return message_text(msg::kNoteThinPlate, {msg::kThinPlateAtIterate, k, x_p_});
+      });
+      aero::cnm3dk(k, x_p_, c1, c2, c3, c4);
+    }
     const double f = kTwoPi * beta * aero_scale_;
     // Column-major: Q11, Q21, Q12, Q22.
     return {f * i_times(k, c1), -f * i_times(k, c2), f * (c1 + c3), -f * (c2 + c4)};

@@ -23,17 +23,22 @@ namespace zelvan::driver {
 
 namespace {
 
-// The flutter-solution file and the points the flutter diagram marks: the
-// sweep's critical crossing (at the input's w_star), the matched point when
-// it converged, and the divergence speed.
+// The flutter-solution file, the route of its coefficients and the points
+// the flutter diagram marks: the sweep's critical crossing (at the input's
+// w_star), the p-k critical point whenever there is one, the matched point
+// when it converged, and the divergence speed.
 void add_flutter_solution(plot::FigureScript& f) {
   const FlutterMarks marks = flutter_marks();
   if (!marks.flutter_file_written) return;
+  const FlutterSolution& solution = flutter_solution_result();
   const auto mark = [](const auto& p) { return plot::FlutterMark{p.q, p.u, p.f, p.k}; };
+  f.route = route_name(solution.route);
+  if (solution.route != AeroRoute::external) f.route_mach = solution.Ma;
   f.flutter_solution = "zelvan_flutter.dat";
-  f.sweep_crossing_rows = !flutter_solution_result().crossings.empty();
+  f.sweep_crossing_rows = !solution.crossings.empty();
   f.pk_rows = marks.pk_rows;
   if (marks.critical) f.critical = mark(*marks.critical);
+  if (marks.pk_critical) f.pk_critical = mark(*marks.pk_critical);
   if (marks.matched && marks.matched->converged) f.matched = mark(*marks.matched);
   if (marks.divergence) f.divergence_speed = marks.divergence->u;
 }

@@ -5,9 +5,12 @@
 #include <limits>
 
 #include "driver/case_parameters.hpp"
+#include "driver/console_output.hpp"
+#include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/vdmplr.hpp"
 #include "numlib/devccg.hpp"
+#include "numlib/error_handler.hpp"
 #include "numlib/zgemm.hpp"
 
 namespace zelvan::driver {
@@ -56,6 +59,7 @@ FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero,
     inverse[i] = system.mass_inverse[i];
     matrix[i] = system.stiffness[i] + q * aero[i];
   }
+  const numlib::ErrorNote note([q] { return message_text(msg::kNoteFlutterStep, {q}); });
   numlib::ZGEMM('N', 'N', 2, 2, 2, zcomplex(1.0, 0.0), inverse.data(), 2, matrix.data(), 2, zcomplex(0.0, 0.0),
                 flutter.data(), 2);
   std::array<zcomplex, 2> lambda{};

@@ -46,7 +46,8 @@ struct FlutterStep {
 
 // Solves the eigenproblem at dynamic pressure q with the aerodynamic matrix
 // `aero` (column-major, per unit dynamic pressure) by ZGEMM and DEVCCG.  A
-// pure function of its arguments; a library error of DEVCCG ends the run.
+// pure function of its arguments; a library error of DEVCCG ends the run,
+// its message preceded by a note naming q.
 FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero, double q);
 
 // The reduced frequency k = 2 pi f (x_ref/2) / u of a mode of frequency f

@@ -33,6 +33,8 @@ inline constexpr std::string_view kPossioMach =
 inline constexpr std::string_view kStopMach = "*** ZELVAN terminated due to Mach number >= 1";
 inline constexpr std::string_view kPossioReducedFrequency =
     R"(( / "!!! The Possio integral equation needs w_star > 0, but w_star = ", 1PG12.5, /))";
+inline constexpr std::string_view kThinPlateReducedFrequency =
+    R"(( / "!!! Thin plate theory needs w_star > 0, but w_star = ", 1PG12.5, /))";
 inline constexpr std::string_view kStopReducedFrequency = "*** ZELVAN terminated due to w_star < 0";
 
 // Flutter sweep and structural modes.
@@ -186,6 +188,26 @@ inline constexpr std::string_view kGrowingResponse =
 inline constexpr std::string_view kFiguresFailed = "!!! No figures: ";
 // Figure files of an earlier run that this run does not replace.
 inline constexpr std::string_view kEarlierFiguresRemoved = "*** Figures of an earlier run removed:";
+
+// An error of the numerical library that stops the run: first what the run
+// was computing and with which input (written before the library's
+// message, only when such an error happens), after the message the stop
+// line.
+inline constexpr std::string_view kNoteMassInverse =
+    R"(( / "!!! While inverting the mass matrix [[M_1, S_m], [S_m, M_2]] of the input", /, "    (M_1 =", 1PG12.5, ", M_2 =", 1PG12.5, ", S_m =", 1PG12.5, "; singular when M_1*M_2 = S_m**2):"))";
+inline constexpr std::string_view kNoteThinPlate =
+    R"(( / "!!! While computing the thin-plate coefficients (Bessel functions of k) at ", A, " =", 1PG12.5, ", x_p =", 1PG12.5, ":"))";
+inline constexpr std::string_view kThinPlateAtWStar = "w_star";
+inline constexpr std::string_view kThinPlateAtIterate = "the flutter solution's k";
+inline constexpr std::string_view kNoteFlutterStep =
+    R"(( / "!!! While solving the flutter eigenproblem inv(M)*(K + q*Q) at q =", 1PG12.5, " N/m2", /, "    (M and K from M_1, M_2, S_m, K_1, K_2, K_m; Q the aerodynamic coefficients QR + i*QS):"))";
+inline constexpr std::string_view kNoteTimeHistory =
+    R"(( / "!!! While integrating the equations of motion from t =", 1PG12.5, " s to t =", 1PG12.5, " s", /, "    (tolerance =", 1PG12.5, ", integ_method =", I3, "; masses, dampings, stiffnesses, kappa, f_s, a_0, f_0):"))";
+inline constexpr std::string_view kNoteSpectrum =
+    R"(( / "!!! While transforming the ", A, " history to its spectrum (npoints =", I6, "):"))";
+inline constexpr std::string_view kPlungeDisplacement = "plunge displacement Y3";
+inline constexpr std::string_view kPitchDisplacement = "pitch displacement Y4";
+inline constexpr std::string_view kStopLibraryError = "*** ZELVAN terminated due to an error in the numerical library";
 
 // Internal errors: a fault of the program itself, not of the case.
 inline constexpr std::string_view kInternalError = "!!! ZELVAN internal error: ";

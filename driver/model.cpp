@@ -9,6 +9,7 @@
 #include "driver/messages.hpp"
 #include "driver/run_context.hpp"
 #include "numlib/dlinrg.hpp"
+#include "numlib/error_handler.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -42,9 +43,17 @@ void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex
 void thin_plate_route(CaseParameters& cp) {
   cp.Ma = std::fabs(cp.Ma);
   if (cp.Ma >= 1.0) stop_with(msg::kThinPlateMach, cp.Ma, msg::kStopMach);
+  // The Bessel functions of the second kind have no value for a negative
+  // argument.
+  if (cp.w_star < 0.0) stop_with(msg::kThinPlateReducedFrequency, cp.w_star, msg::kStopReducedFrequency);
   const double beta = 1.0 / std::sqrt(1.0 - cp.Ma * cp.Ma);
   std::complex<double> c1, c2, c3, c4;
-  aero::cnm3dk(cp.w_star, cp.x_p, c1, c2, c3, c4);
+  {
+    const numlib::ErrorNote note([&cp] {
+      return message_text(msg::kNoteThinPlate, {msg::kThinPlateAtWStar, cp.w_star, cp.x_p});
+    });
+    aero::cnm3dk(cp.w_star, cp.x_p, c1, c2, c3, c4);
+  }
   const double f = kTwoPi * beta * cp.aero_scale;
   const double k = cp.w_star;
   set_coefficients(cp, f * i_times(k, c1), f * (c1 + c3), -f * i_times(k, c2), -f * (c2 + c4));
@@ -76,6 +85,7 @@ void structural_matrices(const CaseParameters& cp) {
   m.state_mass_matrix[1] = cp.S_m;
   m.state_mass_matrix[4] = cp.S_m;
   m.mass_matrix = {m.state_mass_matrix[0], m.state_mass_matrix[1], m.state_mass_matrix[4], m.state_mass_matrix[5]};
+  const numlib::ErrorNote note([&cp] { return message_text(msg::kNoteMassInverse, {cp.M_1, cp.M_2, cp.S_m}); });
   numlib::DLINRG(2, m.mass_matrix.data(), 2, m.mass_inverse.data(), 2);
   m.stiffness_matrix = {cp.K_1, cp.K_m, cp.K_m, cp.K_2};
 }

@@ -35,9 +35,10 @@ AeroelasticModel& model();
 // coefficients into case_parameters() (thin plate or Possio), writes the
 // route line and the sign correction of f_s, and builds the structural
 // matrices, inverting the mass matrix with DLINRG.  Inputs outside the
-// routes' domains (|Ma| >= 1 on the thin-plate route, Ma >= 1 or a negative
-// w_star on the Possio route) stop the run before any computation; a
-// singular mass matrix stops it in DLINRG.
+// routes' domains (|Ma| >= 1 on the thin-plate route, Ma >= 1 on the Possio
+// route, a negative w_star on either) stop the run before any computation;
+// a singular mass matrix stops it in DLINRG, after a note naming the
+// masses.
 void build_model();
 
 }  // namespace zelvan::driver

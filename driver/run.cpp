@@ -31,6 +31,9 @@ void reset_run_records() {
   // console line (and follow its redirection).
   core::set_message_sink(&textio::console_sink());
   run_context().reset();
+  // A stop of the library ends with the program's stop line, after the
+  // library's message.
+  numlib::set_stop_text("\n" + std::string(msg::kStopLibraryError) + "\n");
 }
 
 int run_zelvan(std::span<const std::string> words) {

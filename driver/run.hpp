@@ -12,7 +12,8 @@ namespace zelvan::driver {
 // command line, the Possio block and the thin-plate cache, the library's
 // error, option, unit and integrator state, and the record of the output
 // files; it also routes the library's messages to the console
-// (textio::console_sink).  The one reset: the program calls it before each run, the tests,
+// (textio::console_sink) and ends the library's stops with the program's
+// stop line (numlib::set_stop_text).  The one reset: the program calls it before each run, the tests,
 // benchmarks and fuzz targets before each case.
 void reset_run_records();
 

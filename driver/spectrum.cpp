@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 #include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
@@ -11,6 +12,7 @@
 #include "driver/time_history.hpp"
 #include "driver/vdmplr.hpp"
 #include "numlib/dfftrf.hpp"
+#include "numlib/error_handler.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -50,8 +52,12 @@ bool analyse_response() {
   Spectrum& s = spectrum();
   const TimeHistory& h = time_history();
   const int n = cp.npoints;
-  numlib::DFFTRF(n, h.Y3.data(), s.FouCY3.data());
-  numlib::DFFTRF(n, h.Y4.data(), s.FouCY4.data());
+  for (const auto& [what, history, coefficients] :
+       {std::tuple{msg::kPlungeDisplacement, h.Y3.data(), s.FouCY3.data()},
+        std::tuple{msg::kPitchDisplacement, h.Y4.data(), s.FouCY4.data()}}) {
+    const numlib::ErrorNote note([&] { return message_text(msg::kNoteSpectrum, {what, n}); });
+    numlib::DFFTRF(n, history, coefficients);
+  }
 
   const double fac = 2.0 * (1.0 / n);
   const int nh = (n + 1) / 2;

@@ -9,6 +9,7 @@
 #include "driver/run_context.hpp"
 #include "numlib/divpag.hpp"
 #include "numlib/dset.hpp"
+#include "numlib/error_handler.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -71,8 +72,14 @@ void run_time_history() {
   double xend = x;
   std::array<double, 4> y = cp.y0;
   const double* a = model().state_mass_matrix.data();
+  // The interval of the integrator's current call.
+  double from = x;
+  const numlib::ErrorNote note([&] {
+    return message_text(msg::kNoteTimeHistory, {from, xend, cp.tolerance, cp.integ_method});
+  });
 
   for (int i = 1;; ++i) {
+    from = x;
     xend += dt;
     numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, &data, a, x, xend, cp.tolerance, param.data(), y.data());
     const auto s = static_cast<std::size_t>(i - 1);

@@ -1,5 +1,6 @@
 #include "numlib/error_handler.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <string>
@@ -44,6 +45,8 @@ struct HandlerState {
   std::size_t parameter_fill = 0;
   bool pending6 = false;
   bool pending7 = false;
+  ErrorNote* innermost_note = nullptr;
+  std::string stop_text;
 
   HandlerState() { names[1] = "USER"; }
 };
@@ -67,12 +70,10 @@ std::string type_name(int type) {
   return (type >= 1 && type <= kTypes) ? kNames[static_cast<std::size_t>(type)] : kNames[0];
 }
 
-[[noreturn]] void stop_run() {
-  core::message_sink().flush();
-  throw core::RunStop(core::StopReason::library_error, "");
-}
-
 void print_line(const std::string& line) { core::message_sink().write(line); }
+
+// Whether an error of type `type` stops the run (an undefined type does).
+bool stops_the_run(int type) { return type < 1 || type > kTypes || state().stop[static_cast<std::size_t>(type)]; }
 
 void store_parameter(char tag, int id, std::string text) {
   if (id < 1 || id > 9) return;
@@ -191,6 +192,7 @@ void E1PRT() {
   if (add_dots) room = room > 3 ? room - 3 : 0;
   if (room == 0) room = 1;
 
+  if (stops_the_run(type)) write_error_notes();
   print_line("");
   print_line(" *** " + type_name(type) + " ERROR" + header + next_segment(rest, room));
   while (!rest.empty()) {
@@ -211,7 +213,7 @@ void E1PSH(std::string_view name) {
   if (s.level >= kMaxErrorLevel) {
     E1STI(1, kMaxErrorLevel);
     E1MES(ErrorType::terminal, 1, msg::kPushOverflow);
-    stop_run();
+    stop_library_run();
   }
   ++s.level;
   const auto level = static_cast<std::size_t>(s.level);
@@ -244,16 +246,16 @@ void E1POP(std::string_view name) {
     const auto t = static_cast<std::size_t>(type);
     if (type >= 1 && type <= 4) {
       if (user_called(s.level) && s.print[t]) E1PRT();
-      if (user_called(s.level) && s.stop[t]) stop_run();
+      if (user_called(s.level) && s.stop[t]) stop_library_run();
     } else if (type == 5) {
       if (s.print[t] && !s.pending.empty()) E1PRT();
-      if (s.stop[t]) stop_run();
+      if (s.stop[t]) stop_library_run();
     } else if (type == 6 || type == 7) {
       if (s.print[t] && !s.pending.empty()) E1PRT();
       if (user_called(s.level) && s.style[t] == 1) {
         const bool stop = (s.pending6 && s.stop[6]) || (s.pending7 && s.stop[7]);
         s.pending6 = s.pending7 = false;
-        if (stop) stop_run();
+        if (stop) stop_library_run();
       }
     }
   }
@@ -294,7 +296,7 @@ void E1MES(int iertyp, int iercod, std::string_view message) {
   if (type < -1 || type > kTypes) {
     // An undefined type: reported at once and treated as terminal.
     E1PRT();
-    stop_run();
+    stop_library_run();
   }
   if (type >= 5 && type <= 7 && s.print[static_cast<std::size_t>(type)]) E1PRT();
   clear_parameters();
@@ -323,5 +325,39 @@ const std::string& pending_error_message() { return state().pending; }
 int error_level() { return state().level; }
 
 void reset_error_handler() { library_state().error_handler.reset(); }
+
+ErrorNote::ErrorNote(std::function<std::string()> describe)
+    : describe_(std::move(describe)), outer_(state().innermost_note) {
+  state().innermost_note = this;
+}
+
+ErrorNote::~ErrorNote() {
+  // After a reset of the handler the note is no longer open.
+  HandlerState& s = state();
+  if (s.innermost_note == this) s.innermost_note = outer_;
+}
+
+void write_error_notes() {
+  std::vector<ErrorNote*> open;
+  for (ErrorNote* note = state().innermost_note; note != nullptr; note = note->outer_) open.push_back(note);
+  for (auto it = open.rbegin(); it != open.rend(); ++it) {
+    ErrorNote& note = **it;
+    if (note.written_) continue;
+    note.written_ = true;
+    const std::string text = note.describe_();
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      print_line(text.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+}
+
+void set_stop_text(std::string text) { state().stop_text = std::move(text); }
+
+void stop_library_run() {
+  core::message_sink().flush();
+  throw core::RunStop(core::StopReason::library_error, state().stop_text);
+}
 
 }  // namespace zelvan::numlib

@@ -15,10 +15,14 @@
 //   6     WARNING   yes      no     at once, inside E1MES
 //   7     FATAL     yes      yes    at once, inside E1MES
 //
-// A stop throws core::RunStop(library_error) with no further text.  The
-// state is process-wide; reset_error_handler() restores the initial state.
+// A stop throws core::RunStop(library_error) carrying the stop text (none
+// unless the calling program sets one).  The calling program may open
+// notes of what it is computing (ErrorNote), written before the message of
+// an error that stops the run.  The state is process-wide;
+// reset_error_handler() restores the initial state.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -89,7 +93,48 @@ const std::string& pending_error_message();
 int error_level();
 
 // Restores the handler to its initial state: stack at level 1, no pending
-// message, default print, stop and traceback switches, default units.
+// message, default print, stop and traceback switches, default units, no
+// stop text; open notes are forgotten.
 void reset_error_handler();
+
+// A note of what the calling program is computing, for the message of an
+// error that stops the run.  While the note is open, the first message of
+// an error whose type stops the run (fatal and terminal errors, with the
+// default switches) is preceded by the lines `describe` returns (complete
+// lines, each ending in '\n'); warnings are printed without it.  Each note
+// is written at most once, the open notes outermost first.  `describe` is
+// called only when the note is written, so a computation without such an
+// error costs no text and prints nothing.  Notes are local objects: they
+// nest by their lifetimes, and the innermost open one is part of the
+// handler's state.
+class ErrorNote {
+ public:
+  explicit ErrorNote(std::function<std::string()> describe);
+  ~ErrorNote();
+  ErrorNote(const ErrorNote&) = delete;
+  ErrorNote& operator=(const ErrorNote&) = delete;
+
+ private:
+  friend void write_error_notes();
+
+  std::function<std::string()> describe_;
+  ErrorNote* outer_;
+  bool written_ = false;
+};
+
+// Writes the open notes that have not been written yet to the message sink,
+// outermost first.  Called before the message of an error that stops the
+// run (by E1PRT, and by the fixed forms of UMACH and IMACH).
+void write_error_notes();
+
+// Sets the text that every stop of the library carries as its console text
+// (core::RunStop): the calling program's stop line, for instance, as
+// complete lines each ending in '\n'.  Empty (the initial state): none.
+void set_stop_text(std::string text);
+
+// Ends the run for an error of the library whose message has been printed:
+// flushes the message sink and throws core::RunStop(library_error) with the
+// stop text.
+[[noreturn]] void stop_library_run();
 
 }  // namespace zelvan::numlib

@@ -42,14 +42,14 @@ constexpr std::array<double, 8> kDoubleConstants = {2.22559e-308, 1.79728e+308, 
 
 [[noreturn]] void fixed_form_stop(const msg::FixedFormStop& text, int value) {
   constexpr int kIndexWidth = 6;
+  write_error_notes();
   core::MessageSink& sink = core::message_sink();
   sink.write("");
   sink.write(text.first);
   sink.write(text.second);
   sink.write(std::string(text.third) + core::format_integer(value, kIndexWidth, 1) + ".");
   sink.write("");
-  sink.flush();
-  throw core::RunStop(core::StopReason::library_error, "");
+  stop_library_run();
 }
 
 }  // namespace

@@ -76,6 +76,12 @@ std::string reduced(double k) {
   return trimmed(textio::write_text(10, kReduced, {k}));
 }
 
+// A Mach number as the figure texts show it.
+std::string mach_number(double ma) {
+  static const textio::Layout kMach(msg::kFigureMach);
+  return trimmed(textio::write_text(10, kMach, {ma}));
+}
+
 // "name = value unit".
 std::string quantity(std::string_view name, double x, std::string_view unit = {}) {
   std::string text(name);
@@ -98,6 +104,23 @@ std::string quoted(std::string_view text) {
   }
   s += '\'';
   return s;
+}
+
+// The name of the sweep's critical crossing: the coefficients stay those
+// of the input's w_star while the crossing's own reduced frequency differs.
+std::string critical_name(const FigureScript& f) {
+  if (!f.route_mach) return "sweep estimate with the input's coefficients (k frozen)";
+  return "sweep estimate at w_star = " + reduced(f.parameters.w_star) + " (k frozen)";
+}
+
+// The first line of the flutter diagram's title: the route and the Mach
+// number of the coefficients.
+std::string flutter_title(const FigureScript& f) {
+  std::string title = "Flutter diagram";
+  if (f.route.empty()) return title;
+  title += ": " + f.route;
+  if (!f.route_mach) return title + " coefficients";
+  return title + " route, Ma = " + mach_number(*f.route_mach);
 }
 
 bool has_force(const FigureScript& f) { return std::fabs(f.parameters.a_0) > kForceThreshold; }
@@ -217,6 +240,7 @@ void write_marks(std::ostream& out, const FigureScript& f) {
   };
   out << "$anchor << EOD\n0|0\nEOD\n$time_anchor << EOD\n" << number(std::min(c.t_A, c.t_E)) << "|0\nEOD\n";
   if (has_value(f.critical)) block("critical", f.critical->u, 0.0, f.critical->f);
+  if (has_value(f.pk_critical)) block("pk_critical", f.pk_critical->u, 0.0, f.pk_critical->f);
   if (has_value(f.matched)) block("matched", f.matched->u, 0.0, f.matched->f);
   if (has_value(f.divergence_speed)) block("divergence", *f.divergence_speed, 0.0, 0.0);
 }
@@ -379,7 +403,11 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
   };
   if (has_value(f.critical)) {
     plot += ", \\\n       $critical using 1:" + y + " with points lt 6 pt 7 ps 2 title " +
-            (damping ? mark_title("critical point", *f.critical) : std::string("''"));
+            (damping ? mark_title(critical_name(f), *f.critical) : std::string("''"));
+  }
+  if (has_value(f.pk_critical)) {
+    plot += ", \\\n       $pk_critical using 1:" + y + " with points lt 6 pt 6 ps 2.5 lw 2 title " +
+            (damping ? mark_title("p-k critical point", *f.pk_critical) : std::string("''"));
   }
   if (has_value(f.matched)) {
     plot += ", \\\n       $matched using 1:" + y + " with points lt 6 pt 8 ps 2.5 lw 2 title " +
@@ -404,7 +432,7 @@ void write_flutter_figure(std::ostream& out, const FigureScript& f) {
          "  reset\n"
          "  eval common\n"
          "  set multiplot layout 2, 1 "
-      << (solution ? kFlutterPanels : kPanels) << " title \"Flutter diagram\\n\" . case_title\n";
+      << (solution ? kFlutterPanels : kPanels) << " title " << quoted(flutter_title(f)) << " . \"\\n\" . case_title\n";
   // The legend of the flutter-solution curves and marks is long: it stands
   // below the panels, where it covers no curve.
   if (solution) {
@@ -417,8 +445,9 @@ void write_flutter_figure(std::ostream& out, const FigureScript& f) {
   }
   out << "  set format x ''\n"
          "  set xzeroaxis lt 6 lw 1\n"
-         "  set ylabel 'damping g [-]'\n"
-         "  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'\n"
+         "  set ylabel 'damping g = 2π·d/f [-]'\n"
+         "  set label 1 'd: decay rate [1/s], f: frequency [Hz]; g < 0: the mode grows' at graph 0.01, graph 0.93 left "
+         "font ',9'\n"
       << "  " << flutter_curves(f, true) << "\n"
       << "  unset xzeroaxis\n"
          "  unset label 1\n"
@@ -461,7 +490,8 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
     right.push_back("  " + quantity("q", m->q, "N/m²") + "    " + quantity("u", m->u, "m/s"));
     right.push_back("  " + quantity("f", m->f, "Hz") + "    k = " + reduced(m->k));
   };
-  mark_lines("critical flutter point", f.critical);
+  mark_lines(critical_name(f), f.critical);
+  mark_lines("p-k critical point", f.pk_critical);
   mark_lines("matched point", f.matched);
   if (f.divergence_speed) right.push_back("divergence: " + quantity("u", *f.divergence_speed, "m/s"));
   if (f.flutter_table.empty()) right.emplace_back("no flutter table (nstep <= 0)");

@@ -44,12 +44,20 @@ struct FigureScript {
   std::string flutter_table;
   int flutter_rows = 0;
 
+  // The aerodynamic route of the flutter analysis, named in the title of
+  // the flutter diagram ("thin plate", "Possio", "external"; empty: none
+  // named), and the Mach number of its coefficients (none for external
+  // coefficients, which are the same at every Mach number).
+  std::string route;
+  std::optional<double> route_mach;
+
   // zelvan_flutter.dat, the flutter-solution results; empty: not written,
   // and the flutter figure draws the two modes of zelvan_fl.dat.
   std::string flutter_solution;
   bool sweep_crossing_rows = false;        // its sweep crossing block holds rows
   bool pk_rows = false;                    // its p-k tracked-mode block holds rows
-  std::optional<FlutterMark> critical;     // critical point
+  std::optional<FlutterMark> critical;     // the sweep's critical crossing: coefficients at the input's w_star
+  std::optional<FlutterMark> pk_critical;  // the p-k critical point
   std::optional<FlutterMark> matched;      // matched point
   std::optional<double> divergence_speed;  // m/s
 };

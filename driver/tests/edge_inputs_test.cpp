@@ -140,6 +140,7 @@ const std::string kCorrectorFailure = " *** FATAL    ERROR 7 from DIVPAG.  Integ
 const std::string kZeroTolerance =
     " *** TERMINAL ERROR 8 from DI2PAG.  The tolerance TOL =\n"
     " ***          0.000000000000000D+00.  It must be greater than zero.\n";
+const std::string kLibraryStop = "\n*** ZELVAN terminated due to an error in the numerical library\n";
 const std::string kPossioLine = "\n>>> Aerodynamic loads from 2D Possio integral equation \n";
 const std::string kInputStop = "\n*** ZELVAN terminated due to an input error\n";
 const std::string kOutputStop = "\n*** ZELVAN terminated due to an output error\n";
@@ -167,6 +168,22 @@ INSTANTIATE_TEST_SUITE_P(
                  kNoFile,
                  kFlutterTableComputed},
         EdgeCase{"HugePlungeMass", {{kM1, "1.0E30"}}, "", 0, {kIllConditioned}, kAllFiles, ""},
+        // No mass at all: the library's message between the note of what
+        // failed and the stop line.
+        EdgeCase{"ZeroMasses",
+                 {{kM1, "0.0"}, {kM2, "0.0"}, {kSm, "0.0"}},
+                 "",
+                 3,
+                 {"\n>>> Aerodynamic loads from 2D thin plate theory. \n\n\n"
+                  "!!! While inverting the mass matrix [[M_1, S_m], [S_m, M_2]] of the input\n"
+                  "    (M_1 = 0.00000E+00, M_2 = 0.00000E+00, S_m = 0.00000E+00; singular when M_1*M_2 = S_m**2):\n"
+                  "\n"
+                  " *** FATAL    ERROR 2 from DLINRG.  The input matrix is singular.  Some of\n"
+                  " ***          the diagonal elements of the upper triangular matrix U of the\n"
+                  " ***          LU factorization are close to zero.\n" +
+                  kLibraryStop},
+                 kNoFile,
+                 ""},
         // No strong coupling: the operating point has a coupling frequency of 0.
         EdgeCase{"ZeroPlungeStiffness",
                  {{kK1, "0.0"}},
@@ -255,7 +272,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "\n   RANGEMAX = **********"},
 
         // Integrator settings.
-        EdgeCase{"ZeroTolerance", {{kTolerance, "0.0"}}, "", 3, {kZeroTolerance}, kNoFile, kFlutterTableComputed},
+        EdgeCase{"ZeroTolerance",
+                 {{kTolerance, "0.0"}},
+                 "",
+                 3,
+                 {"\n!!! While integrating the equations of motion from t = 0.00000E+00 s to t = 3.90816E-03 s\n"
+                  "    (tolerance = 0.00000E+00, integ_method =  2; masses, dampings, stiffnesses, kappa, f_s, a_0, "
+                  "f_0):\n\n" +
+                      kZeroTolerance,
+                  "     USER                                 0           0\n" + kLibraryStop},
+                 kNoFile,
+                 kFlutterTableComputed},
         EdgeCase{"NegativeTolerance",
                  {{kTolerance, "-1.0E-6"}},
                  "",
@@ -305,8 +332,9 @@ INSTANTIATE_TEST_SUITE_P(
         EdgeCase{"NegativeWStarOnTheThinPlateRoute",
                  {{kWStar, "-0.3"}},
                  "",
-                 3,
-                 {" *** TERMINAL ERROR 1 from DBSY0.  X = -3.000000000000000D-01 must be\n"},
+                 1,
+                 {"\n!!! Thin plate theory needs w_star > 0, but w_star = -0.30000    \n\n"
+                  "*** ZELVAN terminated due to w_star < 0\n"},
                  kNoFile,
                  ""},
         EdgeCase{"HugeWStarOnTheThinPlateRoute",
@@ -316,6 +344,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {kCorrectorFailure},
                  kNoFile,
                  kFlutterTableComputed},
+        EdgeCase{"WStarBeyondTheBesselFunctions",
+                 {{kWStar, "1.0E20"}},
+                 "",
+                 3,
+                 {"\n!!! While computing the thin-plate coefficients (Bessel functions of k) at w_star = "
+                  "1.00000E+20, x_p = 0.35000    :\n\n *** FATAL    ERROR 2 from DBSJ0.  All precision is lost.",
+                  kLibraryStop},
+                 kNoFile,
+                 ""},
         EdgeCase{"HugeWStarOnThePossioRoute",
                  {{kWStar, "100.0"}, {kMa, "0.5"}},
                  "",
@@ -336,7 +373,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {{kFs, "1.0E308"}},
                  "",
                  3,
-                 {" *** FATAL    ERROR 1 from DEVCCG.  The iteration for the eigenvalues did\n"},
+                 {"\n!!! While solving the flutter eigenproblem inv(M)*(K + q*Q) at q = 5.00000+306 N/m2\n"
+                  "    (M and K from M_1, M_2, S_m, K_1, K_2, K_m; Q the aerodynamic coefficients QR + i*QS):\n\n"
+                  " *** FATAL    ERROR 1 from DEVCCG.  The iteration for the eigenvalues did\n"
+                  " ***          not converge.\n" +
+                  kLibraryStop},
                  kNoFile,
                  kNothingReplaced},
         // The coefficients overflow: the eigen-solver refuses the matrix

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "driver/aero_route.hpp"
+#include "driver/figures.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/tests/driver_test_support.hpp"
 
@@ -554,6 +555,23 @@ TEST(FlutterFiles, AnalyseOnlyTheKeptStepsOfAVeryLongSweep) {
   EXPECT_TRUE(s.solution.truncated);
   EXPECT_EQ(s.solution.sweep.q.size(), kMaxKeptSteps);
   EXPECT_EQ(sweep_results().steps.size(), kMaxKeptSteps);
+}
+
+// The flutter diagram names the route and its Mach number, and marks the
+// p-k critical point even when the matched point stopped unconverged
+// (whose last iterate it does not mark).
+TEST(FlutterFigure, MarksThePkCriticalPointAlsoWhenTheMatchedPointDidNotConverge) {
+  const Solved s = solve(thin_plate_records(0.3, 0.05, flutter_group(1, 0.0, 1e-30, 1)), set_bundled_section);
+  ASSERT_EQ(s.run.status, 0) << s.run.console;
+  ASSERT_TRUE(s.solution.pk && s.solution.pk->critical) << s.run.console;
+  ASSERT_TRUE(s.solution.matched && !s.solution.matched->converged()) << s.run.console;
+  const plot::FigureScript f = figures_of_run();
+  EXPECT_EQ(f.route, "thin plate");
+  EXPECT_EQ(f.route_mach, 0.05);
+  ASSERT_TRUE(f.pk_critical);
+  EXPECT_EQ(f.pk_critical->q, s.solution.pk->critical->q);
+  EXPECT_EQ(f.pk_critical->k, s.solution.pk->critical->k);
+  EXPECT_FALSE(f.matched);
 }
 
 TEST(FlutterFiles, AreNotWrittenWithoutTheFlutterTable) {

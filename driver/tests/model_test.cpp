@@ -184,12 +184,16 @@ INSTANTIATE_TEST_SUITE_P(
                           "\n!!! The Possio integral equation needs Ma < 1, but Ma =   1.0000    \n" + kStopMach},
                       DomainCase{"PossioWithANegativeWStar", -0.2, 0.5,
                                  "\n!!! The Possio integral equation needs w_star > 0, but w_star = -0.20000    \n"
+                                 "\n*** ZELVAN terminated due to w_star < 0\n"},
+                      DomainCase{"ThinPlateWithANegativeWStar", -0.3, 0.05,
+                                 "\n!!! Thin plate theory needs w_star > 0, but w_star = -0.30000    \n"
                                  "\n*** ZELVAN terminated due to w_star < 0\n"}),
     ByLabel{});
 
 // The mass matrix is inverted by DLINRG: a singular one is the library's
-// fatal error and the run ends before the flutter analysis; one that is
-// only ill-conditioned draws the warning and the run goes on.
+// fatal error and the run ends before the flutter analysis, the library's
+// message between the note naming the masses and the stop line; one that
+// is only ill-conditioned draws the warning alone and the run goes on.
 TEST(MassMatrix, ThatIsSingularEndsTheRunInTheLibraryBeforeAnyFlutterOutput) {
   ScratchDir dir;
   WorkingDirectory cwd(dir.path());
@@ -199,11 +203,17 @@ TEST(MassMatrix, ThatIsSingularEndsTheRunInTheLibraryBeforeAnyFlutterOutput) {
   input.S_m = 2.0;
   const RunResult result = run_analysis(case_records(input));
   EXPECT_EQ(result.status, 3);
-  EXPECT_EQ(result.console, std::string(kInputDataReadText) + kExternalLine +
-                                "\n"
-                                " *** FATAL    ERROR 2 from DLINRG.  The input matrix is singular.  Some of\n"
-                                " ***          the diagonal elements of the upper triangular matrix U of the\n"
-                                " ***          LU factorization are close to zero.\n");
+  EXPECT_EQ(result.console,
+            std::string(kInputDataReadText) + kExternalLine +
+                "\n"
+                "!!! While inverting the mass matrix [[M_1, S_m], [S_m, M_2]] of the input\n"
+                "    (M_1 =  1.0000    , M_2 =  4.0000    , S_m =  2.0000    ; singular when M_1*M_2 = S_m**2):\n"
+                "\n"
+                " *** FATAL    ERROR 2 from DLINRG.  The input matrix is singular.  Some of\n"
+                " ***          the diagonal elements of the upper triangular matrix U of the\n"
+                " ***          LU factorization are close to zero.\n"
+                "\n"
+                "*** ZELVAN terminated due to an error in the numerical library\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 

@@ -80,6 +80,51 @@ TEST_F(ErrorHandler, PrintsATerminalErrorAtOnceWithTracebackAndStopsWhenTheRaise
   EXPECT_TRUE(stops([] { E1POP("DCCGCG"); }));
 }
 
+// The calling program's notes: written once, outermost first, just before
+// the message of an error that stops the run, and the stop carries the
+// program's stop text.
+TEST_F(ErrorHandler, WritesTheOpenNotesOnceBeforeTheMessageOfAStoppingErrorAndStopsWithTheStopText) {
+  set_stop_text("\nstop line\n");
+  std::string console_text;
+  try {
+    const ErrorNote outer([] { return std::string("outer note\n"); });
+    const ErrorNote inner([] { return std::string("\ninner note,\n    second line\n"); });
+    E1PSH("DEVCCG");
+    E1PSH("DCCGCG");
+    E1MES(5, 1, "terminal text");
+    E1POP("DCCGCG");
+    ADD_FAILURE() << "no stop";
+  } catch (const core::RunStop& stop) {
+    EXPECT_EQ(stop.exit_status(), 3);
+    console_text = stop.console_text();
+  }
+  EXPECT_EQ(out.str().find("outer note\n\ninner note,\n    second line\n\n *** TERMINAL ERROR 1 from DCCGCG."), 0U)
+      << out.str();
+  EXPECT_EQ(out.str().find("note", out.str().find("TERMINAL")), std::string::npos) << out.str();
+  EXPECT_EQ(console_text, "\nstop line\n");
+}
+
+TEST_F(ErrorHandler, LeavesItsNotesUnwrittenForWarningsAndWhenNothingFails) {
+  int described = 0;
+  {
+    const ErrorNote note([&] {
+      ++described;
+      return std::string("note\n");
+    });
+    E1PSH("DLINRG");
+    E1POP("DLINRG");
+    E1PSH("DLINRG");
+    E1MES(3, 1, "warning text");
+    EXPECT_FALSE(stops([] { E1POP("DLINRG"); }));
+  }
+  EXPECT_EQ(out.str(), "\n *** WARNING  ERROR 1 from DLINRG.  warning text\n");
+  // A closed note is not written either.
+  E1PSH("DLINRG");
+  E1MES(4, 2, "fatal text");
+  EXPECT_TRUE(stops([] { E1POP("DLINRG"); }));
+  EXPECT_EQ(described, 0);
+}
+
 TEST_F(ErrorHandler, BreaksTheLineAtPercentSlashAndDropsTheMark) {
   E1PSH("DTEST");
   E1MES(3, 4, "Short first part.%/Second line.");

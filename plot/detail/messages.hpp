@@ -108,6 +108,8 @@ inline constexpr std::string_view kScriptNumber = "(1PG16.8)";
 inline constexpr std::string_view kFigureValue = "(1PG12.5)";
 // A reduced frequency in a text of a figure.
 inline constexpr std::string_view kFigureReduced = "(F10.4)";
+// A Mach number in a text of a figure.
+inline constexpr std::string_view kFigureMach = "(F10.3)";
 
 // ---- the gnuplot run: one console line each ----
 inline constexpr std::string_view kFiguresWritten = "*** Figures written: {1}";

@@ -336,7 +336,11 @@ TEST_P(FlutterSolution, DrawsTheSweepDashedThePkModesAndTheMarks) {
   f.flutter_solution = "zelvan_flutter.dat";
   f.sweep_crossing_rows = c.sweep_crossings;
   f.pk_rows = c.pk;
+  f.route = "thin plate";
+  f.route_mach = 0.3;
+  f.parameters.w_star = 0.2;
   f.critical = FlutterMark{35.0, 8.4, 4.35, 0.1};
+  f.pk_critical = FlutterMark{35.5, 8.5, 4.33, 0.105};
   f.matched = FlutterMark{36.0, 8.6, 4.3, 0.11};
   f.divergence_speed = 30.0;
   const GnuplotResult result = run_script(f);
@@ -369,8 +373,10 @@ TEST_P(FlutterSolution, DrawsTheSweepDashedThePkModesAndTheMarks) {
     EXPECT_NEAR(curves.at("mode from f_0_2, p-k")[3].y, 0.4, kPrintedDigits);
   }
 
-  // The marks: at g = 0 and at their frequency, labelled with q, u, f, k.
-  const std::string critical = "critical point: q = 35.000 N/m², u = 8.4000 m/s, f = 4.3500 Hz, k = 0.1000";
+  // The marks: at g = 0 and at their frequency, labelled with q, u, f, k;
+  // the sweep's crossing as the estimate at the input's w_star.
+  const std::string critical =
+      "sweep estimate at w_star = 0.2000 (k frozen): q = 35.000 N/m², u = 8.4000 m/s, f = 4.3500 Hz, k = 0.1000";
   ASSERT_EQ(curves.count(critical), 1u) << read_file("points.txt");
   ASSERT_EQ(curves.at(critical).size(), 1u);
   EXPECT_NEAR(curves.at(critical)[0].y, 0.0, kPrintedDigits);
@@ -382,6 +388,9 @@ TEST_P(FlutterSolution, DrawsTheSweepDashedThePkModesAndTheMarks) {
                                 std::fabs(p[0].y - 4.35) < kPrintedDigits);
   }
   EXPECT_TRUE(critical_f);
+  const std::string pk = "p-k critical point: q = 35.500 N/m², u = 8.5000 m/s, f = 4.3300 Hz, k = 0.1050";
+  ASSERT_EQ(curves.count(pk), 1u) << read_file("points.txt");
+  EXPECT_NEAR(curves.at(pk)[0].y, 0.0, kPrintedDigits);
   EXPECT_EQ(curves.count("matched point: q = 36.000 N/m², u = 8.6000 m/s, f = 4.3000 Hz, k = 0.1100"), 1u);
   EXPECT_EQ(curves.count("divergence: u = 30.000 m/s"), 1u);
 }

@@ -142,16 +142,16 @@ do for [pass = 1:2] {
   if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }
   reset
   eval common
-  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title 'Flutter diagram: external coefficients' . "\n" . case_title
   set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box
   set offsets 0, 0, 0, 0
   set format x ''
   set xzeroaxis lt 6 lw 1
-  set ylabel 'damping g [-]'
-  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
+  set ylabel 'damping g = 2π·d/f [-]'
+  set label 1 'd: decay rate [1/s], f: frequency [Hz]; g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
   plot solution_file index 0 using (sol(2)):(sol(5)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
        '' index 0 using (sol(2)):(sol(10)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
-       $critical using 1:2 with points lt 6 pt 7 ps 2 title 'critical point: q = 103.37 N/m², u = 13.125 m/s, f = 4.7852 Hz, k = 0.5727', \
+       $critical using 1:2 with points lt 6 pt 7 ps 2 title 'sweep estimate with the input''s coefficients (k frozen): q = 103.37 N/m², u = 13.125 m/s, f = 4.7852 Hz, k = 0.5727', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset xzeroaxis
   unset label 1
@@ -192,7 +192,7 @@ do for [pass = 1:2] {
     set label 16 'structural frequencies:' at screen 0.53000000, screen 0.78000000 font 'Mono,13'
     set label 17 '  f_0_1 = 4.4715 Hz    f_0_2 = 7.6970 Hz' at screen 0.53000000, screen 0.74000000 font 'Mono,13'
     set label 18 'no strong coupling detected' at screen 0.53000000, screen 0.70000000 font 'Mono,13'
-    set label 19 'critical flutter point:' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
+    set label 19 'sweep estimate with the input''s coefficients (k frozen):' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
     set label 20 '  q = 103.37 N/m²    u = 13.125 m/s' at screen 0.53000000, screen 0.62000000 font 'Mono,13'
     set label 21 '  f = 4.7852 Hz    k = 0.5727' at screen 0.53000000, screen 0.58000000 font 'Mono,13'
     plot [0:1][0:1] 1/0 notitle

@@ -144,17 +144,17 @@ do for [pass = 1:2] {
   if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }
   reset
   eval common
-  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title "Flutter diagram\n" . case_title
+  set multiplot layout 2, 1 margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025 title 'Flutter diagram: thin plate route, Ma = 0.050' . "\n" . case_title
   set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box
   set offsets 0, 0, 0, 0
   set arrow 1 from first 21.837299, graph 0 to first 21.837299, graph 1 nohead lt 7 dt 3 lw 2
   set format x ''
   set xzeroaxis lt 6 lw 1
-  set ylabel 'damping g [-]'
-  set label 1 'g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
+  set ylabel 'damping g = 2π·d/f [-]'
+  set label 1 'd: decay rate [1/s], f: frequency [Hz]; g < 0: the mode grows' at graph 0.01, graph 0.93 left font ',9'
   plot solution_file index 0 using (sol(2)):(sol(5)) with lines lt 1 dt 2 title 'mode from f_0_1, sweep', \
        '' index 0 using (sol(2)):(sol(10)) with lines lt 2 dt 2 title 'mode from f_0_2, sweep', \
-       $critical using 1:2 with points lt 6 pt 7 ps 2 title 'critical point: q = 104.70 N/m², u = 13.210 m/s, f = 4.7837 Hz, k = 0.5688', \
+       $critical using 1:2 with points lt 6 pt 7 ps 2 title 'sweep estimate at w_star = 0.3000 (k frozen): q = 104.70 N/m², u = 13.210 m/s, f = 4.7837 Hz, k = 0.5688', \
        $divergence using 1:2 with dots lc bgnd notitle, \
        1/0 with lines lt 7 dt 3 lw 2 title 'divergence: u = 21.837 m/s', \
        $anchor using 1:2 with dots lc bgnd notitle
@@ -198,7 +198,7 @@ do for [pass = 1:2] {
     set label 16 'structural frequencies:' at screen 0.53000000, screen 0.78000000 font 'Mono,13'
     set label 17 '  f_0_1 = 4.4715 Hz    f_0_2 = 7.6970 Hz' at screen 0.53000000, screen 0.74000000 font 'Mono,13'
     set label 18 'strong coupling at 4.7500 Hz' at screen 0.53000000, screen 0.70000000 font 'Mono,13'
-    set label 19 'critical flutter point:' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
+    set label 19 'sweep estimate at w_star = 0.3000 (k frozen):' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
     set label 20 '  q = 104.70 N/m²    u = 13.210 m/s' at screen 0.53000000, screen 0.62000000 font 'Mono,13'
     set label 21 '  f = 4.7837 Hz    k = 0.5688' at screen 0.53000000, screen 0.58000000 font 'Mono,13'
     set label 22 'divergence: u = 21.837 m/s' at screen 0.53000000, screen 0.54000000 font 'Mono,13'
