@@ -1,6 +1,7 @@
 // The input file's records: which quantity each field lands in, the
-// optional second values of records 10 and 13, and the markers that open
-// the aerodynamic, coefficient and sweep blocks.
+// optional second values of records 10 and 13, the markers that open
+// the aerodynamic, coefficient and sweep blocks, and the warnings on input
+// that reads, but not as meant.
 #include <gtest/gtest.h>
 
 #include <array>
