@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "driver/input_markers.hpp"
 #include "driver/messages.hpp"
 #include "textio/layout.hpp"
 #include "textio/messages.hpp"
@@ -35,26 +36,27 @@ void set_flutter_group_defaults(CaseParameters& cp) {
   cp.match_iterations = kDefaultIterations;
 }
 
-void read_flutter_group(textio::RecordSource& in, CaseParameters& cp) {
-  static const textio::Layout kMarker("(A1)");
+textio::ReadWarnings read_flutter_group(textio::RecordSource& in, CaseParameters& cp) {
   static const textio::Layout kReal("(F10.0)");
   static const textio::Layout kInteger("(I10)");
   set_flutter_group_defaults(cp);
-  std::string marker(1, ' ');
-  if (!in.read_unless_end(kMarker, std::array<textio::Target, 1>{&marker}, "the third marker") || marker[0] != '.') {
-    return;
-  }
+  MarkerLine marker = read_marker(in, "the third marker", kGroupMarkers, msg::kThirdMarkerNotRead);
+  textio::ReadWarnings warnings;
+  if (marker.warning) warnings.push_back(std::move(*marker.warning));
+  if (!marker.opens) return warnings;
   cp.flutter_group = true;
   double tolerance = 0.0;
   int iterations = 0;
-  in.read(kInteger, std::array<textio::Target, 1>{&cp.flutter_method}, msg::kFlutterRecordMethod);
-  const std::size_t method_line = in.lines_read();
-  in.read(kReal, std::array<textio::Target, 1>{&cp.sound_speed}, msg::kFlutterRecordSoundSpeed);
-  const std::size_t sound_line = in.lines_read();
-  in.read(kReal, std::array<textio::Target, 1>{&tolerance}, msg::kFlutterRecordTolerance);
-  const std::size_t tolerance_line = in.lines_read();
-  in.read(kInteger, std::array<textio::Target, 1>{&iterations}, msg::kFlutterRecordIterations);
-  const std::size_t iterations_line = in.lines_read();
+  // Reads one record and returns its line number.
+  const auto read = [&](const textio::Layout& layout, textio::Target target, std::string_view what) {
+    const textio::ReadWarnings more = in.read(layout, std::array<textio::Target, 1>{target}, what);
+    warnings.insert(warnings.end(), more.begin(), more.end());
+    return in.lines_read();
+  };
+  const std::size_t method_line = read(kInteger, &cp.flutter_method, msg::kFlutterRecordMethod);
+  const std::size_t sound_line = read(kReal, &cp.sound_speed, msg::kFlutterRecordSoundSpeed);
+  const std::size_t tolerance_line = read(kReal, &tolerance, msg::kFlutterRecordTolerance);
+  const std::size_t iterations_line = read(kInteger, &iterations, msg::kFlutterRecordIterations);
 
   if (cp.flutter_method < 0 || cp.flutter_method > 2) {
     bad_value(in, method_line, msg::kFlutterRecordMethod, msg::kFlutterMethodOutside);
@@ -66,6 +68,7 @@ void read_flutter_group(textio::RecordSource& in, CaseParameters& cp) {
   if (iterations < 0) bad_value(in, iterations_line, msg::kFlutterRecordIterations, msg::kFlutterNegative);
   cp.match_tolerance = tolerance > 0.0 ? tolerance : kDefaultTolerance;
   cp.match_iterations = iterations > 0 ? iterations : kDefaultIterations;
+  return warnings;
 }
 
 }  // namespace zelvan::driver

@@ -17,7 +17,8 @@ void set_flutter_group_defaults(CaseParameters& cp);
 // the defaults stay.  A missing record, an unreadable field, a method
 // outside 0..2, method 2 without a positive speed of sound, or a negative
 // tolerance or iteration limit ends the run with an input error naming the
-// line, columns and field (RunStop, input_error).
-void read_flutter_group(textio::RecordSource& in, CaseParameters& cp);
+// line, columns and field (RunStop, input_error).  Returns the warnings of
+// the marker line and the records, as read_input_file does.
+textio::ReadWarnings read_flutter_group(textio::RecordSource& in, CaseParameters& cp);
 
 }  // namespace zelvan::driver

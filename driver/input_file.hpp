@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "driver/case_parameters.hpp"
+#include "textio/record_reader.hpp"
 
 namespace zelvan::driver {
 
@@ -15,6 +16,12 @@ namespace zelvan::driver {
 // values of records 10 and 13, mass_scale and the defaults.  `note` is
 // added to the message when the file cannot be opened.  Any unreadable
 // file, missing record or bad field ends the run (RunStop, input error).
-void read_input_file(CaseParameters& cp, const std::string& path, std::string_view note = {});
+// Returns the warnings of the read, in the order of the lines, each one
+// message line without the "!!! Input warning: " prefix: a number that goes
+// on in the column right after its field where no other field reads on
+// (textio::RecordSource::read), and a marker character that stands right
+// of a blank column 1 where a marker is expected (read_marker).  Neither
+// changes what is read.
+textio::ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::string_view note = {});
 
 }  // namespace zelvan::driver

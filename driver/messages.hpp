@@ -21,6 +21,18 @@ inline constexpr std::string_view kEmptyTimeInterval =
     R"(( / "!!! The time history needs t_E different from t_A, but both are ", 1PG12.5, /))";
 inline constexpr std::string_view kStopEmptyTimeInterval = "*** ZELVAN terminated due to t_E = t_A";
 
+// Input warnings: the run goes on.  Each is written as an empty line, the
+// prefix textio::msg::kInputWarningPrefix and the message, an empty line.
+inline constexpr std::string_view kInputWarning = R"(( / A, A, /))";
+inline constexpr std::string_view kMarkerNotInColumn1 =
+    "file \"{1}\", line {2} ({3}): column 1 is blank and \"{4}\" stands in column {5}; a marker counts only in "
+    "column 1, so {6}.";
+inline constexpr std::string_view kFirstMarkerNotRead =
+    "the aerodynamic records and the groups after them are not read (f_s = 0, no aerodynamics, sweep defaults)";
+inline constexpr std::string_view kSecondMarkerNotRead =
+    "the sweep records and the flutter-solution group are not read (their defaults apply)";
+inline constexpr std::string_view kThirdMarkerNotRead = "the flutter-solution group is not read (its defaults apply)";
+
 // Aerodynamic route.
 inline constexpr std::string_view kRouteExternal = R"(( / ">>> Aerodynamic loads from external coefficients. ", /))";
 inline constexpr std::string_view kRouteThinPlate = R"(( / ">>> Aerodynamic loads from 2D thin plate theory. ", /))";

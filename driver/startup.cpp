@@ -115,10 +115,14 @@ void start_up() {
   set_possio_settings();
   cp.coupling_tolerance = kSweepDefaults.coupling_tolerance;
 
-  read_input_file(cp, cp.input_file_name());
+  const textio::ReadWarnings warnings = read_input_file(cp, cp.input_file_name());
   refuse_input_that_is_a_result(cp);
   refuse_listing_that_is_another_file(cp);
 
+  // What the reader noticed but read as it stands, before the confirmation.
+  for (const std::string& warning : warnings) {
+    console_write(msg::kInputWarning, {textio::msg::kInputWarningPrefix, warning});
+  }
   console_write(msg::kInputDataRead, {});
 
   cp.phi_rad = cp.phi * cp.deg2rad;

@@ -44,7 +44,7 @@ TemplateSource TemplateSource::from_text(std::string_view name, std::string_view
 
 bool TemplateSource::read_line(const textio::Layout& layout, std::string& line) {
   const textio::Target target = &line;
-  if (file_) return file_->read_unless_end(layout, {&target, 1}, msg::kTemplateLineWhat);
+  if (file_) return file_->read_unless_end(layout, {&target, 1}, msg::kTemplateLineWhat).has_value();
   if (next_ == lines_.size()) return false;
   // In-memory lines go through the record reader too, so that they are
   // cut and padded exactly like the lines of a file.

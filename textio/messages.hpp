@@ -36,6 +36,12 @@ inline constexpr std::string_view kIntegerOutOfRange =
     "-2147483648 to 2147483647.";
 inline constexpr std::string_view kInternalSourceName = "internal text";
 
+// A number that goes on past its field: read, and reported; the run goes on.
+inline constexpr std::string_view kInputWarningPrefix = "!!! Input warning: ";
+inline constexpr std::string_view kNumberGoesOn =
+    "file \"{1}\", line {2}, columns {3}-{4} ({5}): \"{6}\" is read, but the number goes on in column {7} "
+    "(\"{8}\"), which is not read.";
+
 inline constexpr std::string_view kOutputErrorPrefix = "!!! Output error: ";
 inline constexpr std::string_view kOutputStopLine = "*** ZELVAN terminated due to an output error";
 inline constexpr std::string_view kCannotCreate = "cannot create the file \"{1}\": {2}.";

@@ -18,6 +18,9 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// Besides the digits, the characters a number's text may hold.
+constexpr std::string_view kNumberCharacters = ".EeDd+-";
+
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool is_control(unsigned char c) { return c < 0x20 || c == 0x7F; }
@@ -193,6 +196,18 @@ FieldStatus parse_integer_field(std::string_view field, int& value) {
   return FieldStatus::ok;
 }
 
+bool continues_number(std::string_view line, std::size_t column) {
+  const auto at = [&](std::size_t i) { return i < line.size() ? line[i] : ' '; };
+  const auto is_sign = [](char c) { return c == '+' || c == '-'; };
+  const char c = at(column);
+  if (is_digit(c) || c == '.') return true;
+  if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+    return is_digit(at(column + 1)) || (is_sign(at(column + 1)) && is_digit(at(column + 2)));
+  }
+  if (is_sign(c)) return is_digit(at(column + 1)) || (at(column + 1) == '.' && is_digit(at(column + 2)));
+  return false;
+}
+
 RecordSource RecordSource::open_file(const std::string& path, std::string_view note) {
   RecordSource source;
   source.name_ = path;
@@ -292,17 +307,18 @@ bool RecordSource::at_end() {
   return false;
 }
 
-void RecordSource::read(const Layout& layout, std::span<const Target> targets, std::string_view what) {
-  read_record_set(layout, targets, what);
+ReadWarnings RecordSource::read(const Layout& layout, std::span<const Target> targets, std::string_view what) {
+  return read_record_set(layout, targets, what);
 }
 
-bool RecordSource::read_unless_end(const Layout& layout, std::span<const Target> targets, std::string_view what) {
-  if (at_end()) return false;
-  read_record_set(layout, targets, what);
-  return true;
+std::optional<ReadWarnings> RecordSource::read_unless_end(const Layout& layout, std::span<const Target> targets,
+                                                          std::string_view what) {
+  if (at_end()) return std::nullopt;
+  return read_record_set(layout, targets, what);
 }
 
-void RecordSource::read_record_set(const Layout& layout, std::span<const Target> targets, std::string_view what) {
+ReadWarnings RecordSource::read_record_set(const Layout& layout, std::span<const Target> targets,
+                                           std::string_view what) {
   std::string line;
   const auto next_line = [&] {
     if (!fetch_line(line)) {
@@ -322,14 +338,41 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
     fail(field_error_message(pattern, name_, lines_read_, column, width, what, text));
   };
 
+  // A numeric field that holds a number, kept until the next item shows
+  // whether the column after it is read by another value field.
+  struct NumberField {
+    std::size_t column, width;
+    std::string text;
+  };
+  std::optional<NumberField> last_number;
+  ReadWarnings warnings;
+  // The column after the last number is not read by a value field: warn
+  // when it continues the number.
+  const auto check_last_number = [&] {
+    if (!last_number) return;
+    const NumberField& f = *last_number;
+    const std::size_t after = f.column + f.width;
+    if (continues_number(line, after)) {
+      std::size_t end = after;
+      while (end < line.size() && (is_digit(line[end]) || kNumberCharacters.find(line[end]) != std::string_view::npos))
+        ++end;
+      warnings.push_back(msg::compose(
+          msg::kNumberGoesOn, {name_, std::to_string(lines_read_), std::to_string(f.column + 1), std::to_string(after),
+                               what, f.text, std::to_string(after + 1), line.substr(after, end - after)}));
+    }
+    last_number.reset();
+  };
+
   // Reads one value item; false when the targets are exhausted.
   std::function<bool(const Item&)> process;
   process = [&](const Item& item) -> bool {
     switch (item.kind) {
       case ItemKind::skip:
+        check_last_number();
         column += static_cast<std::size_t>(item.width);
         return true;
       case ItemKind::slash:
+        check_last_number();
         for (int r = 0; r < item.repeat; ++r) {
           next_line();
           column = 0;
@@ -347,11 +390,15 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
       case ItemKind::text:
         for (int r = 0; r < item.repeat; ++r) {
           if (next == targets.size()) return false;
+          last_number.reset();  // this field reads the column after it
           const Target& target = targets[next++];
           const std::size_t width = value_field_width(item, target);
           const std::string text = field(width);
           const std::string_view error = store_value_field(item, target, text);
           if (!error.empty()) field_error(error, width, text);
+          if (item.kind != ItemKind::text && text.find_first_not_of(' ') != std::string::npos) {
+            last_number = NumberField{column, width, text};
+          }
           column += width;
         }
         return true;
@@ -365,9 +412,13 @@ void RecordSource::read_record_set(const Layout& layout, std::span<const Target>
   for (;;) {
     const std::size_t taken_before = next;
     for (std::size_t i = start; i < items.size(); ++i) {
-      if (!process(items[i])) return;
+      if (!process(items[i])) {
+        check_last_number();
+        return warnings;
+      }
     }
-    if (next == targets.size()) return;
+    check_last_number();
+    if (next == targets.size()) return warnings;
     if (next == taken_before) {
       throw std::invalid_argument("record layout " + layout.notation() + " cannot fill its variables");
     }

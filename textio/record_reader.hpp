@@ -13,14 +13,25 @@
 //
 // Every failure ends the run: RunStop(input_error) whose text names the
 // file, the line, the columns and the quantity being read.
+//
+// A number that goes on past its field is read as far as the field goes
+// and is reported, not refused: a read returns one warning for each F or I
+// field that holds a number and is followed, in the column right after
+// it, by what continues a number (see continues_number), where that
+// column is not the first column of another value field of the same line
+// (a column skipped by nX, or one after the last field).  A value field
+// that reads on from there takes those characters as its own, as fields
+// written edge to edge are meant to.
 #pragma once
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "textio/layout.hpp"
 
@@ -32,6 +43,11 @@ using Target = std::variant<double*, int*, std::string*>;
 
 // Longest accepted line of an input file, line end excluded.
 inline constexpr std::size_t kMaxRecordLength = 1024;
+
+// The warnings of one read, in the order of the fields: each one message
+// line that names the file, the line, the columns and the quantity,
+// without the "!!! Input warning: " prefix (msg::kInputWarningPrefix).
+using ReadWarnings = std::vector<std::string>;
 
 class RecordSource {
  public:
@@ -45,14 +61,16 @@ class RecordSource {
   // `name`, line `line` (e.g. the file and line the text was taken from).
   static RecordSource from_text(std::string_view text, std::string_view name = {}, std::size_t line = 1);
 
-  // Reads one record set into `targets`.  `what` names the quantities for
+  // Reads one record set into `targets` and returns the warnings of its
+  // numeric fields (see above).  `what` names the quantities for
   // messages, e.g. "record 8 (M_1)".  The end of the source before or
   // during the read ends the run with a message.
-  void read(const Layout& layout, std::span<const Target> targets, std::string_view what);
+  ReadWarnings read(const Layout& layout, std::span<const Target> targets, std::string_view what);
 
   // As read(), but when the source is at its end before the read starts it
-  // reads nothing and returns false.
-  bool read_unless_end(const Layout& layout, std::span<const Target> targets, std::string_view what);
+  // reads nothing and returns no value.
+  std::optional<ReadWarnings> read_unless_end(const Layout& layout, std::span<const Target> targets,
+                                              std::string_view what);
 
   // True when no line is left.
   bool at_end();
@@ -65,7 +83,7 @@ class RecordSource {
  private:
   RecordSource() = default;
   bool fetch_line(std::string& line);
-  void read_record_set(const Layout& layout, std::span<const Target> targets, std::string_view what);
+  ReadWarnings read_record_set(const Layout& layout, std::span<const Target> targets, std::string_view what);
   [[noreturn]] void fail(const std::string& message) const;
 
   std::string name_;
@@ -82,5 +100,14 @@ class RecordSource {
 enum class FieldStatus { ok, invalid, out_of_range };
 FieldStatus parse_real_field(std::string_view field, int digits, double& value);
 FieldStatus parse_integer_field(std::string_view field, int& value);
+
+// Whether the text of `line` from the 0-based `column` on continues a
+// number written up to the column before: a digit or a decimal point; an
+// exponent letter (E, D, either case) followed by a digit, or by a sign
+// and a digit; a sign followed by a digit, or by a point and a digit (the
+// exponent form 1.5+3, or the sign of the next value).  A blank, a tab, another letter
+// or the end of the line do not, so a comment that begins with a blank or
+// with a word (also one such as "Damping") is no continuation.
+bool continues_number(std::string_view line, std::size_t column);
 
 }  // namespace zelvan::textio

@@ -1,6 +1,7 @@
 // The input file's records: which quantity each field lands in, the
-// optional second values of records 10 and 13, and the markers that open
-// the aerodynamic, coefficient and sweep blocks.
+// optional second values of records 10 and 13, the markers that open
+// the aerodynamic, coefficient and sweep blocks, and the warnings on input
+// that reads, but not as meant.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -340,6 +341,81 @@ INSTANTIATE_TEST_SUITE_P(Record3, IntegerField,
                                            IntegerFieldCase{"LargestInteger", "2147483647", 2147483647},
                                            IntegerFieldCase{"MostNegativeThatFits", "-999999999", -999999999}),
                          ByLabel{});
+
+// Input that reads, but most likely not as it was meant: a number that
+// goes on past its field, a marker right of a blank column 1.  One warning
+// before the confirmation, and the run goes on with what was read.
+struct WarningCase {
+  const char* label;
+  std::vector<std::string> records;
+  std::string warning;  // after "!!! Input warning: "
+};
+
+void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.label; }
+
+class InputWarning : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(InputWarning, PrecedesTheConfirmationAndTheRunGoesOn) {
+  const WarningCase& c = GetParam();
+  ScratchDir dir;
+  write_file(dir / "case.inp", join(c.records));
+  RunResult result;
+  {
+    WorkingDirectory cwd(dir.path());
+    result = run_start_up({"lnx", "case.inp"});
+  }
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.console,
+            "\n!!! Input warning: file \"case.inp\", " + c.warning + "\n\n" + std::string(kInputDataReadText));
+}
+
+std::vector<std::string> with_record(std::size_t index, std::string record) {
+  std::vector<std::string> records = mandatory_records();
+  records[index] = std::move(record);
+  return records;
+}
+
+const std::vector<std::string> kFlutterGroup{right("0"), right("0.0"), right("0.0"), right("0")};
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadAsItStands, InputWarning,
+    ::testing::Values(
+        WarningCase{"NumberPastTheLastFieldOfARecord", with_record(12, "       4000.0  K_1"),
+                    "line 13, columns 1-10 (record 13 (K_1, K_m)): \"       400\" is read, but the number goes on in "
+                    "column 11 (\"0.0\"), which is not read."},
+        WarningCase{"IntegerPastItsField", with_record(2, "        2048  npoints"),
+                    "line 3, columns 1-10 (record 3 (npoints)): \"        20\" is read, but the number goes on in "
+                    "column 11 (\"48\"), which is not read."},
+        WarningCase{"NumberIntoTheSkippedColumnsBeforeTheNextField",
+                    mandatory_records() + "i" + place(aero_record(), 3, right("800.0")),
+                    "line 23, columns 1-10 (the aerodynamic record (f_s, w_star, x_p, Ma, aero_scale)): \"       800\" "
+                    "is read, but the number goes on in column 11 (\".0\"), which is not read."},
+        WarningCase{"FirstMarkerRightOfColumn1", mandatory_records() + "  i  marker" + aero_record(),
+                    "line 22 (record 22 (first marker)): column 1 is blank and \"i\" stands in column 3; a marker "
+                    "counts only in column 1, so the aerodynamic records and the groups after them are not read "
+                    "(f_s = 0, no aerodynamics, sweep defaults)."},
+        WarningCase{"SecondMarkerRightOfColumn1", mandatory_records() + "i" + aero_record() + " ." + sweep_records(),
+                    "line 24 (the second marker): column 1 is blank and \".\" stands in column 2; a marker counts "
+                    "only in column 1, so the sweep records and the flutter-solution group are not read (their "
+                    "defaults apply)."},
+        WarningCase{"ThirdMarkerAfterATab",
+                    mandatory_records() + "i" + aero_record() + "." + sweep_records() + "\t." + kFlutterGroup,
+                    "line 31 (the third marker): column 1 is blank and \".\" stands in column 2; a marker counts only "
+                    "in column 1, so the flutter-solution group is not read (its defaults apply)."}),
+    ByLabel{});
+
+// The example, the golden cases and the studies' base files: every input
+// file under examples/ reads without a warning.
+TEST(InputWarning, IsGivenForNoBundledInput) {
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(fs::path(ZELVAN_SOURCE_DIR) / "examples")) {
+    if (entry.path().extension() != ".inp") continue;
+    ++files;
+    CaseParameters cp;
+    EXPECT_EQ(read_input_file(cp, entry.path().string()), textio::ReadWarnings{}) << entry.path();
+  }
+  EXPECT_GE(files, 9u);
+}
 
 TEST(InputFile, ReadsAFileWithoutALineEndAfterTheLastRecord) {
   std::string text = join(mandatory_records());

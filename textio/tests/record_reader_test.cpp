@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "textio/textio.hpp"
 
@@ -106,6 +107,58 @@ TEST(InputLayoutControl, SkipsColumnsFollowsSlashesAndRevertsToANewLine) {
   std::string marker(1, ' ');
   EXPECT_FALSE(src.read_unless_end(Layout("(A1)"), std::array<Target, 1>{&marker}, "marker"));
   std::filesystem::remove_all(dir);
+}
+
+// A number that goes on in the column right after its field is read as
+// far as the field goes and reported, unless another value field of the
+// same line reads on from there.
+TEST(NumberPastItsField, IsReportedWhereNoOtherFieldReadsOnFromTheNextColumn) {
+  struct Case {
+    const char* label;
+    const char* layout;
+    const char* kinds;  // one letter per variable: F real, I integer, A text
+    std::string line;
+    std::vector<std::string> warnings;
+  };
+  const auto goes_on = [](const char* columns, const char* field, const char* column, const char* rest) {
+    return std::string("file \"case.inp\", line 13, columns ") + columns + " (x): \"" + field +
+           "\" is read, but the number goes on in column " + column + " (\"" + rest + "\"), which is not read.";
+  };
+  const Case cases[] = {
+      {"ShiftedPastTheLastField", "(F10.0)", "F", "       4000.0  K_1", {goes_on("1-10", "       400", "11", "0.0")}},
+      {"PointAfterTheField", "(F10.0)", "F", "      4000.", {goes_on("1-10", "      4000", "11", ".")}},
+      {"ExponentLetterAndDigit", "(F10.0)", "F", "       1.5E3", {goes_on("1-10", "       1.5", "11", "E3")}},
+      {"ExponentLetterSignAndDigit", "(F10.0)", "F", "       1.5d-3 x", {goes_on("1-10", "       1.5", "11", "d-3")}},
+      {"SignAndDigit", "(F10.0)", "F", "       1.5+3", {goes_on("1-10", "       1.5", "11", "+3")}},
+      {"IntoSkippedColumns",
+       "(F10.0,2X,F10.0)",
+       "FF",
+       "      1000.0       2.0",
+       {goes_on("1-10", "      1000", "11", ".0")}},
+      {"IntegerField", "(I10)", "I", "        2048", {goes_on("1-10", "        20", "11", "48")}},
+      {"FieldsEdgeToEdgeOnlyAfterTheLast", "(2F5.0)", "FF", "1.0002.000345", {goes_on("6-10", "2.000", "11", "345")}},
+      {"CommentAfterABlank", "(F10.0)", "F", "       1.5 12345", {}},
+      {"CommentWordBeginningWithAnExponentLetter", "(F10.0)", "F", "       1.5Damping", {}},
+      {"CommentOfDashes", "(F10.0)", "F", "       1.5-- x", {}},
+      {"TabAfterTheField", "(F10.0)", "F", "       1.5\t3", {}},
+      {"BlankField", "(F10.0)", "F", "          12", {}},
+      {"LineEndsWithTheField", "(F10.0)", "F", "      12.5", {}},
+      {"TextField", "(A3)", "A", "abc123", {}},
+      {"NumberReadOnAsText", "(F3.0,A3)", "FA", "1.5123", {}},
+  };
+  for (const Case& c : cases) {
+    double reals[2] = {};
+    int integer = 0;
+    std::string text(3, ' ');
+    std::vector<Target> targets;
+    for (const char* k = c.kinds; *k != '\0'; ++k) {
+      if (*k == 'F') targets.emplace_back(&reals[targets.size()]);
+      if (*k == 'I') targets.emplace_back(&integer);
+      if (*k == 'A') targets.emplace_back(&text);
+    }
+    RecordSource src = RecordSource::from_text(c.line, "case.inp", 13);
+    EXPECT_EQ(src.read(Layout(c.layout), targets, "x"), c.warnings) << c.label;
+  }
 }
 
 // The message of a stop, without the framing lines.
