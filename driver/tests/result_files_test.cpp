@@ -396,6 +396,68 @@ INSTANTIATE_TEST_SUITE_P(Stages, AtomicResults,
                                            StopStage{"AFullDiskUnderTheListing", "", "env 7=/dev/full", 0, "", 4}),
                          ByLabel{});
 
+// The result files of a folder (everything but the inputs and the logs),
+// date-masked, by name.
+std::map<std::string, std::string> results_in(const ScratchDir& dir) {
+  std::map<std::string, std::string> results;
+  for (const std::string& name : dir.entries()) {
+    if (name.ends_with(".inp") || name.ends_with(".log") || name == "zelvan.lay0" || name == "zelvan.sty0") continue;
+    results[name] = mask_date(read_file(dir / name));
+  }
+  return results;
+}
+
+// Two runs started together in one folder: the one that takes the folder
+// completes, the other stops at once with the lock message (status 5),
+// and every file of the folder is the one the completed run writes alone.
+// The layout template is a pipe that the test fills only after one run has
+// ended, so the winner is still running (it waits at its result step, with
+// the lock) while the other one starts: the two always overlap.
+TEST(OneRunPerFolder, TwoRunsStartedTogetherLeaveOnlyTheFilesOfTheOneThatCompleted) {
+  constexpr int kRaces = 8;
+  const fs::path examples = fs::path(ZELVAN_SOURCE_DIR) / "examples";
+  std::vector<std::string> b = small_case(64, 7);
+  b[0] = place(right("0.25"), 31, "Case B of the race");
+  b[12] = right("4100.0") + "  K_1";
+  const std::map<std::string, std::vector<std::string>> inputs{{"a", small_case(64, 7)}, {"b", b}};
+  std::map<std::string, std::map<std::string, std::string>> alone;
+  for (const auto& [name, records] : inputs) {
+    ScratchDir single;
+    write_file(single / "case.inp", join(records));
+    fs::copy_file(examples / "zelvan.lay0", single / "zelvan.lay0");
+    fs::copy_file(examples / "zelvan.sty0", single / "zelvan.sty0");
+    ASSERT_EQ(run_in_shell("cd '" + single.path().string() + "' && " + kProgram + " LNX case.inp").status, 0);
+    alone[name] = results_in(single);
+  }
+
+  ScratchDir dir;
+  for (const auto& [name, records] : inputs) write_file(dir / (name + ".inp"), join(records));
+  fs::copy_file(examples / "zelvan.sty0", dir / "zelvan.sty0");
+  const std::string template_file = (examples / "zelvan.lay0").string();
+  // The pipe is filled (which waits for the winner to open it) once the
+  // other run has ended with status 5; after 30 s without that, anyway.
+  const std::string race = "cd '" + dir.path().string() + "' && { rm -f a.log b.log; (" + kProgram +
+                           " LNX a.inp > a.log 2>&1; echo $? >> a.log) & (" + kProgram +
+                           " LNX b.inp > b.log 2>&1; echo $? >> b.log) & "
+                           "for i in $(seq 600); do tail -n 1 a.log b.log 2>/dev/null | grep -qx 5 && break; "
+                           "sleep 0.05; done; "
+                           "timeout 60 sh -c \"cat '" +
+                           template_file + "' > zelvan.lay0\"; wait; }";
+  ASSERT_EQ(run_in_shell("cd '" + dir.path().string() + "' && mkfifo zelvan.lay0").status, 0);
+  for (int i = 0; i < kRaces; ++i) {
+    run_in_shell(race);
+    const std::string a_log = read_file(dir / "a.log"), b_log = read_file(dir / "b.log");
+    const bool a_won = a_log.ends_with("\n0\n");
+    const std::string& loser = a_won ? b_log : a_log;
+    ASSERT_TRUE(a_won || b_log.ends_with("\n0\n")) << a_log << b_log;
+    EXPECT_TRUE(loser.ends_with("\n\n*** ZELVAN terminated: the folder is in use by another run\n5\n")) << loser;
+    EXPECT_NE(loser.find("!!! The folder \"" + dir.path().string() + "\" is in use by another run of ZELVAN (process "),
+              std::string::npos)
+        << loser;
+    EXPECT_TRUE(results_in(dir) == alone[a_won ? "a" : "b"]) << "race " << i << ", " << (a_won ? "a" : "b") << " won";
+  }
+}
+
 // The input is never a result: an input file or a template that is, by
 // name or as the same file under another name, a file the run writes stops
 // the run at start-up as an input error naming both; nothing is written.

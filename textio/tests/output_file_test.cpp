@@ -167,5 +167,115 @@ TEST(OutputFile, StopsTheRunWhenTheDataCannotBeWritten) {
   EXPECT_NE(text.find("the file \"/dev/full\" could not be written completely"), std::string::npos) << text;
 }
 
+// While a result set is open, closed files wait under their temporaries;
+// its commit puts them all in place, with a file another program wrote,
+// and removes a file of an earlier run.
+TEST(ResultSet, PutsEveryFileInPlaceAtItsCommitAndNoneBefore) {
+  reset_output_files();
+  Folder dir("zelvan_result_set_commit");
+  for (const char* name : {"a.dat", "b.dat", "old.png"}) std::ofstream(dir / name) << "old\n";
+  std::ofstream(dir / ".new.png") << "drawn\n";
+  {
+    ResultSet set;
+    for (const char* name : {"a.dat", "b.dat"}) {
+      OutputFile file(dir / name);
+      file.stream() << "new " << name << "\n";
+      file.close();
+    }
+    set.hold(dir / "c.png", dir / ".new.png");
+    set.remove_at_commit(dir / "old.png");
+    EXPECT_EQ(contents(dir / "a.dat"), "old\n");
+    EXPECT_EQ(contents(set.temporary_of(dir / "b.dat")), "new b.dat\n");
+    EXPECT_EQ(output_files()[0].state, FileState::computed);
+    set.commit();
+  }
+  EXPECT_EQ(contents(dir / "a.dat"), "new a.dat\n");
+  EXPECT_EQ(contents(dir / "b.dat"), "new b.dat\n");
+  EXPECT_EQ(contents(dir / "c.png"), "drawn\n");
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.dat", "b.dat", "c.png"}));
+  for (const OutputFileState& f : output_files()) EXPECT_EQ(f.state, FileState::placed) << f.name;
+  reset_output_files();
+}
+
+// A set that ends without its commit (the run stopped) removes everything
+// it held, a file written twice included, and the report says that
+// nothing was replaced and what had been computed.
+TEST(ResultSet, WithoutItsCommitLeavesTheFolderAsItWas) {
+  reset_output_files();
+  Folder dir("zelvan_result_set_discard");
+  std::ofstream(dir / "a.dat") << "old\n";
+  std::ofstream(dir / ".drawn.png") << "drawn\n";
+  {
+    ResultSet set;
+    for (int pass = 0; pass < 2; ++pass) {
+      OutputFile file(dir / "a.dat");
+      file.stream() << "pass " << pass << "\n";
+      file.close();
+    }
+    set.hold(dir / "c.png", dir / ".drawn.png");
+    OutputFile open_at_the_stop(dir / "b.dat");
+  }
+  EXPECT_EQ(contents(dir / "a.dat"), "old\n");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.dat"});
+  EXPECT_EQ(output_files_report(),
+            "*** No result file was replaced: the folder holds what it held before this run.\n"
+            "*** Results this run had computed, not put in place:\n    " +
+                (dir / "a.dat") + "\n    " + (dir / "c.png") + "\n");
+  reset_output_files();
+}
+
+// A rename that fails at the commit stops the run; the files put in place
+// before it are reported as such, the others are removed.
+TEST(ResultSet, ReportsTheFilesPutInPlaceBeforeARenameFailed) {
+  reset_output_files();
+  Folder dir("zelvan_result_set_rename");
+  std::ofstream(dir / ".drawn.png") << "drawn\n";
+  {
+    ResultSet set;
+    OutputFile file(dir / "a.dat");
+    file.close();
+    // A folder made after the file was begun stands in the way of its
+    // rename.
+    set.hold(dir / "b.png", dir / ".drawn.png");
+    std::filesystem::create_directories(dir / "b.png/inside");
+    const std::string text = stop_text([&] { set.commit(); });
+    EXPECT_NE(text.find("cannot create the file \"" + (dir / "b.png") + "\""), std::string::npos) << text;
+  }
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.dat", "b.png"}));
+  EXPECT_EQ(output_files_report(), "*** Result files this run put in place before the stop:\n    " + (dir / "a.dat") +
+                                       "\n*** Results this run had computed, not put in place:\n    " +
+                                       (dir / "b.png") + "\n");
+  reset_output_files();
+}
+
+// One run per folder: a second lock of the folder stops naming the folder
+// and the holder's process id (status 5); the lock file goes with the
+// lock, and the folder can be locked again.
+TEST(FolderLock, ASecondLockStopsNamingTheFolderAndTheHolder) {
+  Folder dir("zelvan_folder_lock");
+  const std::string folder = dir / "";
+  {
+    const FolderLock first(folder);
+    EXPECT_TRUE(first.held());
+    EXPECT_EQ(contents(dir / ".zelvan.lock"), std::to_string(::getpid()) + "\n");
+    try {
+      const FolderLock second(folder);
+      ADD_FAILURE() << "no stop";
+    } catch (const RunStop& stop) {
+      EXPECT_EQ(stop.exit_status(), 5);
+      EXPECT_EQ(stop.console_text(), "\n!!! The folder \"" + full_path(folder).string() +
+                                         "\" is in use by another run of ZELVAN (process " +
+                                         std::to_string(::getpid()) +
+                                         ").\n    One run at a time writes its results into a folder: wait until it "
+                                         "has ended, or\n    run this case in another folder.\n\n*** ZELVAN "
+                                         "terminated: the folder is in use by another run\n");
+    }
+  }
+  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(FolderLock(folder).held());
+  // A folder that cannot take the lock file: the run goes on unlocked.
+  EXPECT_FALSE(FolderLock(dir / "missing").held());
+}
+
 }  // namespace
 }  // namespace zelvan::textio
