@@ -6,7 +6,8 @@
 #            CLI11 and toml++ (zelvan-study)
 #   test     the program's set, GoogleTest, a Fortran compiler and LAPACK
 #            (test oracles of the record layouts and the linear algebra),
-#            pdfinfo (the figure test)
+#            pdfinfo (the figure test), mpmath (the reference generators
+#            under tools/ and their --check)
 #   bench    the program's set, Google Benchmark, FFTW and SUNDIALS
 #            (benchmark peers)
 #   fuzz     the program's set, clang with its sanitizer and fuzzer runtime
@@ -45,6 +46,7 @@ test_set() {
   want gfortran command -v gfortran
   want liblapack-dev have_file '/usr/lib/*/liblapack.so'  # linear algebra test oracle
   want poppler-utils command -v pdfinfo                   # page count of the figures' PDF
+  want python3-mpmath python3 -c 'import mpmath'          # reference generators under tools/
 }
 bench() {
   program
