@@ -55,7 +55,9 @@ bool analyse_response() {
   for (const auto& [what, history, coefficients] :
        {std::tuple{msg::kPlungeDisplacement, h.Y3.data(), s.FouCY3.data()},
         std::tuple{msg::kPitchDisplacement, h.Y4.data(), s.FouCY4.data()}}) {
-    const numlib::ErrorNote note([&] { return message_text(msg::kNoteSpectrum, {what, n}); });
+    // A structured binding cannot be captured (before C++23): the name is copied.
+    const auto history_name = what;
+    const numlib::ErrorNote note([&] { return message_text(msg::kNoteSpectrum, {history_name, n}); });
     numlib::DFFTRF(n, history, coefficients);
   }
 

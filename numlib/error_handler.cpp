@@ -340,8 +340,9 @@ ErrorNote::~ErrorNote() {
 void write_error_notes() {
   std::vector<ErrorNote*> open;
   for (ErrorNote* note = state().innermost_note; note != nullptr; note = note->outer_) open.push_back(note);
-  for (auto it = open.rbegin(); it != open.rend(); ++it) {
-    ErrorNote& note = **it;
+  std::reverse(open.begin(), open.end());  // outermost first
+  for (ErrorNote* open_note : open) {
+    ErrorNote& note = *open_note;
     if (note.written_) continue;
     note.written_ = true;
     const std::string text = note.describe_();

@@ -172,6 +172,7 @@ DrawnFigures draw_figures(const FigureRequest& request, const GnuplotRun& run) {
   const std::vector<std::string>& figures = request.figures;
   const std::string prefix = ".zelvan-new-" + std::to_string(::getpid()) + "-";
   std::vector<std::string> temporary;
+  temporary.reserve(figures.size());
   for (const std::string& name : figures) temporary.push_back(prefix + name);
 
   // The run's own console lines come first.
