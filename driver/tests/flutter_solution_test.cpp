@@ -1,10 +1,10 @@
 // The flutter solution: tracked modes where the table's columns swap,
-// crossings (onset and offset of a hump mode, a crossing on a sweep step,
-// none), divergence against its closed form, the p-k critical point and the
-// matched point against the exact flutter point of typical sections
-// (tools/gen_typical_section_flutter.py), the Possio route at Ma 0.5 and
-// 0.7 with its interpolation error, Mach matching, the stop cases of the
-// matched point, the input group's checks and the files.
+// crossings (onset and offset of a hump mode, onsets of both modes, a
+// crossing on a sweep step, none), divergence against its closed form, the
+// p-k critical point and the matched point against the exact flutter point
+// of typical sections (tools/gen_typical_section_flutter.py), the Possio
+// route at Ma 0.5 and 0.7 with its interpolation error, Mach matching, the
+// stop cases of the matched point, the input group's checks and the files.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -268,6 +268,57 @@ TEST(ModeTracking, KeepsEachModeWhereTheTableColumnsSwap) {
   for (const auto& mode : s.solution.sweep.modes[stiff]) EXPECT_NEAR(mode->f, f_stiff, 1e-9);
   EXPECT_NEAR(s.solution.structural_frequencies[stiff], f_stiff, 1e-9);
 }
+
+// Onsets of both modes at the given q, table-driven over which comes first.
+struct OnsetCase {
+  std::string label;
+  std::array<double, 2> onset;  // q of the onset of tracked modes 0 and 1
+  double q_end;                 // the sweep runs from 0 to q_end in ten steps
+};
+
+class BothModesUnstable : public ::testing::TestWithParam<OnsetCase> {};
+
+TEST_P(BothModesUnstable, ReportsBothOnsetsAndTakesTheOneOfLowerMagnitudeAsCritical) {
+  const OnsetCase& c = GetParam();
+  // d = 1 - q/onset for each mode, linear in q, so the refinement lands on
+  // the onset itself.
+  TrackedSeries series;
+  for (int i = 0; i <= 10; ++i) {
+    const double q = c.q_end * i / 10.0;
+    series.q.push_back(q);
+    for (std::size_t m = 0; m < 2; ++m) {
+      FlutterMode mode;
+      mode.f = 5.0 + static_cast<double>(m);
+      mode.d = 1.0 - q / c.onset[m];
+      series.modes[m].push_back(mode);
+    }
+  }
+  const ModeInBracket linear = [](double q, double q_a, const FlutterMode& a, double q_b,
+                                  const FlutterMode& b) -> std::optional<FlutterMode> {
+    FlutterMode m = a;
+    m.d = a.d + (q - q_a) / (q_b - q_a) * (b.d - a.d);
+    return m;
+  };
+  const std::vector<Crossing> crossings = find_crossings(series, linear, 1.2, 1.0);
+  ASSERT_EQ(crossings.size(), 2u);
+  for (std::size_t m = 0; m < 2; ++m) {
+    EXPECT_EQ(crossings[m].kind, CrossingKind::onset);
+    EXPECT_EQ(crossings[m].mode, static_cast<int>(m));
+    EXPECT_LT(relative(crossings[m].q, c.onset[m]), kRefinedTolerance) << crossings[m].q;
+  }
+  const std::size_t first = std::fabs(c.onset[0]) < std::fabs(c.onset[1]) ? 0 : 1;
+  const std::optional<Crossing> critical = critical_crossing(crossings);
+  ASSERT_TRUE(critical);
+  EXPECT_EQ(critical->mode, static_cast<int>(first));
+  EXPECT_EQ(critical->q, crossings[first].q);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, BothModesUnstable,
+                         ::testing::Values(OnsetCase{"SecondModeFirst", {270.0, 130.0}, 400.0},
+                                           OnsetCase{"FirstModeFirst", {130.0, 270.0}, 400.0},
+                                           // The lower |q| is the larger q here.
+                                           OnsetCase{"NegativeSweep", {-270.0, -130.0}, -400.0}),
+                         ByLabel{});
 
 // --- divergence ---------------------------------------------------------
 
