@@ -459,6 +459,36 @@ TEST(MatchedPoint, SecantConvergesWhereSubstitutionOscillates) {
   EXPECT_NEAR(m.critical->k, k_star, 1e-9);
 }
 
+TEST(MatchedPoint, BisectsWhereTheSecantStepLeavesTheBracketAndStillConverges) {
+  // k_F(w) = w - (exp(30 (w - k*)) - 1)/30: the residual is flat below k*
+  // and steep above it.  From 0.55 the substitution step overshoots below
+  // k*, and the secant through the two iterates there points past 0.55.
+  constexpr double k_star = 0.5;
+  constexpr double kTolerance = 1e-10;
+  // The residual's slope is -1 at k*, so an iterate whose residual meets
+  // the tolerance is within it of k*, with a margin of 2 for the slope
+  // away from k*.
+  constexpr double kFixedPointBound = 2.0 * kTolerance * k_star;
+  const CriticalAt critical = [&](double w, double) -> std::optional<Crossing> {
+    return crossing_with(w - std::expm1(30.0 * (w - k_star)) / 30.0, 10.0);
+  };
+  const MatchedPoint m =
+      matched_point(0.55, 0.0, MatchSettings{.tolerance = kTolerance, .iteration_limit = 30}, critical,
+                    [](double k, double mach) { return k > 0.0 && std::fabs(mach) < 1.0; });
+  ASSERT_TRUE(m.converged());
+  EXPECT_NEAR(m.iterations.back().w_star, k_star, kFixedPointBound);
+  EXPECT_NEAR(m.critical->k, k_star, kFixedPointBound);
+  // A bisection step: an iterate exactly midway between two earlier ones.
+  const auto& it = m.iterations;
+  bool bisected = false;
+  for (std::size_t n = 2; n < it.size(); ++n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t j = i + 1; j < n; ++j) bisected |= it[n].w_star == 0.5 * (it[i].w_star + it[j].w_star);
+    }
+  }
+  EXPECT_TRUE(bisected);
+}
+
 struct StopCase {
   std::string label;
   MatchStop stop;
