@@ -2,9 +2,10 @@
 // crossings (onset and offset of a hump mode, onsets of both modes, a
 // crossing on a sweep step, none), divergence against its closed form, the
 // p-k critical point and the matched point against the exact flutter point
-// of typical sections (tools/gen_typical_section_flutter.py), the Possio
-// route at Ma 0.5 and 0.7 with its interpolation error, Mach matching, the
-// stop cases of the matched point, the input group's checks and the files.
+// of typical sections (tools/gen_typical_section_flutter.py) and at the
+// default tolerances against the tight ones, the Possio route at Ma 0.5 and
+// 0.7 with its interpolation error, Mach matching, the stop cases of the
+// matched point, the input group's checks and the files.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -173,6 +174,43 @@ TEST_P(TypicalSection, PkAndMatchedPointAgreeWithTheTheodorsenReference) {
   RecordProperty("largest_relative_error", text);
   // The run's own coefficients keep the input's w_star.
   EXPECT_EQ(s.cp.w_star, GetParam().w_star);
+}
+
+// The default match_tolerance, which the p-k points use as well.
+constexpr double kDefaultMatchTolerance = 1e-6;
+// A p-k point stops when one substitution step changes k by less than the
+// tolerance and the matched point when its residual is below it; both
+// contract quickly enough here that the result is within the tolerance
+// itself (measured below 0.06 of it).
+constexpr double kDefaultToleranceMultiple = 1.0;
+
+TEST_P(TypicalSection, PkAndMatchedPointAtTheDefaultTolerancesAreWithinThemOfTheTightSolution) {
+  const std::vector<Section> sections = reference_sections();
+  ASSERT_GT(sections.size(), GetParam().section);
+  const Section& ref = sections[GetParam().section];
+  const auto adjust = [&](CaseParameters& cp) { set_typical_section(cp, ref); };
+  const Solved tight = solve(thin_plate_records(GetParam().w_star, 0.0, flutter_group(1, 0.0, 1e-11, 40)), adjust);
+  const Solved loose = solve(thin_plate_records(GetParam().w_star, 0.0, flutter_group(1)), adjust);
+  ASSERT_EQ(loose.run.status, 0) << loose.run.console;
+  ASSERT_EQ(loose.cp.match_tolerance, kDefaultMatchTolerance);
+  ASSERT_TRUE(tight.solution.pk && tight.solution.pk->critical) << tight.run.console;
+  ASSERT_TRUE(loose.solution.pk && loose.solution.pk->critical) << loose.run.console;
+  ASSERT_TRUE(tight.solution.matched && tight.solution.matched->converged()) << tight.run.console;
+  ASSERT_TRUE(loose.solution.matched && loose.solution.matched->converged()) << loose.run.console;
+  const double bound = kDefaultToleranceMultiple * kDefaultMatchTolerance;
+  double worst = 0.0;
+  const std::array<std::pair<const Crossing*, const Crossing*>, 2> pairs{
+      std::pair{&*loose.solution.pk->critical, &*tight.solution.pk->critical},
+      std::pair{&*loose.solution.matched->critical, &*tight.solution.matched->critical}};
+  for (const auto& [a, b] : pairs) {
+    EXPECT_LT(relative(a->q, b->q), bound) << a->q << " vs " << b->q;
+    EXPECT_LT(relative(a->f, b->f), bound) << a->f << " vs " << b->f;
+    EXPECT_LT(relative(a->k, b->k), bound) << a->k << " vs " << b->k;
+    worst = std::max({worst, relative(a->q, b->q), relative(a->f, b->f), relative(a->k, b->k)});
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2e", worst / kDefaultMatchTolerance);
+  RecordProperty("largest_difference_in_tolerances", text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sections, TypicalSection,
