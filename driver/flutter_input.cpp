@@ -17,13 +17,9 @@ constexpr int kDefaultIterations = 30;
 
 [[noreturn]] void bad_value(const textio::RecordSource& in, std::size_t line, std::string_view what,
                             std::string_view problem) {
-  std::string text = "\n";
-  text += textio::msg::kInputErrorPrefix;
-  text += textio::msg::compose(msg::kFlutterGroupBadValue, {in.name(), std::to_string(line), what, problem});
-  text += "\n\n";
-  text += textio::msg::kInputStopLine;
-  text += '\n';
-  throw textio::RunStop(textio::StopReason::input_error, text);
+  throw textio::RunStop(textio::StopReason::input_error,
+                        textio::input_error_text(textio::msg::compose(
+                            msg::kFlutterGroupBadValue, {in.name(), std::to_string(line), what, problem})));
 }
 
 }  // namespace

@@ -23,13 +23,7 @@ bool same_file(const std::string& a, const std::string& b) {
 }
 
 [[noreturn]] void input_error(const std::string& message) {
-  std::string text = "\n";
-  text += textio::msg::kInputErrorPrefix;
-  text += message;
-  text += "\n\n";
-  text += textio::msg::kInputStopLine;
-  text += '\n';
-  throw textio::RunStop(textio::StopReason::input_error, text);
+  throw textio::RunStop(textio::StopReason::input_error, textio::input_error_text(message));
 }
 
 struct Input {

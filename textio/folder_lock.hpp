@@ -44,7 +44,7 @@ class FolderLock {
  private:
   std::string path_;
   int fd_ = -1;
-  std::size_t slot_ = static_cast<std::size_t>(-1);  // for the signal handler
+  std::size_t slot_ = static_cast<std::size_t>(-1);  // its entry for the signal handler (none)
 };
 
 }  // namespace zelvan::textio

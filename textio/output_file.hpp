@@ -63,7 +63,7 @@ class OutputFile {
  private:
   void abandon();
 
-  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);  // detail::kNoRemovalSlot
+  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);  // no entry for the signal handler
 
   std::string name_;       // the name the run reports
   std::string target_;     // the path renamed over on close ("" when written in place)

@@ -39,16 +39,6 @@ std::string hex_byte(unsigned char c) {
   return buffer;
 }
 
-std::string input_error_text(const std::string& message) {
-  std::string text = "\n";
-  text += msg::kInputErrorPrefix;
-  text += message;
-  text += "\n\n";
-  text += msg::kInputStopLine;
-  text += '\n';
-  return text;
-}
-
 // The message of a field that does not read: where it is, what the record
 // is, and either the offending control character (named, never echoed) or
 // the field's text.  line is the 1-based line number, column the 0-based
@@ -114,6 +104,16 @@ std::string_view store_value_field(const Item& item, const Target& target, const
 }
 
 }  // namespace
+
+std::string input_error_text(const std::string& message) {
+  std::string text = "\n";
+  text += msg::kInputErrorPrefix;
+  text += message;
+  text += "\n\n";
+  text += msg::kInputStopLine;
+  text += '\n';
+  return text;
+}
 
 FieldStatus parse_real_field(std::string_view field, int digits, double& value) {
   const std::string s = without_blanks(field);

@@ -95,6 +95,11 @@ class RecordSource {
   std::size_t lines_read_ = 0;
 };
 
+// The console text of an input error: "!!! Input error: " and `message`
+// (one line, without the prefix), then the stop line, framed by blank
+// lines.  Every input error of the program is written in this form.
+std::string input_error_text(const std::string& message);
+
 // Field conversions, shared with tests.  Both take the field's text as it
 // stands (w columns).
 enum class FieldStatus { ok, invalid, out_of_range };
