@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "driver/constants.hpp"
@@ -12,6 +13,23 @@ namespace zelvan::driver {
 
 // Largest number of time points of the time history.
 inline constexpr int istore = 10001;
+
+// The optional typical-section group (fourth marker): a flat-plate section
+// in the terms of the classical texts, from which the structural model and
+// the aerodynamic scaling are built.  Plunge h positive down, pitch theta
+// positive nose up about the axis.
+struct SectionInput {
+  double b = 0.0;           // m, half chord
+  double a = 0.0;           // pitch axis, half chords aft of mid-chord
+  double x_theta = 0.0;     // centre of mass, half chords aft of the axis
+  double r2 = 0.0;          // squared radius of gyration about the axis, in b^2
+  double mu = 0.0;          // mass ratio m/(pi rho b^2), rho of the sweep group
+  double sigma = 0.0;       // omega_h/omega_theta
+  double f_theta = 0.0;     // Hz, uncoupled pitch frequency omega_theta/2pi
+  double span = 1.0;        // m, span s of the section
+  double zeta_h = 0.0;      // plunge damping ratio (time history)
+  double zeta_theta = 0.0;  // pitch damping ratio (time history)
+};
 
 struct CaseParameters {
   // --- input quantities, in the order of the input file ---
@@ -55,6 +73,9 @@ struct CaseParameters {
   double sound_speed = 0.0;       // m/s, speed of sound (method 2)
   double match_tolerance = 1e-6;  // relative tolerance on k (and Ma)
   int match_iterations = 30;      // iteration limit of the matched point
+  // Optional typical-section group (fourth marker); absent: the structure
+  // comes from records 8-14 and the aerodynamic record.
+  std::optional<SectionInput> section;
 
   // --- start-up values ---
   std::string input_file;                 // the input file name as given, whole
