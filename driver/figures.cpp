@@ -14,6 +14,7 @@
 #include "driver/case_parameters.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/messages.hpp"
+#include "driver/model.hpp"
 #include "driver/result_files.hpp"
 #include "driver/spectrum.hpp"
 #include "plot/gnuplot_run.hpp"
@@ -51,7 +52,7 @@ plot::FigureScript figures_of_run() {
   plot::FigureScript f;
   f.records = cp.npoints;
   f.spectral_lines = (cp.npoints + 1) / 2;
-  f.parameters = plot_case(cp, cp.title);
+  f.parameters = plot_case(cp, model().structure, cp.title);
   f.y0 = cp.y0;
   if (s.coupling_frequency > 0.0) f.coupling_frequency = s.coupling_frequency;
   if (cp.nstep > 0) {

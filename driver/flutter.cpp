@@ -12,6 +12,7 @@
 #include "driver/model.hpp"
 #include "driver/result_names.hpp"
 #include "driver/run_context.hpp"
+#include "driver/structural_model.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -78,36 +79,13 @@ void flutter_sweep() {
 }
 
 // Sets the coupled structural frequencies f_0_1, f_0_2 and the reference
-// frequency; `report` writes the structural modes to the console.
+// frequency from the run's structural model; `report` writes the
+// structural modes to the console.
 void structural_modes(bool report) {
   CaseParameters& cp = case_parameters();
-  const double M1 = cp.M_1, M2 = cp.M_2, Sm = cp.S_m, K1 = cp.K_1, K2 = cp.K_2, Km = cp.K_m;
-  const double delta = M1 * M2 - Sm * Sm;
-  const double D = K1 * K1 * M2 * M2 - 2.0 * K1 * K2 * M1 * M2 + 4.0 * K1 * K2 * Sm * Sm - 4.0 * K1 * Km * M2 * Sm +
-                   K2 * K2 * M1 * M1 - 4.0 * K2 * Km * M1 * Sm + 4.0 * Km * Km * M1 * M2;
-  const double root = std::pow(D, 0.5);
-  const double ls1 = quotient(root / 2.0 + K1 * M2 / 2.0 + K2 * M1 / 2.0 - Km * Sm, delta);
-  const double ls2 = quotient(K1 * M2 / 2.0 - root / 2.0 + K2 * M1 / 2.0 - Km * Sm, delta);
-
-  const auto ratio = [&](double s) {
-    const double den = s * M1 - K1 * M1 * M2 + 2.0 * K1 * Sm * Sm + K2 * M1 * M1 - 2.0 * Km * M1 * Sm;
-    const double num = -s * Sm - K1 * M2 * Sm - K2 * M1 * Sm + 2.0 * Km * M1 * M2;
-    return std::fabs(den) > kNegligible ? num / den : 0.0;
-  };
-  const double r1 = ratio(root);
-  const double r2 = ratio(-root);
-
-  const double fu1 = std::sqrt(quotient(K1, M1)) / kTwoPi;
-  const double fu2 = std::sqrt(quotient(K2, M2)) / kTwoPi;
-  const double fs1 = std::sqrt(ls1) / kTwoPi;
-  const double fs2 = std::sqrt(ls2) / kTwoPi;
-  if (fu1 > fu2 && fs1 > fs2) {
-    cp.f_0_1 = fs1;
-    cp.f_0_2 = fs2;
-  } else {
-    cp.f_0_1 = fs2;
-    cp.f_0_2 = fs1;
-  }
+  const StructuralModes modes = structural_modes_of(model().structure);
+  cp.f_0_1 = modes.f_0_1;
+  cp.f_0_2 = modes.f_0_2;
   // The larger of the two frequencies; one without a value (NaN) does not
   // count, whichever degree of freedom it belongs to.
   const double f_ref = std::fmax(cp.f_0_1, cp.f_0_2);
@@ -117,7 +95,8 @@ void structural_modes(bool report) {
     if (!(real_and_positive(cp.f_0_1) && real_and_positive(cp.f_0_2))) {
       console_write(msg::kStructuralFrequenciesUndefined, {});
     }
-    console_write(msg::kStructuralModes, {fs1, r1, 1.0, fs2, r2, 1.0});
+    console_write(msg::kStructuralModes, {modes.f[0], modes.shape[0][0], modes.shape[0][1], modes.f[1],
+                                          modes.shape[1][0], modes.shape[1][1]});
   }
   cp.inv_omega_1 = quotient(1.0, kTwoPi * f_ref);
   cp.inv_omega_2 = cp.inv_omega_1;

@@ -47,7 +47,7 @@ FlutterSystem flutter_system() {
   const CaseParameters& cp = case_parameters();
   const AeroelasticModel& m = model();
   return FlutterSystem{
-      .mass_inverse = m.mass_inverse, .stiffness = m.stiffness_matrix, .rho = cp.rho, .x_ref = cp.x_ref};
+      .mass_inverse = m.mass_inverse, .stiffness = m.structure.stiffness, .rho = cp.rho, .x_ref = cp.x_ref};
 }
 
 FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero, double q) {

@@ -34,6 +34,8 @@ inline constexpr std::string_view kSecondMarkerNotRead =
 inline constexpr std::string_view kThirdMarkerNotRead = "the flutter-solution group is not read (its defaults apply)";
 
 // Aerodynamic route.
+inline constexpr std::string_view kSectionDefinesStructure =
+    R"(( / ">>> The typical-section group defines the structure: records 8 to 14 and", /, "    x_p, x_ref and aero_scale are not used.", /))";
 inline constexpr std::string_view kRouteExternal = R"(( / ">>> Aerodynamic loads from external coefficients. ", /))";
 inline constexpr std::string_view kRouteThinPlate = R"(( / ">>> Aerodynamic loads from 2D thin plate theory. ", /))";
 inline constexpr std::string_view kRoutePossio = R"(( / ">>> Aerodynamic loads from 2D Possio integral equation ", /))";

@@ -76,18 +76,29 @@ void possio_route(CaseParameters& cp) {
   write_console(msg::kRoutePossio);
 }
 
-void structural_matrices(const CaseParameters& cp) {
-  AeroelasticModel& m = model();
+// The matrices that the analyses derive from the structural model: the
+// inverse mass (by DLINRG) and the time history's state mass matrix.
+void structural_matrices(AeroelasticModel& m) {
+  const RealMatrix2& mass = m.structure.mass;
   m.state_mass_matrix.fill(0.0);
   for (std::size_t i = 0; i < 4; ++i) m.state_mass_matrix[5 * i] = 1.0;
-  m.state_mass_matrix[0] = cp.M_1;
-  m.state_mass_matrix[5] = cp.M_2;
-  m.state_mass_matrix[1] = cp.S_m;
-  m.state_mass_matrix[4] = cp.S_m;
-  m.mass_matrix = {m.state_mass_matrix[0], m.state_mass_matrix[1], m.state_mass_matrix[4], m.state_mass_matrix[5]};
-  const numlib::ErrorNote note([&cp] { return message_text(msg::kNoteMassInverse, {cp.M_1, cp.M_2, cp.S_m}); });
-  numlib::DLINRG(2, m.mass_matrix.data(), 2, m.mass_inverse.data(), 2);
-  m.stiffness_matrix = {cp.K_1, cp.K_m, cp.K_m, cp.K_2};
+  m.state_mass_matrix[0] = mass[0];
+  m.state_mass_matrix[1] = mass[1];
+  m.state_mass_matrix[4] = mass[2];
+  m.state_mass_matrix[5] = mass[3];
+  const numlib::ErrorNote note([&mass] { return message_text(msg::kNoteMassInverse, {mass[0], mass[3], mass[2]}); });
+  numlib::DLINRG(2, mass.data(), 2, m.mass_inverse.data(), 2);
+}
+
+// The structure of the run: the section's when the input has the group.
+StructuralModel structure_of_case(CaseParameters& cp) {
+  if (!cp.section) return records_model(cp);
+  const SectionScaling scaling = section_scaling(*cp.section);
+  cp.x_p = scaling.x_p;
+  cp.x_ref = scaling.x_ref;
+  cp.aero_scale = scaling.aero_scale;
+  write_console(msg::kSectionDefinesStructure);
+  return section_model(*cp.section, cp.rho);
 }
 
 }  // namespace
@@ -108,6 +119,7 @@ AeroelasticModel& model() { return run_context().model; }
 
 void build_model() {
   CaseParameters& cp = case_parameters();
+  model().structure = structure_of_case(cp);
   if (std::fabs(cp.w_star) <= kNegligible) {
     model().route = AeroRoute::external;
     write_console(msg::kRouteExternal);
@@ -129,7 +141,7 @@ void build_model() {
   }
   model().aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
                                std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
-  structural_matrices(cp);
+  structural_matrices(model());
 }
 
 }  // namespace zelvan::driver

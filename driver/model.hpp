@@ -6,6 +6,8 @@
 #include <complex>
 #include <string>
 
+#include "driver/structural_model.hpp"
+
 namespace zelvan::driver {
 
 enum class AeroRoute { external, thin_plate, possio };
@@ -14,13 +16,14 @@ enum class AeroRoute { external, thin_plate, possio };
 // "external", "thin plate" or "Possio".
 std::string route_name(AeroRoute route);
 
-// The structural matrices, column-major (element (i, j) at [i + ld*j]).
+// The aeroelastic model of the run: the route, the structural model and
+// what the analyses derive from it once, column-major (element (i, j) at
+// [i + ld*j]).
 struct AeroelasticModel {
   AeroRoute route = AeroRoute::external;
-  std::array<double, 4> mass_matrix{};         // [[M_1, S_m], [S_m, M_2]]
-  std::array<double, 4> mass_inverse{};        // its inverse
-  std::array<double, 4> stiffness_matrix{};    // [[K_1, K_m], [K_m, K_2]]
-  std::array<double, 16> state_mass_matrix{};  // [[mass_matrix, 0], [0, I]] for the time history
+  StructuralModel structure;                   // from the records or the section group
+  std::array<double, 4> mass_inverse{};        // the inverse of structure.mass
+  std::array<double, 16> state_mass_matrix{};  // [[structure.mass, 0], [0, I]] for the time history
   // QR + i*QS, column-major, as the route left them in the case parameters.
   std::array<std::complex<double>, 4> aero_coefficients{};
 
@@ -31,6 +34,9 @@ struct AeroelasticModel {
 // The model of the run (run_context().model).
 AeroelasticModel& model();
 
+// Builds the structural model from the records or, when the input has the
+// typical-section group, from the section (then x_p, x_ref and aero_scale
+// of the case parameters are the section's, and a console line says so).
 // Chooses the aerodynamic route from w_star and Ma, computes the eight
 // coefficients into case_parameters() (thin plate or Possio), writes the
 // route line and the sign correction of f_s, and builds the structural

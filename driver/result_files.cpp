@@ -12,6 +12,7 @@
 #include "driver/console_output.hpp"
 #include "driver/figures.hpp"
 #include "driver/messages.hpp"
+#include "driver/model.hpp"
 #include "driver/result_names.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
@@ -72,18 +73,23 @@ class Listing {
 
 }  // namespace
 
-plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title) {
+plot::PlotCase plot_case(const CaseParameters& cp, const StructuralModel& structure, const std::string& plot_title) {
+  const RealMatrix2& M = structure.mass;
+  const RealMatrix2& D = structure.damping;
+  const RealMatrix2& K = structure.stiffness;
+  // The annotations name the records' quantities; of a section's two mass
+  // couplings they show the plunge row's.
   return plot::PlotCase{.title = plot_title,
                         .t_A = cp.t_A,
                         .t_E = cp.t_E,
-                        .M_1 = cp.M_1,
-                        .M_2 = cp.M_2,
-                        .S_m = cp.S_m,
-                        .D_1 = cp.D_1,
-                        .D_2 = cp.D_2,
-                        .K_1 = cp.K_1,
-                        .K_2 = cp.K_2,
-                        .K_m = cp.K_m,
+                        .M_1 = M[0],
+                        .M_2 = M[3],
+                        .S_m = M[2],
+                        .D_1 = D[0],
+                        .D_2 = D[3],
+                        .K_1 = K[0],
+                        .K_2 = K[3],
+                        .K_m = K[2],
                         .kappa = cp.kappa,
                         .f_s = cp.f_s,
                         .f_0_1 = cp.f_0_1,
@@ -201,7 +207,7 @@ void write_result_files() {
   data.close();
 
   const std::string plot_title = title_for_quotes(cp.title);
-  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, plot_title),
+  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, model().structure, plot_title),
                          {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
   itp.close();
   lay.close();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/case_parameters.hpp"
+#include "driver/structural_model.hpp"
 #include "plot/plot.hpp"
 
 namespace zelvan::driver {
@@ -22,7 +23,8 @@ void write_result_files();
 std::string listing_file_name(int channel);
 
 // The case values the plot files and the figures show, with `plot_title`
-// as the title.
-plot::PlotCase plot_case(const CaseParameters& cp, const std::string& plot_title);
+// as the title: the structural quantities from `structure` (the records'
+// own values, or those a section group defines), the rest from `cp`.
+plot::PlotCase plot_case(const CaseParameters& cp, const StructuralModel& structure, const std::string& plot_title);
 
 }  // namespace zelvan::driver

@@ -16,17 +16,24 @@ namespace zelvan::driver {
 
 TimeHistory& time_history() { return run_context().time_history; }
 
-ForceTerms forces_at(const CaseParameters& cp, const std::array<double, 4>& y) {
+ForceTerms forces_at(const CaseParameters& cp, const StructuralModel& structure, const std::array<double, 4>& y) {
+  const RealMatrix2& D = structure.damping;
+  const RealMatrix2& K = structure.stiffness;
   ForceTerms f;
   f.aero_term_1 = cp.QS11 * cp.inv_omega_1 * y[0] + cp.QS12 * cp.inv_omega_2 * y[1] + cp.QR11 * y[2] + cp.QR12 * y[3];
   f.aero_term_2 = cp.QS21 * cp.inv_omega_1 * y[0] + cp.QS22 * cp.inv_omega_2 * y[1] + cp.QR21 * y[2] + cp.QR22 * y[3];
-  f.restoring_force_1 = -cp.D_1 * y[0] - (cp.K_1 + cp.kappa) * y[2] - (cp.K_m - cp.kappa) * y[3];
-  f.restoring_force_2 = -cp.D_2 * y[1] - (cp.K_m - cp.kappa) * y[2] - (cp.K_2 + cp.kappa) * y[3];
+  f.restoring_force_1 = -D[0] * y[0] - (K[0] + cp.kappa) * y[2] - (K[2] - cp.kappa) * y[3];
+  f.restoring_force_2 = -D[3] * y[1] - (K[1] - cp.kappa) * y[2] - (K[3] + cp.kappa) * y[3];
+  // Neither input form couples the dampings; a coupling term is added only
+  // when there is one, so that a zero does not change the sign of a zero
+  // force.
+  if (D[2] != 0.0) f.restoring_force_1 -= D[2] * y[1];
+  if (D[1] != 0.0) f.restoring_force_2 -= D[1] * y[0];
   return f;
 }
 
 void motion_rhs(int n, double t, const double* y, double* yprime) {
-  MotionData data{case_parameters()};
+  MotionData data{case_parameters(), model().structure};
   motion_rhs(n, t, y, yprime, &data);
 }
 
@@ -34,7 +41,7 @@ void motion_rhs(int /*n*/, double t, const double* y, double* yprime, void* user
   const MotionData& data = *static_cast<const MotionData*>(user);
   const CaseParameters& cp = data.parameters;
   const double force = cp.a_0 * std::cos(kTwoPi * cp.f_0 * t + cp.phi_rad);
-  const ForceTerms f = forces_at(cp, {y[0], y[1], y[2], y[3]});
+  const ForceTerms f = forces_at(cp, data.structure, {y[0], y[1], y[2], y[3]});
   yprime[0] = f.restoring_force_1 - cp.f_s * f.aero_term_1 + force;
   yprime[1] = f.restoring_force_2 - cp.f_s * f.aero_term_2;
   yprime[2] = y[0];
@@ -57,7 +64,7 @@ void run_time_history() {
   }
   RunContext& context = run_context();
   TimeHistory& h = context.time_history;
-  MotionData data{context.case_parameters};
+  MotionData data{context.case_parameters, context.model.structure};
   std::array<double, 50> param{};
   numlib::DSET(50, 0.0, param.data(), 1);
   param[3] = 1.0e6;  // PARAM(4): most steps allowed
@@ -91,7 +98,7 @@ void run_time_history() {
     // The force columns belong to the sample: its own state, not the
     // integrator's last evaluation (a corrector or difference state at
     // another time).
-    const ForceTerms forces = forces_at(cp, y);
+    const ForceTerms forces = forces_at(cp, data.structure, y);
     h.GenF[0][s] = -forces.aero_term_1;
     h.GenF[1][s] = -forces.aero_term_2;
     h.RPart[0][s] = forces.restoring_force_1;

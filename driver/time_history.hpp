@@ -5,6 +5,7 @@
 #include <array>
 
 #include "driver/case_parameters.hpp"
+#include "driver/structural_model.hpp"
 
 namespace zelvan::driver {
 
@@ -27,15 +28,18 @@ struct ForceTerms {
 TimeHistory& time_history();
 
 // The force terms at the state y = (velocity 1, velocity 2, displacement
-// 1, displacement 2) of the case `cp`: the aerodynamic terms
-// QS*x'*inv_omega + QR*x of each row (before the factor f_s) and the
-// restoring forces -D*x' - (K + kappa)*x with the coupling K_m - kappa.
-// They do not depend on the time; the harmonic force is not part of them.
-ForceTerms forces_at(const CaseParameters& cp, const std::array<double, 4>& y);
+// 1, displacement 2) of the case `cp` with the structural model
+// `structure`: the aerodynamic terms QS*x'*inv_omega + QR*x of each row
+// (before the factor f_s) and the restoring forces -D*x' - (K + kappa)*x
+// with the coupling K_12 - kappa.  They do not depend on the time; the
+// harmonic force is not part of them.
+ForceTerms forces_at(const CaseParameters& cp, const StructuralModel& structure, const std::array<double, 4>& y);
 
-// What the right-hand side of the motion reads: the case's coefficients.
+// What the right-hand side of the motion reads: the case's coefficients
+// and the structural model.
 struct MotionData {
   const CaseParameters& parameters;
+  const StructuralModel& structure;
 };
 
 // A*y' = f(t, y) for the state (velocity 1, velocity 2, displacement 1,

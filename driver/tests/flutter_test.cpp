@@ -298,13 +298,19 @@ const std::string kExternalLine = "\n>>> Aerodynamic loads from external coeffic
 
 // The structural block for M = I, S_m = K_m = 0 and the stiffnesses 400
 // and 100 in either order: 20/2pi and 10/2pi, both shapes (0, 1).
-const std::string kStructural400And100 =
-    "\n Eigenvalues and eigenvectors (only structural part):\n\n"
-    " frq1 =     3.183099\n"
-    " vec1 =     0.000000    1.000000\n"
-    " frq2 =     1.591549\n"
-    " vec2 =     0.000000    1.000000\n"
-    "\n Time history of the solution:\n\n";
+// The uncoupled modes of stiffnesses 400 and 100 on unit masses: the pure
+// plunge mode normalised on its plunge component, (1, 0), the pure pitch
+// mode on its pitch component, (0, 1).
+std::string structural_400_and_100(std::string_view vec1, std::string_view vec2) {
+  return "\n Eigenvalues and eigenvectors (only structural part):\n\n"
+         " frq1 =     3.183099\n"
+         " vec1 = " + std::string(vec1) + "\n"
+         " frq2 =     1.591549\n"
+         " vec2 = " + std::string(vec2) + "\n"
+         "\n Time history of the solution:\n\n";
+}
+constexpr std::string_view kPlungeShape = "    1.000000    0.000000";
+constexpr std::string_view kPitchShape = "    0.000000    1.000000";
 
 TEST(FlutterSweep, WithoutStepsPrintsNextraPlusOneBlocksAtQStartAndWritesNoFile) {
   // Q = diag(1, 0.6) at q = 500: the eigenvalues 400 + 500 and 100 + 300,
@@ -318,7 +324,7 @@ TEST(FlutterSweep, WithoutStepsPrintsNextraPlusOneBlocksAtQStartAndWritesNoFile)
   const std::string one_step = block("    4.774648    0.000000", "    0.000000    0.000000", "    3.183099    0.000000",
                                      "    1.000000    0.000000");
   EXPECT_EQ(result.console,
-            std::string(kInputDataReadText) + kExternalLine + one_step + one_step + one_step + kStructural400And100);
+            std::string(kInputDataReadText) + kExternalLine + one_step + one_step + one_step + structural_400_and_100(kPlungeShape, kPitchShape));
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 
@@ -436,19 +442,22 @@ const double kZeroMassFrequency = std::sqrt((200.0 - std::sqrt(200000.0) / 2.0) 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StructuralModes,
     ::testing::Values(
-        // Mode 1 has den = 0 (guard), mode 2 num = 0; the higher frequency
-        // belongs to the stiffer plunge.
-        StructuralCase{"StifferPlunge", 1.0, 1.0, 0.0, 400.0, 0.0, 100.0, kStructural400And100, kHz20, kHz10,
+        // Mode 1 has den = 0 (no pitch component: normalised on its
+        // plunge), mode 2 num = 0; the higher frequency belongs to the
+        // stiffer plunge.
+        StructuralCase{"StifferPlunge", 1.0, 1.0, 0.0, 400.0, 0.0, 100.0,
+                       structural_400_and_100(kPlungeShape, kPitchShape), kHz20, kHz10,
                        kInvOmega20},
-        // Mode 1 has num = 0, mode 2 den = 0 (guard); the printed order
+        // Mode 1 has num = 0, mode 2 den = 0 (normalised on its plunge); the printed order
         // stays, but the higher frequency now belongs to the pitch.
-        StructuralCase{"StifferPitch", 1.0, 1.0, 0.0, 100.0, 0.0, 400.0, kStructural400And100, kHz10, kHz20,
+        StructuralCase{"StifferPitch", 1.0, 1.0, 0.0, 100.0, 0.0, 400.0,
+                       structural_400_and_100(kPitchShape, kPlungeShape), kHz10, kHz20,
                        kInvOmega20},
         // A negative mass: lambda_s1 = -400 has no frequency.
         StructuralCase{"NegativePlungeMass", -1.0, 1.0, 0.0, 400.0, 0.0, 100.0,
                        kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"
                                         " frq1 = ************\n"
-                                        " vec1 =     0.000000    1.000000\n"
+                                        " vec1 =     1.000000    0.000000\n"
                                         " frq2 =     1.591549\n"
                                         " vec2 =     0.000000    1.000000\n"
                                         "\n Time history of the solution:\n\n",
@@ -459,7 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
         StructuralCase{"ZeroPitchStiffness", 1.0, 1.0, 0.0, 400.0, 0.0, 0.0,
                        kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"
                                         " frq1 =     3.183099\n"
-                                        " vec1 =     0.000000    1.000000\n"
+                                        " vec1 =     1.000000    0.000000\n"
                                         " frq2 =     0.000000\n"
                                         " vec2 =     0.000000    1.000000\n"
                                         "\n Time history of the solution:\n\n",

@@ -245,8 +245,8 @@ TEST(MassMatrix, AndTheStiffnessMatrixAreBuiltFromTheCaseWithTheInverse) {
   input.K_2 = 50.0;
   ASSERT_EQ(run_analysis(case_records(input), false).status, 0);
   const AeroelasticModel& m = model();
-  EXPECT_EQ(m.mass_matrix, (std::array<double, 4>{2.0, 0.25, 0.25, 0.5}));
-  EXPECT_EQ(m.stiffness_matrix, (std::array<double, 4>{300.0, -20.0, -20.0, 50.0}));
+  EXPECT_EQ(m.structure.mass, (std::array<double, 4>{2.0, 0.25, 0.25, 0.5}));
+  EXPECT_EQ(m.structure.stiffness, (std::array<double, 4>{300.0, -20.0, -20.0, 50.0}));
   // The inverse of [[2, 0.25], [0.25, 0.5]] is [[0.5, -0.25], [-0.25, 2]] / 0.9375.
   const std::array<double, 4> inverse{0.5 / 0.9375, -0.25 / 0.9375, -0.25 / 0.9375, 2.0 / 0.9375};
   for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(m.mass_inverse[i], inverse[i], kInverseTolerance) << i;

@@ -372,10 +372,10 @@ TEST(MotionRhs, AppliesKappaToTheDifferenceOfTheDisplacements) {
     s.kappa = 0.0;
     set_up(s);
     motion_rhs(4, 0.3, y.data(), without.data());
-    const ForceTerms before = forces_at(case_parameters(), y);
+    const ForceTerms before = forces_at(case_parameters(), model().structure, y);
     case_parameters().kappa = kappa;
     motion_rhs(4, 0.3, y.data(), with.data());
-    const ForceTerms after = forces_at(case_parameters(), y);
+    const ForceTerms after = forces_at(case_parameters(), model().structure, y);
     const double pull = kappa * (y[2] - y[3]);
     EXPECT_NEAR(with[0] - without[0], -pull, kForceTolerance);
     EXPECT_NEAR(with[1] - without[1], pull, kForceTolerance);
