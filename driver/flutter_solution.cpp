@@ -10,6 +10,7 @@
 #include "driver/flutter_solution_files.hpp"
 #include "driver/messages.hpp"
 #include "driver/run_context.hpp"
+#include "driver/section_answers.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -135,26 +136,41 @@ void write_point(std::string_view what, const std::optional<Crossing>& c) {
   console_write(msg::kSummaryCritical, {what, c->mode == 0 ? "f_0_1" : "f_0_2", c->q, c->u, c->f, c->k});
 }
 
-void write_summary(const FlutterSolution& s) {
+// With a typical section, the line of a point in the section's terms.
+void write_section_point(const std::optional<SectionInput>& section, const std::optional<Crossing>& c) {
+  if (!section) return;
+  if (const std::optional<SectionPoint> p = section_point(*section, c)) {
+    console_write(msg::kSummarySectionPoint, {p->V, p->omega_ratio, p->k});
+  }
+}
+
+void write_summary(const FlutterSolution& s, const std::optional<SectionInput>& section) {
   const std::string route = route_name(s.route);
   console_write(msg::kSummaryTitle, {std::string_view(route)});
   write_point("critical point (sweep)", s.critical);
+  write_section_point(section, s.critical);
   if (s.critical) console_write(msg::kSummaryAgainst, {s.w_star, s.Ma});
   if (s.route == AeroRoute::external) {
     console_write(msg::kSummaryExternalDivergence, {});
   } else if (s.divergence) {
     console_write(msg::kSummaryDivergence, {s.divergence->q, s.divergence->u});
+    if (section) console_write(msg::kSummarySectionDivergence, {section_speed(*section, s.divergence->u)});
   } else {
     console_write(msg::kSummaryNoDivergence, {});
   }
   if (s.method >= 1 && s.route == AeroRoute::external) console_write(msg::kSummaryExternalPk, {});
-  if (s.pk) write_point("critical point (p-k)  ", s.pk->critical);
+  if (s.pk) {
+    write_point("critical point (p-k)  ", s.pk->critical);
+    write_section_point(section, s.pk->critical);
+  }
   if (s.matched_without_start) {
     console_write(msg::kSummaryMatchedStopped, {0, msg::kStopNoPkOnset});
   } else if (s.matched) {
     const MatchedPoint& m = *s.matched;
-    if (m.critical)
+    if (m.critical) {
       console_write(msg::kSummaryMatched, {m.critical->q, m.critical->u, m.critical->f, m.critical->k, m.Ma});
+      write_section_point(section, m.critical);
+    }
     const int n = static_cast<int>(m.iterations.size());
     switch (m.stop) {
       case MatchStop::converged:
@@ -214,8 +230,8 @@ void flutter_solution(const SweepResults& sweep) {
   if (s.method >= 1 && s.route != AeroRoute::external) {
     pk_and_matched(s, cp, system, structural_tracked(start, cp.f_0_1));
   }
-  write_flutter_solution_files(s);
-  if (cp.flutter_group) write_summary(s);
+  write_flutter_solution_files(s, cp.section);
+  if (cp.flutter_group) write_summary(s, cp.section);
 }
 
 const FlutterSolution& flutter_solution_result() { return run_context().flutter_solution; }

@@ -8,6 +8,7 @@
 #include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
 #include "driver/flutter_solution.hpp"
+#include "driver/section_answers.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -309,7 +310,32 @@ json modes_json(const std::array<std::vector<std::optional<FlutterMode>>, 2>& mo
   return list;
 }
 
-void write_json(const FlutterSolution& s) {
+json section_point_json(const std::optional<SectionPoint>& p) {
+  if (!p) return nullptr;
+  return json{{"V", number(p->V)}, {"omega_ratio", number(p->omega_ratio)}, {"k", number(p->k)}};
+}
+
+// The section's inputs by their record names and its flutter points in its
+// own terms.
+json section_json(const FlutterSolution& s, const SectionInput& in) {
+  const std::optional<Crossing> none;
+  return json{{"b", number(in.b)},
+              {"a", number(in.a)},
+              {"x_theta", number(in.x_theta)},
+              {"r2", number(in.r2)},
+              {"mu", number(in.mu)},
+              {"sigma", number(in.sigma)},
+              {"f_theta", number(in.f_theta)},
+              {"span", number(in.span)},
+              {"zeta_h", number(in.zeta_h)},
+              {"zeta_theta", number(in.zeta_theta)},
+              {"critical", section_point_json(section_point(in, s.critical))},
+              {"pk", section_point_json(section_point(in, s.pk ? s.pk->critical : none))},
+              {"matched", section_point_json(section_point(in, s.matched ? s.matched->critical : none))},
+              {"divergence_V", s.divergence ? number(section_speed(in, s.divergence->u)) : json(nullptr)}};
+}
+
+void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
   json j;
   j["title"] = trimmed(s.title);
   j["route"] = route_name(s.route);
@@ -371,6 +397,8 @@ void write_json(const FlutterSolution& s) {
     j["matched"] = nullptr;
   }
 
+  j["section"] = section ? section_json(s, *section) : json(nullptr);
+
   textio::OutputFile file("zelvan_flutter.json");
   // The title is bytes from the input file, not necessarily UTF-8: invalid
   // sequences are written as U+FFFD rather than failing the run.
@@ -380,9 +408,9 @@ void write_json(const FlutterSolution& s) {
 
 }  // namespace
 
-void write_flutter_solution_files(const FlutterSolution& solution) {
+void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section) {
   write_dat(solution);
-  write_json(solution);
+  write_json(solution, section);
 }
 
 }  // namespace zelvan::driver

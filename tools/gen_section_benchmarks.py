@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the expected answers of the benchmark typical sections: the data
-file driver/tests/data/section_benchmarks.txt and the table of
+file driver/tests/data/section_benchmarks.txt, the table of
 examples/sections/README.md (the part between its two marker comments; the
-prose around them is kept as it is).
+prose around them is kept as it is) and each section's input file
+examples/sections/NAME.inp.
 
 How to run (from the repository root; needs mpmath):
 
@@ -58,6 +59,13 @@ V_D = sqrt(mu r2/(2 (a + 1/2))); a plunge displacement carries no steady
 load, so x_theta and sigma do not enter.  The script finds the zero of the
 static determinant of the equations above with findroot and compares it
 with that formula.  At a <= -1/2 there is no divergence: null.
+
+Each input file enters its section through the typical-section group,
+with flutter_method 1 (p-k and matched point, match_tolerance 1e-9), the
+thin-plate route at Ma 0 from w_star = 0.3, and a sweep in 40 steps up to
+twice the operating dynamic pressure f_s, which is the flutter dynamic
+pressure times 0.8 rounded to 100 N/m^2: the time history runs below
+flutter and the sweep goes past it.
 
 Each line of the data file: name b a x_theta r2 mu sigma f_theta rho span
 V omega_ratio k q U f divergence_V (b [m], f_theta [Hz], rho [kg/m^3],
@@ -287,6 +295,72 @@ def table(results):
     return "\n".join(rows)
 
 
+def field(value):
+    """A real in columns 1-10."""
+    text = number(value, 8)
+    if "." not in text and "e" not in text:
+        text += ".0"
+    assert len(text) <= 10, text
+    return text.rjust(10)
+
+
+def input_text(section, r):
+    """The input file of one section."""
+    name, a, x, r2, mu, sigma = section[:6]
+    f_s = mpmath.nint(r["q"] * mpf("0.8") / 100) * 100
+    title = ("Benchmark section " + name)[:40]
+    lines = [
+        "       0.0" + 20 * " " + title.ljust(40) + "  <- t_A [s]; title in columns 31-70",
+        "       1.0  t_E [s]             end time of the time history",
+        "       512  npoints             time points",
+        "       0.0  Y*_0_1              initial velocity of h/b [1/s]",
+        "       0.0  Y*_0_2              initial pitch velocity [rad/s]",
+        "      0.01  Y_0_1               initial h/b",
+        "       0.0  Y_0_2               initial pitch [rad]",
+        "       0.0  M_1                 records 8-14: the section group defines the structure",
+        "       0.0  M_2",
+        "       0.0  S_m",
+        "       0.0  D_1",
+        "       0.0  D_2",
+        "       0.0  K_1",
+        "       0.0  K_2",
+        "       0.0  kappa [kg/s^2]      extra coupling spring (time history only)",
+        "       0.0  a_0 [N]             no harmonic force: a free decay",
+        "       0.0  f_0 [Hz]",
+        "       0.0  phi [deg]",
+        "    1.0E-6  tolerance           integrator error tolerance",
+        "         2  integ_method        backward differentiation",
+        "         0  listing_unit        no listing",
+        "i           first marker: the aerodynamic record alone",
+        field(f_s) + "  " + field(mpf("0.3")) + "  " + field(0) + "  " + field(0) + "  " + field(0)
+        + "  f_s [N/m^2], w_star, x_p (section), Ma, aero_scale (section)",
+        ".           second marker: the sweep records",
+        "       0.0  x_ref               the section defines it (the chord)",
+        field(RHO) + "  rho [kg/m^3]        air density",
+        "       0.0  q_start [N/m^2]",
+        "        20  nstep",
+        "        20  nextra              the sweep goes to twice f_s",
+        "         5  coupling_tolerance",
+        ".           third marker: the flutter-solution records",
+        "         1  flutter_method      p-k and matched point",
+        "       0.0  sound_speed [m/s]",
+        "    1.0E-9  match_tolerance",
+        "         0  match_iterations    (0: 30)",
+        ".           fourth marker: the typical-section records",
+        field(B) + "  b [m]               half chord",
+        field(a) + "  a                   pitch axis, half chords aft of mid-chord",
+        field(x) + "  x_theta             centre of mass, half chords aft of the axis",
+        field(r2) + "  r2                  squared radius of gyration, in b^2",
+        field(mu) + "  mu                  mass ratio m/(pi rho b^2)",
+        field(sigma) + "  sigma               omega_h/omega_theta",
+        field(F_THETA) + "  f_theta [Hz]        uncoupled pitch frequency",
+        field(SPAN) + "  span [m]",
+        "       0.0  zeta_h              plunge damping ratio",
+        "       0.0  zeta_theta          pitch damping ratio",
+    ]
+    return "\n".join(lines) + "\n"
+
+
 def readme_text(results):
     with open(README, encoding="utf-8") as f:
         text = f.read()
@@ -325,6 +399,8 @@ def main():
     check_textbook(results)
     check_forward_cg()
     outputs = {DATA: data_file(results), README: readme_text(results)}
+    for section, r in zip(SECTIONS, results):
+        outputs[os.path.join(os.path.dirname(README), section[0] + ".inp")] = input_text(section, r)
     if args.check:
         stale = []
         for path, text in outputs.items():
