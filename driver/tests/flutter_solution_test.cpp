@@ -19,6 +19,7 @@
 #include "driver/aero_route.hpp"
 #include "driver/figures.hpp"
 #include "driver/flutter_solution.hpp"
+#include "driver/structural_model.hpp"
 #include "driver/tests/driver_test_support.hpp"
 
 namespace zelvan::driver {
@@ -216,6 +217,37 @@ TEST_P(TypicalSection, PkAndMatchedPointAtTheDefaultTolerancesAreWithinThemOfThe
 INSTANTIATE_TEST_SUITE_P(Sections, TypicalSection,
                          ::testing::Values(ReferenceCase{0, 0.05}, ReferenceCase{0, 0.6}, ReferenceCase{1, 0.05},
                                            ReferenceCase{1, 0.6}));
+
+// A section with its centre of mass on the axis, given as the section
+// group and as today's records: the same matrices, the same solution.
+TEST(TypicalSection, WithTheCentreOfMassOnTheAxisTheGroupAndTheRecordsAgree) {
+  const Section ref = reference_sections().at(0);
+  const SectionInput section{.b = ref.b, .a = ref.a, .r2 = ref.r2, .mu = ref.mu, .sigma = ref.f_h / ref.f_a,
+                             .f_theta = ref.f_a, .span = ref.span};
+  const auto records = thin_plate_records(0.3, 0.0, flutter_group(1, 0.0, 1e-11, 40));
+  const Solved by_records = solve(records, [&](CaseParameters& cp) { set_typical_section(cp, ref); });
+  const Solved by_group = solve(records, [&](CaseParameters& cp) {
+    set_typical_section(cp, ref);
+    cp.section = section;
+  });
+  ASSERT_EQ(by_group.run.status, 0) << by_group.run.console;
+  const StructuralModel a = records_model(by_records.cp);
+  const StructuralModel b = section_model(section, ref.rho);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(a.mass[i], b.mass[i], 1e-14 * a.mass[0]) << i;
+    EXPECT_NEAR(a.stiffness[i], b.stiffness[i], 1e-14 * a.stiffness[0]) << i;
+  }
+  EXPECT_EQ(by_group.cp.x_p, by_records.cp.x_p);
+  EXPECT_EQ(by_group.cp.x_ref, by_records.cp.x_ref);
+  ASSERT_TRUE(by_records.solution.matched && by_records.solution.matched->critical) << by_records.run.console;
+  ASSERT_TRUE(by_group.solution.matched && by_group.solution.matched->critical);
+  const Crossing& x = *by_records.solution.matched->critical;
+  const Crossing& y = *by_group.solution.matched->critical;
+  // Both converge to 1e-11 from matrices equal to rounding.
+  EXPECT_LT(relative(y.q, x.q), 1e-10);
+  EXPECT_LT(relative(y.f, x.f), 1e-10);
+  EXPECT_EQ(by_group.solution.sweep.q, by_records.solution.sweep.q);
+}
 
 // --- crossings and tracking with external coefficients -------------------
 
