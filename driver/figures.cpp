@@ -13,6 +13,7 @@
 
 #include "driver/case_parameters.hpp"
 #include "driver/flutter_solution.hpp"
+#include "driver/flutter_solution_files.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_files.hpp"
@@ -35,7 +36,7 @@ void add_flutter_solution(plot::FigureScript& f) {
   const auto mark = [](const auto& p) { return plot::FlutterMark{p.q, p.u, p.f, p.k}; };
   f.route = route_name(solution.route);
   if (solution.route != AeroRoute::external) f.route_mach = solution.Ma;
-  f.flutter_solution = "zelvan_flutter.dat";
+  f.flutter_solution = std::string(kFlutterSolutionFile);
   f.sweep_crossing_rows = !solution.crossings.empty();
   f.pk_rows = marks.pk_rows;
   if (marks.critical) f.critical = mark(*marks.critical);

@@ -251,7 +251,7 @@ void dat_summary(std::ostream& out, const FlutterSolution& s) {
 }
 
 void write_dat(const FlutterSolution& s) {
-  textio::OutputFile file("zelvan_flutter.dat");
+  textio::OutputFile file{std::string(kFlutterSolutionFile)};
   std::ostream& out = file.stream();
   dat_header(out, s);
   dat_sweep_blocks(out, s);
@@ -263,17 +263,30 @@ void write_dat(const FlutterSolution& s) {
 
 // --- zelvan_flutter.json ------------------------------------------------
 
+// The keys of zelvan_flutter.json that its readers take up: one definition
+// for the writer and read_flutter_json_summary.
+constexpr const char* kCriticalKey = "critical";
+constexpr const char* kDivergenceKey = "divergence";
+constexpr const char* kPkKey = "pk";
+constexpr const char* kMatchedKey = "matched";
+constexpr const char* kConvergedKey = "converged";
+constexpr const char* kQKey = "q";
+constexpr const char* kUKey = "u";
+constexpr const char* kFKey = "f";
+constexpr const char* kKKey = "k";
+constexpr const char* kMaKey = "Ma";
+
 // A number, or null when it has no finite value.
 json number(double x) { return std::isfinite(x) ? json(x) : json(nullptr); }
 
 json crossing_json(const Crossing& c) {
   return json{{"kind", c.kind == CrossingKind::onset ? "flutter onset" : "flutter offset"},
               {"mode", kModeNames[c.mode]},
-              {"q", number(c.q)},
-              {"u", number(c.u)},
-              {"f", number(c.f)},
+              {kQKey, number(c.q)},
+              {kUKey, number(c.u)},
+              {kFKey, number(c.f)},
               {"d", number(c.d)},
-              {"k", number(c.k)},
+              {kKKey, number(c.k)},
               {"ratio_magnitude", number(c.magnitude)},
               {"ratio_phase_deg", number(c.phase)}};
 }
@@ -350,31 +363,32 @@ void write_json(const FlutterSolution& s, const std::optional<SectionInput>& sec
   const auto [u, k] = sweep_speeds(s);
   j["sweep"] = json{{"q", numbers(s.sweep.q)}, {"u", numbers(u)}, {"modes", modes_json(s.sweep.modes, s.column, k)}};
   j["crossings"] = crossings_json(s.crossings);
-  j["critical"] = optional_crossing(s.critical);
-  j["divergence"] = s.divergence ? json{{"q", number(s.divergence->q)}, {"u", number(s.divergence->u)}} : json(nullptr);
+  j[kCriticalKey] = optional_crossing(s.critical);
+  j[kDivergenceKey] =
+      s.divergence ? json{{kQKey, number(s.divergence->q)}, {kUKey, number(s.divergence->u)}} : json(nullptr);
 
   if (s.pk) {
     const auto [modes, column, pk_k] = pk_columns(*s.pk);
-    j["pk"] = json{{"q", numbers(s.pk->q)},
-                   {"u", numbers(s.pk->u)},
-                   {"modes", modes_json(modes, column, pk_k)},
-                   {"crossings", crossings_json(s.pk->crossings)},
-                   {"critical", optional_crossing(s.pk->critical)}};
+    j[kPkKey] = json{{kQKey, numbers(s.pk->q)},
+                     {kUKey, numbers(s.pk->u)},
+                     {"modes", modes_json(modes, column, pk_k)},
+                     {"crossings", crossings_json(s.pk->crossings)},
+                     {kCriticalKey, optional_crossing(s.pk->critical)}};
   } else {
-    j["pk"] = nullptr;
+    j[kPkKey] = nullptr;
   }
 
   if (s.matched || s.matched_without_start) {
-    json m{{"converged", false},
+    json m{{kConvergedKey, false},
            {"mach_matched", s.method == 2},
            {"iterations", json::array()},
-           {"q", nullptr},
-           {"u", nullptr},
-           {"f", nullptr},
-           {"k", nullptr},
-           {"Ma", nullptr}};
+           {kQKey, nullptr},
+           {kUKey, nullptr},
+           {kFKey, nullptr},
+           {kKKey, nullptr},
+           {kMaKey, nullptr}};
     if (s.matched) {
-      m["converged"] = s.matched->converged();
+      m[kConvergedKey] = s.matched->converged();
       for (const MatchedIteration& it : s.matched->iterations) {
         m["iterations"].push_back(json{{"w_star", number(it.w_star)},
                                        {"Ma", number(it.Ma)},
@@ -385,28 +399,68 @@ void write_json(const FlutterSolution& s, const std::optional<SectionInput>& sec
       }
       if (s.matched->critical) {
         const Crossing& c = *s.matched->critical;
-        m["q"] = number(c.q);
-        m["u"] = number(c.u);
-        m["f"] = number(c.f);
-        m["k"] = number(c.k);
-        m["Ma"] = number(s.matched->Ma);
+        m[kQKey] = number(c.q);
+        m[kUKey] = number(c.u);
+        m[kFKey] = number(c.f);
+        m[kKKey] = number(c.k);
+        m[kMaKey] = number(s.matched->Ma);
       }
     }
-    j["matched"] = m;
+    j[kMatchedKey] = m;
   } else {
-    j["matched"] = nullptr;
+    j[kMatchedKey] = nullptr;
   }
 
   j["section"] = section ? section_json(s, *section) : json(nullptr);
 
-  textio::OutputFile file("zelvan_flutter.json");
+  textio::OutputFile file{std::string(kFlutterJsonFile)};
   // The title is bytes from the input file, not necessarily UTF-8: invalid
   // sequences are written as U+FFFD rather than failing the run.
   file.stream() << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
   file.close();
 }
 
+std::optional<double> number_at(const json& object, const char* key) {
+  if (!object.is_object()) return std::nullopt;
+  const auto it = object.find(key);
+  if (it == object.end() || !it->is_number()) return std::nullopt;
+  return it->get<double>();
+}
+
+FlutterJsonPoint point_at(const json& object) {
+  return {number_at(object, kQKey), number_at(object, kUKey), number_at(object, kFKey), number_at(object, kKKey)};
+}
+
 }  // namespace
+
+std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in) {
+  json file;
+  try {
+    file = json::parse(in);
+  } catch (const json::exception&) {
+    return std::nullopt;
+  }
+  if (!file.is_object()) return std::nullopt;
+  const json null;
+  const auto member = [&](const json& object, const char* key) -> const json& {
+    if (!object.is_object()) return null;
+    const auto it = object.find(key);
+    return it == object.end() ? null : *it;
+  };
+  FlutterJsonSummary summary;
+  summary.critical = point_at(member(file, kCriticalKey));
+  const json& divergence = member(file, kDivergenceKey);
+  summary.divergence_q = number_at(divergence, kQKey);
+  summary.divergence_u = number_at(divergence, kUKey);
+  summary.pk = point_at(member(member(file, kPkKey), kCriticalKey));
+  const json& matched = member(file, kMatchedKey);
+  if (const json& converged = member(matched, kConvergedKey); converged.is_boolean()) {
+    summary.matched_converged = converged.get<bool>();
+  }
+  summary.matched = point_at(matched);
+  summary.matched_Ma = number_at(matched, kMaKey);
+  return summary;
+}
 
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section) {
   write_dat(solution);

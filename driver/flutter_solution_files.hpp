@@ -2,7 +2,9 @@
 // text for people and for plotting) and "zelvan_flutter.json".
 #pragma once
 
+#include <istream>
 #include <optional>
+#include <string_view>
 
 #include "driver/case_parameters.hpp"
 
@@ -15,5 +17,28 @@ struct FlutterSolution;
 // `section`: the typical section of the input, whose terms the JSON file
 // gives beside the SI values (its key "section" is null without one).
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section);
+
+inline constexpr std::string_view kFlutterSolutionFile = "zelvan_flutter.dat";
+inline constexpr std::string_view kFlutterJsonFile = "zelvan_flutter.json";
+
+// The flutter points of a "zelvan_flutter.json" file, as its readers (the
+// study tool) take them up: each value empty where the file has none
+// (null, or a key that is missing).
+struct FlutterJsonPoint {
+  std::optional<double> q, u, f, k;  // N/m^2, m/s, Hz, -
+};
+struct FlutterJsonSummary {
+  FlutterJsonPoint critical;                     // the sweep's critical crossing
+  std::optional<double> divergence_q, divergence_u;
+  FlutterJsonPoint pk;                           // the p-k critical crossing
+  std::optional<bool> matched_converged;
+  FlutterJsonPoint matched;                      // the matched point (the last iterate when not converged)
+  std::optional<double> matched_Ma;
+};
+
+// Reads the summary of a "zelvan_flutter.json" that write_flutter_solution_files
+// wrote, with the writer's own key names; empty when `in` holds no JSON
+// object.
+std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in);
 
 }  // namespace zelvan::driver

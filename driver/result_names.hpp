@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "driver/case_parameters.hpp"
+#include "driver/figures.hpp"
+#include "driver/flutter_solution_files.hpp"
 #include "textio/folder_lock.hpp"
 
 namespace zelvan::driver {
@@ -49,9 +51,9 @@ inline constexpr ResultFileName kResultFileNames[] = {
     {kStyleFile, WrittenWhen::always},
     {kAnnotationFile, WrittenWhen::win_option},
     {kPossioListingFile, WrittenWhen::always},
-    {"zelvan_flutter.dat", WrittenWhen::always},
-    {"zelvan_flutter.json", WrittenWhen::always},
-    {"zelvan.gp", WrittenWhen::always},
+    {kFlutterSolutionFile, WrittenWhen::always},
+    {kFlutterJsonFile, WrittenWhen::always},
+    {kFigureScriptName, WrittenWhen::always},
     {textio::FolderLock::kFileName, WrittenWhen::always},
 };
 

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "driver/flutter_solution_files.hpp"
 #include "study/atomic_file.hpp"
 #include "study/messages.hpp"
 
@@ -228,7 +229,7 @@ std::optional<CaseRecord> read_case_record(const fs::path& case_dir) {
 bool case_complete(const fs::path& case_dir) {
   const auto record = read_case_record(case_dir);
   std::error_code error;
-  return record && record->state == "ok" && fs::is_regular_file(case_dir / "zelvan_flutter.json", error);
+  return record && record->state == "ok" && fs::is_regular_file(case_dir / driver::kFlutterJsonFile, error);
 }
 
 }  // namespace zelvan::study

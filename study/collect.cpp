@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "driver/flutter_solution_files.hpp"
 #include "study/atomic_file.hpp"
 #include "study/case_runner.hpp"
 #include "study/messages.hpp"
@@ -25,13 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ordered_json = nlohmann::ordered_json;
-
-std::optional<double> number_at(const nlohmann::json& object, const char* key) {
-  if (!object.is_object()) return std::nullopt;
-  const auto it = object.find(key);
-  if (it == object.end() || !it->is_number()) return std::nullopt;
-  return it->get<double>();
-}
 
 std::string csv_text(const std::string& text) {
   if (text.find_first_of(",\"\n") == std::string::npos) return text;
@@ -155,49 +149,27 @@ ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir
   ResultRow row;
   row.planned = planned;
   if (const auto record = read_case_record(case_dir)) row.status = record->status();
-  std::ifstream in(case_dir / "zelvan_flutter.json");
+  std::ifstream in(case_dir / driver::kFlutterJsonFile);
   if (!in) return row;
-  nlohmann::json results;
-  try {
-    results = nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception&) {
-    return row;
-  }
-  if (!results.is_object()) return row;
+  const std::optional<driver::FlutterJsonSummary> results = driver::read_flutter_json_summary(in);
+  if (!results) return row;
   row.has_results = true;
-  const nlohmann::json null;
-  const auto member = [&](const char* key) -> const nlohmann::json& {
-    const auto it = results.find(key);
-    return it == results.end() ? null : *it;
-  };
-  const nlohmann::json& critical = member("critical");
-  row.critical_q = number_at(critical, "q");
-  row.critical_u = number_at(critical, "u");
-  row.critical_f = number_at(critical, "f");
-  row.critical_k = number_at(critical, "k");
-  const nlohmann::json& divergence = member("divergence");
-  row.divergence_q = number_at(divergence, "q");
-  row.divergence_u = number_at(divergence, "u");
-  const nlohmann::json& matched = member("matched");
-  if (matched.is_object()) {
-    const auto converged = matched.find("converged");
-    if (converged != matched.end() && converged->is_boolean()) row.matched_converged = converged->get<bool>();
-    row.matched_q = number_at(matched, "q");
-    row.matched_u = number_at(matched, "u");
-    row.matched_f = number_at(matched, "f");
-    row.matched_k = number_at(matched, "k");
-    row.matched_Ma = number_at(matched, "Ma");
-  }
-  const nlohmann::json& pk = member("pk");
-  if (pk.is_object()) {
-    const auto critical_pk = pk.find("critical");
-    if (critical_pk != pk.end()) {
-      row.pk_q = number_at(*critical_pk, "q");
-      row.pk_u = number_at(*critical_pk, "u");
-      row.pk_f = number_at(*critical_pk, "f");
-      row.pk_k = number_at(*critical_pk, "k");
-    }
-  }
+  row.critical_q = results->critical.q;
+  row.critical_u = results->critical.u;
+  row.critical_f = results->critical.f;
+  row.critical_k = results->critical.k;
+  row.divergence_q = results->divergence_q;
+  row.divergence_u = results->divergence_u;
+  row.matched_converged = results->matched_converged;
+  row.matched_q = results->matched.q;
+  row.matched_u = results->matched.u;
+  row.matched_f = results->matched.f;
+  row.matched_k = results->matched.k;
+  row.matched_Ma = results->matched_Ma;
+  row.pk_q = results->pk.q;
+  row.pk_u = results->pk.u;
+  row.pk_f = results->pk.f;
+  row.pk_k = results->pk.k;
   return row;
 }
 
