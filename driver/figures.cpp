@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "driver/case_parameters.hpp"
+#include "driver/flutter.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/flutter_solution_files.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_files.hpp"
+#include "driver/result_names.hpp"
 #include "driver/spectrum.hpp"
 #include "plot/gnuplot_run.hpp"
 #include "textio/textio.hpp"
@@ -37,6 +39,7 @@ void add_flutter_solution(plot::FigureScript& f) {
   f.route = route_name(solution.route);
   if (solution.route != AeroRoute::external) f.route_mach = solution.Ma;
   f.flutter_solution = std::string(kFlutterSolutionFile);
+  f.solution_widths = tracked_mode_row_widths();
   f.sweep_crossing_rows = !solution.crossings.empty();
   f.pk_rows = marks.pk_rows;
   if (marks.critical) f.critical = mark(*marks.critical);
@@ -51,13 +54,16 @@ plot::FigureScript figures_of_run() {
   const CaseParameters& cp = case_parameters();
   const Spectrum& s = spectrum();
   plot::FigureScript f;
+  f.data_file = std::string(kDataFile);
+  f.data_columns = data_file_columns();
   f.records = cp.npoints;
   f.spectral_lines = (cp.npoints + 1) / 2;
   f.parameters = plot_case(cp, model().structure, cp.title);
   f.y0 = cp.y0;
   if (s.coupling_frequency > 0.0) f.coupling_frequency = s.coupling_frequency;
   if (cp.nstep > 0) {
-    f.flutter_table = "zelvan_fl.dat";
+    f.flutter_table = std::string(kFlutterTableFile);
+    f.table_columns = flutter_table_columns();
     // One row per sweep step (see flutter_sweep).
     const long long steps = static_cast<long long>(cp.nstep) + cp.nextra + 1;
     f.flutter_rows = static_cast<int>(std::clamp(steps, 0LL, static_cast<long long>(INT_MAX)));

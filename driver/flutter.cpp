@@ -104,6 +104,10 @@ void structural_modes(bool report) {
 
 }  // namespace
 
+plot::FixedColumns flutter_table_columns() {
+  return {textio::line_count(textio::Layout(msg::kFlutterHeader)), textio::value_widths(textio::Layout(msg::kFlutterRow))};
+}
+
 bool& second_run_pending() { return run_context().second_run_pending; }
 
 const SweepResults& sweep_results() { return run_context().sweep; }

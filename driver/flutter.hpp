@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/flutter_modes.hpp"
+#include "plot/gnuplot_script.hpp"
 
 namespace zelvan::driver {
 
@@ -28,6 +29,10 @@ struct SweepResults {
   bool truncated = false;  // steps beyond kMaxKeptSteps were not kept
 };
 const SweepResults& sweep_results();
+
+// How "zelvan_fl.dat" is laid out: the lines of its header and the
+// widths of a row's fields, from the layouts its writer uses.
+plot::FixedColumns flutter_table_columns();
 
 // True until the coupling analysis has used its one second run.
 bool& second_run_pending();

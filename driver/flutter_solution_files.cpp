@@ -433,6 +433,8 @@ FlutterJsonPoint point_at(const json& object) {
 
 }  // namespace
 
+std::vector<int> tracked_mode_row_widths() { return textio::value_widths(layout(kModeRow)); }
+
 std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in) {
   json file;
   try {

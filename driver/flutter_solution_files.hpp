@@ -5,6 +5,7 @@
 #include <istream>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "driver/case_parameters.hpp"
 
@@ -17,6 +18,11 @@ struct FlutterSolution;
 // `section`: the typical section of the input, whose terms the JSON file
 // gives beside the SI values (its key "section" is null without one).
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section);
+
+// The widths of the fields of a tracked-mode row of "zelvan_flutter.dat"
+// (q, u, then for each mode f, d, g, k and its column), from its writer's
+// layout.
+std::vector<int> tracked_mode_row_widths();
 
 inline constexpr std::string_view kFlutterSolutionFile = "zelvan_flutter.dat";
 inline constexpr std::string_view kFlutterJsonFile = "zelvan_flutter.json";

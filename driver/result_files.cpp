@@ -119,6 +119,10 @@ constexpr const char* kRecordLayout = "(17(1PG14.5))";
 constexpr const char* kListRowLayout = "(12F12.5)";
 constexpr const char* kBlankLayout = R"((" "))";
 
+// The header of zelvan.dat: title, variables, zone and two comment lines.
+const std::array<std::string_view, 5> kDataHeader{kTitleLayout, msg::kDataVariables, kZoneLayout, kCommentLayout,
+                                                  kCommentLayout};
+
 // The largest displacement and velocity magnitudes over the samples.
 struct ResponsePeaks {
   double displacement = 0.0, velocity = 0.0;
@@ -129,11 +133,11 @@ struct ResponsePeaks {
 // plot files scale to.
 ResponsePeaks write_data_file(std::ostream& out, const CaseParameters& cp, const TimeHistory& h, const Spectrum& s) {
   const std::string title = trimmed(title_for_quotes(cp.title));
-  textio::write(out, message_layout(kTitleLayout), {std::string_view(title)});
-  textio::write(out, message_layout(msg::kDataVariables), {});
-  textio::write(out, message_layout(kZoneLayout), {cp.npoints});
-  textio::write(out, message_layout(kCommentLayout), {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
-  textio::write(out, message_layout(kCommentLayout), {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
+  textio::write(out, message_layout(kDataHeader[0]), {std::string_view(title)});
+  textio::write(out, message_layout(kDataHeader[1]), {});
+  textio::write(out, message_layout(kDataHeader[2]), {cp.npoints});
+  textio::write(out, message_layout(kDataHeader[3]), {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
+  textio::write(out, message_layout(kDataHeader[4]), {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
   const textio::Layout& record = message_layout(kRecordLayout);
   textio::write(out, record,
                 {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
@@ -179,6 +183,12 @@ void write_listing(Listing& listing, const CaseParameters& cp, const TimeHistory
 }
 
 }  // namespace
+
+plot::FixedColumns data_file_columns() {
+  plot::FixedColumns columns{0, textio::value_widths(message_layout(kRecordLayout))};
+  for (std::string_view layout : kDataHeader) columns.header_lines += textio::line_count(message_layout(layout));
+  return columns;
+}
 
 void write_result_files() {
   CaseParameters& cp = case_parameters();

@@ -17,6 +17,10 @@ namespace zelvan::driver {
 // written.  A file that cannot be written stops the run naming it.
 void write_result_files();
 
+// How "zelvan.dat" is laid out: the lines of its header and the widths of
+// a record's fields, from the layouts its writer uses.
+plot::FixedColumns data_file_columns();
+
 // The file a listing channel other than the console (6) writes to: the
 // value of the environment variable named by the channel number, if it
 // exists, else "FOR" and the channel number in three digits (FOR007).

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 #include <numeric>
 #include <ostream>
 #include <string_view>
@@ -13,16 +17,22 @@
 namespace zelvan::plot {
 namespace {
 
-// The result files as the script reads them.
-constexpr int kDataHeaderLines = 5;   // zelvan.dat: title, variables, zone, two comment lines
-constexpr int kDataFields = 17;       // fields of a zelvan.dat record
-constexpr int kDataWidth = 14;        // characters of each
-constexpr int kTableHeaderLines = 4;  // zelvan_fl.dat: blank, heading, blank, column labels
-constexpr int kTableFields = 17;
-constexpr int kTableWidth = 12;
-// zelvan_flutter.dat, a row of the tracked-mode blocks: q, u, then for each
-// mode f, d, g, k (14 characters each) and its column number (4).
-constexpr std::array<int, 12> kSolutionWidths{14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4};
+// The fields the script reads: of zelvan.dat and zelvan_fl.dat, 17 fields
+// each; of a tracked-mode row of zelvan_flutter.dat, 12.
+constexpr std::size_t kDataFields = 17;
+constexpr std::size_t kTableFields = 17;
+constexpr std::size_t kSolutionFields = 12;
+
+// The one width of a file's fields; the script cuts its records from the
+// end, so every field must have it.
+int uniform_width(const FixedColumns& columns, std::size_t fields, std::string_view file) {
+  if (columns.widths.size() != fields ||
+      std::adjacent_find(columns.widths.begin(), columns.widths.end(), std::not_equal_to<>()) != columns.widths.end()) {
+    throw std::logic_error("the figure script needs " + std::to_string(fields) + " fields of one width in " +
+                           std::string(file));
+  }
+  return columns.widths.front();
+}
 
 // The harmonic force is drawn when |a_0| exceeds this (the test the layout
 // file uses for the frequency axis).
@@ -200,31 +210,38 @@ void write_field_readers(std::ostream& out, const FigureScript& f) {
          "# The field of line s that starts a and ends b characters before its end.\n"
          "cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) - a + 1 : 1):strlen(s) - "
          "b])\n";
-  out << "# " << f.data_file << ": " << kDataHeaderLines << " header lines, then records of " << kDataFields
-      << " fields of " << kDataWidth << " characters.\n"
-      << "dat(n) = cut(strcol(1), " << kDataWidth << " * (" << kDataFields + 1 << " - n), " << kDataWidth << " * ("
+  const int data_lines = f.data_columns.header_lines;
+  const int data_width = uniform_width(f.data_columns, kDataFields, f.data_file);
+  out << "# " << f.data_file << ": " << data_lines << " header lines, then records of " << kDataFields
+      << " fields of " << data_width << " characters.\n"
+      << "dat(n) = cut(strcol(1), " << data_width << " * (" << kDataFields + 1 << " - n), " << data_width << " * ("
       << kDataFields << " - n))\n";
   if (!f.flutter_table.empty()) {
-    out << "# " << f.flutter_table << ": " << kTableHeaderLines << " header lines, then rows of " << kTableFields
-        << " fields of " << kTableWidth << " characters.\n"
-        << "tab(n) = cut(strcol(1), " << kTableWidth << " * (" << kTableFields + 1 << " - n), " << kTableWidth << " * ("
-        << kTableFields << " - n))\n";
+    const int table_width = uniform_width(f.table_columns, kTableFields, f.flutter_table);
+    out << "# " << f.flutter_table << ": " << f.table_columns.header_lines << " header lines, then rows of "
+        << kTableFields << " fields of " << table_width << " characters.\n"
+        << "tab(n) = cut(strcol(1), " << table_width << " * (" << kTableFields + 1 << " - n), " << table_width
+        << " * (" << kTableFields << " - n))\n";
   }
   if (!f.flutter_solution.empty()) {
+    const std::vector<int>& widths = f.solution_widths;
+    if (widths.size() != kSolutionFields) {
+      throw std::logic_error("the figure script needs the 12 fields of a tracked-mode row of " + f.flutter_solution);
+    }
     // Characters after the end of each field of a tracked-mode row.
-    std::array<int, kSolutionWidths.size()> after{};
+    std::vector<int> after(widths.size());
     int sum = 0;
-    for (std::size_t i = kSolutionWidths.size(); i-- > 0;) {
+    for (std::size_t i = widths.size(); i-- > 0;) {
       after[i] = sum;
-      sum += kSolutionWidths[i];
+      sum += widths[i];
     }
     out << "# " << f.flutter_solution
         << ", the tracked-mode blocks: q, u, then for each mode f, d, g, k and its\n"
            "# column number; the characters after each field and its width.\n"
         << "array solution_after[" << after.size() << "] = [";
     for (std::size_t i = 0; i < after.size(); ++i) out << (i == 0 ? "" : ", ") << after[i];
-    out << "]\narray solution_width[" << kSolutionWidths.size() << "] = [";
-    for (std::size_t i = 0; i < kSolutionWidths.size(); ++i) out << (i == 0 ? "" : ", ") << kSolutionWidths[i];
+    out << "]\narray solution_width[" << widths.size() << "] = [";
+    for (std::size_t i = 0; i < widths.size(); ++i) out << (i == 0 ? "" : ", ") << widths[i];
     out << "]\n"
            "sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])\n";
   }
@@ -277,7 +294,7 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
   const double periods = duration * std::fabs(f.parameters.f_0);
   const double samples =
       std::isfinite(periods) ? std::clamp(periods * kSamplesPerPeriod, kMinSamples, kMaxSamples) : kMinSamples;
-  const std::string source = "plot data_file skip " + std::to_string(kDataHeaderLines) + " using (dat(1)):";
+  const std::string source = "plot data_file skip " + std::to_string(f.data_columns.header_lines) + " using (dat(1)):";
   out << "  # ---- Time histories\n"
          "  if (pass == 1) { set output out_prefix . 'zelvan-time.' . format }\n"
          "  reset\n"
@@ -294,7 +311,7 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
       << "  set ylabel 'velocity [m/s]'\n";
   if (!force) out << "  set format x '% h'\n  set xlabel 't [s]'\n";
   out << "  " << source << "(dat(2)) with lines lt 1 title 'plunge velocity Y1', \\\n"
-      << "       '' skip " << kDataHeaderLines << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'"
+      << "       '' skip " << f.data_columns.header_lines << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'"
       << kTimeAnchor << "\n";
   if (force) {
     out << "  set format x '% h'\n"
@@ -312,7 +329,7 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
 void write_spectrum_figure(std::ostream& out, const FigureScript& f) {
   const PlotCase& c = f.parameters;
   const double axis_end = spectrum_axis_end(f);
-  const std::string source = "plot data_file skip " + std::to_string(kDataHeaderLines) +
+  const std::string source = "plot data_file skip " + std::to_string(f.data_columns.header_lines) +
                              " every ::0::" + std::to_string(std::max(f.spectral_lines - 1, 0)) + " using (dat(6)):";
   out << "  # ---- Spectra of the displacements\n"
          "  if (pass == 1) { set output out_prefix . 'zelvan-spectrum.' . format }\n"
@@ -361,10 +378,10 @@ void write_phase_figure(std::ostream& out, const FigureScript& f) {
          "  set xzeroaxis lt 4 lw 1\n"
          "  set yzeroaxis lt 4 lw 1\n"
          "  plot data_file skip "
-      << kDataHeaderLines
+      << f.data_columns.header_lines
       << " using (dat(4)):(dat(5)) with lines lt 1 title 'pitch against plunge', \\\n"
          "       '' skip "
-      << kDataHeaderLines << " every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title "
+      << f.data_columns.header_lines << " every ::0::0 using (dat(4)):(dat(5)) with points lt 6 pt 7 ps 1.5 title "
       << quoted("start, " + quantity("t", f.parameters.t_A, "s")) << kAnchor << "\n\n";
 }
 
@@ -372,7 +389,7 @@ void write_phase_figure(std::ostream& out, const FigureScript& f) {
 // column of the first mode's value in each file (g or f).
 std::string flutter_curves(const FigureScript& f, bool damping) {
   std::string plot = "plot ";
-  const std::string skip = " skip " + std::to_string(kTableHeaderLines);
+  const std::string skip = " skip " + std::to_string(f.table_columns.header_lines);
   if (f.flutter_solution.empty()) {
     const char* first = damping ? "(tab(5))" : "(tab(3))";
     const char* second = damping ? "(tab(8))" : "(tab(6))";

@@ -20,12 +20,20 @@ struct FlutterMark {
   double q = 0.0, u = 0.0, f = 0.0, k = 0.0;
 };
 
+// How a fixed-column result file is laid out, as its writer defines it:
+// header lines, then records of fields of these widths [characters].
+struct FixedColumns {
+  int header_lines = 0;
+  std::vector<int> widths;
+};
+
 // What the figures show.  File names are those the run wrote in the
 // working folder; an empty name means the file was not written.
 struct FigureScript {
-  // zelvan.dat: its header lines, then `records` records of 17 fields of
-  // 14 characters; the spectra use its first `spectral_lines` records.
-  std::string data_file = "zelvan.dat";
+  // zelvan.dat: laid out as `data_columns` (17 fields of one width), with
+  // `records` records; the spectra use its first `spectral_lines` records.
+  std::string data_file;
+  FixedColumns data_columns;
   int records = 0;
   int spectral_lines = 0;
 
@@ -39,9 +47,10 @@ struct FigureScript {
   // The coupling frequency [Hz] when strong coupling was detected.
   std::optional<double> coupling_frequency;
 
-  // zelvan_fl.dat (4 header lines, rows of 17 fields of 12 characters),
+  // zelvan_fl.dat (rows of 17 fields of one width, as `table_columns`),
   // and the number of its rows; no flutter figure without rows.
   std::string flutter_table;
+  FixedColumns table_columns;
   int flutter_rows = 0;
 
   // The aerodynamic route of the flutter analysis, named in the title of
@@ -52,8 +61,11 @@ struct FigureScript {
   std::optional<double> route_mach;
 
   // zelvan_flutter.dat, the flutter-solution results; empty: not written,
-  // and the flutter figure draws the two modes of zelvan_fl.dat.
+  // and the flutter figure draws the two modes of zelvan_fl.dat.  The
+  // widths of the fields of its tracked-mode rows: q, u, then for each mode
+  // f, d, g, k and its column number.
   std::string flutter_solution;
+  std::vector<int> solution_widths;
   bool sweep_crossing_rows = false;        // its sweep crossing block holds rows
   bool pk_rows = false;                    // its p-k tracked-mode block holds rows
   std::optional<FlutterMark> critical;     // the sweep's critical crossing: coefficients at the input's w_star

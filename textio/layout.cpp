@@ -218,4 +218,36 @@ Layout::Layout(std::string_view notation) : notation_(notation), items_(Parser(n
   has_value_items_ = contains_value(items_);
 }
 
+namespace {
+
+void collect_widths(const std::vector<Item>& items, std::vector<int>& widths, int& slashes) {
+  for (const Item& item : items) {
+    for (int r = 0; r < item.repeat; ++r) {
+      if (item.kind == ItemKind::group) {
+        collect_widths(item.group, widths, slashes);
+      } else if (item.kind == ItemKind::slash) {
+        ++slashes;
+      } else if (item.is_value()) {
+        widths.push_back(item.width);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<int> value_widths(const Layout& layout) {
+  std::vector<int> widths;
+  int slashes = 0;
+  collect_widths(layout.items(), widths, slashes);
+  return widths;
+}
+
+int line_count(const Layout& layout) {
+  std::vector<int> widths;
+  int slashes = 0;
+  collect_widths(layout.items(), widths, slashes);
+  return 1 + slashes;
+}
+
 }  // namespace zelvan::textio

@@ -67,4 +67,14 @@ class Layout {
   bool has_value_items_ = false;
 };
 
+// The widths of the value fields that one pass through `layout` writes, in
+// order, with repeats and groups expanded (literals and skips do not
+// count).  What readers of a fixed-column file take from its writer's
+// layout.
+std::vector<int> value_widths(const Layout& layout);
+
+// The number of lines that one pass through `layout` writes: one, and one
+// more for each line end (slash) in it.
+int line_count(const Layout& layout);
+
 }  // namespace zelvan::textio

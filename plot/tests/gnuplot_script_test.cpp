@@ -180,6 +180,12 @@ std::string solution_file(bool sweep_crossings, bool pk) {
 
 FigureScript fixture_figures() {
   FigureScript f;
+  // The layouts of the program's files: 5 header lines and 17 fields of 14
+  // characters, 4 and 17 of 12, the tracked-mode rows of 14 and 4.
+  f.data_file = "zelvan.dat";
+  f.data_columns = {5, std::vector<int>(17, 14)};
+  f.table_columns = {4, std::vector<int>(17, 12)};
+  f.solution_widths = {14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4};
   f.records = 8;
   f.spectral_lines = 4;
   f.parameters.title = "fixture";
