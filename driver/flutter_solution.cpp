@@ -1,8 +1,5 @@
 #include "driver/flutter_solution.hpp"
 
-#include <algorithm>
-#include <cmath>
-
 #include "driver/case_parameters.hpp"
 #include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
