@@ -3,10 +3,19 @@
 
 #include <vector>
 
-#include "driver/flutter_modes.hpp"
+#include "driver/flutter_system.hpp"
+#include "flutter/flutter_modes.hpp"
 #include "plot/gnuplot_script.hpp"
 
 namespace zelvan::driver {
+
+// The eigenproblem's values under the driver's names.
+using flutter::FlutterMode;
+using flutter::FlutterStep;
+using flutter::FlutterSystem;
+using flutter::Matrix2;
+using flutter::solve_flutter_step;
+using flutter::zcomplex;
 
 // Runs the dynamic-pressure sweep of the flutter eigenproblem into
 // "zelvan_fl.dat" (nstep > 0) or onto the console (nstep <= 0), computes

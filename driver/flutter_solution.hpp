@@ -1,6 +1,6 @@
-// The flutter solution on top of the sweep: tracked modes, crossings and
-// the critical point, divergence, and on request the p-k analysis and the
-// matched flutter point; its files and its console summary.
+// The flutter solution of the run: computed from the sweep, the model and
+// the case parameters (flutter/), then its files and its console summary,
+// and the marks its figures need.
 #pragma once
 
 #include <array>
@@ -8,36 +8,38 @@
 #include <string>
 #include <vector>
 
-#include "driver/flutter_crossings.hpp"
-#include "driver/matched_point.hpp"
+#include "aero/flow.hpp"
 #include "driver/model.hpp"
-#include "driver/pk_analysis.hpp"
+#include "flutter/flutter.hpp"
 
 namespace zelvan::driver {
 
 struct SweepResults;
 
-// Everything the flutter solution found, in SI units.
-struct FlutterSolution {
-  bool analysed = false;  // false: no sweep file, nothing below is set
+// The solution's values under the driver's names (the files, the figures
+// and the tests use them).
+using aero::flow_speed;
+using aero::reduced_frequency;
+using flutter::Crossing;
+using flutter::CrossingKind;
+using flutter::Divergence;
+using flutter::MatchedIteration;
+using flutter::MatchedPoint;
+using flutter::MatchStop;
+using flutter::PkPoint;
+using flutter::PkResult;
+using flutter::TrackedSeries;
+
+// Everything the flutter solution found (flutter::FlutterResult), with the
+// run's values it was found for, in SI units.
+struct FlutterSolution : flutter::FlutterResult {
+  bool analysed = false;  // false: no sweep file, nothing is set
   std::string title;
   AeroRoute route = AeroRoute::external;
   double w_star = 0.0, Ma = 0.0, x_ref = 0.0, rho = 0.0;
   std::array<double, 2> structural_frequencies{};  // f_0_1, f_0_2 [Hz]
   int method = 0;                                  // flutter_method
   bool truncated = false;                          // only the first kMaxKeptSteps sweep steps were kept
-  // The sweep, tracked: series.modes[m][i] the solution of tracked mode m
-  // at step i, column[m][i] its table column (1 or 2).
-  TrackedSeries sweep;
-  std::array<std::vector<int>, 2> column;
-  std::vector<Crossing> crossings;
-  std::optional<Crossing> critical;
-  std::optional<Divergence> divergence;
-  std::optional<PkResult> pk;           // methods 1 and 2, computed routes
-  std::optional<MatchedPoint> matched;  // methods 1 and 2, computed routes
-  bool matched_without_start = false;   // no p-k critical point to start from
-  long possio_solves = 0;               // exact Possio solves of the solution
-  std::size_t grid_points = 0;          // Possio grid size of the p-k analysis (0: none)
 };
 
 // Computes the solution from the sweep when it went to "zelvan_fl.dat",

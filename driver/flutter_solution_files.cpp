@@ -160,7 +160,7 @@ struct SweepSpeeds {
 
 SweepSpeeds sweep_speeds(const FlutterSolution& s) {
   SweepSpeeds speeds;
-  for (double q : s.sweep.q) speeds.u.push_back(std::sqrt(2.0 * std::fabs(q) / s.rho));
+  for (double q : s.sweep.q) speeds.u.push_back(flow_speed(q, s.rho));
   for (std::size_t m = 0; m < 2; ++m) {
     for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
       const auto& mode = s.sweep.modes[m][i];

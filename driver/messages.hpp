@@ -213,12 +213,9 @@ inline constexpr std::string_view kEarlierFiguresRemoved = "*** Figures of an ea
 // line.
 inline constexpr std::string_view kNoteMassInverse =
     R"(( / "!!! While inverting the mass matrix [[M_1, S_m], [S_m, M_2]] of the input", /, "    (M_1 =", 1PG12.5, ", M_2 =", 1PG12.5, ", S_m =", 1PG12.5, "; singular when M_1*M_2 = S_m**2):"))";
-inline constexpr std::string_view kNoteThinPlate =
-    R"(( / "!!! While computing the thin-plate coefficients (Bessel functions of k) at ", A, " =", 1PG12.5, ", x_p =", 1PG12.5, ":"))";
+// How the thin-plate coefficients' note (aero) names the run's reduced
+// frequency; the flutter eigenproblem's note is the flutter module's.
 inline constexpr std::string_view kThinPlateAtWStar = "w_star";
-inline constexpr std::string_view kThinPlateAtIterate = "the flutter solution's k";
-inline constexpr std::string_view kNoteFlutterStep =
-    R"(( / "!!! While solving the flutter eigenproblem inv(M)*(K + q*Q) at q =", 1PG12.5, " N/m2", /, "    (M and K from M_1, M_2, S_m, K_1, K_2, K_m; Q the aerodynamic coefficients QR + i*QS):"))";
 inline constexpr std::string_view kNoteTimeHistory =
     R"(( / "!!! While integrating the equations of motion from t =", 1PG12.5, " s to t =", 1PG12.5, " s", /, "    (tolerance =", 1PG12.5, ", integ_method =", I3, "; masses, dampings, stiffnesses, kappa, f_s, a_0, f_0):"))";
 inline constexpr std::string_view kNoteSpectrum =

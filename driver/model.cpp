@@ -25,9 +25,6 @@ namespace {
 
 void write_console(std::string_view layout_text) { console_write(layout_text, {}); }
 
-// z1*z2 written out for the thin-plate products.
-std::complex<double> i_times(double k, std::complex<double> z) { return {-k * z.imag(), k * z.real()}; }
-
 void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex<double> q12, std::complex<double> q21,
                       std::complex<double> q22) {
   cp.QR11 = q11.real();
@@ -46,17 +43,9 @@ void thin_plate_route(CaseParameters& cp) {
   // The Bessel functions of the second kind have no value for a negative
   // argument.
   if (cp.w_star < 0.0) stop_with(msg::kThinPlateReducedFrequency, cp.w_star, msg::kStopReducedFrequency);
-  const double beta = 1.0 / std::sqrt(1.0 - cp.Ma * cp.Ma);
-  std::complex<double> c1, c2, c3, c4;
-  {
-    const numlib::ErrorNote note([&cp] {
-      return message_text(msg::kNoteThinPlate, {msg::kThinPlateAtWStar, cp.w_star, cp.x_p});
-    });
-    aero::cnm3dk(cp.w_star, cp.x_p, c1, c2, c3, c4);
-  }
-  const double f = kTwoPi * beta * cp.aero_scale;
-  const double k = cp.w_star;
-  set_coefficients(cp, f * i_times(k, c1), f * (c1 + c3), -f * i_times(k, c2), -f * (c2 + c4));
+  // Column-major: Q11, Q21, Q12, Q22.
+  const aero::Matrix2 q = aero::thin_plate_matrix(cp.w_star, cp.x_p, cp.Ma, cp.aero_scale, msg::kThinPlateAtWStar);
+  set_coefficients(cp, q[0], q[2], q[1], q[3]);
   write_console(msg::kRouteThinPlate);
 }
 

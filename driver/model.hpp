@@ -6,11 +6,12 @@
 #include <complex>
 #include <string>
 
+#include "aero/aero_route.hpp"
 #include "driver/structural_model.hpp"
 
 namespace zelvan::driver {
 
-enum class AeroRoute { external, thin_plate, possio };
+using aero::AeroRoute;
 
 // The route's name in the flutter-solution files and the console summary:
 // "external", "thin plate" or "Possio".

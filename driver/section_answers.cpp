@@ -8,7 +8,7 @@ double section_speed(const SectionInput& section, double u) {
   return u / (section.b * 2.0 * std::numbers::pi * section.f_theta);
 }
 
-std::optional<SectionPoint> section_point(const SectionInput& section, const std::optional<Crossing>& c) {
+std::optional<SectionPoint> section_point(const SectionInput& section, const std::optional<flutter::Crossing>& c) {
   if (!c) return std::nullopt;
   return SectionPoint{.V = section_speed(section, c->u), .omega_ratio = c->f / section.f_theta, .k = c->k};
 }

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "driver/case_parameters.hpp"
-#include "driver/flutter_crossings.hpp"
+#include "flutter/flutter_crossings.hpp"
 
 namespace zelvan::driver {
 
@@ -21,6 +21,6 @@ double section_speed(const SectionInput& section, double u);
 
 // The crossing `c` (u [m/s], f [Hz], k) in the section's terms; empty when
 // there is no crossing.
-std::optional<SectionPoint> section_point(const SectionInput& section, const std::optional<Crossing>& c);
+std::optional<SectionPoint> section_point(const SectionInput& section, const std::optional<flutter::Crossing>& c);
 
 }  // namespace zelvan::driver

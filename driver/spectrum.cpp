@@ -5,12 +5,13 @@
 #include <limits>
 #include <tuple>
 
+#include "aero/flow.hpp"
 #include "driver/console_output.hpp"
 #include "driver/flutter.hpp"
 #include "driver/messages.hpp"
 #include "driver/run_context.hpp"
 #include "driver/time_history.hpp"
-#include "driver/vdmplr.hpp"
+#include "flutter/vdmplr.hpp"
 #include "numlib/dfftrf.hpp"
 #include "numlib/error_handler.hpp"
 #include "textio/textio.hpp"
@@ -85,8 +86,8 @@ bool analyse_response() {
   double a3 = fac * s.FouCY3[2 * k - 3], b3 = fac * s.FouCY3[2 * k - 2];
   double a4 = fac * s.FouCY4[2 * k - 3], b4 = fac * s.FouCY4[2 * k - 2];
   double A3 = 0.0, phi3 = 0.0, A4 = 0.0, phi4 = 0.0;
-  VDMPLR(a3, b3, A3, phi3, 11);
-  VDMPLR(a4, b4, A4, phi4, 11);
+  flutter::VDMPLR(a3, b3, A3, phi3, 11);
+  flutter::VDMPLR(a4, b4, A4, phi4, 11);
   s.phase_difference = phi3 - phi4;
   if (s.phase_difference < 0.0) s.phase_difference += 360.0;
   // A zero amplitude of DOF 2 has no ratio; it is printed as asterisks.
@@ -116,8 +117,8 @@ void complete_analysis() {
     s.FouPY3[i] = 0.0;
     s.FouPY4[i] = 0.0;
   }
-  const double u0 = std::sqrt(2.0 * std::fabs(cp.f_s) / cp.rho);
-  const double omred = std::fabs(u0) >= 1.0e-10 ? kTwoPi * s.coupling_frequency * (0.5 * cp.x_ref) / u0 : 0.0;
+  const double u0 = aero::flow_speed(cp.f_s, cp.rho);
+  const double omred = std::fabs(u0) >= 1.0e-10 ? aero::reduced_frequency(s.coupling_frequency, cp.x_ref, u0) : 0.0;
   console_write(msg::kOperatingPointHeader, {});
   console_write(msg::kOperatingPointRow, {s.coupling_frequency, cp.rho, cp.x_ref, u0, cp.Ma, omred, std::fabs(cp.f_s)});
   if (std::fabs(cp.f_s) > 1.0e-10) {

@@ -32,6 +32,12 @@ inline constexpr std::string_view kRombergNoConvergence =
 // Stop line after any of the messages above.
 inline constexpr std::string_view kStopPossio = "*** ZELVAN terminated due to an error in the Possio solver";
 
+// An error of the numerical library inside the thin-plate coefficients:
+// what was being computed, written before the library's message.  The
+// caller names the reduced frequency (A).
+inline constexpr std::string_view kNoteThinPlate =
+    R"(( / "!!! While computing the thin-plate coefficients (Bessel functions of k) at ", A, " =", 1PG12.5, ", x_p =", 1PG12.5, ":"))";
+
 // Pressure-distribution listing (console and listing file).
 inline constexpr std::string_view kListMach = R"(( / 10X, "Mach number", 7X, " : ", F6.4))";
 inline constexpr std::string_view kListFrequency = R"(( / 10X, "Reduced frequency : ", F6.4))";

@@ -26,6 +26,7 @@
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
 #include "numlib/numlib.hpp"
+#include "test_support/by_label.hpp"
 #include "test_support/scratch_dir.hpp"
 #include "textio/textio.hpp"
 
@@ -185,13 +186,7 @@ inline std::vector<std::string> operator+(std::vector<std::string> a, std::strin
   return a;
 }
 
-// Names the instances of a parameterised test by their `label` field.
-struct ByLabel {
-  template <class Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& param_info) const {
-    return param_info.param.label;
-  }
-};
+using zelvan::test_support::ByLabel;
 
 // The console text of a run up to the end of the start-up.
 inline constexpr std::string_view kInputDataReadText = "\n*** Input data read -\n    Computation has started. \n\n";

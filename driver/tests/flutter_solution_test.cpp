@@ -1,11 +1,10 @@
-// The flutter solution: tracked modes where the table's columns swap,
-// crossings (onset and offset of a hump mode, onsets of both modes, a
-// crossing on a sweep step, none), divergence against its closed form, the
-// p-k critical point and the matched point against the exact flutter point
-// of typical sections (tools/gen_typical_section_flutter.py) and at the
-// default tolerances against the tight ones, the Possio route at Ma 0.5 and
-// 0.7 with its interpolation error, Mach matching, the stop cases of the
-// matched point, the input group's checks and the files.
+// The flutter solution of a run: tracked modes where the table's columns
+// swap, crossings (onset and offset of a hump mode, a crossing on a sweep
+// step, none), divergence against its closed form, the p-k critical point
+// and the matched point against the exact flutter point of typical sections
+// (tools/gen_typical_section_flutter.py) and at the default tolerances
+// against the tight ones, the Possio route at Ma 0.5 and 0.7, Mach
+// matching, the input group's checks and the files.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/aero_route.hpp"
 #include "driver/figures.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/structural_model.hpp"
@@ -32,8 +30,6 @@ constexpr double kReferenceTolerance = 1e-6;
 // A refined crossing: 1e-10 relative in q, with margin for the rounding of
 // the eigen-solver at the root.
 constexpr double kRefinedTolerance = 1e-9;
-// The Possio grid's interpolation error relative to the largest coefficient.
-constexpr double kGridTolerance = 1e-5;
 
 struct Section {
   std::string name;
@@ -339,57 +335,6 @@ TEST(ModeTracking, KeepsEachModeWhereTheTableColumnsSwap) {
   EXPECT_NEAR(s.solution.structural_frequencies[stiff], f_stiff, 1e-9);
 }
 
-// Onsets of both modes at the given q, table-driven over which comes first.
-struct OnsetCase {
-  std::string label;
-  std::array<double, 2> onset;  // q of the onset of tracked modes 0 and 1
-  double q_end;                 // the sweep runs from 0 to q_end in ten steps
-};
-
-class BothModesUnstable : public ::testing::TestWithParam<OnsetCase> {};
-
-TEST_P(BothModesUnstable, ReportsBothOnsetsAndTakesTheOneOfLowerMagnitudeAsCritical) {
-  const OnsetCase& c = GetParam();
-  // d = 1 - q/onset for each mode, linear in q, so the refinement lands on
-  // the onset itself.
-  TrackedSeries series;
-  for (int i = 0; i <= 10; ++i) {
-    const double q = c.q_end * i / 10.0;
-    series.q.push_back(q);
-    for (std::size_t m = 0; m < 2; ++m) {
-      FlutterMode mode;
-      mode.f = 5.0 + static_cast<double>(m);
-      mode.d = 1.0 - q / c.onset[m];
-      series.modes[m].push_back(mode);
-    }
-  }
-  const ModeInBracket linear = [](double q, double q_a, const FlutterMode& a, double q_b,
-                                  const FlutterMode& b) -> std::optional<FlutterMode> {
-    FlutterMode m = a;
-    m.d = a.d + (q - q_a) / (q_b - q_a) * (b.d - a.d);
-    return m;
-  };
-  const std::vector<Crossing> crossings = find_crossings(series, linear, 1.2, 1.0);
-  ASSERT_EQ(crossings.size(), 2u);
-  for (std::size_t m = 0; m < 2; ++m) {
-    EXPECT_EQ(crossings[m].kind, CrossingKind::onset);
-    EXPECT_EQ(crossings[m].mode, static_cast<int>(m));
-    EXPECT_LT(relative(crossings[m].q, c.onset[m]), kRefinedTolerance) << crossings[m].q;
-  }
-  const std::size_t first = std::fabs(c.onset[0]) < std::fabs(c.onset[1]) ? 0 : 1;
-  const std::optional<Crossing> critical = critical_crossing(crossings);
-  ASSERT_TRUE(critical);
-  EXPECT_EQ(critical->mode, static_cast<int>(first));
-  EXPECT_EQ(critical->q, crossings[first].q);
-}
-
-INSTANTIATE_TEST_SUITE_P(Orders, BothModesUnstable,
-                         ::testing::Values(OnsetCase{"SecondModeFirst", {270.0, 130.0}, 400.0},
-                                           OnsetCase{"FirstModeFirst", {130.0, 270.0}, 400.0},
-                                           // The lower |q| is the larger q here.
-                                           OnsetCase{"NegativeSweep", {-270.0, -130.0}, -400.0}),
-                         ByLabel{});
-
 // --- divergence ---------------------------------------------------------
 
 struct DivergenceCase {
@@ -462,32 +407,6 @@ TEST_P(PossioFlutter, PkAndMatchedPointConvergeAndASweepAtTheMatchedFrequencyCro
 
 INSTANTIATE_TEST_SUITE_P(Mach, PossioFlutter, ::testing::Values(0.5, 0.7));
 
-TEST(PossioGrid, InterpolatesWithinItsToleranceOfTheLargestCoefficient) {
-  for (const double mach : {0.5, 0.7}) {
-    AeroRouteEvaluator route(AeroRoute::possio, 0.3, 1.0);
-    // The widest range the run uses at its upper end (ratio 8,
-    // 2k/(1 - Ma^2) <= 8), with the run's 18 points.
-    const double k_hi = 4.0 * (1.0 - mach * mach), k_lo = k_hi / 8.0;
-    const CoefficientGrid grid(route, mach, k_lo, k_hi, 18);
-    double error = 0.0, largest = 0.0;
-    // Between grid points (exact solves cost about 0.1 s each).
-    constexpr int kSamples = 8;
-    for (int i = 0; i < kSamples; ++i) {
-      const double k = k_lo * std::pow(k_hi / k_lo, (i + 0.5) / kSamples);
-      const Matrix2 exact = route.coefficients(k, mach);
-      const Matrix2 interpolated = grid.at(k);
-      for (std::size_t j = 0; j < 4; ++j) {
-        error = std::max(error, std::abs(exact[j] - interpolated[j]));
-        largest = std::max(largest, std::abs(exact[j]));
-      }
-    }
-    EXPECT_LT(error, kGridTolerance * largest) << "Ma " << mach;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2e", error / largest);
-    RecordProperty(mach == 0.5 ? "relative_error_ma05" : "relative_error_ma07", text);
-  }
-}
-
 // --- Mach matching and the stops of the matched point --------------------
 
 TEST(MachMatching, ConvergesToTheMachNumberOfTheFlutterSpeed) {
@@ -502,97 +421,6 @@ TEST(MachMatching, ConvergesToTheMachNumberOfTheFlutterSpeed) {
   EXPECT_LT(relative(s.solution.matched->Ma, c.u / sound_speed), 1e-9);
   EXPECT_LT(relative(c.k, s.solution.matched->iterations.back().w_star), 1e-9);
 }
-
-// A crossing with the given k and u.
-Crossing crossing_with(double k, double u) {
-  Crossing c;
-  c.k = k;
-  c.u = u;
-  c.q = 0.6 * u * u;
-  return c;
-}
-
-TEST(MatchedPoint, SecantConvergesWhereSubstitutionOscillates) {
-  // k_F(w) = k* - 0.65 (w - k*) + 0.3 (w - k*)^2: substitution gains only a
-  // factor 0.65 per step.
-  const double k_star = 0.5;
-  int calls = 0;
-  const CriticalAt critical = [&](double w, double) -> std::optional<Crossing> {
-    ++calls;
-    const double e = w - k_star;
-    return crossing_with(k_star - 0.65 * e + 0.3 * e * e, 10.0);
-  };
-  const MatchedPoint m = matched_point(0.6, 0.0, MatchSettings{.tolerance = 1e-10, .iteration_limit = 30}, critical,
-                                       [](double k, double mach) { return k > 0.0 && std::fabs(mach) < 1.0; });
-  EXPECT_TRUE(m.converged());
-  EXPECT_LE(calls, 10);
-  EXPECT_NEAR(m.critical->k, k_star, 1e-9);
-}
-
-TEST(MatchedPoint, BisectsWhereTheSecantStepLeavesTheBracketAndStillConverges) {
-  // k_F(w) = w - (exp(30 (w - k*)) - 1)/30: the residual is flat below k*
-  // and steep above it.  From 0.55 the substitution step overshoots below
-  // k*, and the secant through the two iterates there points past 0.55.
-  constexpr double k_star = 0.5;
-  constexpr double kTolerance = 1e-10;
-  // The residual's slope is -1 at k*, so an iterate whose residual meets
-  // the tolerance is within it of k*, with a margin of 2 for the slope
-  // away from k*.
-  constexpr double kFixedPointBound = 2.0 * kTolerance * k_star;
-  const CriticalAt critical = [&](double w, double) -> std::optional<Crossing> {
-    return crossing_with(w - std::expm1(30.0 * (w - k_star)) / 30.0, 10.0);
-  };
-  const MatchedPoint m =
-      matched_point(0.55, 0.0, MatchSettings{.tolerance = kTolerance, .iteration_limit = 30}, critical,
-                    [](double k, double mach) { return k > 0.0 && std::fabs(mach) < 1.0; });
-  ASSERT_TRUE(m.converged());
-  EXPECT_NEAR(m.iterations.back().w_star, k_star, kFixedPointBound);
-  EXPECT_NEAR(m.critical->k, k_star, kFixedPointBound);
-  // A bisection step: an iterate exactly midway between two earlier ones.
-  const auto& it = m.iterations;
-  bool bisected = false;
-  for (std::size_t n = 2; n < it.size(); ++n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      for (std::size_t j = i + 1; j < n; ++j) bisected |= it[n].w_star == 0.5 * (it[i].w_star + it[j].w_star);
-    }
-  }
-  EXPECT_TRUE(bisected);
-}
-
-struct StopCase {
-  std::string label;
-  MatchStop stop;
-  MatchSettings settings;
-  std::function<std::optional<Crossing>(double, double)> critical;
-};
-
-class MatchedPointStop : public ::testing::TestWithParam<StopCase> {};
-
-TEST_P(MatchedPointStop, EndsWithTheLastIterateNotConverged) {
-  const StopCase& c = GetParam();
-  const MatchedPoint m = matched_point(0.5, 0.3, c.settings, c.critical, [](double k, double mach) {
-    return k > 0.0 && k < 2.0 && mach >= 0.1 && mach < 1.0;
-  });
-  EXPECT_EQ(m.stop, c.stop);
-  EXPECT_FALSE(m.converged());
-  EXPECT_FALSE(m.iterations.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Stops, MatchedPointStop,
-    ::testing::Values(
-        StopCase{"NoOnset", MatchStop::no_onset, MatchSettings{},
-                 [](double w, double) -> std::optional<Crossing> {
-                   if (w != 0.5) return std::nullopt;
-                   return crossing_with(0.4, 10.0);
-                 }},
-        StopCase{"MachOutside", MatchStop::mach_outside, MatchSettings{.match_mach = true, .sound_speed = 10.0},
-                 [](double w, double) -> std::optional<Crossing> { return crossing_with(w, 30.0); }},
-        StopCase{"FrequencyOutside", MatchStop::frequency_outside, MatchSettings{},
-                 [](double w, double) -> std::optional<Crossing> { return crossing_with(w + 1.0, 10.0); }},
-        StopCase{"Limit", MatchStop::limit, MatchSettings{.tolerance = 1e-12, .iteration_limit = 2},
-                 [](double w, double) -> std::optional<Crossing> { return crossing_with(0.4 + 0.1 * w, 10.0); }}),
-    ByLabel{});
 
 // --- the input group ----------------------------------------------------
 

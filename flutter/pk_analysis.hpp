@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "driver/flutter_crossings.hpp"
-#include "driver/flutter_modes.hpp"
+#include "flutter/flutter_crossings.hpp"
+#include "flutter/flutter_modes.hpp"
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 
 // Substitution steps of one p-k point before it counts as not converged.
 inline constexpr int kPkIterationLimit = 100;
@@ -52,4 +52,4 @@ struct PkResult {
 PkResult pk_analysis(const FlutterSystem& system, const CoefficientsAt& coefficients, const std::vector<double>& q,
                      const std::array<FlutterMode, 2>& structural, double tolerance);
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -1,20 +1,23 @@
-#include "driver/flutter_modes.hpp"
+#include "flutter/flutter_modes.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
-#include "driver/case_parameters.hpp"
-#include "driver/console_output.hpp"
-#include "driver/messages.hpp"
-#include "driver/model.hpp"
-#include "driver/vdmplr.hpp"
+#include "aero/flow.hpp"
+#include "flutter/detail/messages.hpp"
+#include "flutter/vdmplr.hpp"
 #include "numlib/devccg.hpp"
 #include "numlib/error_handler.hpp"
 #include "numlib/zgemm.hpp"
+#include "textio/layout.hpp"
+#include "textio/record_writer.hpp"
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 namespace {
+
+using aero::kTwoPi;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Two pairings whose total change of W differs by less than this fraction
@@ -43,23 +46,22 @@ FlutterMode mode_of(zcomplex lambda, zcomplex v1, zcomplex v2) {
 
 }  // namespace
 
-FlutterSystem flutter_system() {
-  const CaseParameters& cp = case_parameters();
-  const AeroelasticModel& m = model();
-  return FlutterSystem{
-      .mass_inverse = m.mass_inverse, .stiffness = m.structure.stiffness, .rho = cp.rho, .x_ref = cp.x_ref};
-}
-
 FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero, double q) {
   FlutterStep step;
   step.q = q;
-  step.u = std::sqrt(2.0 * std::fabs(q) / system.rho);
+  step.u = aero::flow_speed(q, system.rho);
   std::array<zcomplex, 4> inverse{}, matrix{}, flutter{};
   for (std::size_t i = 0; i < 4; ++i) {
     inverse[i] = system.mass_inverse[i];
     matrix[i] = system.stiffness[i] + q * aero[i];
   }
-  const numlib::ErrorNote note([q] { return message_text(msg::kNoteFlutterStep, {q}); });
+  const numlib::ErrorNote note([q] {
+    static const textio::Layout kNote(msg::kNoteFlutterStep);
+    const textio::Value values[] = {q};
+    std::string text;
+    for (const std::string& line : textio::format_lines(kNote, values)) text += line + '\n';
+    return text;
+  });
   numlib::ZGEMM('N', 'N', 2, 2, 2, zcomplex(1.0, 0.0), inverse.data(), 2, matrix.data(), 2, zcomplex(0.0, 0.0),
                 flutter.data(), 2);
   std::array<zcomplex, 2> lambda{};
@@ -70,8 +72,6 @@ FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero,
   return step;
 }
 
-double reduced_frequency(double f, double x_ref, double u) { return quotient(kTwoPi * f * (x_ref / 2.0), u); }
-
 int closest_mode(const FlutterStep& step, zcomplex W, zcomplex ratio) {
   const double d0 = std::abs(step.modes[0].W - W);
   const double d1 = std::abs(step.modes[1].W - W);
@@ -80,7 +80,7 @@ int closest_mode(const FlutterStep& step, zcomplex W, zcomplex ratio) {
   return std::abs(step.modes[0].ratio - ratio) <= std::abs(step.modes[1].ratio - ratio) ? 0 : 1;
 }
 
-TrackedModes track_modes(const FlutterStep& start, double f_0_1, const std::vector<FlutterStep>& steps) {
+TrackedModes track_modes(const FlutterStep& start, double f_0_1, std::span<const FlutterStep> steps) {
   TrackedModes tracked;
   // Which column of `start` each tracked mode begins in.
   int first = 0;
@@ -107,4 +107,4 @@ TrackedModes track_modes(const FlutterStep& start, double f_0_1, const std::vect
   return tracked;
 }
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

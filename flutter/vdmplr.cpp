@@ -1,11 +1,15 @@
-#include "driver/vdmplr.hpp"
+#include "flutter/vdmplr.hpp"
 
 #include <cmath>
 
-#include "driver/constants.hpp"
-
-namespace zelvan::driver {
+namespace zelvan::flutter {
 namespace {
+// pi and 2*pi with this routine's own legacy digits: 15 significant digits
+// of pi, and a 2*pi three units in the last place above the nearest double.
+// The angles it returns (printed in the flutter files) depend on these
+// digits, so they are kept apart from the 2*pi of the frequencies.
+constexpr double kPolarPi = 3.14159265358979;
+constexpr double kPolarTwoPi = 6.283185307179589;
 constexpr double kDegrees = 360.0;
 constexpr double kTinyMagnitude = 1e-60;
 }  // namespace
@@ -43,4 +47,4 @@ void VDMPLR(double& re, double& im, double& mag, double& ang, int mode) {
   im = mag * std::sin(ang);
 }
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -1,12 +1,17 @@
-#include "driver/pk_analysis.hpp"
+#include "flutter/pk_analysis.hpp"
 
 #include <cmath>
 
-namespace zelvan::driver {
+#include "aero/flow.hpp"
+
+namespace zelvan::flutter {
+
+using aero::flow_speed;
+using aero::reduced_frequency;
 
 std::optional<PkPoint> pk_point(const FlutterSystem& system, const CoefficientsAt& coefficients, double q,
                                 double k_start, zcomplex W_ref, zcomplex ratio_ref, double tolerance) {
-  const double u = std::sqrt(2.0 * std::fabs(q) / system.rho);
+  const double u = flow_speed(q, system.rho);
   double k = k_start;
   for (int iteration = 0; iteration < kPkIterationLimit; ++iteration) {
     if (!(std::isfinite(k) && k > 0.0)) return std::nullopt;
@@ -29,7 +34,7 @@ PkResult pk_analysis(const FlutterSystem& system, const CoefficientsAt& coeffici
                      const std::array<FlutterMode, 2>& structural, double tolerance) {
   PkResult result;
   result.q = q;
-  for (double qi : q) result.u.push_back(std::sqrt(2.0 * std::fabs(qi) / system.rho));
+  for (double qi : q) result.u.push_back(flow_speed(qi, system.rho));
   TrackedSeries series;
   series.q = q;
   for (std::size_t m = 0; m < 2; ++m) {
@@ -52,7 +57,7 @@ PkResult pk_analysis(const FlutterSystem& system, const CoefficientsAt& coeffici
   const auto mode_at = [&](double qt, double q_a, const FlutterMode& a, double q_b,
                            const FlutterMode& b) -> std::optional<FlutterMode> {
     const double t = (qt - q_a) / (q_b - q_a);
-    const double u = std::sqrt(2.0 * std::fabs(qt) / system.rho);
+    const double u = flow_speed(qt, system.rho);
     const double f = a.f + t * (b.f - a.f);
     const zcomplex W = a.W + t * (b.W - a.W);
     const zcomplex ratio = a.ratio + t * (b.ratio - a.ratio);
@@ -66,4 +71,4 @@ PkResult pk_analysis(const FlutterSystem& system, const CoefficientsAt& coeffici
   return result;
 }
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

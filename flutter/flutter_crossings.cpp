@@ -1,10 +1,12 @@
-#include "driver/flutter_crossings.hpp"
+#include "flutter/flutter_crossings.hpp"
 
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstdint>
 
-namespace zelvan::driver {
+#include "aero/flow.hpp"
+
+namespace zelvan::flutter {
 namespace {
 
 // TOMS 748 reaches 1e-10 relative in a few tens of evaluations; this bound
@@ -19,10 +21,10 @@ Crossing crossing_at(CrossingKind kind, int mode, double q, const FlutterMode& m
   c.kind = kind;
   c.mode = mode;
   c.q = q;
-  c.u = std::sqrt(2.0 * std::fabs(q) / rho);
+  c.u = aero::flow_speed(q, rho);
   c.f = m.f;
   c.d = m.d;
-  c.k = reduced_frequency(m.f, x_ref, c.u);
+  c.k = aero::reduced_frequency(m.f, x_ref, c.u);
   c.ratio = m.ratio;
   c.magnitude = m.magnitude;
   c.phase = m.phase;
@@ -116,7 +118,7 @@ std::optional<Divergence> divergence(const std::array<double, 4>& stiffness, dou
   if (slope == 0.0) return std::nullopt;
   const double q = -det_k / slope;
   if (!(std::isfinite(q) && q > 0.0)) return std::nullopt;
-  return Divergence{q, std::sqrt(2.0 * q / rho)};
+  return Divergence{q, aero::flow_speed(q, rho)};
 }
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "driver/flutter_crossings.hpp"
+#include "flutter/flutter_crossings.hpp"
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 
 // Why the iteration ended.
 enum class MatchStop {
@@ -56,4 +56,4 @@ using DomainCheck = std::function<bool(double k, double mach)>;
 MatchedPoint matched_point(double k_start, double mach, const MatchSettings& settings, const CriticalAt& critical_at,
                            const DomainCheck& in_domain);
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

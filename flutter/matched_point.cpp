@@ -1,10 +1,10 @@
-#include "driver/matched_point.hpp"
+#include "flutter/matched_point.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -141,4 +141,4 @@ MatchedPoint matched_point(double k_start, double mach, const MatchSettings& set
   return result;
 }
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -7,13 +7,11 @@
 #include <limits>
 #include <string>
 
-#include "driver/tests/driver_test_support.hpp"
-#include "driver/vdmplr.hpp"
+#include "flutter/vdmplr.hpp"
+#include "test_support/by_label.hpp"
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 namespace {
-
-using namespace zelvan::driver::test_support;
 
 // The routine takes the angle from asin and uses pi to 15 digits; both
 // stay within a few 1e-15 radians of atan2's angle.
@@ -136,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         rectangular("Mode112TakesRadians", 1.0, 30.0 * kDegree, 112, 30.0 * kDegree),
         rectangular("ModeMinus22TakesRadians", 1.0, 3.0, -22, 3.0),
         rectangular("MostNegativeModeTakesRadians", 1.0, 3.0, std::numeric_limits<int>::min(), 3.0)),
-    ByLabel{});
+    test_support::ByLabel{});
 
 TEST(Vdmplr, InMode12TurnsMagnitude2At90DegreesInto2iAndLeavesTheAngleInRadians) {
   double re = kStale, im = kStale, mag = 2.0, ang = 90.0;
@@ -173,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Limit, VdmplrTinyMagnitude,
                                            TinyCase{"NegativeTinyModeMinus11", -9e-61, 0.0, -11, 0.0, 0.0},
                                            TinyCase{"TinyMode1", 0.0, -9e-61, 1, 0.0, 0.0},
                                            TinyCase{"AboveTheLimitTheAngleCounts", -2e-60, 0.0, -11, 2e-60, 180.0}),
-                         ByLabel{});
+                         test_support::ByLabel{});
 
 }  // namespace
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -1,7 +1,7 @@
 // Conversion of a complex number between rectangular and polar form.
 #pragma once
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 
 // VDMPLR(re, im, mag, ang, mode):
 //   mode 0            mag = re, ang = im (plain copy);
@@ -16,4 +16,4 @@ namespace zelvan::driver {
 // A magnitude below 1e-60 gives mag = 0 and ang = 0.
 void VDMPLR(double& re, double& im, double& mag, double& ang, int mode);
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "driver/flutter_modes.hpp"
+#include "flutter/flutter_modes.hpp"
 
-namespace zelvan::driver {
+namespace zelvan::flutter {
 
 // Relative tolerance in q to which a crossing is refined.
 inline constexpr double kCrossingTolerance = 1e-10;
@@ -63,9 +63,10 @@ struct Divergence {
   double q = 0.0, u = 0.0;
 };
 
-// K column-major (with K_m); F the steady lift slope (steady_lift_slope);
-// x_p the pitch axis.  Empty when det(K + q Qs), linear in q, has no
+// K column-major (with K_m) [N/m, N, Nm]; F the steady lift slope
+// (aero::steady_lift_slope); x_p the pitch axis (chord fraction); rho
+// [kg/m^3].  Empty when det(K + q Qs), linear in q, has no
 // positive finite root.
 std::optional<Divergence> divergence(const std::array<double, 4>& stiffness, double lift_slope, double x_p, double rho);
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

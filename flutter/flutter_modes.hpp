@@ -4,14 +4,17 @@
 
 #include <array>
 #include <complex>
+#include <span>
 #include <vector>
 
-namespace zelvan::driver {
+#include "aero/thin_plate_matrix.hpp"
+
+namespace zelvan::flutter {
 
 using zcomplex = std::complex<double>;
 
 // A complex 2x2 matrix, column-major (element (i, j) at [i + 2*j]).
-using Matrix2 = std::array<zcomplex, 4>;
+using Matrix2 = aero::Matrix2;
 
 // The structural data of the eigenproblem M^-1 (K + q Q) x = lambda x.
 struct FlutterSystem {
@@ -20,9 +23,6 @@ struct FlutterSystem {
   double rho = 1.2;                      // kg/m^3
   double x_ref = 1.0;                    // m, reference length (the chord)
 };
-
-// The FlutterSystem of the built model and the case parameters.
-FlutterSystem flutter_system();
 
 // One eigen-solution: lambda, W = sqrt(lambda) (principal root), the
 // frequency f = Re W / 2pi [Hz], the decay rate d = Im W / 2pi [1/s]
@@ -47,12 +47,8 @@ struct FlutterStep {
 // Solves the eigenproblem at dynamic pressure q with the aerodynamic matrix
 // `aero` (column-major, per unit dynamic pressure) by ZGEMM and DEVCCG.  A
 // pure function of its arguments; a library error of DEVCCG ends the run,
-// its message preceded by a note naming q.
+// its message preceded by a note naming q (msg::kNoteFlutterStep).
 FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero, double q);
-
-// The reduced frequency k = 2 pi f (x_ref/2) / u of a mode of frequency f
-// [Hz] at flow speed u [m/s]; NaN when u is zero.
-double reduced_frequency(double f, double x_ref, double u);
 
 // The index (0 or 1) of the mode of `step` whose W is closest to `W`; the
 // eigenvector ratio closest to `ratio` breaks a tie.
@@ -72,6 +68,6 @@ struct TrackedModes {
 // by the eigenvector ratios).  The structural solution `start` (q = 0)
 // precedes the first step; its mode whose frequency is closer to f_0_1 is
 // tracked mode 0 (mode 1 of `start` when f_0_1 has no value).
-TrackedModes track_modes(const FlutterStep& start, double f_0_1, const std::vector<FlutterStep>& steps);
+TrackedModes track_modes(const FlutterStep& start, double f_0_1, std::span<const FlutterStep> steps);
 
-}  // namespace zelvan::driver
+}  // namespace zelvan::flutter

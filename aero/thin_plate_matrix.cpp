@@ -1,0 +1,39 @@
+#include "aero/thin_plate_matrix.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "aero/cnm3dk.hpp"
+#include "aero/detail/messages.hpp"
+#include "aero/flow.hpp"
+#include "numlib/error_handler.hpp"
+#include "textio/layout.hpp"
+#include "textio/record_writer.hpp"
+
+namespace zelvan::aero {
+namespace {
+
+// i*k*z written out: the products the coefficients have always been formed
+// with.
+std::complex<double> i_times(double k, std::complex<double> z) { return {-k * z.imag(), k * z.real()}; }
+
+}  // namespace
+
+Matrix2 thin_plate_matrix(double k, double x_p, double mach, double aero_scale, std::string_view frequency_name) {
+  const double beta = 1.0 / std::sqrt(1.0 - mach * mach);
+  std::complex<double> c1, c2, c3, c4;
+  {
+    const numlib::ErrorNote note([&] {
+      static const textio::Layout kNote(msg::kNoteThinPlate);
+      const textio::Value values[] = {frequency_name, k, x_p};
+      std::string text;
+      for (const std::string& line : textio::format_lines(kNote, values)) text += line + '\n';
+      return text;
+    });
+    cnm3dk(k, x_p, c1, c2, c3, c4);
+  }
+  const double f = kTwoPi * beta * aero_scale;
+  return {f * i_times(k, c1), -f * i_times(k, c2), f * (c1 + c3), -f * (c2 + c4)};
+}
+
+}  // namespace zelvan::aero

@@ -1,0 +1,155 @@
+#include "flutter/flutter_solution.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "aero/coefficient_grid.hpp"
+#include "aero/flow.hpp"
+#include "flutter/detail/messages.hpp"
+
+namespace zelvan::flutter {
+namespace {
+
+using aero::AeroRoute;
+
+// Points of the Possio coefficient grid of the p-k analysis (Chebyshev
+// points in ln k; the measured interpolation error is in docs/).
+constexpr int kGridPoints = 18;
+// The grid covers the structural frequencies at the extreme sweep speeds
+// with these margins (the frequencies move towards each other before
+// flutter), but at most this ratio k_hi/k_lo: the interpolation error grows
+// quickly with the range (docs/flutter-solution.md), so the lowest speeds,
+// far from flutter, may fall outside and are marked.
+constexpr double kGridLowMargin = 0.8;
+constexpr double kGridHighMargin = 1.25;
+constexpr double kGridLargestRatio = 8.0;
+// Above this compressible frequency 2k/(1 - Ma^2) the coefficients
+// interpolate poorly (docs/); flutter of practical interest lies below it.
+constexpr double kGridHighestScaledFrequency = 8.0;
+
+// The tracked series of a sweep with fixed coefficients.
+TrackedSeries tracked_series(std::span<const FlutterStep> steps, const TrackedModes& tracked) {
+  TrackedSeries series;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    series.q.push_back(steps[i].q);
+    for (std::size_t m = 0; m < 2; ++m) {
+      series.modes[m].push_back(steps[i].modes[static_cast<std::size_t>(tracked.column[m][i])]);
+    }
+  }
+  return series;
+}
+
+// Crossings of the sweep with fixed coefficients `aero`: each trial q
+// follows the mode closest to W interpolated between the bracket's ends.
+std::vector<Crossing> sweep_crossings(const FlutterSystem& system, const Matrix2& aero, const TrackedSeries& series) {
+  const auto mode_at = [&](double q, double q_a, const FlutterMode& a, double q_b,
+                           const FlutterMode& b) -> std::optional<FlutterMode> {
+    const double t = (q - q_a) / (q_b - q_a);
+    const FlutterStep step = solve_flutter_step(system, aero, q);
+    const int c = closest_mode(step, a.W + t * (b.W - a.W), a.ratio + t * (b.ratio - a.ratio));
+    return step.modes[static_cast<std::size_t>(c)];
+  };
+  return find_crossings(series, mode_at, system.rho, system.x_ref);
+}
+
+// The structural solution (q = 0) in tracked order.
+std::array<FlutterMode, 2> structural_tracked(const FlutterStep& start, double f_0_1) {
+  const int first =
+      std::isfinite(f_0_1) && std::fabs(start.modes[1].f - f_0_1) < std::fabs(start.modes[0].f - f_0_1) ? 1 : 0;
+  return {start.modes[static_cast<std::size_t>(first)], start.modes[static_cast<std::size_t>(1 - first)]};
+}
+
+// The k range the p-k analysis of the sweep needs, inside Possio's domain;
+// empty when it has no extent.
+std::optional<std::array<double, 2>> grid_range(const aero::AeroRouteEvaluator& route, const std::vector<double>& q,
+                                                const std::array<double, 2>& f0, double rho, double x_ref,
+                                                double mach) {
+  double u_lo = INFINITY, u_hi = 0.0;
+  for (double qi : q) {
+    const double u = aero::flow_speed(qi, rho);
+    if (u > 0.0) u_lo = std::min(u_lo, u);
+    u_hi = std::max(u_hi, u);
+  }
+  const double f_lo = std::min(f0[0], f0[1]), f_hi = std::max(f0[0], f0[1]);
+  if (!(u_hi > 0.0 && f_lo > 0.0 && std::isfinite(f_hi))) return std::nullopt;
+  double k_lo = kGridLowMargin * aero::reduced_frequency(f_lo, x_ref, u_hi);
+  double k_hi = kGridHighMargin * aero::reduced_frequency(f_hi, x_ref, u_lo);
+  k_hi = std::min({k_hi, kGridLargestRatio * k_lo, 0.5 * kGridHighestScaledFrequency * (1.0 - mach * mach)});
+  if (!(k_lo > 0.0 && k_hi > k_lo && route.in_domain(k_lo, mach) && route.in_domain(k_hi, mach))) {
+    return std::nullopt;
+  }
+  return std::array<double, 2>{k_lo, k_hi};
+}
+
+void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<FlutterMode, 2>& structural) {
+  const FlutterSystem& system = p.system;
+  aero::AeroRouteEvaluator route(p.route, p.x_p, p.aero_scale, msg::kThinPlateAtIterate);
+  const double mach = p.mach;
+  std::optional<aero::CoefficientGrid> grid;
+  CoefficientsAt coefficients;
+  if (p.route == AeroRoute::possio) {
+    const std::optional<std::array<double, 2>> range =
+        grid_range(route, s.sweep.q, p.structural_frequencies, system.rho, system.x_ref, mach);
+    if (range) grid.emplace(route, mach, (*range)[0], (*range)[1], kGridPoints);
+    coefficients = [&](double k) -> std::optional<Matrix2> {
+      if (!grid || !grid->covers(k)) return std::nullopt;
+      return grid->at(k);
+    };
+    s.grid_points = grid ? grid->size() : 0;
+  } else {
+    coefficients = [&](double k) -> std::optional<Matrix2> {
+      if (!route.in_domain(k, mach)) return std::nullopt;
+      return route.coefficients(k, mach);
+    };
+  }
+  s.pk = pk_analysis(system, coefficients, s.sweep.q, structural, p.match_tolerance);
+
+  if (!s.pk->critical) {
+    s.matched_without_start = true;
+  } else {
+    const MatchSettings settings{.tolerance = p.match_tolerance,
+                                 .iteration_limit = p.match_iterations,
+                                 .match_mach = p.method == 2,
+                                 .sound_speed = p.sound_speed};
+    const double f_0_1 = p.structural_frequencies[0];
+    const CriticalAt critical_at = [&](double w, double m) -> std::optional<Crossing> {
+      const Matrix2 aero = route.coefficients(w, m);
+      std::vector<FlutterStep> steps;
+      for (double qi : s.sweep.q) steps.push_back(solve_flutter_step(system, aero, qi));
+      const FlutterStep start = solve_flutter_step(system, aero, 0.0);
+      const TrackedSeries series = tracked_series(steps, track_modes(start, f_0_1, steps));
+      return critical_crossing(sweep_crossings(system, aero, series));
+    };
+    const DomainCheck in_domain = [&](double k, double m) { return route.in_domain(k, m); };
+    s.matched = matched_point(s.pk->critical->k, mach, settings, critical_at, in_domain);
+  }
+  s.possio_solves = route.possio_solves();
+}
+
+}  // namespace
+
+FlutterResult solve_flutter(const FlutterProblem& problem) {
+  FlutterResult s;
+  const FlutterSystem& system = problem.system;
+  const double f_0_1 = problem.structural_frequencies[0];
+  const FlutterStep start = solve_flutter_step(system, problem.aero, 0.0);
+  const TrackedModes tracked = track_modes(start, f_0_1, problem.steps);
+  s.sweep = tracked_series(problem.steps, tracked);
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (int c : tracked.column[m]) s.column[m].push_back(c + 1);
+  }
+  s.crossings = sweep_crossings(system, problem.aero, s.sweep);
+  s.critical = critical_crossing(s.crossings);
+  if (problem.route != AeroRoute::external) {
+    s.divergence = divergence(system.stiffness, aero::steady_lift_slope(problem.aero_scale, problem.mach),
+                              problem.x_p, system.rho);
+  }
+  // The structural solution comes from the stiffness and mass alone, so the
+  // coefficients do not matter at q = 0.
+  if (problem.method >= 1 && problem.route != AeroRoute::external) {
+    pk_and_matched(s, problem, structural_tracked(start, f_0_1));
+  }
+  return s;
+}
+
+}  // namespace zelvan::flutter
