@@ -376,6 +376,8 @@ std::vector<std::string> with_record(std::size_t index, std::string record) {
 }
 
 const std::vector<std::string> kFlutterGroup{right("0"), right("0.0"), right("0.0"), right("0")};
+const std::vector<std::string> kSectionGroup{
+    right("0.5"), "", "", right("0.25"), right("20.0"), right("0"), right("8.0"), "", "", ""};
 
 INSTANTIATE_TEST_SUITE_P(
     ReadAsItStands, InputWarning,
@@ -401,7 +403,18 @@ INSTANTIATE_TEST_SUITE_P(
         WarningCase{"ThirdMarkerAfterATab",
                     mandatory_records() + "i" + aero_record() + "." + sweep_records() + "\t." + kFlutterGroup,
                     "line 31 (the third marker): column 1 is blank and \".\" stands in column 2; a marker counts only "
-                    "in column 1, so the flutter-solution group is not read (its defaults apply)."}),
+                    "in column 1, so the flutter-solution group is not read (its defaults apply)."},
+        WarningCase{"FourthMarkerRightOfColumn1",
+                    mandatory_records() + "i" + aero_record() + "." + sweep_records() + "." + kFlutterGroup + " ." +
+                        kSectionGroup,
+                    "line 36 (the fourth marker): column 1 is blank and \".\" stands in column 2; a marker counts "
+                    "only in column 1, so the typical-section group is not read (the structure comes from records "
+                    "8-14)."},
+        WarningCase{"SectionGroupWithoutTheFlutterGroup",
+                    mandatory_records() + "i" + aero_record() + "." + sweep_records() + "-" + "." + kSectionGroup,
+                    "line 32: \".\" in column 1 would open a typical-section group, but a section group follows "
+                    "only the flutter-solution group, which is absent, so the group is not read (the structure "
+                    "comes from records 8-14)."}),
     ByLabel{});
 
 // The example, the golden cases and the studies' base files: every input
