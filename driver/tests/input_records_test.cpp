@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/input_records.hpp"
+#include "driver/messages.hpp"
 #include "driver/tests/driver_test_support.hpp"
 
 namespace zelvan::driver {
@@ -416,6 +418,18 @@ INSTANTIATE_TEST_SUITE_P(
                     "only the flutter-solution group, which is absent, so the group is not read (the structure "
                     "comes from records 8-14)."}),
     ByLabel{});
+
+// The flutter-solution group names its records in its own messages; the
+// table of input records, from which the README and the study fields
+// come, must name them alike.
+TEST(InputRecordTable, NamesTheFlutterRecordsAsTheFlutterGroupsMessagesDo) {
+  EXPECT_EQ(record_label(InputBlock::flutter, 1), msg::kFlutterRecordMethod);
+  EXPECT_EQ(record_label(InputBlock::flutter, 2), msg::kFlutterRecordSoundSpeed);
+  EXPECT_EQ(record_label(InputBlock::flutter, 3), msg::kFlutterRecordTolerance);
+  EXPECT_EQ(record_label(InputBlock::flutter, 4), msg::kFlutterRecordIterations);
+  EXPECT_EQ(record_layout(InputBlock::flutter, 1), "(I10)");
+  EXPECT_EQ(record_layout(InputBlock::flutter, 2), "(F10.0)");
+}
 
 // The example, the golden cases and the studies' base files: every input
 // file under examples/ reads without a warning.
