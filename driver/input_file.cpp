@@ -1,7 +1,8 @@
 #include "driver/input_file.hpp"
 
 #include <cmath>
-#include <map>
+#include <stdexcept>
+#include <vector>
 
 #include "driver/constants.hpp"
 #include "driver/flutter_input.hpp"
@@ -21,14 +22,29 @@ using textio::Target;
 
 void append(ReadWarnings& to, const ReadWarnings& more) { to.insert(to.end(), more.begin(), more.end()); }
 
-// The reader's layout of a record as the table of input records gives it,
-// parsed once.
+// The reader's layout of a record as the table of input records gives it.
+// All are parsed once, on first use (records 10 and 13 also without
+// their second value).
 const Layout& layout_of(InputBlock block, int record, bool with_flagged = true) {
-  static std::map<std::string, Layout, std::less<>> cache;
-  const std::string notation = record_layout(block, record, with_flagged);
-  auto it = cache.find(notation);
-  if (it == cache.end()) it = cache.emplace(notation, Layout(notation)).first;
-  return it->second;
+  struct Entry {
+    InputBlock block;
+    int record;
+    bool with_flagged;
+    Layout layout;
+  };
+  static const std::vector<Entry> kLayouts = [] {
+    std::vector<Entry> entries;
+    for (const InputRecord& field : input_records()) {
+      if (field.column != 1) continue;  // the first field of its record
+      entries.push_back({field.block, field.record, true, Layout(record_layout(field.block, field.record))});
+      entries.push_back({field.block, field.record, false, Layout(record_layout(field.block, field.record, false))});
+    }
+    return entries;
+  }();
+  for (const Entry& e : kLayouts) {
+    if (e.block == block && e.record == record && e.with_flagged == with_flagged) return e.layout;
+  }
+  throw std::logic_error("layout_of: no such record");
 }
 
 // Records 10 and 13: a value in columns 1-10 and, when column 25 holds
