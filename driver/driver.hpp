@@ -7,6 +7,7 @@
 #include "driver/case_parameters.hpp"
 #include "driver/getarg.hpp"
 #include "driver/input_file.hpp"
+#include "driver/input_records.hpp"
 #include "driver/run.hpp"
 #include "driver/run_context.hpp"
 #include "driver/startup.hpp"

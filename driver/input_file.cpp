@@ -1,11 +1,15 @@
 #include "driver/input_file.hpp"
 
 #include <cmath>
+#include <stdexcept>
+#include <vector>
 
 #include "driver/constants.hpp"
 #include "driver/flutter_input.hpp"
 #include "driver/input_markers.hpp"
+#include "driver/input_records.hpp"
 #include "driver/messages.hpp"
+#include "driver/section_input.hpp"
 #include "textio/textio.hpp"
 
 namespace zelvan::driver {
@@ -18,18 +22,44 @@ using textio::Target;
 
 void append(ReadWarnings& to, const ReadWarnings& more) { to.insert(to.end(), more.begin(), more.end()); }
 
+// The reader's layout of a record as the table of input records gives it.
+// All are parsed once, on first use (records 10 and 13 also without
+// their second value).
+const Layout& layout_of(InputBlock block, int record, bool with_flagged = true) {
+  struct Entry {
+    InputBlock block;
+    int record;
+    bool with_flagged;
+    Layout layout;
+  };
+  static const std::vector<Entry> kLayouts = [] {
+    std::vector<Entry> entries;
+    for (const InputRecord& field : input_records()) {
+      if (field.column != 1) continue;  // the first field of its record
+      entries.push_back({field.block, field.record, true, Layout(record_layout(field.block, field.record))});
+      entries.push_back({field.block, field.record, false, Layout(record_layout(field.block, field.record, false))});
+    }
+    return entries;
+  }();
+  for (const Entry& e : kLayouts) {
+    if (e.block == block && e.record == record && e.with_flagged == with_flagged) return e.layout;
+  }
+  throw std::logic_error("layout_of: no such record");
+}
+
 // Records 10 and 13: a value in columns 1-10 and, when column 25 holds
 // "<", a second one in columns 15-24; otherwise `second` keeps its default.
 // Returns the warnings of the read.
-ReadWarnings read_optional_pair(RecordSource& in, double& first, double& second, std::string_view what) {
+ReadWarnings read_optional_pair(RecordSource& in, int record, double& first, double& second) {
   static const Layout kText("(A30)");
-  static const Layout kTwo("(F10.0,4X,F10.0)");
-  static const Layout kOne("(F10.0)");
+  const std::string what = record_label(InputBlock::mandatory, record);
   std::string text(30, ' ');
   in.read(kText, std::array<Target, 1>{&text}, what);
   RecordSource inner = RecordSource::from_text(text, in.name(), in.lines_read());
-  if (text[24] == '<') return inner.read(kTwo, std::array<Target, 2>{&first, &second}, what);
-  return inner.read(kOne, std::array<Target, 1>{&first}, what);
+  if (text[24] == '<') {
+    return inner.read(layout_of(InputBlock::mandatory, record), std::array<Target, 2>{&first, &second}, what);
+  }
+  return inner.read(layout_of(InputBlock::mandatory, record, false), std::array<Target, 1>{&first}, what);
 }
 
 // The aerodynamic values and coefficients are zero unless the file gives
@@ -72,48 +102,46 @@ void cut_partial_character(std::string& text) {
 }  // namespace
 
 ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::string_view note) {
-  static const Layout kRecord1("(F10.0,20X,A40)");
-  static const Layout kReal("(F10.0)");
-  static const Layout kInteger("(I10)");
-  static const Layout kAero("(F10.0,4(2X,F10.0))");
-  static const Layout kCoefficients("(F10.0,2X,F10.0)");
-
+  using enum InputBlock;
   RecordSource in = RecordSource::open_file(path, note);
   ReadWarnings warnings;
-  const auto read = [&](const Layout& layout, std::span<const Target> targets, std::string_view what) {
-    append(warnings, in.read(layout, targets, what));
+  // Reads record `record` of `block` into `targets`, with the layout and
+  // the name in messages from the table of input records.
+  const auto read = [&](InputBlock block, int record, std::span<const Target> targets) {
+    append(warnings, in.read(layout_of(block, record), targets, record_label(block, record)));
   };
-  const auto real = [&](double& x, std::string_view what) { read(kReal, std::array<Target, 1>{&x}, what); };
-  const auto integer = [&](int& n, std::string_view what) { read(kInteger, std::array<Target, 1>{&n}, what); };
+  const auto one = [&](InputBlock block, int record, Target target) {
+    read(block, record, std::array<Target, 1>{target});
+  };
 
-  read(kRecord1, std::array<Target, 2>{&cp.t_A, &cp.title}, "record 1 (t_A, title)");
+  read(mandatory, 1, std::array<Target, 2>{&cp.t_A, &cp.title});
   cut_partial_character(cp.title);
-  real(cp.t_E, "record 2 (t_E)");
-  integer(cp.npoints, "record 3 (npoints)");
-  real(cp.y0[0], "record 4 (Y*_0_1)");
-  real(cp.y0[1], "record 5 (Y*_0_2)");
-  real(cp.y0[2], "record 6 (Y_0_1)");
-  real(cp.y0[3], "record 7 (Y_0_2)");
-  real(cp.M_1, "record 8 (M_1)");
-  real(cp.M_2, "record 9 (M_2)");
+  one(mandatory, 2, &cp.t_E);
+  one(mandatory, 3, &cp.npoints);
+  one(mandatory, 4, &cp.y0[0]);
+  one(mandatory, 5, &cp.y0[1]);
+  one(mandatory, 6, &cp.y0[2]);
+  one(mandatory, 7, &cp.y0[3]);
+  one(mandatory, 8, &cp.M_1);
+  one(mandatory, 9, &cp.M_2);
   cp.mass_scale = 1.0;
-  append(warnings, read_optional_pair(in, cp.S_m, cp.mass_scale, "record 10 (S_m, mass_scale)"));
+  append(warnings, read_optional_pair(in, 10, cp.S_m, cp.mass_scale));
   if (cp.mass_scale < kNegligible) cp.mass_scale = 1.0;
   cp.M_1 *= cp.mass_scale;
   cp.M_2 *= cp.mass_scale;
   cp.S_m *= cp.mass_scale;
-  real(cp.D_1, "record 11 (D_1)");
-  real(cp.D_2, "record 12 (D_2)");
+  one(mandatory, 11, &cp.D_1);
+  one(mandatory, 12, &cp.D_2);
   cp.K_m = 0.0;
-  append(warnings, read_optional_pair(in, cp.K_1, cp.K_m, "record 13 (K_1, K_m)"));
-  real(cp.K_2, "record 14 (K_2)");
-  real(cp.kappa, "record 15 (kappa)");
-  real(cp.a_0, "record 16 (a_0)");
-  real(cp.f_0, "record 17 (f_0)");
-  real(cp.phi, "record 18 (phi)");
-  real(cp.tolerance, "record 19 (tolerance)");
-  integer(cp.integ_method, "record 20 (integ_method)");
-  integer(cp.listing_unit, "record 21 (listing_unit)");
+  append(warnings, read_optional_pair(in, 13, cp.K_1, cp.K_m));
+  one(mandatory, 14, &cp.K_2);
+  one(mandatory, 15, &cp.kappa);
+  one(mandatory, 16, &cp.a_0);
+  one(mandatory, 17, &cp.f_0);
+  one(mandatory, 18, &cp.phi);
+  one(mandatory, 19, &cp.tolerance);
+  one(mandatory, 20, &cp.integ_method);
+  one(mandatory, 21, &cp.listing_unit);
 
   // A marker's line, keeping the warning of a marker that stands further
   // right than column 1.
@@ -126,29 +154,30 @@ ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::s
   const MarkerLine first = marker("record 22 (first marker)", kFirstMarkers, msg::kFirstMarkerNotRead);
   clear_aero_values(cp);
   clear_coefficients(cp);
+  cp.section.reset();
   if (!first.opens) {
     set_sweep_defaults(cp);
     return warnings;
   }
-  read(kAero, std::array<Target, 5>{&cp.f_s, &cp.w_star, &cp.x_p, &cp.Ma, &cp.aero_scale},
-       "the aerodynamic record (f_s, w_star, x_p, Ma, aero_scale)");
+  read(aero, 1, std::array<Target, 5>{&cp.f_s, &cp.w_star, &cp.x_p, &cp.Ma, &cp.aero_scale});
   if (first.marker == '.') {
-    read(kCoefficients, std::array<Target, 2>{&cp.QR11, &cp.QS11}, "coefficient record 1 (QR11, QS11)");
-    read(kCoefficients, std::array<Target, 2>{&cp.QR12, &cp.QS12}, "coefficient record 2 (QR12, QS12)");
-    read(kCoefficients, std::array<Target, 2>{&cp.QR21, &cp.QS21}, "coefficient record 3 (QR21, QS21)");
-    read(kCoefficients, std::array<Target, 2>{&cp.QR22, &cp.QS22}, "coefficient record 4 (QR22, QS22)");
+    read(coefficients, 1, std::array<Target, 2>{&cp.QR11, &cp.QS11});
+    read(coefficients, 2, std::array<Target, 2>{&cp.QR12, &cp.QS12});
+    read(coefficients, 3, std::array<Target, 2>{&cp.QR21, &cp.QS21});
+    read(coefficients, 4, std::array<Target, 2>{&cp.QR22, &cp.QS22});
   }
   if (!marker("the second marker", kGroupMarkers, msg::kSecondMarkerNotRead).opens) {
     set_sweep_defaults(cp);
     return warnings;
   }
-  real(cp.x_ref, "sweep record 1 (x_ref)");
-  real(cp.rho, "sweep record 2 (rho)");
-  real(cp.q_start, "sweep record 3 (q_start)");
-  integer(cp.nstep, "sweep record 4 (nstep)");
-  integer(cp.nextra, "sweep record 5 (nextra)");
-  integer(cp.coupling_tolerance, "sweep record 6 (coupling_tolerance)");
+  one(sweep, 1, &cp.x_ref);
+  one(sweep, 2, &cp.rho);
+  one(sweep, 3, &cp.q_start);
+  one(sweep, 4, &cp.nstep);
+  one(sweep, 5, &cp.nextra);
+  one(sweep, 6, &cp.coupling_tolerance);
   append(warnings, read_flutter_group(in, cp));
+  append(warnings, read_section_group(in, cp));
   return warnings;
 }
 

@@ -32,6 +32,12 @@ inline constexpr std::string_view kFirstMarkerNotRead =
 inline constexpr std::string_view kSecondMarkerNotRead =
     "the sweep records and the flutter-solution group are not read (their defaults apply)";
 inline constexpr std::string_view kThirdMarkerNotRead = "the flutter-solution group is not read (its defaults apply)";
+inline constexpr std::string_view kFourthMarkerNotRead =
+    "the typical-section group is not read (the structure comes from records 8-14)";
+inline constexpr std::string_view kSectionWithoutFlutterGroup =
+    "file \"{1}\", line {2}: \".\" in column 1 would open a typical-section group, but a section group follows "
+    "only the flutter-solution group, which is absent, so the group is not read (the structure comes from records "
+    "8-14).";
 
 // Aerodynamic route.
 inline constexpr std::string_view kSectionDefinesStructure =
@@ -71,6 +77,17 @@ inline constexpr std::string_view kFlutterGroupBadValue = "file \"{1}\", line {2
 inline constexpr std::string_view kFlutterMethodOutside = "flutter_method must be 0, 1 or 2.";
 inline constexpr std::string_view kFlutterSoundSpeedNeeded = "flutter_method 2 needs a positive sound_speed.";
 inline constexpr std::string_view kFlutterNegative = "the value must not be negative.";
+
+// The typical section: the optional input group and its checks.
+inline constexpr std::string_view kSectionGroupBadValue = "file \"{1}\", line {2}, columns 1-10 ({3}): {4}";
+inline constexpr std::string_view kSectionRequired = "the record is required; a blank field gives no value.";
+inline constexpr std::string_view kSectionNotFinite = "the value must be finite.";
+inline constexpr std::string_view kSectionNotPositive = "the value must be positive.";
+inline constexpr std::string_view kSectionNegative = "the value must not be negative.";
+inline constexpr std::string_view kSectionAxisOffChord =
+    "a must lie from -1 to 1 (the pitch axis on the chord, in half chords aft of mid-chord).";
+inline constexpr std::string_view kSectionGyrationRadius =
+    "r2 must be greater than x_theta squared (a positive radius of gyration about the centre of mass).";
 
 // Flutter solution: the console summary (only with the input group).
 inline constexpr std::string_view kSummaryTitle = R"(( / " *** Flutter solution (", A, "):"))";

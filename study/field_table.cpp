@@ -7,71 +7,6 @@
 namespace zelvan::study {
 namespace {
 
-constexpr FieldSpec mandatory(std::string_view name, int line, FieldKind kind = FieldKind::real) {
-  return {name, Block::mandatory, line, 1, 10, kind};
-}
-constexpr FieldSpec in_block(std::string_view name, Block block, int record, int column,
-                             FieldKind kind = FieldKind::real) {
-  return {name, block, record, column, 10, kind};
-}
-
-constexpr auto kInteger = FieldKind::integer;
-
-// The columns follow the reader's layouts: records 1-21 (F10.0 or I10;
-// record 1 "(F10.0,20X,A40)"; records 10 and 13 "(F10.0,4X,F10.0)" with '<'
-// in column 25), the aerodynamic record "(F10.0,4(2X,F10.0))", the
-// coefficient records "(F10.0,2X,F10.0)", the sweep and flutter records
-// F10.0 or I10.
-constexpr std::array kFields{
-    mandatory("t_A", 1),
-    FieldSpec{"title", Block::mandatory, 1, 31, 40, FieldKind::text},
-    mandatory("t_E", 2),
-    mandatory("npoints", 3, kInteger),
-    mandatory("Y*_0_1", 4),
-    mandatory("Y*_0_2", 5),
-    mandatory("Y_0_1", 6),
-    mandatory("Y_0_2", 7),
-    mandatory("M_1", 8),
-    mandatory("M_2", 9),
-    mandatory("S_m", 10),
-    FieldSpec{"mass_scale", Block::mandatory, 10, 15, 10, FieldKind::real, true},
-    mandatory("D_1", 11),
-    mandatory("D_2", 12),
-    mandatory("K_1", 13),
-    FieldSpec{"K_m", Block::mandatory, 13, 15, 10, FieldKind::real, true},
-    mandatory("K_2", 14),
-    mandatory("kappa", 15),
-    mandatory("a_0", 16),
-    mandatory("f_0", 17),
-    mandatory("phi", 18),
-    mandatory("tolerance", 19),
-    mandatory("integ_method", 20, kInteger),
-    mandatory("listing_unit", 21, kInteger),
-    in_block("f_s", Block::aero, 1, 1),
-    in_block("w_star", Block::aero, 1, 13),
-    in_block("x_p", Block::aero, 1, 25),
-    in_block("Ma", Block::aero, 1, 37),
-    in_block("aero_scale", Block::aero, 1, 49),
-    in_block("QR11", Block::coefficients, 1, 1),
-    in_block("QS11", Block::coefficients, 1, 13),
-    in_block("QR12", Block::coefficients, 2, 1),
-    in_block("QS12", Block::coefficients, 2, 13),
-    in_block("QR21", Block::coefficients, 3, 1),
-    in_block("QS21", Block::coefficients, 3, 13),
-    in_block("QR22", Block::coefficients, 4, 1),
-    in_block("QS22", Block::coefficients, 4, 13),
-    in_block("x_ref", Block::sweep, 1, 1),
-    in_block("rho", Block::sweep, 2, 1),
-    in_block("q_start", Block::sweep, 3, 1),
-    in_block("nstep", Block::sweep, 4, 1, kInteger),
-    in_block("nextra", Block::sweep, 5, 1, kInteger),
-    in_block("coupling_tolerance", Block::sweep, 6, 1, kInteger),
-    in_block("flutter_method", Block::flutter, 1, 1, kInteger),
-    in_block("sound_speed", Block::flutter, 2, 1),
-    in_block("match_tolerance", Block::flutter, 3, 1),
-    in_block("match_iterations", Block::flutter, 4, 1, kInteger),
-};
-
 // The member of `cp` that the reader fills from the field, before any
 // scaling; nullptr for the fields it does not keep.
 const double* real_member(std::string_view name, const driver::CaseParameters& cp) {
@@ -118,6 +53,22 @@ const double* real_member(std::string_view name, const driver::CaseParameters& c
   if (name == "Y*_0_2") return &cp.y0[1];
   if (name == "Y_0_1") return &cp.y0[2];
   if (name == "Y_0_2") return &cp.y0[3];
+  if (!cp.section) return nullptr;
+  static constexpr std::array<std::pair<std::string_view, double driver::SectionInput::*>, 10> kSection{{
+      {"b", &driver::SectionInput::b},
+      {"a", &driver::SectionInput::a},
+      {"x_theta", &driver::SectionInput::x_theta},
+      {"r2", &driver::SectionInput::r2},
+      {"mu", &driver::SectionInput::mu},
+      {"sigma", &driver::SectionInput::sigma},
+      {"f_theta", &driver::SectionInput::f_theta},
+      {"span", &driver::SectionInput::span},
+      {"zeta_h", &driver::SectionInput::zeta_h},
+      {"zeta_theta", &driver::SectionInput::zeta_theta},
+  }};
+  for (const auto& [member_name, member] : kSection) {
+    if (member_name == name) return &(*cp.section.*member);
+  }
   return nullptr;
 }
 
@@ -135,14 +86,9 @@ const int* integer_member(std::string_view name, const driver::CaseParameters& c
 
 }  // namespace
 
-std::span<const FieldSpec> field_table() { return kFields; }
+std::span<const FieldSpec> field_table() { return driver::input_records(); }
 
-const FieldSpec* find_field(std::string_view name) {
-  for (const FieldSpec& f : kFields) {
-    if (f.name == name) return &f;
-  }
-  return nullptr;
-}
+const FieldSpec* find_field(std::string_view name) { return driver::find_input_record(name); }
 
 ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, const driver::CaseParameters& cp) {
   if (field.kind == FieldKind::text) return {as_read, FieldValue{cp.title}};

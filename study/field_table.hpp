@@ -10,35 +10,20 @@
 #include <variant>
 
 #include "driver/case_parameters.hpp"
+#include "driver/input_records.hpp"
 
 namespace zelvan::study {
 
-// The block of records a field belongs to, in the order of the file.
-enum class Block {
-  mandatory,     // records 1-21, one line each
-  aero,          // the aerodynamic record after a '.' or 'i' first marker
-  coefficients,  // the four coefficient records after a '.' first marker
-  sweep,         // the six sweep records after the second '.' marker
-  flutter,       // the four flutter-solution records after the third '.' marker
-};
-
-enum class FieldKind { real, integer, text };
-
-struct FieldSpec {
-  std::string_view name;  // as in the README's input tables
-  Block block;
-  int record;  // 1-based: the line number for mandatory records, else the record within its block
-  int column;  // first column, 1-based
-  int width;   // columns of the field (w of Fw.0, Iw, An)
-  FieldKind kind;
-  // Records 10 and 13: the second value is read only when column 25 holds '<'.
-  bool needs_flag = false;
-};
+// The fields are the records of the program's table of input records:
+// their block, record, columns, edit descriptor and default come from there.
+using Block = driver::InputBlock;
+using FieldKind = driver::FieldKind;
+using FieldSpec = driver::InputRecord;
 
 // A field's value: a number (integers as whole doubles) or a text.
 using FieldValue = std::variant<double, std::string>;
 
-// Every field, in the order of the input file.
+// Every field, in the order of the input file (driver::input_records()).
 std::span<const FieldSpec> field_table();
 
 // The field named `name` (exact, case-sensitive), or nullptr.

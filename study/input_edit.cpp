@@ -104,30 +104,36 @@ FormattedValue format_text(const FieldSpec& field, const std::string& value) {
 }
 
 // The lines of an inserted block: its marker and its records with the
-// reader's defaults.
+// reader's defaults (from the table of input records).  A required record
+// (of the typical-section group) is left blank: the study sets it.
 std::vector<std::string> block_lines(Block block) {
-  struct Default {
-    std::string_view field;
-    double value;
-  };
-  static constexpr std::array<Default, 6> kSweep{
-      {{"x_ref", 1.0}, {"rho", 1.2}, {"q_start", 0.0}, {"nstep", 20}, {"nextra", 5}, {"coupling_tolerance", 5}}};
-  static constexpr std::array<Default, 4> kFlutter{
-      {{"flutter_method", 0}, {"sound_speed", 0.0}, {"match_tolerance", 1e-6}, {"match_iterations", 30}}};
   std::vector<std::string> lines;
-  std::span<const Default> defaults;
   if (block == Block::sweep) {
     lines.emplace_back(".           second marker: the six sweep records follow (inserted by zelvan-study)");
-    defaults = kSweep;
-  } else {
+  } else if (block == Block::flutter) {
     lines.emplace_back(".           third marker: the flutter-solution records follow (inserted by zelvan-study)");
-    defaults = kFlutter;
+  } else {
+    lines.emplace_back(".           fourth marker: the ten typical-section records follow (inserted by zelvan-study)");
   }
-  for (const Default& d : defaults) {
-    const FieldSpec* field = find_field(d.field);
-    lines.push_back(format_field(*field, FieldValue{d.value}).text + "  " + std::string(d.field));
+  for (const FieldSpec& field : field_table()) {
+    if (field.block != block) continue;
+    const std::string value = field.required ? std::string(static_cast<std::size_t>(field.width), ' ')
+                                             : format_field(field, FieldValue{field.default_value}).text;
+    lines.push_back(value + "  " + std::string(field.name) + (field.required ? " (required)" : ""));
   }
   return lines;
+}
+
+// The words for `block` in messages.
+std::string_view block_name(Block block) {
+  switch (block) {
+    case Block::sweep:
+      return "sweep block";
+    case Block::flutter:
+      return "flutter-solution group";
+    default:
+      return "typical-section group";
+  }
 }
 
 void insert_lines(InputText& input, int at, const std::vector<std::string>& lines) {
@@ -188,8 +194,11 @@ RecordMap locate_records(const InputText& input) {
   if (next >= count || marker_of(input, next) != '.') return map;
   map.sweep = next + 1;
   map.flutter_position = map.sweep + 6;
-  if (map.flutter_position < count && marker_of(input, map.flutter_position) == '.')
-    map.flutter = map.flutter_position + 1;
+  if (map.flutter_position >= count || marker_of(input, map.flutter_position) != '.') return map;
+  map.flutter = map.flutter_position + 1;
+  map.section_position = map.flutter + 4;
+  if (map.section_position < count && marker_of(input, map.section_position) == '.')
+    map.section = map.section_position + 1;
   return map;
 }
 
@@ -205,6 +214,8 @@ int record_line(const RecordMap& map, const FieldSpec& field) {
       return map.sweep < 0 ? -1 : map.sweep + field.record - 1;
     case Block::flutter:
       return map.flutter < 0 ? -1 : map.flutter + field.record - 1;
+    case Block::section:
+      return map.section < 0 ? -1 : map.section + field.record - 1;
   }
   return -1;
 }
@@ -218,6 +229,7 @@ FormattedValue format_field(const FieldSpec& field, const FieldValue& value) {
 void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> fields) {
   bool need_sweep = false;
   bool need_flutter = false;
+  bool need_section = false;
   for (const FieldSpec* field : fields) {
     RecordMap map = locate_records(input);
     if (field->block == Block::mandatory) continue;
@@ -225,28 +237,47 @@ void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> f
     if (field->block == Block::coefficients && map.coefficients < 0) {
       throw msg::StudyError(msg::compose(msg::kNoCoefficients, {field->name}));
     }
-    need_sweep = need_sweep || field->block == Block::sweep || field->block == Block::flutter;
-    need_flutter = need_flutter || field->block == Block::flutter;
+    need_section = need_section || field->block == Block::section;
+    need_flutter = need_flutter || need_section || field->block == Block::flutter;
+    need_sweep = need_sweep || need_flutter || field->block == Block::sweep;
   }
   const auto insert = [&](Block block, int position, std::string_view field_name) {
     if (!blank_from(input, position)) {
-      const std::string_view what = block == Block::sweep ? "sweep block" : "flutter-solution group";
-      throw msg::StudyError(msg::compose(msg::kMarkerInTheWay, {field_name, what, std::to_string(position + 1)}));
+      throw msg::StudyError(
+          msg::compose(msg::kMarkerInTheWay, {field_name, block_name(block), std::to_string(position + 1)}));
     }
     insert_lines(input, position, block_lines(block));
   };
-  const auto first_name = [&](bool flutter_only) {
+  // The first field that needs `block` (a later block brings the earlier ones).
+  const auto first_name = [&](Block block) {
     for (const FieldSpec* field : fields) {
-      if (field->block == Block::flutter || (!flutter_only && field->block == Block::sweep)) return field->name;
+      if (field->block >= block) return field->name;
     }
     return std::string_view{};
   };
   if (need_sweep && locate_records(input).sweep < 0) {
-    insert(Block::sweep, locate_records(input).sweep_position, first_name(false));
+    insert(Block::sweep, locate_records(input).sweep_position, first_name(Block::sweep));
   }
   if (need_flutter && locate_records(input).flutter < 0) {
-    insert(Block::flutter, locate_records(input).flutter_position, first_name(true));
+    insert(Block::flutter, locate_records(input).flutter_position, first_name(Block::flutter));
   }
+  if (need_section && locate_records(input).section < 0) {
+    insert(Block::section, locate_records(input).section_position, first_name(Block::section));
+  }
+}
+
+std::vector<std::string_view> unset_required_fields(const InputText& base, std::span<const FieldSpec* const> fields) {
+  const auto is_set = [&](std::string_view name) {
+    return std::any_of(fields.begin(), fields.end(), [&](const FieldSpec* f) { return f->name == name; });
+  };
+  const bool needs_section =
+      std::any_of(fields.begin(), fields.end(), [](const FieldSpec* f) { return f->block == Block::section; });
+  std::vector<std::string_view> unset;
+  if (!needs_section || locate_records(base).section >= 0) return unset;
+  for (const FieldSpec& field : field_table()) {
+    if (field.required && !is_set(field.name)) unset.push_back(field.name);
+  }
+  return unset;
 }
 
 void set_field(InputText& input, const RecordMap& map, const FieldSpec& field, const std::string& text) {

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>  // NOLINT(modernize-deprecated-headers): mkdtemp is POSIX, not in <cstdlib>
 
+#include <algorithm>
 #include <charconv>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -134,6 +135,20 @@ fs::path plan_study(const fs::path& study_file, const std::optional<fs::path>& d
     throw msg::StudyError(msg::compose(msg::kBadBaseFile, {stop_text(stop)}));
   }
   InputText base = InputText::parse(read_whole_file(study.base_file));
+  std::vector<const FieldSpec*> fields;
+  for (const Parameter& p : study.parameters) fields.push_back(p.field);
+  if (const auto unset = unset_required_fields(base, fields); !unset.empty()) {
+    const auto first = std::find_if(study.parameters.begin(), study.parameters.end(),
+                                    [](const Parameter& p) { return p.field->block == Block::section; });
+    std::string names;
+    for (std::size_t i = 0; i < unset.size(); ++i) {
+      if (i > 0) names += i + 1 == unset.size() ? " and " : ", ";
+      names += '"' + std::string(unset[i]) + '"';
+    }
+    throw msg::StudyError(
+        msg::compose(msg::kAtLine, {study_file.string(), std::to_string(first->line),
+                                    msg::compose(msg::kSectionFieldsUnset, {first->field->name, names})}));
+  }
   for (const Parameter& p : study.parameters) {
     const FieldSpec* one[] = {p.field};
     try {

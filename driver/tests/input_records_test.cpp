@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/input_records.hpp"
+#include "driver/messages.hpp"
 #include "driver/tests/driver_test_support.hpp"
 
 namespace zelvan::driver {
@@ -376,6 +378,8 @@ std::vector<std::string> with_record(std::size_t index, std::string record) {
 }
 
 const std::vector<std::string> kFlutterGroup{right("0"), right("0.0"), right("0.0"), right("0")};
+const std::vector<std::string> kSectionGroup{
+    right("0.5"), "", "", right("0.25"), right("20.0"), right("0"), right("8.0"), "", "", ""};
 
 INSTANTIATE_TEST_SUITE_P(
     ReadAsItStands, InputWarning,
@@ -401,8 +405,31 @@ INSTANTIATE_TEST_SUITE_P(
         WarningCase{"ThirdMarkerAfterATab",
                     mandatory_records() + "i" + aero_record() + "." + sweep_records() + "\t." + kFlutterGroup,
                     "line 31 (the third marker): column 1 is blank and \".\" stands in column 2; a marker counts only "
-                    "in column 1, so the flutter-solution group is not read (its defaults apply)."}),
+                    "in column 1, so the flutter-solution group is not read (its defaults apply)."},
+        WarningCase{"FourthMarkerRightOfColumn1",
+                    mandatory_records() + "i" + aero_record() + "." + sweep_records() + "." + kFlutterGroup + " ." +
+                        kSectionGroup,
+                    "line 36 (the fourth marker): column 1 is blank and \".\" stands in column 2; a marker counts "
+                    "only in column 1, so the typical-section group is not read (the structure comes from records "
+                    "8-14)."},
+        WarningCase{"SectionGroupWithoutTheFlutterGroup",
+                    mandatory_records() + "i" + aero_record() + "." + sweep_records() + "-" + "." + kSectionGroup,
+                    "line 32: \".\" in column 1 would open a typical-section group, but a section group follows "
+                    "only the flutter-solution group, which is absent, so the group is not read (the structure "
+                    "comes from records 8-14)."}),
     ByLabel{});
+
+// The flutter-solution group names its records in its own messages; the
+// table of input records, from which the README and the study fields
+// come, must name them alike.
+TEST(InputRecordTable, NamesTheFlutterRecordsAsTheFlutterGroupsMessagesDo) {
+  EXPECT_EQ(record_label(InputBlock::flutter, 1), msg::kFlutterRecordMethod);
+  EXPECT_EQ(record_label(InputBlock::flutter, 2), msg::kFlutterRecordSoundSpeed);
+  EXPECT_EQ(record_label(InputBlock::flutter, 3), msg::kFlutterRecordTolerance);
+  EXPECT_EQ(record_label(InputBlock::flutter, 4), msg::kFlutterRecordIterations);
+  EXPECT_EQ(record_layout(InputBlock::flutter, 1), "(I10)");
+  EXPECT_EQ(record_layout(InputBlock::flutter, 2), "(F10.0)");
+}
 
 // The example, the golden cases and the studies' base files: every input
 // file under examples/ reads without a warning.

@@ -111,6 +111,7 @@ TEST(FieldEditing, EveryFieldReadsBackThroughTheProgramsReader) {
   for (const FieldSpec& f : field_table()) {
     ++n;
     if (f.block == Block::coefficients) continue;  // a base with coefficient records below
+    if (f.block == Block::section) continue;       // with the section's required fields, below
     FieldValue value{f.kind == FieldKind::text      ? FieldValue{std::string("Edited title")}
                      : f.name == "flutter_method"   ? FieldValue{1.0}  // the reader accepts 0 to 2
                      : f.kind == FieldKind::integer ? FieldValue{static_cast<double>(n + 100)}
@@ -135,6 +136,31 @@ TEST(FieldEditing, CoefficientFieldsReadBackFromABaseWithCoefficientRecords) {
     const driver::CaseParameters cp = read_with_program(edited(base, name, FieldValue{-7.125}));
     const ProgramCheck check = program_value(field(name), FieldValue{-7.125}, cp);
     EXPECT_EQ(*check.actual, FieldValue{-7.125}) << name;
+  }
+}
+
+// The typical-section group that a section field needs is inserted with
+// its marker; set with all the fields of the group, each reads back.
+TEST(FieldEditing, SectionFieldsReadBackWhenTheStudySetsTheGroupsRequiredFields) {
+  const std::pair<std::string_view, double> values[] = {
+      {"b", 0.75},    {"a", -0.375},    {"x_theta", 0.25}, {"r2", 0.5},       {"mu", 40.0},
+      {"sigma", 0.0}, {"f_theta", 9.5}, {"span", 2.0},     {"zeta_h", 0.015}, {"zeta_theta", 0.0625}};
+  InputText input = InputText::parse(example_input());
+  std::vector<const FieldSpec*> fields;
+  for (const auto& [name, value] : values) fields.push_back(&field(name));
+  EXPECT_EQ(unset_required_fields(input, std::span<const FieldSpec* const>(fields.data(), 1)),
+            (std::vector<std::string_view>{"r2", "mu", "sigma", "f_theta"}));
+  EXPECT_TRUE(unset_required_fields(input, fields).empty());
+  insert_missing_blocks(input, fields);
+  EXPECT_TRUE(unset_required_fields(input, std::span<const FieldSpec* const>(fields.data(), 1)).empty());
+  for (const auto& [name, value] : values) {
+    set_field(input, locate_records(input), field(name), format_field(field(name), FieldValue{value}).text);
+  }
+  const driver::CaseParameters cp = read_with_program(input.str());
+  for (const auto& [name, value] : values) {
+    const ProgramCheck check = program_value(field(name), FieldValue{value}, cp);
+    ASSERT_TRUE(check.expected && check.actual) << name;
+    EXPECT_EQ(*check.actual, FieldValue{value}) << name;
   }
 }
 
@@ -215,6 +241,7 @@ TEST(MissingBlocks, AreRefusedWhereTheyCannotBeInserted) {
       {23, "", "QR11", "has no coefficient records"},
       {23, "x  something the reader ignores", "rho", "line 24 of the base file stands where its '.' marker belongs"},
       {30, "end of case", "sound_speed", "line 31 of the base file stands where"},
+      {35, "end of case", "b", "needs the typical-section group, but line 36 of the base file stands where"},
   };
   for (const Refusal& c : cases) {
     InputText input = InputText::parse(example_input());

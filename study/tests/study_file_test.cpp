@@ -122,6 +122,8 @@ TEST(BadStudyFiles, StopPlanWithTheLineAndCreateNothing) {
       {"[[parameter]]\nfield = \"x_p\"\n", 2, "needs \"values\" or \"range\""},
       {"[[parameter]]\nfield = \"x_p\"\nvalues = [0.3,\n", 4, "not a valid TOML file"},
       {"[[parameter]]\nfield = \"QR11\"\nvalues = [0.3]\n", 2, "has no coefficient records"},
+      {"[[parameter]]\nfield = \"mu\"\nvalues = [20.0]\n", 2,
+       "so the study must also set \"b\", \"r2\", \"sigma\" and \"f_theta\""},
   };
   for (const Bad& c : cases) {
     ScratchDir dir;
