@@ -31,10 +31,9 @@ namespace {
 // the flutter diagram marks: the sweep's critical crossing (at the input's
 // w_star), the p-k critical point whenever there is one, the matched point
 // when it converged, and the divergence speed.
-void add_flutter_solution(plot::FigureScript& f) {
-  const FlutterMarks marks = flutter_marks();
+void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution) {
+  const FlutterMarks marks = flutter_marks(solution);
   if (!marks.flutter_file_written) return;
-  const FlutterSolution& solution = flutter_solution_result();
   const auto mark = [](const auto& p) { return plot::FlutterMark{p.q, p.u, p.f, p.k}; };
   f.route = route_name(solution.route);
   if (solution.route != AeroRoute::external) f.route_mach = solution.Ma;
@@ -50,15 +49,14 @@ void add_flutter_solution(plot::FigureScript& f) {
 
 }  // namespace
 
-plot::FigureScript figures_of_run() {
-  const CaseParameters& cp = case_parameters();
-  const Spectrum& s = spectrum();
+plot::FigureScript figures_of_run(const CaseParameters& cp, const AeroelasticModel& model, const Spectrum& s,
+                                  const FlutterSolution& solution) {
   plot::FigureScript f;
   f.data_file = std::string(kDataFile);
   f.data_columns = data_file_columns();
   f.records = cp.npoints;
   f.spectral_lines = (cp.npoints + 1) / 2;
-  f.parameters = plot_case(cp, model().structure, cp.title);
+  f.parameters = plot_case(cp, model.structure, cp.title);
   f.y0 = cp.y0;
   if (s.coupling_frequency > 0.0) f.coupling_frequency = s.coupling_frequency;
   if (cp.nstep > 0) {
@@ -68,7 +66,7 @@ plot::FigureScript figures_of_run() {
     const long long steps = static_cast<long long>(cp.nstep) + cp.nextra + 1;
     f.flutter_rows = static_cast<int>(std::clamp(steps, 0LL, static_cast<long long>(INT_MAX)));
   }
-  add_flutter_solution(f);
+  add_flutter_solution(f, solution);
   return f;
 }
 

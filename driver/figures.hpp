@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "driver/case_parameters.hpp"
+#include "driver/flutter_solution.hpp"
+#include "driver/model.hpp"
+#include "driver/spectrum.hpp"
 #include "plot/gnuplot_script.hpp"
 #include "textio/output_file.hpp"
 
@@ -12,10 +16,12 @@ namespace zelvan::driver {
 // The name of the figure script.
 inline constexpr const char* kFigureScriptName = "zelvan.gp";
 
-// What the figures of the finished analysis show: the case parameters,
-// the coupling frequency when strong coupling was detected, and the flutter
-// table when the sweep wrote it.  The flutter-solution fields stay empty.
-plot::FigureScript figures_of_run();
+// What the figures of the finished analysis show: the case parameters of
+// `cp` with the structure of `model`, the coupling frequency of `s` when
+// strong coupling was detected, the flutter table when the sweep wrote it,
+// and the marks of `solution` when it was analysed.
+plot::FigureScript figures_of_run(const CaseParameters& cp, const AeroelasticModel& model, const Spectrum& s,
+                                  const FlutterSolution& solution);
 
 // Writes the figure script (kFigureScriptName) for `figures`; a file that
 // cannot be written stops the run like every result file (RunStop).

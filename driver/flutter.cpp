@@ -45,19 +45,19 @@ void write_step(const FlutterStep& step, textio::OutputFile* file) {
   }
 }
 
-void flutter_sweep() {
-  const CaseParameters& cp = case_parameters();
+}  // namespace
+
+SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& model) {
   textio::OutputFile file;
   if (cp.nstep > 0) {
     file.open(std::string(kFlutterTableFile));
     static const textio::Layout kHeader(msg::kFlutterHeader);
     textio::write(file.stream(), kHeader, {});
   }
-  const FlutterSystem system = flutter_system();
-  const Matrix2 aero = model().aero_matrix();
-  SweepResults& sweep = run_context().sweep;
+  const FlutterSystem system = flutter_system(cp, model);
+  const Matrix2 aero = model.aero_matrix();
+  SweepResults sweep;
   std::vector<FlutterStep>& steps = sweep.steps;
-  steps.clear();
   // nstep = 0 has no step f_s/nstep: the sweep stays at its start value.
   const double dq = cp.nstep != 0 ? cp.f_s / cp.nstep : 0.0;
   double q = std::fabs(cp.q_start);
@@ -76,51 +76,45 @@ void flutter_sweep() {
   }
   sweep.written_to_file = file.is_open();
   file.close();
+  return sweep;
 }
 
-// Sets the coupled structural frequencies f_0_1, f_0_2 and the reference
-// frequency from the run's structural model; `report` writes the
-// structural modes to the console.
-void structural_modes(bool report) {
-  CaseParameters& cp = case_parameters();
-  const StructuralModes modes = structural_modes_of(model().structure);
+void set_structural_frequencies(CaseParameters& cp, const StructuralModes& modes) {
   cp.f_0_1 = modes.f_0_1;
   cp.f_0_2 = modes.f_0_2;
   // The larger of the two frequencies; one without a value (NaN) does not
   // count, whichever degree of freedom it belongs to.
   const double f_ref = std::fmax(cp.f_0_1, cp.f_0_2);
-  // Not real and positive: NaN (no real root), zero or infinite.
-  const auto real_and_positive = [](double f) { return std::isfinite(f) && f > 0.0; };
-  if (report) {
-    if (!(real_and_positive(cp.f_0_1) && real_and_positive(cp.f_0_2))) {
-      console_write(msg::kStructuralFrequenciesUndefined, {});
-    }
-    console_write(msg::kStructuralModes, {modes.f[0], modes.shape[0][0], modes.shape[0][1], modes.f[1],
-                                          modes.shape[1][0], modes.shape[1][1]});
-  }
   cp.inv_omega_1 = quotient(1.0, kTwoPi * f_ref);
   cp.inv_omega_2 = cp.inv_omega_1;
 }
 
-}  // namespace
+void report_structural_modes(const StructuralModes& modes) {
+  // Not real and positive: NaN (no real root), zero or infinite.
+  const auto real_and_positive = [](double f) { return std::isfinite(f) && f > 0.0; };
+  if (!(real_and_positive(modes.f_0_1) && real_and_positive(modes.f_0_2))) {
+    console_write(msg::kStructuralFrequenciesUndefined, {});
+  }
+  console_write(msg::kStructuralModes, {modes.f[0], modes.shape[0][0], modes.shape[0][1], modes.f[1],
+                                        modes.shape[1][0], modes.shape[1][1]});
+}
 
 plot::FixedColumns flutter_table_columns() {
   return {textio::line_count(textio::Layout(msg::kFlutterHeader)), textio::value_widths(textio::Layout(msg::kFlutterRow))};
 }
 
-bool& second_run_pending() { return run_context().second_run_pending; }
-
 const SweepResults& sweep_results() { return run_context().sweep; }
 
-void flutter_analysis() {
-  run_context().sweep = SweepResults{};
-  flutter_sweep();
+FlutterAnalysis flutter_analysis(CaseParameters& cp, const AeroelasticModel& model) {
+  FlutterAnalysis analysis;
+  analysis.sweep = flutter_sweep(cp, model);
   // The structural frequencies name the tracked modes of the flutter
   // solution, whose summary comes before the structural modes' report.
-  structural_modes(false);
-  flutter_solution(run_context().sweep);
-  structural_modes(true);
-  run_context().second_run_pending = true;
+  analysis.modes = structural_modes_of(model.structure);
+  set_structural_frequencies(cp, analysis.modes);
+  analysis.solution = flutter_solution(cp, model, analysis.sweep);
+  report_structural_modes(analysis.modes);
+  return analysis;
 }
 
 }  // namespace zelvan::driver

@@ -3,7 +3,11 @@
 
 #include <vector>
 
+#include "driver/case_parameters.hpp"
+#include "driver/flutter_solution.hpp"
 #include "driver/flutter_system.hpp"
+#include "driver/model.hpp"
+#include "driver/structural_model.hpp"
 #include "flutter/flutter_modes.hpp"
 #include "plot/gnuplot_script.hpp"
 
@@ -17,15 +21,7 @@ using flutter::Matrix2;
 using flutter::solve_flutter_step;
 using flutter::zcomplex;
 
-// Runs the dynamic-pressure sweep of the flutter eigenproblem into
-// "zelvan_fl.dat" (nstep > 0) or onto the console (nstep <= 0), computes
-// and prints the closed-form structural modes, sets f_0_1, f_0_2 and the
-// reference frequency (inv_omega_1, inv_omega_2) of the time history, and
-// allows the one second run of the time history.  Then the flutter
-// solution (tracked modes, crossings, divergence and, when the input asks,
-// p-k and the matched point) with its files.  Needs build_model().
-// nstep = 0 sweeps with a zero step: nextra + 1 console blocks at q_start.
-void flutter_analysis();
+
 
 // The steps of the last sweep, in memory, and whether they went to
 // "zelvan_fl.dat" (nstep > 0) rather than to the console.
@@ -39,11 +35,38 @@ struct SweepResults {
 };
 const SweepResults& sweep_results();
 
+// Runs the dynamic-pressure sweep of the flutter eigenproblem of `cp` and
+// `model` into "zelvan_fl.dat" (nstep > 0) or onto the console (nstep <=
+// 0), and returns its steps.  nstep = 0 sweeps with a zero step: nextra + 1
+// console blocks at q_start.
+SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& model);
+
+// The structural frequencies of the modes as the case keeps them: f_0_1,
+// f_0_2 and the reference frequency of the time history (inv_omega_1 =
+// inv_omega_2 = 1/(2 pi f_ref), f_ref the larger frequency that has a
+// value; NaN when neither has one).
+void set_structural_frequencies(CaseParameters& cp, const StructuralModes& modes);
+
+// Writes the structural modes to the console, preceded by a warning when
+// a frequency is not real and positive.
+void report_structural_modes(const StructuralModes& modes);
+
+// What the flutter analysis of a run made.
+struct FlutterAnalysis {
+  SweepResults sweep;
+  StructuralModes modes;
+  FlutterSolution solution;
+};
+
+// The flutter analysis of `cp` and `model`: the sweep, the structural
+// modes (into `cp`: set_structural_frequencies), the flutter solution
+// with its files and summary (tracked modes, crossings, divergence and,
+// when the input asks, p-k and the matched point), then the report of the
+// structural modes, in this order on the console.
+FlutterAnalysis flutter_analysis(CaseParameters& cp, const AeroelasticModel& model);
+
 // How "zelvan_fl.dat" is laid out: the lines of its header and the
 // widths of a row's fields, from the layouts its writer uses.
 plot::FixedColumns flutter_table_columns();
-
-// True until the coupling analysis has used its one second run.
-bool& second_run_pending();
 
 }  // namespace zelvan::driver

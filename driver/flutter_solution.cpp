@@ -31,8 +31,8 @@ void write_summary(const FlutterSolution& s, const std::optional<SectionInput>& 
   const std::string route = route_name(s.route);
   console_write(msg::kSummaryTitle, {std::string_view(route)});
   write_point("critical point (sweep)", s.critical);
-  write_section_point(section, s.critical);
   if (s.critical) console_write(msg::kSummaryAgainst, {s.w_star, s.Ma});
+  write_section_point(section, s.critical);
   if (s.route == AeroRoute::external) {
     console_write(msg::kSummaryExternalDivergence, {});
   } else if (s.divergence) {
@@ -79,14 +79,12 @@ void write_summary(const FlutterSolution& s, const std::optional<SectionInput>& 
 
 }  // namespace
 
-void flutter_solution(const SweepResults& sweep) {
-  reset_flutter_solution();
-  if (!sweep.written_to_file) return;
-  const CaseParameters& cp = case_parameters();
-  FlutterSolution& s = run_context().flutter_solution;
+FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticModel& model, const SweepResults& sweep) {
+  FlutterSolution s;
+  if (!sweep.written_to_file) return s;
   s.analysed = true;
   s.title = cp.title;
-  s.route = model().route;
+  s.route = model.route;
   s.w_star = cp.w_star;
   s.Ma = cp.Ma;
   s.x_ref = cp.x_ref;
@@ -95,9 +93,9 @@ void flutter_solution(const SweepResults& sweep) {
   s.method = cp.flutter_method;
   s.truncated = sweep.truncated;
 
-  const flutter::FlutterProblem problem{.system = flutter_system(),
+  const flutter::FlutterProblem problem{.system = flutter_system(cp, model),
                                         .route = s.route,
-                                        .aero = model().aero_matrix(),
+                                        .aero = model.aero_matrix(),
                                         .mach = cp.Ma,
                                         .x_p = cp.x_p,
                                         .aero_scale = cp.aero_scale,
@@ -110,12 +108,12 @@ void flutter_solution(const SweepResults& sweep) {
   static_cast<flutter::FlutterResult&>(s) = flutter::solve_flutter(problem);
   write_flutter_solution_files(s, cp.section);
   if (cp.flutter_group) write_summary(s, cp.section);
+  return s;
 }
 
 const FlutterSolution& flutter_solution_result() { return run_context().flutter_solution; }
 
-FlutterMarks flutter_marks() {
-  const FlutterSolution& s = run_context().flutter_solution;
+FlutterMarks flutter_marks(const FlutterSolution& s) {
   FlutterMarks marks;
   marks.flutter_file_written = s.analysed;
   if (!s.analysed) return marks;
@@ -132,7 +130,5 @@ FlutterMarks flutter_marks() {
   marks.divergence = s.divergence;
   return marks;
 }
-
-void reset_flutter_solution() { run_context().flutter_solution = FlutterSolution{}; }
 
 }  // namespace zelvan::driver

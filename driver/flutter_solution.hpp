@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "aero/flow.hpp"
+#include "driver/case_parameters.hpp"
 #include "driver/model.hpp"
 #include "flutter/flutter.hpp"
 
@@ -42,15 +43,15 @@ struct FlutterSolution : flutter::FlutterResult {
   bool truncated = false;                          // only the first kMaxKeptSteps sweep steps were kept
 };
 
-// Computes the solution from the sweep when it went to "zelvan_fl.dat",
-// writes "zelvan_flutter.dat" and "zelvan_flutter.json", and, when the
-// input holds the flutter-solution group, the console summary.  Needs the
-// model, the sweep and the structural frequencies (f_0_1, f_0_2).  The
-// run's coefficients, the Possio listing and the case parameters are left
-// as they are.
-void flutter_solution(const SweepResults& sweep);
+// The solution of the case `cp` (with its structural frequencies f_0_1,
+// f_0_2) and `model` from `sweep` when the sweep went to "zelvan_fl.dat"
+// (otherwise nothing is analysed); writes "zelvan_flutter.dat" and
+// "zelvan_flutter.json", and, when the input holds the flutter-solution
+// group, the console summary.  The run's coefficients, the Possio listing
+// and the case parameters are left as they are.
+FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticModel& model, const SweepResults& sweep);
 
-// The last solution (for tests, and for the files).
+// The solution of the run (run_context().flutter_solution).
 const FlutterSolution& flutter_solution_result();
 
 // What a figure of the flutter solution needs to draw.
@@ -70,10 +71,7 @@ struct FlutterMarks {
   std::optional<Divergence> divergence;
 };
 
-// The marks of the last solution.
-FlutterMarks flutter_marks();
-
-// Forgets the last solution (at the start of a run).
-void reset_flutter_solution();
+// The marks of `solution`.
+FlutterMarks flutter_marks(const FlutterSolution& solution);
 
 }  // namespace zelvan::driver

@@ -106,21 +106,21 @@ std::string route_name(AeroRoute route) {
 
 AeroelasticModel& model() { return run_context().model; }
 
-void build_model() {
-  CaseParameters& cp = case_parameters();
-  model().structure = structure_of_case(cp);
+AeroelasticModel build_model(CaseParameters& cp) {
+  AeroelasticModel m;
+  m.structure = structure_of_case(cp);
   if (std::fabs(cp.w_star) <= kNegligible) {
-    model().route = AeroRoute::external;
+    m.route = AeroRoute::external;
     write_console(msg::kRouteExternal);
   } else {
     if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
     // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
     // itself takes the thin-plate route.
     if (cp.Ma > aero::kPossioMinMach) {
-      model().route = AeroRoute::possio;
+      m.route = AeroRoute::possio;
       possio_route(cp);
     } else {
-      model().route = AeroRoute::thin_plate;
+      m.route = AeroRoute::thin_plate;
       thin_plate_route(cp);
     }
     if (cp.f_s < 0.0) {
@@ -128,9 +128,10 @@ void build_model() {
       cp.f_s = std::fabs(cp.f_s);
     }
   }
-  model().aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
-                               std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
-  structural_matrices(model());
+  m.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+                         std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
+  structural_matrices(m);
+  return m;
 }
 
 }  // namespace zelvan::driver

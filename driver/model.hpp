@@ -7,6 +7,7 @@
 #include <string>
 
 #include "aero/aero_route.hpp"
+#include "driver/case_parameters.hpp"
 #include "driver/structural_model.hpp"
 
 namespace zelvan::driver {
@@ -35,17 +36,17 @@ struct AeroelasticModel {
 // The model of the run (run_context().model).
 AeroelasticModel& model();
 
-// Builds the structural model from the records or, when the input has the
-// typical-section group, from the section (then x_p, x_ref and aero_scale
-// of the case parameters are the section's, and a console line says so).
-// Chooses the aerodynamic route from w_star and Ma, computes the eight
-// coefficients into case_parameters() (thin plate or Possio), writes the
+// The model of the case `cp`: the structural model from the records or,
+// when the input has the typical-section group, from the section (then
+// x_p, x_ref and aero_scale of `cp` become the section's, and a console
+// line says so).  Chooses the aerodynamic route from w_star and Ma,
+// computes the eight coefficients into `cp` (thin plate or Possio), writes the
 // route line and the sign correction of f_s, and builds the structural
 // matrices, inverting the mass matrix with DLINRG.  Inputs outside the
 // routes' domains (|Ma| >= 1 on the thin-plate route, Ma >= 1 on the Possio
 // route, a negative w_star on either) stop the run before any computation;
 // a singular mass matrix stops it in DLINRG, after a note naming the
 // masses.
-void build_model();
+AeroelasticModel build_model(CaseParameters& cp);
 
 }  // namespace zelvan::driver

@@ -190,8 +190,8 @@ plot::FixedColumns data_file_columns() {
   return columns;
 }
 
-void write_result_files() {
-  CaseParameters& cp = case_parameters();
+void write_result_files(const CaseParameters& cp, const AeroelasticModel& model, const TimeHistory& history,
+                        const Spectrum& spectrum, const plot::FigureScript& figures) {
   const Prefixes prefixes;
   const std::string& data_prefix = cp.is_win ? prefixes.win : std::string(40, ' ');
   const std::string& template_prefix = cp.is_sgi ? prefixes.sgi : (cp.is_lnx ? prefixes.lnx : std::string(40, ' '));
@@ -212,18 +212,18 @@ void write_result_files() {
   textio::OutputFile sty(file_name(data_prefix, kStyleFile));
   Listing listing(cp.listing_unit);
 
-  const ResponsePeaks peaks = write_data_file(data.stream(), cp, time_history(), spectrum());
-  write_listing(listing, cp, time_history(), spectrum());
+  const ResponsePeaks peaks = write_data_file(data.stream(), cp, history, spectrum);
+  write_listing(listing, cp, history, spectrum);
   data.close();
 
   const std::string plot_title = title_for_quotes(cp.title);
-  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, model().structure, plot_title),
+  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, model.structure, plot_title),
                          {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
   itp.close();
   lay.close();
   sty.close();
   listing.close();
-  write_figure_script(figures_of_run());
+  write_figure_script(figures);
 }
 
 }  // namespace zelvan::driver

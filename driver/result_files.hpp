@@ -4,18 +4,24 @@
 #include <string>
 
 #include "driver/case_parameters.hpp"
+#include "driver/model.hpp"
+#include "driver/spectrum.hpp"
 #include "driver/structural_model.hpp"
+#include "driver/time_history.hpp"
 #include "plot/plot.hpp"
 
 namespace zelvan::driver {
 
-// Opens the output files the operating-system option selects, writes
-// "zelvan.dat" (title, variables, zone and comment lines, the initial
-// record and the records 1 .. npoints-1), the optional results listing,
-// the plot files and the figure script "zelvan.gp", and closes everything.  An invalid option writes its
-// message and stops the run (RunStop, limit violation) before any file is
-// written.  A file that cannot be written stops the run naming it.
-void write_result_files();
+// Opens the output files the operating-system option of `cp` selects,
+// writes "zelvan.dat" (title, variables, zone and comment lines, the
+// initial record and the records 1 .. npoints-1 of `history` and
+// `spectrum`), the optional results listing, the plot files (with the
+// structure of `model`) and the figure script "zelvan.gp" of `figures`,
+// and closes everything.  An invalid option writes its message and stops
+// the run (RunStop, limit violation) before any file is written.  A file
+// that cannot be written stops the run naming it.
+void write_result_files(const CaseParameters& cp, const AeroelasticModel& model, const TimeHistory& history,
+                        const Spectrum& spectrum, const plot::FigureScript& figures);
 
 // How "zelvan.dat" is laid out: the lines of its header and the widths of
 // a record's fields, from the layouts its writer uses.

@@ -24,8 +24,7 @@ bool grows_unstably(std::span<const double> x) {
   return false;
 }
 
-void warn_about_meaningless_results() {
-  const CaseParameters& cp = case_parameters();
+void warn_about_meaningless_results(const CaseParameters& cp, const TimeHistory& h) {
   const auto real_and_positive = [](double f) { return std::isfinite(f) && f > 0.0; };
   const double none = std::numeric_limits<double>::quiet_NaN();
   double f_high = none, f_low = none;
@@ -42,7 +41,6 @@ void warn_about_meaningless_results() {
   if (!std::isnan(f_low) && window < 2.0 / f_low) console_write(msg::kShortTimeWindow, {window, f_low});
 
   // The displacements: the initial state, then the samples 1 .. npoints-1.
-  const TimeHistory& h = time_history();
   const auto samples = static_cast<std::size_t>(std::max(cp.npoints - 1, 0));
   for (const auto& [initial, history] : {std::pair{cp.y0[2], &h.Y3}, std::pair{cp.y0[3], &h.Y4}}) {
     std::vector<double> x{initial};

@@ -5,6 +5,9 @@
 
 #include <span>
 
+#include "driver/case_parameters.hpp"
+#include "driver/time_history.hpp"
+
 namespace zelvan::driver {
 
 // Growth of the displacement beyond which the section is taken to be
@@ -23,7 +26,7 @@ inline constexpr int kEarlyFraction = 10;
 // scale and is not judged.
 bool grows_unstably(std::span<const double> x);
 
-// After the last time history, writes one "!!!" message (two lines) to the
+// After the last time history `h` of the case `cp`, writes one "!!!" message (two lines) to the
 // console for each condition that holds:
 //  - the sampling rate npoints/|t_E - t_A| is below twice the higher
 //    structural frequency (the spectrum is aliased);
@@ -33,6 +36,6 @@ bool grows_unstably(std::span<const double> x);
 //    unstable at this dynamic pressure.
 // Structural frequencies that are not real and positive do not count (a
 // message has said so already).  Nothing stops the run.
-void warn_about_meaningless_results();
+void warn_about_meaningless_results(const CaseParameters& cp, const TimeHistory& h);
 
 }  // namespace zelvan::driver

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <ostream>
+#include <utility>
 
 #include "aero/aero.hpp"
 #include "core/core.hpp"
@@ -47,17 +48,28 @@ int run_zelvan(std::span<const std::string> words) {
     // is held until then, and a stop discards them all.
     const textio::FolderLock lock(".");
     textio::ResultSet results;
-    build_model();
-    flutter_analysis();
-    do {
-      run_time_history();
-    } while (analyse_response());
-    warn_about_meaningless_results();
-    complete_analysis();
-    write_result_files();
+    RunContext& run = run_context();
+    CaseParameters& cp = run.case_parameters;
+    run.model = build_model(cp);
+    FlutterAnalysis flutter = flutter_analysis(cp, run.model);
+    run.sweep = std::move(flutter.sweep);
+    run.flutter_solution = std::move(flutter.solution);
+    run.time_history = run_time_history(cp, run.model);
+    run.spectrum = analyse_response(cp, run.time_history);
+    // Strong coupling: one second run, with the aerodynamic damping
+    // referred to the coupling frequency instead of the structural one.
+    if (run.spectrum.strong_coupling) {
+      refer_damping_to_coupling_frequency(cp, run.spectrum.coupling_frequency);
+      run.time_history = run_time_history(cp, run.model);
+      run.spectrum = analyse_response(cp, run.time_history, run.spectrum.coupling_frequency);
+    }
+    warn_about_meaningless_results(cp, run.time_history);
+    report_operating_point(cp, run.spectrum);
+    const plot::FigureScript figures = figures_of_run(cp, run.model, run.spectrum, run.flutter_solution);
+    write_result_files(cp, run.model, run.time_history, run.spectrum, figures);
     // The figures are drawn from the new results before they are put in
     // place; their failures are reported and never change the exit status.
-    draw_run_figures(figures_of_run(), results);
+    draw_run_figures(figures, results);
     results.commit();
   } catch (const textio::RunStop& stop) {
     out << stop.console_text() << textio::output_files_report();

@@ -23,7 +23,6 @@ void RunContext::reset() {
   spectrum = Spectrum{};
   sweep = SweepResults{};
   flutter_solution = FlutterSolution{};
-  second_run_pending = false;
   command_line = {"zelvan"};
   library = numlib::LibraryState{};
   aero = aero::AeroState{};

@@ -41,7 +41,6 @@ class RunContext {
   Spectrum spectrum;
   SweepResults sweep;
   FlutterSolution flutter_solution;
-  bool second_run_pending = false;
   std::vector<std::string> command_line{"zelvan"};  // the program's name first
 
   numlib::LibraryState library;

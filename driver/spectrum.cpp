@@ -48,10 +48,9 @@ int power_spectrum(const std::array<double, istore>& coef, std::array<double, is
 
 Spectrum& spectrum() { return run_context().spectrum; }
 
-bool analyse_response() {
-  CaseParameters& cp = case_parameters();
-  Spectrum& s = spectrum();
-  const TimeHistory& h = time_history();
+Spectrum analyse_response(const CaseParameters& cp, const TimeHistory& h, double earlier_coupling) {
+  Spectrum s;
+  s.coupling_frequency = earlier_coupling;
   const int n = cp.npoints;
   for (const auto& [what, history, coefficients] :
        {std::tuple{msg::kPlungeDisplacement, h.Y3.data(), s.FouCY3.data()},
@@ -70,14 +69,17 @@ bool analyse_response() {
   const double c1 = c0 + c0;
   for (int k = 2; k <= nh; ++k) s.FouF[static_cast<std::size_t>(k - 1)] = (k - 1) * df;
   s.FouF[0] = 0.0;
+  // The lines beyond the analysed half: their frequencies, with no power.
+  for (int k = nh + 1; k <= n; ++k) s.FouF[static_cast<std::size_t>(k - 1)] = (k - 1) * df;
   s.k_peak_1 = power_spectrum(s.FouCY3, s.FouPY3, nh, c0, c1);
   s.k_peak_2 = power_spectrum(s.FouCY4, s.FouPY4, nh, c0, c1);
 
   const bool peaks_defined = s.k_peak_1 > 1 && s.k_peak_2 > 1;
   if (!peaks_defined || std::abs(s.k_peak_1 - s.k_peak_2) > cp.coupling_tolerance) {
     console_write(msg::kNoCoupling, {});
-    return false;
+    return s;
   }
+  s.strong_coupling = true;
   console_write(msg::kStrongCoupling, {});
   console_write(msg::kFrequencyMargin, {std::fabs(s.FouF[static_cast<std::size_t>(s.k_peak_1 - 1)] -
                                                   s.FouF[static_cast<std::size_t>(s.k_peak_2 - 1)])});
@@ -95,28 +97,16 @@ bool analyse_response() {
   console_write(msg::kCouplingHeader, {});
   console_write(msg::kCouplingRow, {s.coupling_frequency, s.amplitude_ratio, s.phase_difference, A3, A4});
 
-  if (second_run_pending()) {
-    cp.inv_omega_1 = 1.0 / (kTwoPi * s.coupling_frequency);
-    cp.inv_omega_2 = cp.inv_omega_1;
-    second_run_pending() = false;
-    console_write(msg::kSecondRun, {});
-    return true;
-  }
-  return false;
+  return s;
 }
 
-void complete_analysis() {
-  const CaseParameters& cp = case_parameters();
-  Spectrum& s = spectrum();
-  const int n = cp.npoints;
-  const int nh = (n + 1) / 2;
-  const double df = 1.0 / std::fabs(cp.t_E - cp.t_A);
-  for (int k = nh + 1; k <= n; ++k) {
-    const auto i = static_cast<std::size_t>(k - 1);
-    s.FouF[i] = (k - 1) * df;
-    s.FouPY3[i] = 0.0;
-    s.FouPY4[i] = 0.0;
-  }
+void refer_damping_to_coupling_frequency(CaseParameters& cp, double f) {
+  cp.inv_omega_1 = 1.0 / (kTwoPi * f);
+  cp.inv_omega_2 = cp.inv_omega_1;
+  console_write(msg::kSecondRun, {});
+}
+
+void report_operating_point(const CaseParameters& cp, const Spectrum& s) {
   const double u0 = aero::flow_speed(cp.f_s, cp.rho);
   const double omred = std::fabs(u0) >= 1.0e-10 ? aero::reduced_frequency(s.coupling_frequency, cp.x_ref, u0) : 0.0;
   console_write(msg::kOperatingPointHeader, {});

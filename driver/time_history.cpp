@@ -50,8 +50,7 @@ void motion_rhs(int /*n*/, double t, const double* y, double* yprime, void* user
 
 void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dypdy*/, void* /*user*/) {}
 
-void run_time_history() {
-  const CaseParameters& cp = case_parameters();
+TimeHistory run_time_history(const CaseParameters& cp, const AeroelasticModel& model) {
   // Without a real positive structural frequency the reference frequency,
   // and with it the aerodynamic damping terms, have no value.
   for (double inv_omega : {cp.inv_omega_1, cp.inv_omega_2}) {
@@ -62,9 +61,8 @@ void run_time_history() {
       throw textio::RunStop(textio::StopReason::limit_violation, text);
     }
   }
-  RunContext& context = run_context();
-  TimeHistory& h = context.time_history;
-  MotionData data{context.case_parameters, context.model.structure};
+  TimeHistory h;
+  MotionData data{cp, model.structure};
   std::array<double, 50> param{};
   numlib::DSET(50, 0.0, param.data(), 1);
   param[3] = 1.0e6;  // PARAM(4): most steps allowed
@@ -78,7 +76,7 @@ void run_time_history() {
   double x = cp.t_A;
   double xend = x;
   std::array<double, 4> y = cp.y0;
-  const double* a = model().state_mass_matrix.data();
+  const double* a = model.state_mass_matrix.data();
   // The interval of the integrator's current call.
   double from = x;
   const numlib::ErrorNote note([&] {
@@ -124,6 +122,7 @@ void run_time_history() {
     numlib::DIVPAG(ido, 4, motion_rhs, motion_jacobian, &data, a, x, xend + dt, cp.tolerance, param.data(),
                    unused.data());
   }
+  return h;
 }
 
 }  // namespace zelvan::driver

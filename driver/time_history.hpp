@@ -5,6 +5,7 @@
 #include <array>
 
 #include "driver/case_parameters.hpp"
+#include "driver/model.hpp"
 #include "driver/structural_model.hpp"
 
 namespace zelvan::driver {
@@ -57,10 +58,11 @@ void motion_rhs(int n, double t, const double* y, double* yprime);
 // nothing.
 void motion_jacobian(int n, double t, const double* y, double* dypdy, void* user);
 
-// One run: sets up the integrator options and samples the solution into
-// time_history(); the force columns of each sample are forces_at() its
-// own state.  Integrator failures end the run through the library's
+// One run of the case `cp` with `model`: sets up the integrator options
+// and returns the sampled solution; the force columns of each sample are
+// forces_at() its own state.  A reference frequency without a value stops
+// the run (RunStop); integrator failures end it through the library's
 // error handling.
-void run_time_history();
+TimeHistory run_time_history(const CaseParameters& cp, const AeroelasticModel& model);
 
 }  // namespace zelvan::driver

@@ -45,7 +45,7 @@ std::array<double, istore> history(int n, const std::vector<Wave>& waves, double
 // Fresh records with the two displacement histories of n samples over T
 // seconds.
 void set_histories(int n, double T, const std::array<double, istore>& y3, const std::array<double, istore>& y4,
-                   int coupling_tolerance = 5, bool second_run = false) {
+                   int coupling_tolerance = 5) {
   reset_run_records();
   CaseParameters& cp = case_parameters();
   cp.npoints = n;
@@ -54,17 +54,21 @@ void set_histories(int n, double T, const std::array<double, istore>& y3, const 
   cp.coupling_tolerance = coupling_tolerance;
   time_history().Y3 = y3;
   time_history().Y4 = y4;
-  second_run_pending() = second_run;
 }
 
 struct Analysis {
-  bool again = false;  // analyse_response asked for a second run
+  bool strong = false;  // the analysis detected strong coupling
   std::string console;
 };
 
-Analysis analyse() {
+// Analyses the run's history into spectrum(); `earlier` is the coupling
+// frequency of an earlier analysis.
+Analysis analyse(double earlier = 0.0) {
   Analysis a;
-  const RunResult result = capture_run([&a] { a.again = analyse_response(); });
+  const RunResult result = capture_run([&a, earlier] {
+    spectrum() = analyse_response(case_parameters(), time_history(), earlier);
+    a.strong = spectrum().strong_coupling;
+  });
   EXPECT_EQ(result.status, 0);
   a.console = result.console;
   return a;
@@ -104,7 +108,7 @@ TEST_P(Coupling, IsReportedWhenThePeaksLieWithinTheToleranceOfEachOther) {
   set_histories(kN, kT, history(kN, c.y3), history(kN, c.y4));
   const Analysis a = analyse();
   EXPECT_EQ(a.console, c.console);
-  EXPECT_FALSE(a.again);
+  EXPECT_EQ(a.strong, c.console != kNoCoupling);
   EXPECT_EQ(spectrum().k_peak_1, c.k_peak_1);
   EXPECT_EQ(spectrum().k_peak_2, c.k_peak_2);
 }
@@ -181,7 +185,7 @@ TEST_P(HistoryWithoutPeak, GivesTheNoCouplingReportAndAZeroSpectrum) {
   set_histories(c.n, kT, c.y3, c.y4, 1000);
   const Analysis a = analyse();
   EXPECT_EQ(a.console, kNoCoupling);
-  EXPECT_FALSE(a.again);
+  EXPECT_FALSE(a.strong);
   EXPECT_EQ(spectrum().k_peak_1, 1);
   EXPECT_EQ(spectrum().coupling_frequency, 0.0);
   for (int k = 1; k <= (c.n + 1) / 2; ++k)
@@ -196,33 +200,42 @@ INSTANTIATE_TEST_SUITE_P(
                       NoPeakCase{"OneSample", 1, history(1, {}, 0.1), history(1, {}, 0.2)}),
     ByLabel{});
 
-TEST(Coupling, AsksForTheSecondRunOnceAndReportsADetectionInItAgain) {
+TEST(Coupling, SecondRunRefersTheDampingToTheCouplingFrequencyAndItsAnalysisReportsAgain) {
   const auto y3 = history(kN, {{7, 0.02, 10.0}});
   const auto y4 = history(kN, {{12, 0.03, 0.0}, {7, 0.01, 350.0}});
   const std::string report = coupling_report("0.625", "   0.750  2.0000   20.00    0.02    0.01");
-  set_histories(kN, kT, y3, y4, 5, true);
+  set_histories(kN, kT, y3, y4, 5);
   const Analysis first = analyse();
-  EXPECT_TRUE(first.again);
-  EXPECT_EQ(first.console, report + kSecondRun);
-  EXPECT_FALSE(second_run_pending());
+  EXPECT_TRUE(first.strong);
+  EXPECT_EQ(first.console, report);
+  EXPECT_EQ(spectrum().coupling_frequency, 0.75);
+  const RunResult second_run =
+      capture_run([] { refer_damping_to_coupling_frequency(case_parameters(), spectrum().coupling_frequency); });
+  EXPECT_EQ(second_run.console, kSecondRun);
   // The aerodynamic reference frequency is now the coupling frequency.
   EXPECT_EQ(case_parameters().inv_omega_1, 1.0 / (kTwoPi * 0.75));
   EXPECT_EQ(case_parameters().inv_omega_2, case_parameters().inv_omega_1);
 
-  const Analysis second = analyse();
-  EXPECT_FALSE(second.again);
+  const Analysis second = analyse(0.75);
+  EXPECT_TRUE(second.strong);
   EXPECT_EQ(second.console, report);
+}
+
+// An analysis without strong coupling keeps the coupling frequency of an
+// earlier one (the operating point reports the most recent detection).
+TEST(Coupling, WithoutADetectionKeepsTheEarlierCouplingFrequency) {
+  set_histories(kN, kT, history(kN, {{7, 0.02, 0.0}}), history(kN, {{13, 0.03, 30.0}}));
+  const Analysis a = analyse(0.75);
+  EXPECT_FALSE(a.strong);
+  EXPECT_EQ(spectrum().coupling_frequency, 0.75);
 }
 
 // The power spectrum is normalised to a sum of 1: a mean m with a cosine
 // of amplitude A has the fractions m^2 and A^2/2 of m^2 + A^2/2.  The
-// completion step continues the frequencies to line N with zero power and
-// keeps every transform coefficient.
-TEST(CompleteAnalysis, NormalisesThePowerAndFillsTheLinesAboveHalfTheSamples) {
+// frequencies go on to line N with zero power above half the samples.
+TEST(ResponseAnalysis, NormalisesThePowerAndFillsTheLinesAboveHalfTheSamples) {
   set_histories(kN, kT, history(kN, {{7, 0.02, 0.0}}, 0.01), history(kN, {{12, 0.03, 30.0}}));
   analyse();
-  std::array<double, istore> coefficients = spectrum().FouCY3;
-  capture_run([] { complete_analysis(); });
   const Spectrum& s = spectrum();
   EXPECT_NEAR(s.FouPY3[0], 1.0 / 3.0, kSpectrumTolerance);
   EXPECT_NEAR(s.FouPY3[6], 2.0 / 3.0, kSpectrumTolerance);
@@ -234,7 +247,6 @@ TEST(CompleteAnalysis, NormalisesThePowerAndFillsTheLinesAboveHalfTheSamples) {
       EXPECT_EQ(s.FouPY3[i], 0.0) << "line " << k;
       EXPECT_EQ(s.FouPY4[i], 0.0) << "line " << k;
     }
-    EXPECT_EQ(s.FouCY3[i], coefficients[i]) << "line " << k;
   }
 }
 
@@ -257,7 +269,7 @@ TEST_P(OperatingPoint, IsPrintedWithTheMatricesAsAppliedOnlyUnderADynamicPressur
   cp.QR21 = 1250.0, cp.QS21 = -0.0625, cp.QR22 = 0.001, cp.QS22 = 0.005;
   cp.inv_omega_1 = 0.25, cp.inv_omega_2 = 0.5;
   spectrum().coupling_frequency = c.coupling_frequency;
-  EXPECT_EQ(capture_run([] { complete_analysis(); }).console, c.console);
+  EXPECT_EQ(capture_run([] { report_operating_point(case_parameters(), spectrum()); }).console, c.console);
 }
 
 const std::string kOperatingPointHeader = "\n f [Hz] rho[kg/m3]  x_ref[m] u0[m/s] Ma[-] omred     q0 [N/m2]\n";

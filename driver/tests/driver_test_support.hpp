@@ -17,12 +17,14 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "aero/aero.hpp"
 #include "driver/driver.hpp"
 #include "driver/flutter.hpp"
 #include "driver/model.hpp"
+#include "driver/run_context.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/time_history.hpp"
 #include "numlib/numlib.hpp"
@@ -242,6 +244,21 @@ inline RunResult run_start_up(const std::vector<std::string>& arguments) {
   return capture_run([] { start_up(); });
 }
 
+// The model of the run's case into the run context, as the run builds it.
+inline void build_run_model() {
+  RunContext& run = run_context();
+  run.model = build_model(run.case_parameters);
+}
+
+// The flutter analysis of the run's case and model, its sweep and
+// solution into the run context, as the run keeps them.
+inline void analyse_run_flutter() {
+  RunContext& run = run_context();
+  FlutterAnalysis flutter = flutter_analysis(run.case_parameters, run.model);
+  run.sweep = std::move(flutter.sweep);
+  run.flutter_solution = std::move(flutter.solution);
+}
+
 // Writes `records` as "case.inp" into the working folder and runs the
 // start-up and the model on it, and with `flutter` the flutter analysis.
 inline RunResult run_analysis(const std::vector<std::string>& records, bool flutter = true) {
@@ -251,8 +268,8 @@ inline RunResult run_analysis(const std::vector<std::string>& records, bool flut
   set_command_line(words);
   return capture_run([flutter] {
     start_up();
-    build_model();
-    if (flutter) flutter_analysis();
+    build_run_model();
+    if (flutter) analyse_run_flutter();
   });
 }
 

@@ -70,8 +70,8 @@ Solved solve(const std::vector<std::string>& records, const std::function<void(C
   s.run = capture_run([&] {
     start_up();
     if (adjust) adjust(case_parameters());
-    build_model();
-    flutter_analysis();
+    build_run_model();
+    analyse_run_flutter();
   });
   s.solution = flutter_solution_result();
   s.cp = case_parameters();
@@ -544,7 +544,7 @@ TEST(FlutterFigure, MarksThePkCriticalPointAlsoWhenTheMatchedPointDidNotConverge
   ASSERT_EQ(s.run.status, 0) << s.run.console;
   ASSERT_TRUE(s.solution.pk && s.solution.pk->critical) << s.run.console;
   ASSERT_TRUE(s.solution.matched && !s.solution.matched->converged()) << s.run.console;
-  const plot::FigureScript f = figures_of_run();
+  const plot::FigureScript f = figures_of_run(s.cp, model(), spectrum(), s.solution);
   EXPECT_EQ(f.route, "thin plate");
   EXPECT_EQ(f.route_mach, 0.05);
   ASSERT_TRUE(f.pk_critical);
@@ -557,7 +557,7 @@ TEST(FlutterFiles, AreNotWrittenWithoutTheFlutterTable) {
   const Solved s = solve(external_records(kHump, 800.0, 0, 1));
   EXPECT_EQ(s.run.status, 0) << s.run.console;
   EXPECT_FALSE(s.solution.analysed);
-  EXPECT_FALSE(flutter_marks().flutter_file_written);
+  EXPECT_FALSE(flutter_marks(s.solution).flutter_file_written);
 }
 
 }  // namespace

@@ -150,7 +150,6 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   spectrum().FouF[0] = 3.0;
   context.sweep.steps.resize(2);
   context.flutter_solution.analysed = true;
-  second_run_pending() = true;
   const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
   set_command_line(words);
   aero::possio_block().mach = 0.5;
@@ -168,7 +167,6 @@ TEST(RunContext, ResetRestoresEveryRecordAndKeepsTheBindings) {
   EXPECT_EQ(spectrum().FouF[0], 0.0);
   EXPECT_TRUE(sweep_results().steps.empty());
   EXPECT_FALSE(context.flutter_solution.analysed);
-  EXPECT_FALSE(second_run_pending());
   EXPECT_EQ(command_line(), std::vector<std::string>{"zelvan"});
   EXPECT_EQ(aero::possio_block().mach, 0.0);
   EXPECT_EQ(aero::cnm3dk_theodorsen_evaluations(), 0);

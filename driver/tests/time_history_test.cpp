@@ -69,13 +69,13 @@ void set_up(const Section& s) {
   cp.QR21 = s.q[4], cp.QS21 = s.q[5], cp.QR22 = s.q[6], cp.QS22 = s.q[7];
   cp.tolerance = s.tolerance;
   cp.integ_method = s.integ_method;
-  ASSERT_EQ(capture_run([] { build_model(); }).status, 0);
+  ASSERT_EQ(capture_run([] { build_run_model(); }).status, 0);
   cp.inv_omega_1 = cp.inv_omega_2 = 1.0 / (kTwoPi * s.f_ref);
 }
 
 void run(const Section& s) {
   set_up(s);
-  const RunResult result = capture_run([] { run_time_history(); });
+  const RunResult result = capture_run([] { time_history() = run_time_history(case_parameters(), model()); });
   ASSERT_EQ(result.status, 0) << result.console;
   ASSERT_FALSE(numlib::divpag_diagnostics().active) << "the integrator's workspace was not released";
 }
