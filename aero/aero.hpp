@@ -14,6 +14,7 @@
 #include "aero/coefficient_grid.hpp"
 #include "aero/flow.hpp"
 #include "aero/possio_block.hpp"
+#include "aero/possio_fast_kernel.hpp"
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"
 #include "aero/thin_plate_matrix.hpp"

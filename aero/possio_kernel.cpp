@@ -14,7 +14,7 @@ constexpr std::complex<double> kI(0.0, 1.0);
 
 }  // namespace
 
-PossioKernel::PossioKernel(double mach, double k) : mach_(mach), k_(k) {
+void check_possio_kernel_domain(double mach, double k) {
   if (!(mach >= kPossioMinMach && mach < 1.0)) {
     static const textio::Layout kMessage(msg::kMachOutside);
     const textio::Value values[] = {mach};
@@ -25,14 +25,19 @@ PossioKernel::PossioKernel(double mach, double k) : mach_(mach), k_(k) {
     const textio::Value values[] = {k};
     stop_possio(kMessage, values);
   }
+  const double omega1 = k / (1.0 - mach * mach);
+  if (!(2.0 * omega1 <= kPossioMaxSeriesArgument)) {
+    static const textio::Layout kMessage(msg::kFrequencyTooHigh);
+    const textio::Value values[] = {k, mach, 2.0 * omega1, kPossioMaxSeriesArgument};
+    stop_possio(kMessage, values);
+  }
+}
+
+PossioKernel::PossioKernel(double mach, double k) : mach_(mach), k_(k) {
+  check_possio_kernel_domain(mach, k);
   beta2_ = 1.0 - mach * mach;
   beta_ = std::sqrt(beta2_);
   omega1_ = k / beta2_;
-  if (!(2.0 * omega1_ <= kPossioMaxSeriesArgument)) {
-    static const textio::Layout kMessage(msg::kFrequencyTooHigh);
-    const textio::Value values[] = {k, mach, 2.0 * omega1_, kPossioMaxSeriesArgument};
-    stop_possio(kMessage, values);
-  }
   omega2_ = k * mach / beta2_;
   omega3_ = k * mach * mach / beta2_;
   e1_far_ = exp_integral_e1(std::complex<double>(0.0, 2.0 * omega1_));

@@ -39,6 +39,13 @@ inline constexpr double kPossioNearFieldStart = -2.0;
 // leading asymptotic term of H1 (a Fresnel integral) beyond.
 inline constexpr double kPossioFarFieldCut = -5000.0;
 
+// Ends the run (textio::RunStop, limit_violation) with its message when
+// the Mach number `mach` or the reduced frequency `k` lies outside the
+// kernel's domain: 0.1 <= mach < 1, 0 < k < infinity and 2k/(1 - mach^2)
+// <= 25 (kPossioMaxSeriesArgument).  NaN fails every check.  Returns
+// otherwise.
+void check_possio_kernel_domain(double mach, double k);
+
 class PossioKernel {
  public:
   // Sets up the kernel for Mach number `mach` and reduced frequency `k`

@@ -8,10 +8,12 @@
 #include <numbers>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "aero/detail/messages.hpp"
 #include "aero/detail/possio_linear.hpp"
 #include "aero/detail/possio_stop.hpp"
+#include "aero/possio_fast_kernel.hpp"
 #include "aero/possio_kernel.hpp"
 #include "textio/console.hpp"
 #include "textio/layout.hpp"
@@ -55,19 +57,18 @@ void fill_tables(Tables& t) {
   }
 }
 
-// The collocation matrix, column-major A(i, n) = a[i + kModes*n].
-void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a, PossioSolveStatistics& statistics) {
-  const double beta = kernel.beta();
+// K_reg(x_i - xi_j) at [i * kNodes + j].
+using KernelTable = std::array<Complex, std::size_t{kModes} * kNodes>;
+
+// The collocation matrix, column-major A(i, n) = a[i + kModes*n], from the
+// regular kernel at every collocation-node distance.
+void build_matrix(const KernelTable& k_reg, double k, double beta, const Tables& t, PossioMatrix& a) {
   const double b = -beta / 4.0;
-  const Complex lambda = kI * (kernel.k() / (8.0 * beta));
+  const Complex lambda = kI * (k / (8.0 * beta));
   const double h = 2.0 * std::numbers::pi / kNodeDivisions;
 
-  std::array<Complex, kNodes> k_row;
   for (int i = 0; i < kModes; ++i) {
-    const double xi = t.x[i];
-    for (int j = 0; j < kNodes; ++j) k_row[j] = kernel.k_reg(xi - t.xi[j]);
-    statistics.kernel_calls += kNodes;
-
+    const Complex* k_row = &k_reg[static_cast<std::size_t>(i) * kNodes];
     const double phi = t.theta[i] / 2.0;
     const auto g = [phi](int m) { return std::cos(m * phi) / std::cos(phi); };
     for (int n = 1; n <= kModes; ++n) {
@@ -91,6 +92,22 @@ void build_matrix(PossioKernel& kernel, const Tables& t, PossioMatrix& a, Possio
       a[i + kModes * (n - 1)] = analytic + h * Complex(sr, si);
     }
   }
+}
+
+// The panels and partial weights of the collocation-node distances, which
+// depend on nothing but the geometry: computed once per process.
+const std::vector<PossioPanelPoint>& distance_points() {
+  static const std::vector<PossioPanelPoint> points = [] {
+    Tables t;
+    fill_tables(t);
+    std::vector<PossioPanelPoint> p;
+    p.reserve(std::size_t{kModes} * kNodes);
+    for (int i = 0; i < kModes; ++i) {
+      for (int j = 0; j < kNodes; ++j) p.push_back(possio_panel_point(t.x[i] - t.xi[j]));
+    }
+    return p;
+  }();
+  return points;
 }
 
 // Writes one record set to the console and to the listing file.
@@ -209,9 +226,34 @@ void PossioSolver::assemble(double mach, double k) {
   PossioKernel kernel(mach, k);  // checks M and k, computes C0
   Tables tables;
   fill_tables(tables);
-  build_matrix(kernel, tables, matrix_, statistics_);
+  KernelTable k_reg;
+  for (int i = 0; i < kModes; ++i) {
+    for (int j = 0; j < kNodes; ++j) k_reg[static_cast<std::size_t>(i) * kNodes + j] = kernel.k_reg(tables.x[i] - tables.xi[j]);
+  }
+  statistics_.kernel_calls = std::ssize(k_reg);
+  build_matrix(k_reg, k, kernel.beta(), tables, matrix_);
   statistics_.hankel_evaluations = kernel.hankel_evaluations();
   statistics_.fresnel_evaluations = kernel.fresnel_evaluations();
+  k_ = k;
+}
+
+void PossioSolver::assemble_fast(double mach, double k, PossioFarField far_field) {
+  statistics_ = PossioSolveStatistics{};
+  const PossioFastKernel kernel(mach, k, far_field);  // checks M and k
+  Tables tables;
+  fill_tables(tables);
+  const std::vector<PossioPanelPoint>& points = distance_points();
+  const Complex lambda = kI * (k / (8.0 * kernel.beta()));
+  KernelTable k_reg;
+  for (int i = 0; i < kModes; ++i) {
+    for (int j = 0; j < kNodes; ++j) {
+      const std::size_t at = static_cast<std::size_t>(i) * kNodes + j;
+      k_reg[at] = lambda * kernel.k1(tables.x[i] - tables.xi[j], points[at]);
+    }
+  }
+  statistics_.kernel_calls = std::ssize(k_reg);
+  build_matrix(k_reg, k, kernel.beta(), tables, matrix_);
+  statistics_.hankel_evaluations = kernel.evaluations();
   k_ = k;
 }
 

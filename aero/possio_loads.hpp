@@ -18,6 +18,7 @@
 #include <cstddef>
 
 #include "aero/possio_block.hpp"
+#include "aero/possio_fast_kernel.hpp"
 
 namespace zelvan::aero {
 
@@ -31,7 +32,7 @@ using PossioMatrix = std::array<std::complex<double>, std::size_t{kPossioModes} 
 // Counts of one assembly, for the benchmark.
 struct PossioSolveStatistics {
   long kernel_calls = 0;         // regular-kernel evaluations (21 x 85)
-  long hankel_evaluations = 0;   // near- and far-field integrand values
+  long hankel_evaluations = 0;   // near- and far-field integrand values (fast: all of them)
   long fresnel_evaluations = 0;  // integrand values of the Fresnel tail of C0
 };
 
@@ -67,6 +68,16 @@ class PossioSolver {
   // Builds the collocation matrix for Mach number `mach` and reduced
   // frequency `k` (domain and failures as for solve).
   void assemble(double mach, double k);
+
+  // Builds the same collocation matrix with the regular kernel evaluated
+  // fast (PossioFastKernel: one cumulative panel integral per call instead
+  // of a quadrature per distance).  far_field selects C0: by default the
+  // constant assemble() uses, so that the two matrices agree to about
+  // 1e-10 relative; PossioFarField::exact takes the far field without the
+  // cut at -5000.  Domain and failures as for solve, except that no
+  // quadrature can fail.  The statistics count the integrand values in
+  // hankel_evaluations.
+  void assemble_fast(double mach, double k, PossioFarField far_field = PossioFarField::leading_term_beyond_cut);
 
   // Creates the listing file, solves the assembled system for each
   // switched degree of freedom and stores its loads (see solve; M and k

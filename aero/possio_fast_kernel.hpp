@@ -1,0 +1,96 @@
+// The regular part of the Possio kernel evaluated fast: the same K1 as
+// PossioKernel::k1 with the near-field integral I(X) and E1(-i omega1 X)
+// read off one cumulative Gauss-Legendre integral over [-2, 2] per solve,
+// the far-field constant C0 along a rotated path, and E1(2i omega1) by
+// series or continued fraction (docs/possio-solver.md, "Fast evaluation
+// of the kernel").  Notation as in aero/possio_kernel.hpp.
+#pragma once
+
+#include <array>
+#include <complex>
+
+#include "aero/detail/possio_gauss.hpp"
+
+namespace zelvan::aero {
+
+// Which far-field constant the fast kernel takes.
+enum class PossioFarField {
+  // The present solve's C0: integral from -5000 to -2, H1 replaced by the
+  // leading term of its expansion beyond -5000.
+  leading_term_beyond_cut,
+  // C0 itself, the integral from -infinity to -2.
+  exact,
+};
+
+// Panels of the cumulative integral: length 1/8 for |u| >= 1/8, then
+// [2^-(m+1), 2^-m] for m = 3..26 on each side, then [-2^-27, 0], [0, 2^-27].
+inline constexpr int kPossioPanelsPerSide = 15 + 24 + 1;
+inline constexpr int kPossioPanels = 2 * kPossioPanelsPerSide;
+
+// Where a distance lies among the panels, and the weights that integrate
+// the interpolant from the panel's start to it (half length included).
+struct PossioPanelPoint {
+  int panel = 0;
+  GaussVector weight{};
+};
+
+// Locates x, -2 <= x <= 2 (half chords).  No failure; x outside [-2, 2]
+// is taken in the first or last panel, beyond which the interpolant is
+// not accurate.
+PossioPanelPoint possio_panel_point(double x);
+
+class PossioFastKernel {
+ public:
+  // Sets up the kernel for Mach number `mach` and reduced frequency `k`:
+  // the integrands at the panel nodes, their cumulative sums, C0 and
+  // E1(2i omega1).  Domain and failures as PossioKernel (the run ends,
+  // textio::RunStop, limit_violation, outside 0.1 <= mach < 1, 0 < k <
+  // infinity, 2k/(1 - mach^2) <= 25); the fast pieces themselves do not
+  // fail.
+  PossioFastKernel(double mach, double k, PossioFarField far_field = PossioFarField::leading_term_beyond_cut);
+
+  double k() const { return k_; }
+  double beta() const { return beta_; }
+  std::complex<double> c0() const { return c0_; }
+
+  // I(x) = integral from -2 to x of the near-field integrand (see
+  // PossioKernel::near_field_integrand), -2 <= x <= 2.
+  std::complex<double> near_field_integral(double x) const { return near_field_integral(possio_panel_point(x)); }
+  std::complex<double> near_field_integral(const PossioPanelPoint& p) const;
+
+  // G(x) = Ein(-i omega1 x) = integral from 0 to x of (1 - e^{i omega1 u})/u du,
+  // -2 <= x <= 2.
+  std::complex<double> ein(double x) const { return ein(possio_panel_point(x)); }
+  std::complex<double> ein(const PossioPanelPoint& p) const;
+
+  // The bracket K1 of the regular kernel at distance x, x != 0,
+  // |x| < 2 (as PossioKernel::k1); p = possio_panel_point(x), which the
+  // solver computes once for its fixed distances.
+  std::complex<double> k1(double x) const { return k1(x, possio_panel_point(x)); }
+  std::complex<double> k1(double x, const PossioPanelPoint& p) const;
+
+  // Integrand values of one setup: near field at the panel nodes, far
+  // field on the real axis and down the rotated path.
+  long evaluations() const { return evaluations_; }
+
+ private:
+  using Values = std::array<std::complex<double>, std::size_t{kPossioPanels} * kGaussNodes>;
+  using Sums = std::array<std::complex<double>, kPossioPanels + 1>;
+
+  double mach_;
+  double k_;
+  double beta2_ = 0.0;
+  double beta_ = 0.0;
+  double omega1_ = 0.0;
+  double omega2_ = 0.0;
+  double omega3_ = 0.0;
+  std::complex<double> e1_far_{};
+  std::complex<double> c0_{};
+  Values f_{};      // near-field integrand at the nodes
+  Values g_{};      // (1 - e^{i omega1 u})/u at the nodes
+  Sums f_sum_{};    // integral of f from -2 to the start of each panel
+  Sums g_sum_{};    // the same for g
+  long evaluations_ = 0;
+};
+
+}  // namespace zelvan::aero
