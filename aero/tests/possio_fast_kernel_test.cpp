@@ -1,0 +1,100 @@
+// The pieces of the fast Possio kernel against independent values
+// (tools/gen_possio_fast_reference.py): E1 on both sides of the switch
+// from series to continued fraction, the two far-field constants, and the
+// cumulative near-field and Ein integrals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <complex>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aero/detail/possio_e1.hpp"
+#include "aero/possio_fast_kernel.hpp"
+
+namespace zelvan::aero {
+namespace {
+
+using Complex = std::complex<double>;
+
+struct Reference {
+  std::vector<double> args;
+  Complex value;
+};
+
+// The lines of aero/tests/data/possio_fast_reference.txt tagged `tag`,
+// each with `arity` arguments before the real and imaginary parts.
+std::vector<Reference> references(const std::string& tag, int arity) {
+  std::ifstream in(std::string(ZELVAN_SOURCE_DIR) + "/aero/tests/data/possio_fast_reference.txt");
+  EXPECT_TRUE(in.good()) << "reference data missing";
+  std::vector<Reference> found;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string t;
+    fields >> t;
+    if (t != tag) continue;
+    Reference r;
+    r.args.resize(static_cast<std::size_t>(arity));
+    for (double& a : r.args) fields >> a;
+    double re = 0.0;
+    double im = 0.0;
+    fields >> re >> im;
+    r.value = {re, im};
+    found.push_back(r);
+  }
+  EXPECT_FALSE(found.empty()) << "no reference lines tagged " << tag;
+  return found;
+}
+
+TEST(ExponentialIntegralAccurate, IsGoodToRoundingOnBothSidesOfTheSeriesRadius) {
+  // The series' terms grow to about 13 times the result at |z| = 5, the
+  // continued fraction stops at a relative step of 3e-16.
+  constexpr double kE1Tolerance = 1e-14;
+  for (const Reference& r : references("e1", 2)) {
+    const Complex z(r.args[0], r.args[1]);
+    EXPECT_LE(std::abs(exp_integral_e1_accurate(z) - r.value), kE1Tolerance * std::abs(r.value)) << "z = " << z;
+  }
+}
+
+TEST(PossioFastKernelFarField, GivesTheExactAndThePresentSolvesConstant) {
+  // Limited by the real-argument Hankel functions near x = 15 (5e-11
+  // relative) on the real-axis part of the path.
+  constexpr double kC0Tolerance = 1e-10;
+  const struct {
+    const char* tag;
+    PossioFarField far_field;
+  } kinds[] = {{"c0", PossioFarField::exact}, {"c0cut", PossioFarField::leading_term_beyond_cut}};
+  for (const auto& kind : kinds) {
+    for (const Reference& r : references(kind.tag, 2)) {
+      const PossioFastKernel kernel(r.args[0], r.args[1], kind.far_field);
+      EXPECT_LE(std::abs(kernel.c0() - r.value), kC0Tolerance * std::abs(r.value))
+          << kind.tag << ": M = " << r.args[0] << ", k = " << r.args[1];
+    }
+  }
+}
+
+TEST(PossioFastKernelNearField, ReadsTheCumulativeIntegralsAtAnyDistance) {
+  // The integrands are O(1) on [-2, 2]; the panel rules and the
+  // interpolants are good to about 1e-15, the Hankel series at the
+  // arguments of these cases (below 9) to about 1e-13.
+  constexpr double kCumulativeTolerance = 1e-12;
+  const struct {
+    const char* tag;
+    bool ein;
+  } kinds[] = {{"near", false}, {"ein", true}};
+  for (const auto& kind : kinds) {
+    for (const Reference& r : references(kind.tag, 3)) {
+      const PossioFastKernel kernel(r.args[0], r.args[1]);
+      const double x = r.args[2];
+      const Complex value = kind.ein ? kernel.ein(x) : kernel.near_field_integral(x);
+      EXPECT_LE(std::abs(value - r.value), kCumulativeTolerance * std::max(1.0, std::abs(r.value)))
+          << kind.tag << ": M = " << r.args[0] << ", k = " << r.args[1] << ", X = " << x;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelvan::aero
