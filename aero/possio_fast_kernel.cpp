@@ -68,6 +68,7 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   omega1_ = k / beta2_;
   omega2_ = k * mach / beta2_;
   omega3_ = k * mach * mach / beta2_;
+  log_omega1_ = std::log(omega1_);
   e1_far_ = exp_integral_e1_accurate(Complex(0.0, 2.0 * omega1_));
 
   // C0 = -(integral from 2 to infinity of H1(omega2 t) e^{-i omega1 t} dt);
@@ -100,9 +101,10 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
       const double re = reg.real() * c - reg.imag() * s;
       const double im = reg.real() * s + reg.imag() * c;
       const Complex f = u < 0.0 ? Complex(-re, -im) : Complex(re, im);
-      // (1 - e^{i omega1 u})/u with 1 - cos = 2 sin^2(phase/2), free of cancellation
-      const double sh = std::sin(0.5 * phase);
-      const Complex g(2.0 * sh * sh / u, -s / u);
+      // (1 - e^{i omega1 u})/u, with 1 - cos = sin^2/(1 + cos) where the
+      // difference would cancel
+      const double one_minus_c = c > 0.0 ? s * s / (1.0 + c) : 1.0 - c;
+      const Complex g(one_minus_c / u, -s / u);
       const std::size_t at_node = static_cast<std::size_t>(p) * kGaussNodes + static_cast<std::size_t>(j);
       f_[at_node] = f;
       g_[at_node] = g;
@@ -143,12 +145,13 @@ std::complex<double> PossioFastKernel::k1(double x, const PossioPanelPoint& p) c
   const double z = omega2_ * ax;
   const Complex h0 = hankel_detail::h0(z);
   const Complex h1 = hankel_detail::h1(z);
+  const double log_ax = std::log(ax);
   const Complex integral = near_field_integral(p);
 
   // The bracket E1(2i omega1) - E1(-i omega1 x) + i (pi/2)(1 + s) of
   // PossioKernel::k1, with E1(z) = Ein(z) - ln z - gamma (DLMF 6.2.4) and
   // ln(-i omega1 x) = ln(omega1 |x|) - i (pi/2) s.
-  const Complex bracket = e1_far_ + kEuler + std::log(omega1_ * ax) + kI * (std::numbers::pi / 2.0) - ein(p);
+  const Complex bracket = e1_far_ + kEuler + log_omega1_ + log_ax + kI * (std::numbers::pi / 2.0) - ein(p);
   const Complex r = kI * k_ * mach_ * (c0_ + integral) - (2.0 * beta2_ / std::numbers::pi) * bracket;
 
   const Complex rot3(std::cos(omega3_ * x), std::sin(omega3_ * x));
@@ -157,7 +160,7 @@ std::complex<double> PossioFastKernel::k1(double x, const PossioPanelPoint& p) c
 
   // Take out the singular part.
   Complex k1 = kt - kI * (2.0 * beta2_ / (std::numbers::pi * k_ * x));
-  k1.real(k1.real() - (2.0 / std::numbers::pi) * std::log(ax));
+  k1.real(k1.real() - (2.0 / std::numbers::pi) * log_ax);
   return k1;
 }
 

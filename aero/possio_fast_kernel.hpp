@@ -84,6 +84,7 @@ class PossioFastKernel {
   double omega1_ = 0.0;
   double omega2_ = 0.0;
   double omega3_ = 0.0;
+  double log_omega1_ = 0.0;
   std::complex<double> e1_far_{};
   std::complex<double> c0_{};
   Values f_{};      // near-field integrand at the nodes

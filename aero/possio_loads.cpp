@@ -240,8 +240,11 @@ void PossioSolver::assemble(double mach, double k) {
 void PossioSolver::assemble_fast(double mach, double k, PossioFarField far_field) {
   statistics_ = PossioSolveStatistics{};
   const PossioFastKernel kernel(mach, k, far_field);  // checks M and k
-  Tables tables;
-  fill_tables(tables);
+  static const Tables tables = [] {
+    Tables t;
+    fill_tables(t);
+    return t;
+  }();
   const std::vector<PossioPanelPoint>& points = distance_points();
   const Complex lambda = kI * (k / (8.0 * kernel.beta()));
   KernelTable k_reg;

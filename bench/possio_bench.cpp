@@ -1,5 +1,6 @@
 // Speed of the Possio solver: one complete solve at three operating points,
-// and the kernel's integrands alone (one Hankel function and one complex
+// the same solve with the fast assembly of the kernel, and the kernel's
+// integrands alone (one Hankel function and one complex
 // exponential per value).
 //
 //   build-dir/bench/possio_bench
@@ -52,6 +53,27 @@ void possio_solve(benchmark::State& state) {
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(possio_solve)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The same solve with the fast assembly (PossioSolver::assemble_fast) and
+// the loads stored as solve() stores them.
+void possio_solve_fast(benchmark::State& state) {
+  const double* c = kCases[state.range(0)];
+  PossioBlock block;
+  block.possio_switches = {1, 1, 0, 0};
+  block.possio_listing = "possio_sub.out      ";
+  block.mach = c[0];
+  block.omred = c[1];
+  block.xr = c[2];
+  PossioSolver solver;
+  for (auto _ : state) {
+    solver.assemble_fast(block.mach, block.omred);
+    solver.store_loads(block);
+    benchmark::DoNotOptimize(block.q);
+  }
+  state.SetLabel("M=" + std::to_string(c[0]) + " k=" + std::to_string(c[1]));
+  state.counters["hankel_evals"] = static_cast<double>(solver.statistics().hankel_evaluations);
+}
+BENCHMARK(possio_solve_fast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 // The arguments at which one solve evaluates the integrands, in the order
 // it visits them: the far-field quadrature of C0, then for every pair of

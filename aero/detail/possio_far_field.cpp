@@ -1,6 +1,7 @@
 #include "aero/detail/possio_far_field.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -15,28 +16,40 @@ using Complex = std::complex<double>;
 // Down the path the integrand falls like e^{-W s}; e^{-40} is below rounding.
 constexpr double kPathDecays = 40.0;
 // Panel length down the path, in units of 1/W.
-constexpr double kPathPanel = 2.0;
+constexpr double kPathPanel = 4.0;
 // Longest real-axis panel, in periods 2 pi/W of the integrand.
 constexpr double kRealPanelPeriods = 2.0;
 // The asymptotic sum stops at the first term below this relative size.
 constexpr double kSeriesStop = 1e-17;
 constexpr int kSeriesMaxTerms = 100;  // |z| >= 20 needs at most 40
 
+// The ratios a_k(1)/a_{k-1}(1) = (4 - (2k - 1)^2)/(8k) (DLMF 10.17.1).
+struct AsymptoticRatios {
+  std::array<double, kSeriesMaxTerms> at{};
+  AsymptoticRatios() {
+    for (int k = 1; k < kSeriesMaxTerms; ++k) {
+      const double odd = 2.0 * k - 1.0;
+      at[k] = (4.0 - odd * odd) / (8.0 * k);
+    }
+  }
+};
+
 // sqrt(2/(pi z)) e^{-i(z - 3 pi/4)} times this is H1(z) (DLMF 10.17.4):
-// sum over k >= first of (-i)^k a_k(1) / z^k, a_k(1) by DLMF 10.17.1,
-// a_k = a_{k-1} (4 - (2k - 1)^2) / (8k).
+// the sum over k >= first of (-i)^k a_k(1) / z^k, stopped at the first
+// term below kSeriesStop times the sum or when the terms begin to grow.
 Complex asymptotic_factor(Complex z, int first) {
+  static const AsymptoticRatios ratios;
+  const Complex step = Complex(0.0, -1.0) / z;
   Complex term = 1.0;
   Complex sum = first == 0 ? Complex(1.0) : Complex();
   double previous = 1.0;
   for (int k = 1; k < kSeriesMaxTerms; ++k) {
-    const double odd = 2.0 * k - 1.0;
-    term *= Complex(0.0, -1.0) * ((4.0 - odd * odd) / (8.0 * k)) / z;
-    const double size = std::abs(term);
+    term *= step * ratios.at[k];
+    const double size = std::norm(term);
     if (size > previous) break;  // the expansion has begun to diverge
     sum += term;
     previous = size;
-    if (size < kSeriesStop * std::abs(sum)) break;
+    if (size < kSeriesStop * kSeriesStop * std::norm(sum)) break;
   }
   return sum;
 }

@@ -33,7 +33,7 @@ struct FarFieldIntegral {
 // Method: 20-point Gauss-Legendre panels on the real axis from t0 to
 // T = max(t0, 20/omega2), their length doubling from t0 up to two periods
 // 4 pi/(omega1 + omega2); then t = T - i s, s from 0 to 40/(omega1 +
-// omega2), on panels of length 2/(omega1 + omega2), with H1 by its
+// omega2), on panels of length 4/(omega1 + omega2), with H1 by its
 // asymptotic expansion (DLMF 10.17.4, coefficients DLMF 10.17.1).
 // Relative error about 1e-12 (that of the real-argument Hankel functions
 // near x = 15).  No failure.
