@@ -87,10 +87,10 @@ class PossioFastKernel {
   double log_omega1_ = 0.0;
   std::complex<double> e1_far_{};
   std::complex<double> c0_{};
-  Values f_{};      // near-field integrand at the nodes
-  Values g_{};      // (1 - e^{i omega1 u})/u at the nodes
-  Sums f_sum_{};    // integral of f from -2 to the start of each panel
-  Sums g_sum_{};    // the same for g
+  Values f_{};    // near-field integrand at the nodes
+  Values g_{};    // (1 - e^{i omega1 u})/u at the nodes
+  Sums f_sum_{};  // integral of f from -2 to the start of each panel
+  Sums g_sum_{};  // the same for g
   long evaluations_ = 0;
 };
 

@@ -228,7 +228,8 @@ void PossioSolver::assemble(double mach, double k) {
   fill_tables(tables);
   KernelTable k_reg;
   for (int i = 0; i < kModes; ++i) {
-    for (int j = 0; j < kNodes; ++j) k_reg[static_cast<std::size_t>(i) * kNodes + j] = kernel.k_reg(tables.x[i] - tables.xi[j]);
+    for (int j = 0; j < kNodes; ++j)
+      k_reg[static_cast<std::size_t>(i) * kNodes + j] = kernel.k_reg(tables.x[i] - tables.xi[j]);
   }
   statistics_.kernel_calls = std::ssize(k_reg);
   build_matrix(k_reg, k, kernel.beta(), tables, matrix_);

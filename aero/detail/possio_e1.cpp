@@ -30,10 +30,10 @@ std::complex<double> exp_integral_e1(std::complex<double> z) {
 
 namespace zelvan::aero {
 namespace {
-constexpr double kSeriesRadius = 5.0;     // series up to here, continued fraction beyond
-constexpr double kFractionStop = 3e-16;   // relative change of a Lentz step (about one unit of rounding)
-constexpr int kFractionMaxSteps = 1000;   // 40 suffice on the domain
-constexpr double kLentzTiny = 1e-300;     // replaces a zero denominator
+constexpr double kSeriesRadius = 5.0;    // series up to here, continued fraction beyond
+constexpr double kFractionStop = 3e-16;  // relative change of a Lentz step (about one unit of rounding)
+constexpr int kFractionMaxSteps = 1000;  // 40 suffice on the domain
+constexpr double kLentzTiny = 1e-300;    // replaces a zero denominator
 }  // namespace
 
 std::complex<double> exp_integral_e1_accurate(std::complex<double> z) {
