@@ -6,8 +6,7 @@
 
 namespace zelvan::aero {
 
-AeroRouteEvaluator::AeroRouteEvaluator(AeroRoute route, double x_p, double aero_scale,
-                                       std::string_view frequency_name)
+AeroRouteEvaluator::AeroRouteEvaluator(AeroRoute route, double x_p, double aero_scale, std::string_view frequency_name)
     : route_(route), x_p_(x_p), aero_scale_(aero_scale), frequency_name_(frequency_name) {}
 
 bool AeroRouteEvaluator::in_domain(double k, double mach) const {

@@ -95,12 +95,13 @@ void report_structural_modes(const StructuralModes& modes) {
   if (!(real_and_positive(modes.f_0_1) && real_and_positive(modes.f_0_2))) {
     console_write(msg::kStructuralFrequenciesUndefined, {});
   }
-  console_write(msg::kStructuralModes, {modes.f[0], modes.shape[0][0], modes.shape[0][1], modes.f[1],
-                                        modes.shape[1][0], modes.shape[1][1]});
+  console_write(msg::kStructuralModes,
+                {modes.f[0], modes.shape[0][0], modes.shape[0][1], modes.f[1], modes.shape[1][0], modes.shape[1][1]});
 }
 
 plot::FixedColumns flutter_table_columns() {
-  return {textio::line_count(textio::Layout(msg::kFlutterHeader)), textio::value_widths(textio::Layout(msg::kFlutterRow))};
+  return {textio::line_count(textio::Layout(msg::kFlutterHeader)),
+          textio::value_widths(textio::Layout(msg::kFlutterRow))};
 }
 
 const SweepResults& sweep_results() { return run_context().sweep; }

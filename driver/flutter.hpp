@@ -21,8 +21,6 @@ using flutter::Matrix2;
 using flutter::solve_flutter_step;
 using flutter::zcomplex;
 
-
-
 // The steps of the last sweep, in memory, and whether they went to
 // "zelvan_fl.dat" (nstep > 0) rather than to the console.
 // At most kMaxKeptSteps steps are kept (about 22 MB); a longer sweep

@@ -34,11 +34,11 @@ struct FlutterJsonPoint {
   std::optional<double> q, u, f, k;  // N/m^2, m/s, Hz, -
 };
 struct FlutterJsonSummary {
-  FlutterJsonPoint critical;                     // the sweep's critical crossing
+  FlutterJsonPoint critical;  // the sweep's critical crossing
   std::optional<double> divergence_q, divergence_u;
-  FlutterJsonPoint pk;                           // the p-k critical crossing
+  FlutterJsonPoint pk;  // the p-k critical crossing
   std::optional<bool> matched_converged;
-  FlutterJsonPoint matched;                      // the matched point (the last iterate when not converged)
+  FlutterJsonPoint matched;  // the matched point (the last iterate when not converged)
   std::optional<double> matched_Ma;
 };
 

@@ -159,7 +159,9 @@ constexpr std::string_view block_words(InputBlock block) {
   return {};
 }
 
-std::string descriptor(const InputRecord& field) {
+}  // namespace
+
+std::string field_format(const InputRecord& field) {
   const std::string width = std::to_string(field.width);
   switch (field.kind) {
     case FieldKind::real:
@@ -171,8 +173,6 @@ std::string descriptor(const InputRecord& field) {
   }
   return {};
 }
-
-}  // namespace
 
 std::span<const InputRecord> input_records() { return kRecords; }
 
@@ -213,7 +213,7 @@ std::string record_layout(InputBlock block, int record, bool with_flagged) {
     if (field.needs_flag && !with_flagged) continue;
     if (next_column > 1) layout += ',';
     if (field.column > next_column) layout += std::to_string(field.column - next_column) + "X,";
-    layout += descriptor(field);
+    layout += field_format(field);
     next_column = field.column + field.width;
   }
   return layout + ')';

@@ -43,6 +43,9 @@ struct InputRecord {
 // Every field, in the order of the input file.
 std::span<const InputRecord> input_records();
 
+// The field's edit descriptor as the reader reads it: F10.0, I10, A40.
+std::string field_format(const InputRecord& field);
+
 // The field named `name` (exact, case-sensitive), or nullptr.
 const InputRecord* find_input_record(std::string_view name);
 

@@ -100,8 +100,7 @@ inline constexpr std::string_view kSummaryDivergence =
     R"(("     divergence: q =", 1PG13.6, " N/m2, u =", 1PG13.6, " m/s"))";
 inline constexpr std::string_view kSummarySectionPoint =
     R"(("       section: V = U/(b omega_theta) =", 1PG14.7, ", omega/omega_theta =", 1PG14.7, ", k =", 1PG14.7))";
-inline constexpr std::string_view kSummarySectionDivergence =
-    R"(("       section: V = U/(b omega_theta) =", 1PG14.7))";
+inline constexpr std::string_view kSummarySectionDivergence = R"(("       section: V = U/(b omega_theta) =", 1PG14.7))";
 inline constexpr std::string_view kSummaryNoDivergence = R"(("     divergence: none"))";
 inline constexpr std::string_view kSummaryExternalDivergence =
     R"(("     divergence: not computed for external coefficients"))";

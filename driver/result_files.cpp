@@ -217,7 +217,8 @@ void write_result_files(const CaseParameters& cp, const AeroelasticModel& model,
   data.close();
 
   const std::string plot_title = title_for_quotes(cp.title);
-  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0, plot_case(cp, model.structure, plot_title),
+  plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0,
+                         plot_case(cp, model.structure, plot_title),
                          {lay0, sty0, cp.is_win ? &itp.stream() : nullptr, lay.stream(), sty.stream()});
   itp.close();
   lay.close();

@@ -29,8 +29,8 @@ StructuralModel section_model(const SectionInput& section, double rho) {
   const double m = section.mu * std::numbers::pi * rho * b * b;  // kg/m
   const double omega_theta = 2.0 * std::numbers::pi * section.f_theta;
   const double omega_h = section.sigma * omega_theta;
-  const double plunge = m * s / 2.0;               // m s/2
-  const double pitch = m * section.r2 * s / 4.0;   // I s/(4 b^2)
+  const double plunge = m * s / 2.0;                // m s/2
+  const double pitch = m * section.r2 * s / 4.0;    // I s/(4 b^2)
   const double coupling = m * section.x_theta * s;  // S s/b
   StructuralModel model;
   model.mass = {plunge, coupling / 4.0, coupling / 2.0, pitch};

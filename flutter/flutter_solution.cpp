@@ -141,8 +141,8 @@ FlutterResult solve_flutter(const FlutterProblem& problem) {
   s.crossings = sweep_crossings(system, problem.aero, s.sweep);
   s.critical = critical_crossing(s.crossings);
   if (problem.route != AeroRoute::external) {
-    s.divergence = divergence(system.stiffness, aero::steady_lift_slope(problem.aero_scale, problem.mach),
-                              problem.x_p, system.rho);
+    s.divergence = divergence(system.stiffness, aero::steady_lift_slope(problem.aero_scale, problem.mach), problem.x_p,
+                              system.rho);
   }
   // The structural solution comes from the stiffness and mass alone, so the
   // coefficients do not matter at q = 0.

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <stdexcept>
-#include <string>
-#include <vector>
 #include <numeric>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "plot/detail/messages.hpp"
 #include "plot/detail/scale.hpp"
@@ -212,16 +212,16 @@ void write_field_readers(std::ostream& out, const FigureScript& f) {
          "b])\n";
   const int data_lines = f.data_columns.header_lines;
   const int data_width = uniform_width(f.data_columns, kDataFields, f.data_file);
-  out << "# " << f.data_file << ": " << data_lines << " header lines, then records of " << kDataFields
-      << " fields of " << data_width << " characters.\n"
+  out << "# " << f.data_file << ": " << data_lines << " header lines, then records of " << kDataFields << " fields of "
+      << data_width << " characters.\n"
       << "dat(n) = cut(strcol(1), " << data_width << " * (" << kDataFields + 1 << " - n), " << data_width << " * ("
       << kDataFields << " - n))\n";
   if (!f.flutter_table.empty()) {
     const int table_width = uniform_width(f.table_columns, kTableFields, f.flutter_table);
     out << "# " << f.flutter_table << ": " << f.table_columns.header_lines << " header lines, then rows of "
         << kTableFields << " fields of " << table_width << " characters.\n"
-        << "tab(n) = cut(strcol(1), " << table_width << " * (" << kTableFields + 1 << " - n), " << table_width
-        << " * (" << kTableFields << " - n))\n";
+        << "tab(n) = cut(strcol(1), " << table_width << " * (" << kTableFields + 1 << " - n), " << table_width << " * ("
+        << kTableFields << " - n))\n";
   }
   if (!f.flutter_solution.empty()) {
     const std::vector<int>& widths = f.solution_widths;
@@ -311,8 +311,8 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
       << "  set ylabel 'velocity [m/s]'\n";
   if (!force) out << "  set format x '% h'\n  set xlabel 't [s]'\n";
   out << "  " << source << "(dat(2)) with lines lt 1 title 'plunge velocity Y1', \\\n"
-      << "       '' skip " << f.data_columns.header_lines << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'"
-      << kTimeAnchor << "\n";
+      << "       '' skip " << f.data_columns.header_lines
+      << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'" << kTimeAnchor << "\n";
   if (force) {
     out << "  set format x '% h'\n"
            "  set xlabel 't [s]'\n"

@@ -52,19 +52,6 @@ std::string columns(const InputRecord& r) {
   return std::to_string(r.column) + "–" + std::to_string(r.column + r.width - 1);
 }
 
-std::string format(const InputRecord& r) {
-  const std::string width = std::to_string(r.width);
-  switch (r.kind) {
-    case FieldKind::real:
-      return "F" + width + ".0";
-    case FieldKind::integer:
-      return "I" + width;
-    case FieldKind::text:
-      return "A" + width;
-  }
-  return {};
-}
-
 std::vector<const InputRecord*> block_fields(InputBlock block) {
   std::vector<const InputRecord*> fields;
   for (const InputRecord& r : zelvan::driver::input_records()) {
@@ -114,7 +101,7 @@ std::string coefficient_table() {
 std::string group_table(InputBlock block, const std::string& default_heading) {
   std::string text = header({"line", "quantity", "format", "unit", default_heading, "meaning"});
   for (const InputRecord* r : block_fields(block)) {
-    text += row({std::to_string(r->record), code(r->name), format(*r), std::string(r->unit),
+    text += row({std::to_string(r->record), code(r->name), field_format(*r), std::string(r->unit),
                  std::string(r->default_text), std::string(r->meaning)});
   }
   return text;

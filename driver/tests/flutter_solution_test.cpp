@@ -218,8 +218,13 @@ INSTANTIATE_TEST_SUITE_P(Sections, TypicalSection,
 // group and as today's records: the same matrices, the same solution.
 TEST(TypicalSection, WithTheCentreOfMassOnTheAxisTheGroupAndTheRecordsAgree) {
   const Section ref = reference_sections().at(0);
-  const SectionInput section{.b = ref.b, .a = ref.a, .r2 = ref.r2, .mu = ref.mu, .sigma = ref.f_h / ref.f_a,
-                             .f_theta = ref.f_a, .span = ref.span};
+  const SectionInput section{.b = ref.b,
+                             .a = ref.a,
+                             .r2 = ref.r2,
+                             .mu = ref.mu,
+                             .sigma = ref.f_h / ref.f_a,
+                             .f_theta = ref.f_a,
+                             .span = ref.span};
   const auto records = thin_plate_records(0.3, 0.0, flutter_group(1, 0.0, 1e-11, 40));
   const Solved by_records = solve(records, [&](CaseParameters& cp) { set_typical_section(cp, ref); });
   const Solved by_group = solve(records, [&](CaseParameters& cp) {

@@ -304,9 +304,13 @@ const std::string kExternalLine = "\n>>> Aerodynamic loads from external coeffic
 std::string structural_400_and_100(std::string_view vec1, std::string_view vec2) {
   return "\n Eigenvalues and eigenvectors (only structural part):\n\n"
          " frq1 =     3.183099\n"
-         " vec1 = " + std::string(vec1) + "\n"
+         " vec1 = " +
+         std::string(vec1) +
+         "\n"
          " frq2 =     1.591549\n"
-         " vec2 = " + std::string(vec2) + "\n"
+         " vec2 = " +
+         std::string(vec2) +
+         "\n"
          "\n Time history of the solution:\n\n";
 }
 constexpr std::string_view kPlungeShape = "    1.000000    0.000000";
@@ -323,8 +327,8 @@ TEST(FlutterSweep, WithoutStepsPrintsNextraPlusOneBlocksAtQStartAndWritesNoFile)
   ASSERT_EQ(result.status, 0);
   const std::string one_step = block("    4.774648    0.000000", "    0.000000    0.000000", "    3.183099    0.000000",
                                      "    1.000000    0.000000");
-  EXPECT_EQ(result.console,
-            std::string(kInputDataReadText) + kExternalLine + one_step + one_step + one_step + structural_400_and_100(kPlungeShape, kPitchShape));
+  EXPECT_EQ(result.console, std::string(kInputDataReadText) + kExternalLine + one_step + one_step + one_step +
+                                structural_400_and_100(kPlungeShape, kPitchShape));
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"case.inp"});
 }
 
@@ -445,13 +449,11 @@ INSTANTIATE_TEST_SUITE_P(
         // plunge), mode 2 num = 0; the higher frequency belongs to the
         // stiffer plunge.
         StructuralCase{"StifferPlunge", 1.0, 1.0, 0.0, 400.0, 0.0, 100.0,
-                       structural_400_and_100(kPlungeShape, kPitchShape), kHz20, kHz10,
-                       kInvOmega20},
+                       structural_400_and_100(kPlungeShape, kPitchShape), kHz20, kHz10, kInvOmega20},
         // Mode 1 has num = 0, mode 2 den = 0 (normalised on its plunge); the printed order
         // stays, but the higher frequency now belongs to the pitch.
         StructuralCase{"StifferPitch", 1.0, 1.0, 0.0, 100.0, 0.0, 400.0,
-                       structural_400_and_100(kPitchShape, kPlungeShape), kHz10, kHz20,
-                       kInvOmega20},
+                       structural_400_and_100(kPitchShape, kPlungeShape), kHz10, kHz20, kInvOmega20},
         // A negative mass: lambda_s1 = -400 has no frequency.
         StructuralCase{"NegativePlungeMass", -1.0, 1.0, 0.0, 400.0, 0.0, 100.0,
                        kUndefinedLine + "\n Eigenvalues and eigenvectors (only structural part):\n\n"

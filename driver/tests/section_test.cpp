@@ -66,8 +66,16 @@ TEST(SectionModel, IsTheEquationsOfMotionInTheProgramsCoordinates) {
   // omega times the mass.  The program's coordinates are (h/b, theta) and
   // its rows the plunge equation times s/(2b) and the pitch equation times
   // s/(4b^2): each matrix is diag(s/(2b), s/(4b^2)) A diag(b, 1).
-  const SectionInput in{.b = 0.7, .a = 0.3, .x_theta = -0.15, .r2 = 0.3, .mu = 12.0, .sigma = 0.6, .f_theta = 4.0,
-                        .span = 2.5, .zeta_h = 0.02, .zeta_theta = 0.03};
+  const SectionInput in{.b = 0.7,
+                        .a = 0.3,
+                        .x_theta = -0.15,
+                        .r2 = 0.3,
+                        .mu = 12.0,
+                        .sigma = 0.6,
+                        .f_theta = 4.0,
+                        .span = 2.5,
+                        .zeta_h = 0.02,
+                        .zeta_theta = 0.03};
   const double rho = 1.1;
   const double m = in.mu * std::numbers::pi * rho * in.b * in.b;
   const double S = m * in.x_theta * in.b, I = m * in.r2 * in.b * in.b;
@@ -78,7 +86,7 @@ TEST(SectionModel, IsTheEquationsOfMotionInTheProgramsCoordinates) {
   const double row[2] = {in.span / (2 * in.b), in.span / (4 * in.b * in.b)};
   const double column[2] = {in.b, 1.0};
   const StructuralModel model = section_model(in, rho);
-  const std::array<std::pair<const double (*)[2], const RealMatrix2*>, 3> pairs{
+  const std::array<std::pair<const double(*)[2], const RealMatrix2*>, 3> pairs{
       {{mass, &model.mass}, {damping, &model.damping}, {stiffness, &model.stiffness}}};
   for (const auto& [expected, got] : pairs) {
     for (int i = 0; i < 2; ++i) {

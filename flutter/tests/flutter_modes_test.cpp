@@ -29,8 +29,10 @@ class PlungeComponentGuard : public ::testing::TestWithParam<GuardCase> {};
 TEST_P(PlungeComponentGuard, ScalesThePitchModeAsIfItsPlungeComponentWereOne) {
   // M = I, K = [[400, c], [c, 100]] and no aerodynamic load: the pitch
   // mode (about 10/2pi Hz) has the plunge component c/300 or none.
-  const FlutterSystem system{
-      .mass_inverse = {1, 0, 0, 1}, .stiffness = {400, GetParam().coupling, GetParam().coupling, 100}, .rho = 1.2, .x_ref = 1.0};
+  const FlutterSystem system{.mass_inverse = {1, 0, 0, 1},
+                             .stiffness = {400, GetParam().coupling, GetParam().coupling, 100},
+                             .rho = 1.2,
+                             .x_ref = 1.0};
   const FlutterStep step = solve_flutter_step(system, Matrix2{}, 0.0);
   const int pitch = step.modes[0].f < step.modes[1].f ? 0 : 1;
   const FlutterMode& m = step.modes[static_cast<std::size_t>(pitch)];
