@@ -221,7 +221,7 @@ void PossioSolver::solve(PossioBlock& block) {
   store_loads(block);
 }
 
-void PossioSolver::assemble(double mach, double k) {
+void PossioSolver::assemble_by_quadrature(double mach, double k) {
   statistics_ = PossioSolveStatistics{};
   PossioKernel kernel(mach, k);  // checks M and k, computes C0
   Tables tables;
@@ -238,7 +238,7 @@ void PossioSolver::assemble(double mach, double k) {
   k_ = k;
 }
 
-void PossioSolver::assemble_fast(double mach, double k, PossioFarField far_field) {
+void PossioSolver::assemble(double mach, double k, PossioFarField far_field) {
   statistics_ = PossioSolveStatistics{};
   const PossioFastKernel kernel(mach, k, far_field);  // checks M and k
   static const Tables tables = [] {

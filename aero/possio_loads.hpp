@@ -8,7 +8,9 @@
 // singularity at the leading edge.  The downwash condition is imposed at 21
 // collocation points x_i = cos((2i-1) pi/43); the singular part of the
 // kernel is integrated analytically, the regular part by the trapezoidal
-// rule in theta on 171 points around the circle (folded to 85).  One
+// rule in theta on 171 points around the circle (folded to 85), the
+// regular kernel itself by the fast evaluation of possio_fast_kernel.hpp
+// (assemble_by_quadrature() keeps the quadrature of every value).  One
 // complex 21 x 21 system is built per call and solved for each requested
 // degree of freedom.
 #pragma once
@@ -60,34 +62,38 @@ class PossioSolver {
   // console.
   // Failures (each ends the run with a message, textio::RunStop): M, k or
   // xrud outside the domain (nothing is computed or written); a singular
-  // collocation system; a kernel quadrature that does not converge
-  // (these three: limit_violation); the listing file cannot be created or
-  // written (output_error).
+  // collocation system (both limit_violation); the listing file cannot be
+  // created or written (output_error).
   void solve(PossioBlock& block);
 
   // Builds the collocation matrix for Mach number `mach` and reduced
-  // frequency `k` (domain and failures as for solve).
-  void assemble(double mach, double k);
+  // frequency `k` (domain and failures as for solve), the regular kernel
+  // evaluated fast (PossioFastKernel: one cumulative panel integral per
+  // call instead of a quadrature per distance).  far_field selects C0: by default the
+  // constant of assemble_by_quadrature() (the far field cut at -5000 and
+  // its leading asymptotic term beyond), so that the two matrices agree
+  // to about 1e-9 relative; PossioFarField::exact takes C0 itself.  The
+  // statistics count the integrand values in hankel_evaluations.
+  void assemble(double mach, double k, PossioFarField far_field = PossioFarField::leading_term_beyond_cut);
 
-  // Builds the same collocation matrix with the regular kernel evaluated
-  // fast (PossioFastKernel: one cumulative panel integral per call instead
-  // of a quadrature per distance).  far_field selects C0: by default the
-  // constant assemble() uses, so that the two matrices agree to about
-  // 1e-10 relative; PossioFarField::exact takes the far field without the
-  // cut at -5000.  Domain and failures as for solve, except that no
-  // quadrature can fail.  The statistics count the integrand values in
-  // hankel_evaluations.
-  void assemble_fast(double mach, double k, PossioFarField far_field = PossioFarField::leading_term_beyond_cut);
+  // The reference assembly: the same collocation matrix with every
+  // near-field integral, C0 and E1 by Romberg quadrature and series to a
+  // relative tolerance of 1e-8 (domain as for solve; a quadrature that
+  // does not converge also ends the run, limit_violation).  About
+  // a hundred times slower than assemble(); kept for the tests and the
+  // benchmark.
+  void assemble_by_quadrature(double mach, double k);
 
   // Creates the listing file, solves the assembled system for each
   // switched degree of freedom and stores its loads (see solve; M and k
-  // are taken from `block` only for the listing).  Requires assemble().
+  // are taken from `block` only for the listing).  Requires assemble()
+  // or assemble_by_quadrature().
   void store_loads(PossioBlock& block) const;
 
   // The plunge and pitch loads of the assembled system for the pitch axis
   // xr (half chords), without a listing file or console output: the 2x2
   // matrix [[q(1,1), q(1,2)], [q(2,1), q(2,2)]] of solve(), column-major
-  // (element (i, j) at [i + 2*j]).  Requires assemble(); a singular system
+  // (element (i, j) at [i + 2*j]).  Requires an assembly; a singular system
   // ends the run as in solve().
   std::array<std::complex<double>, 4> plunge_pitch_loads(double xr) const;
 
