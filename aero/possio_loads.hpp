@@ -69,12 +69,13 @@ class PossioSolver {
   // Builds the collocation matrix for Mach number `mach` and reduced
   // frequency `k` (domain and failures as for solve), the regular kernel
   // evaluated fast (PossioFastKernel: one cumulative panel integral per
-  // call instead of a quadrature per distance).  far_field selects C0: by default the
-  // constant of assemble_by_quadrature() (the far field cut at -5000 and
-  // its leading asymptotic term beyond), so that the two matrices agree
-  // to about 1e-9 relative; PossioFarField::exact takes C0 itself.  The
-  // statistics count the integrand values in hankel_evaluations.
-  void assemble(double mach, double k, PossioFarField far_field = PossioFarField::leading_term_beyond_cut);
+  // call instead of a quadrature per distance).  far_field selects C0:
+  // by default C0 itself; PossioFarField::leading_term_beyond_cut takes
+  // the constant of assemble_by_quadrature() (the far field cut at -5000
+  // and its leading asymptotic term beyond), so that the two matrices
+  // agree to about 1e-9 relative.  The statistics count the integrand
+  // values in hankel_evaluations.
+  void assemble(double mach, double k, PossioFarField far_field = PossioFarField::exact);
 
   // The reference assembly: the same collocation matrix with every
   // near-field integral, C0 and E1 by Romberg quadrature and series to a
