@@ -18,7 +18,7 @@ constexpr Complex kI(0.0, 1.0);
 constexpr double kEuler = 0.5772156649015329;
 constexpr double kOuterPanel = 0.125;  // panel length for |u| >= 1/8
 constexpr int kGradedLevels = 24;      // [2^-(m+1), 2^-m], m = 3..26
-// The present solve's far field ends here (kPossioFarFieldCut, in t = -u).
+// The reference assembly's far field ends here (kPossioFarFieldCut, in t = -u).
 constexpr double kCut = -kPossioFarFieldCut;
 
 // Breakpoints of the panels, ascending from -2 to 2.
@@ -72,7 +72,7 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   e1_far_ = exp_integral_e1_accurate(Complex(0.0, 2.0 * omega1_));
 
   // C0 = -(integral from 2 to infinity of H1(omega2 t) e^{-i omega1 t} dt);
-  // the present solve's constant adds what replacing H1 by its leading term
+  // the reference assembly's constant adds what replacing H1 by its leading term
   // beyond the cut changes.
   const FarFieldIntegral whole = far_field_integral(omega1_, omega2_, 2.0, FarFieldTerms::all);
   c0_ = -whole.value;

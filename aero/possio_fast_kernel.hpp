@@ -15,7 +15,7 @@ namespace zelvan::aero {
 
 // Which far-field constant the fast kernel takes.
 enum class PossioFarField {
-  // The present solve's C0: integral from -5000 to -2, H1 replaced by the
+  // The reference assembly's C0: integral from -5000 to -2, H1 replaced by the
   // leading term of its expansion beyond -5000.
   leading_term_beyond_cut,
   // C0 itself, the integral from -infinity to -2.

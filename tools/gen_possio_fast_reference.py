@@ -22,7 +22,7 @@ or complex argument).
     by mpmath.quad straight down the line t = 2 - i s, s from 0 to
     infinity (the integrand decays like e^{-(omega1 + omega2) s}), with
     mpmath's H1 of a complex argument, at 30 digits.
-  * c0cut: the constant of the present solve, H1 replaced beyond t = 5000
+  * c0cut: the constant of the reference assembly, H1 replaced beyond t = 5000
     by the leading term of its expansion,
         C0cut = C0 + integral from 5000 to infinity of
                 [H1(omega2 t) - sqrt(2/(pi omega2 t)) e^{-i(omega2 t - 3 pi/4)}]
