@@ -32,14 +32,20 @@ using zelvan::aero::PossioSolver;
 // (M, k, xr) of the three cases.
 constexpr double kCases[3][3] = {{0.5, 0.2, -0.5}, {0.1001, 0.2, -0.5}, {0.8, 1.0, -0.2}};
 
-void possio_solve_by_quadrature(benchmark::State& state) {
-  const double* c = kCases[state.range(0)];
+// The solver's input block of case `c`, with the listing file on.
+PossioBlock case_block(const double* c) {
   PossioBlock block;
   block.possio_switches = {1, 1, 0, 0};
   block.possio_listing = "possio_sub.out      ";
   block.mach = c[0];
   block.omred = c[1];
   block.xr = c[2];
+  return block;
+}
+
+void possio_solve_by_quadrature(benchmark::State& state) {
+  const double* c = kCases[state.range(0)];
+  PossioBlock block = case_block(c);
   PossioSolver solver;
   for (auto _ : state) {
     solver.assemble_by_quadrature(block.mach, block.omred);
@@ -59,12 +65,7 @@ BENCHMARK(possio_solve_by_quadrature)->DenseRange(0, 2)->Unit(benchmark::kMillis
 // The solve itself (PossioSolver::solve: the fast assembly and the loads).
 void possio_solve(benchmark::State& state) {
   const double* c = kCases[state.range(0)];
-  PossioBlock block;
-  block.possio_switches = {1, 1, 0, 0};
-  block.possio_listing = "possio_sub.out      ";
-  block.mach = c[0];
-  block.omred = c[1];
-  block.xr = c[2];
+  PossioBlock block = case_block(c);
   PossioSolver solver;
   for (auto _ : state) {
     solver.solve(block);
