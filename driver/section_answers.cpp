@@ -1,11 +1,11 @@
 #include "driver/section_answers.hpp"
 
-#include <numbers>
+#include "driver/structural_model.hpp"
 
 namespace zelvan::driver {
 
 double section_speed(const SectionInput& section, double u) {
-  return u / (section.b * 2.0 * std::numbers::pi * section.f_theta);
+  return u / (section.b * pitch_circular_frequency(section));
 }
 
 std::optional<SectionPoint> section_point(const SectionInput& section, const std::optional<flutter::Crossing>& c) {

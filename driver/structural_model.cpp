@@ -27,7 +27,7 @@ StructuralModel records_model(const CaseParameters& cp) {
 StructuralModel section_model(const SectionInput& section, double rho) {
   const double b = section.b, s = section.span;
   const double m = section.mu * std::numbers::pi * rho * b * b;  // kg/m
-  const double omega_theta = 2.0 * std::numbers::pi * section.f_theta;
+  const double omega_theta = pitch_circular_frequency(section);
   const double omega_h = section.sigma * omega_theta;
   const double plunge = m * s / 2.0;                // m s/2
   const double pitch = m * section.r2 * s / 4.0;    // I s/(4 b^2)
@@ -38,6 +38,8 @@ StructuralModel section_model(const SectionInput& section, double rho) {
   model.stiffness = {omega_h * omega_h * plunge, 0.0, 0.0, omega_theta * omega_theta * pitch};
   return model;
 }
+
+double pitch_circular_frequency(const SectionInput& section) { return 2.0 * std::numbers::pi * section.f_theta; }
 
 SectionScaling section_scaling(const SectionInput& section) {
   return SectionScaling{.x_p = (1.0 + section.a) / 2.0, .x_ref = 2.0 * section.b, .aero_scale = section.span};

@@ -50,6 +50,10 @@ struct SectionScaling {
 // with omega_theta = 2 pi f_theta and omega_h = sigma omega_theta.
 StructuralModel section_model(const SectionInput& section, double rho);
 
+// The uncoupled pitch frequency omega_theta = 2 pi f_theta [rad/s] of a
+// typical section.
+double pitch_circular_frequency(const SectionInput& section);
+
 // x_p, x_ref and aero_scale of a typical section.
 SectionScaling section_scaling(const SectionInput& section);
 
