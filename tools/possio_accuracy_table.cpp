@@ -70,7 +70,7 @@ void print_domain_table() {
   for (std::size_t n = 0; n < std::size(kFrequencies); ++n) std::cout << "---|";
   std::cout << '\n';
   PossioSolver fast;
-  PossioSolver present;
+  PossioSolver reference;
   for (double mach : kMachs) {
     std::cout << "| " << number(mach, "%g") << " |";
     for (double k : kFrequencies) {
@@ -79,10 +79,10 @@ void print_domain_table() {
         continue;
       }
       fast.assemble(mach, k, PossioFarField::leading_term_beyond_cut);
-      present.assemble_by_quadrature(mach, k);
+      reference.assemble_by_quadrature(mach, k);
       double worst = 0.0;
       for (double xr : kAxes)
-        worst = std::max(worst, difference(fast.plunge_pitch_loads(xr), present.plunge_pitch_loads(xr)));
+        worst = std::max(worst, difference(fast.plunge_pitch_loads(xr), reference.plunge_pitch_loads(xr)));
       std::cout << ' ' << number(worst) << " |";
     }
     std::cout << '\n';
@@ -129,23 +129,23 @@ std::vector<Reference> read_references(const std::string& path) {
 
 // One row per (M, k) of the file, each difference the larger over its axes.
 void print_reference_table(const std::vector<Reference>& references) {
-  std::cout << "| M | k | 2k/(1 − M²) | fast − mpmath | fast, C0_cut − mpmath, C0_cut | present − mpmath, C0_cut "
-               "| present − mpmath |\n"
+  std::cout << "| M | k | 2k/(1 − M²) | fast − mpmath | fast, C0_cut − mpmath, C0_cut | reference − mpmath, C0_cut "
+               "| reference − mpmath |\n"
                "|---|---|---|---|---|---|---|\n";
   PossioSolver fast;
   PossioSolver fast_cut;
-  PossioSolver present;
+  PossioSolver reference;
   for (std::size_t first = 0; first < references.size();) {
     const double mach = references[first].mach;
     const double k = references[first].k;
     fast.assemble(mach, k);
     fast_cut.assemble(mach, k, PossioFarField::leading_term_beyond_cut);
-    present.assemble_by_quadrature(mach, k);
+    reference.assemble_by_quadrature(mach, k);
     std::array<double, 4> worst{};
     std::size_t next = first;
     for (; next < references.size() && references[next].mach == mach && references[next].k == k; ++next) {
       const Reference& r = references[next];
-      const Loads by_quadrature = present.plunge_pitch_loads(r.xr);
+      const Loads by_quadrature = reference.plunge_pitch_loads(r.xr);
       const double d[] = {difference(fast.plunge_pitch_loads(r.xr), r.exact),
                           difference(fast_cut.plunge_pitch_loads(r.xr), r.cut), difference(by_quadrature, r.cut),
                           difference(by_quadrature, r.exact)};
