@@ -61,6 +61,17 @@ PossioPanelPoint possio_panel_point(double x) {
   return p;
 }
 
+PossioDistance possio_distance(double x) {
+  PossioDistance d{x, std::log(std::fabs(x)), possio_panel_point(x)};
+  const auto& at = breakpoints().at;
+  const double ax = std::fabs(x);
+  const auto it = std::upper_bound(at.begin() + kPossioPanelsPerSide, at.end(), ax);
+  const int panel = std::clamp(static_cast<int>(it - at.begin()) - 1, kPossioPanelsPerSide, kPossioPanels - 1);
+  d.abs_panel = panel - kPossioPanelsPerSide;
+  d.interpolation = gauss_interpolation_weights((2.0 * ax - at[panel] - at[panel + 1]) / (at[panel + 1] - at[panel]));
+  return d;
+}
+
 PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_field) : mach_(mach), k_(k) {
   check_possio_kernel_domain(mach, k);
   beta2_ = 1.0 - mach * mach;
@@ -69,7 +80,13 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   omega2_ = k * mach / beta2_;
   omega3_ = k * mach * mach / beta2_;
   log_omega1_ = std::log(omega1_);
+  mach2_ = mach * mach;
+  k_mach_ = k * mach;
+  two_beta2_pi_ = 2.0 * beta2_ / std::numbers::pi;
+  singular_ = 2.0 * beta2_ / (std::numbers::pi * k);
+  lambda_ = k / (8.0 * beta_);
   e1_far_ = exp_integral_e1_accurate(Complex(0.0, 2.0 * omega1_));
+  bracket_constant_ = e1_far_ + kEuler + log_omega1_ + kI * (std::numbers::pi / 2.0);
 
   // C0 = -(integral from 2 to infinity of H1(omega2 t) e^{-i omega1 t} dt);
   // the reference assembly's constant adds what replacing H1 by its leading term
@@ -83,33 +100,56 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
     evaluations_ += rest.real_axis_evaluations + rest.path_evaluations;
   }
 
-  // The integrands at the nodes, and their cumulative sums.
+  // The integrands at the nodes.  The panels and the rule are symmetric
+  // about 0, so node j of panel p > 0 side and node 19 - j of panel
+  // 79 - p lie at u and -u exactly: the Hankel functions and the cosine
+  // are the same there and the sine changes sign, and each is computed on
+  // the positive side only.
   const GaussRule& rule = gauss_rule();
   const auto& at = breakpoints().at;
-  for (int p = 0; p < kPossioPanels; ++p) {
+  for (int p = kPossioPanelsPerSide; p < kPossioPanels; ++p) {
     const double half = 0.5 * (at[p + 1] - at[p]);
     const double mid = 0.5 * (at[p + 1] + at[p]);
-    Complex f_panel;
-    Complex g_panel;
+    const int mirror = kPossioPanels - 1 - p;
     for (int j = 0; j < kGaussNodes; ++j) {
       const double u = mid + half * rule.node[j];
       const double phase = omega1_ * u;
       const double c = std::cos(phase);
       const double s = std::sin(phase);
-      // sgn(u) [H1 - 2i/(pi z)] e^{i omega1 u}, as PossioKernel::near_field_integrand
-      const Complex reg = hankel_detail::h1_regular(omega2_ * std::fabs(u));
-      const double re = reg.real() * c - reg.imag() * s;
-      const double im = reg.real() * s + reg.imag() * c;
-      const Complex f = u < 0.0 ? Complex(-re, -im) : Complex(re, im);
-      // (1 - e^{i omega1 u})/u, with 1 - cos = sin^2/(1 + cos) where the
-      // difference would cancel
+      const double z = omega2_ * u;
+      Complex h0;
+      Complex reg;  // H1 - 2i/(pi z)
+      if (z <= hankel_detail::kSwitch) {
+        const hankel_detail::HankelPair pair = hankel_detail::h0_h1_series(z, std::log(z / 2.0));
+        h0 = pair.h0;
+        reg = pair.h1_regular;
+      } else {
+        h0 = hankel_detail::asymptotic<0>(z);
+        const Complex h1 = hankel_detail::asymptotic<1>(z);
+        reg = {h1.real(), h1.imag() - 2.0 / (std::numbers::pi * z)};
+      }
+      hankel_[static_cast<std::size_t>(p - kPossioPanelsPerSide) * kGaussNodes + static_cast<std::size_t>(j)] = {
+          h0.real(), h0.imag(), reg.real(), reg.imag()};
+      // sgn(u) [H1 - 2i/(pi z)] e^{i omega1 u}, as PossioKernel::near_field_integrand,
+      // and (1 - e^{i omega1 u})/u, with 1 - cos = sin^2/(1 + cos) where the
+      // difference would cancel; at -u the same with s -> -s.
       const double one_minus_c = c > 0.0 ? s * s / (1.0 + c) : 1.0 - c;
-      const Complex g(one_minus_c / u, -s / u);
-      const std::size_t at_node = static_cast<std::size_t>(p) * kGaussNodes + static_cast<std::size_t>(j);
-      f_[at_node] = f;
-      g_[at_node] = g;
-      f_panel += rule.weight[j] * f;
-      g_panel += rule.weight[j] * g;
+      const std::size_t plus = static_cast<std::size_t>(p) * kGaussNodes + static_cast<std::size_t>(j);
+      const std::size_t minus =
+          static_cast<std::size_t>(mirror) * kGaussNodes + static_cast<std::size_t>(kGaussNodes - 1 - j);
+      fg_[plus] = {reg.real() * c - reg.imag() * s, reg.real() * s + reg.imag() * c, one_minus_c / u, -s / u};
+      fg_[minus] = {-(reg.real() * c + reg.imag() * s), -(-reg.real() * s + reg.imag() * c), -one_minus_c / u, -s / u};
+    }
+  }
+  // Their cumulative sums, panel by panel from -2.
+  for (int p = 0; p < kPossioPanels; ++p) {
+    const double half = 0.5 * (at[p + 1] - at[p]);
+    Complex f_panel;
+    Complex g_panel;
+    for (int j = 0; j < kGaussNodes; ++j) {
+      const std::array<double, 4>& v = fg_[static_cast<std::size_t>(p) * kGaussNodes + static_cast<std::size_t>(j)];
+      f_panel += rule.weight[j] * Complex(v[0], v[1]);
+      g_panel += rule.weight[j] * Complex(v[2], v[3]);
     }
     f_sum_[p + 1] = f_sum_[p] + half * f_panel;
     g_sum_[p + 1] = g_sum_[p] + half * g_panel;
@@ -118,50 +158,80 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
 }
 
 std::complex<double> PossioFastKernel::near_field_integral(const PossioPanelPoint& p) const {
-  const Complex* values = &f_[static_cast<std::size_t>(p.panel) * kGaussNodes];
+  const std::size_t first = static_cast<std::size_t>(p.panel) * kGaussNodes;
   double re = 0.0;
   double im = 0.0;
-  for (int j = 0; j < kGaussNodes; ++j) {
-    re += p.weight[j] * values[j].real();
-    im += p.weight[j] * values[j].imag();
+  for (std::size_t j = 0; j < kGaussNodes; ++j) {
+    re += p.weight[j] * fg_[first + j][0];
+    im += p.weight[j] * fg_[first + j][1];
   }
   return f_sum_[p.panel] + Complex(re, im);
 }
 
 std::complex<double> PossioFastKernel::ein(const PossioPanelPoint& p) const {
-  const Complex* values = &g_[static_cast<std::size_t>(p.panel) * kGaussNodes];
+  const std::size_t first = static_cast<std::size_t>(p.panel) * kGaussNodes;
   double re = 0.0;
   double im = 0.0;
-  for (int j = 0; j < kGaussNodes; ++j) {
-    re += p.weight[j] * values[j].real();
-    im += p.weight[j] * values[j].imag();
+  for (std::size_t j = 0; j < kGaussNodes; ++j) {
+    re += p.weight[j] * fg_[first + j][2];
+    im += p.weight[j] * fg_[first + j][3];
   }
   return (g_sum_[p.panel] - g_sum_[kPossioPanelsPerSide]) + Complex(re, im);
 }
 
-std::complex<double> PossioFastKernel::k1(double x, const PossioPanelPoint& p) const {
-  const double ax = std::fabs(x);
-  const double s = x / ax;
-  const double z = omega2_ * ax;
-  const Complex h0 = hankel_detail::h0(z);
-  const Complex h1 = hankel_detail::h1(z);
-  const double log_ax = std::log(ax);
-  const Complex integral = near_field_integral(p);
+std::complex<double> PossioFastKernel::k1(double x) const {
+  return k1_at(possio_distance(x), Complex(std::cos(omega3_ * x), std::sin(omega3_ * x)),
+               Complex(std::cos(k_ * x), -std::sin(k_ * x)));
+}
+
+std::complex<double> PossioFastKernel::k_reg(const PossioDistance& d, const Complex& rot3, const Complex& rotk) const {
+  const Complex k1 = k1_at(d, rot3, rotk);
+  return {-lambda_ * k1.imag(), lambda_ * k1.real()};
+}
+
+std::complex<double> PossioFastKernel::k1_at(const PossioDistance& d, const Complex& rot3, const Complex& rotk) const {
+  const double x = d.x;
+  const double s = x < 0.0 ? -1.0 : 1.0;
+  const double z = omega2_ * std::fabs(x);
+  // H0 and H1 at z interpolated from the nodes of |x|'s panel.
+  std::array<double, 4> h{};
+  const std::size_t nodes = static_cast<std::size_t>(d.abs_panel) * kGaussNodes;
+  for (std::size_t j = 0; j < kGaussNodes; ++j) {
+    const double w = d.interpolation[j];
+    const std::array<double, 4>& v = hankel_[nodes + j];
+    for (std::size_t c = 0; c < 4; ++c) h[c] += w * v[c];
+  }
+  const Complex h0(h[0], h[1]);
+  const Complex h1(h[2], h[3] + 2.0 / (std::numbers::pi * z));
+
+  // I(x) and G(x) in one pass over the panel's weights.
+  const std::size_t first = static_cast<std::size_t>(d.point.panel) * kGaussNodes;
+  std::array<double, 4> sum{};
+  for (std::size_t j = 0; j < kGaussNodes; ++j) {
+    const double w = d.point.weight[j];
+    const std::array<double, 4>& v = fg_[first + j];
+    for (std::size_t c = 0; c < 4; ++c) sum[c] += w * v[c];
+  }
+  const std::size_t panel = static_cast<std::size_t>(d.point.panel);
+  const Complex integral = f_sum_[panel] + Complex(sum[0], sum[1]);
+  const Complex ein = (g_sum_[panel] - g_sum_[kPossioPanelsPerSide]) + Complex(sum[2], sum[3]);
 
   // The bracket E1(2i omega1) - E1(-i omega1 x) + i (pi/2)(1 + s) of
   // PossioKernel::k1, with E1(z) = Ein(z) - ln z - gamma (DLMF 6.2.4) and
   // ln(-i omega1 x) = ln(omega1 |x|) - i (pi/2) s.
-  const Complex bracket = e1_far_ + kEuler + log_omega1_ + log_ax + kI * (std::numbers::pi / 2.0) - ein(p);
-  const Complex r = kI * k_ * mach_ * (c0_ + integral) - (2.0 * beta2_ / std::numbers::pi) * bracket;
-
-  const Complex rot3(std::cos(omega3_ * x), std::sin(omega3_ * x));
-  const Complex rotk(std::cos(k_ * x), -std::sin(k_ * x));
-  const Complex kt = rot3 * (kI * mach_ * mach_ * h0 + mach_ * s * h1) - rotk * r;
+  // (bracket_constant_ holds E1(2i omega1) + gamma + ln omega1 + i pi/2.)
+  const double bracket_re = bracket_constant_.real() + d.log_abs - ein.real();
+  const double bracket_im = bracket_constant_.imag() - ein.imag();
+  const Complex near = c0_ + integral;
+  // r = i k M (C0 + I) - (2 beta^2/pi) bracket
+  const Complex r(-k_mach_ * near.imag() - two_beta2_pi_ * bracket_re,
+                  k_mach_ * near.real() - two_beta2_pi_ * bracket_im);
+  // i M^2 H0 + M s H1
+  const Complex waves(-mach2_ * h0.imag() + mach_ * s * h1.real(), mach2_ * h0.real() + mach_ * s * h1.imag());
+  const Complex kt = rot3 * waves - rotk * r;
 
   // Take out the singular part.
-  Complex k1 = kt - kI * (2.0 * beta2_ / (std::numbers::pi * k_ * x));
-  k1.real(k1.real() - (2.0 / std::numbers::pi) * log_ax);
-  return k1;
+  return {kt.real() - (2.0 / std::numbers::pi) * d.log_abs, kt.imag() - singular_ / x};
 }
 
 }  // namespace zelvan::aero

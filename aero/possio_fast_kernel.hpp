@@ -39,6 +39,21 @@ struct PossioPanelPoint {
 // not accurate.
 PossioPanelPoint possio_panel_point(double x);
 
+// A distance as the kernel needs it whatever the Mach number and the
+// frequency: the solver computes these once for its fixed distances.
+struct PossioDistance {
+  double x = 0.0;
+  double log_abs = 0.0;  // ln|x|
+  PossioPanelPoint point;
+  // |x| among the panels of the positive side (0 for [0, 2^-27]), and
+  // the weights that interpolate the panel's node values to it.
+  int abs_panel = 0;
+  GaussVector interpolation{};
+};
+
+// x != 0, |x| < 2 (half chords).  No failure.
+PossioDistance possio_distance(double x);
+
 class PossioFastKernel {
  public:
   // Sets up the kernel for Mach number `mach` and reduced frequency `k`:
@@ -64,17 +79,33 @@ class PossioFastKernel {
   std::complex<double> ein(const PossioPanelPoint& p) const;
 
   // The bracket K1 of the regular kernel at distance x, x != 0,
-  // |x| < 2 (as PossioKernel::k1); p = possio_panel_point(x), which the
-  // solver computes once for its fixed distances.
-  std::complex<double> k1(double x) const { return k1(x, possio_panel_point(x)); }
-  std::complex<double> k1(double x, const PossioPanelPoint& p) const;
+  // |x| < 2 (as PossioKernel::k1).
+  std::complex<double> k1(double x) const;
+
+  // The regular kernel K_reg = (i k/(8 beta)) K1 at the distance d.x,
+  // given the rotations rot3 = e^{i omega3 x} and rotk = e^{-i k x}.  The
+  // solver's distances are differences x_i - xi_j, so it forms the
+  // rotations as products of 21 + 85 instead of computing 1785 of them.
+  std::complex<double> k_reg(const PossioDistance& d, const std::complex<double>& rot3,
+                             const std::complex<double>& rotk) const;
+
+  // omega3 = k M^2/(1 - M^2), the wave number of rot3.
+  double omega3() const { return omega3_; }
 
   // Integrand values of one setup: near field at the panel nodes, far
   // field on the real axis and down the rotated path.
   long evaluations() const { return evaluations_; }
 
  private:
-  using Values = std::array<std::complex<double>, std::size_t{kPossioPanels} * kGaussNodes>;
+  std::complex<double> k1_at(const PossioDistance& d, const std::complex<double>& rot3,
+                             const std::complex<double>& rotk) const;
+
+  // f and g at a node side by side (re f, im f, re g, im g), so that k1
+  // sums both integrals in one pass.
+  using NodeValues = std::array<std::array<double, 4>, std::size_t{kPossioPanels} * kGaussNodes>;
+  // H0 and H1 - 2i/(pi z) at z = omega2 u for the nodes u > 0 (re H0,
+  // im H0, re, im), from which k1 interpolates them at its distances.
+  using HankelValues = std::array<std::array<double, 4>, std::size_t{kPossioPanelsPerSide} * kGaussNodes>;
   using Sums = std::array<std::complex<double>, kPossioPanels + 1>;
 
   double mach_;
@@ -85,10 +116,19 @@ class PossioFastKernel {
   double omega2_ = 0.0;
   double omega3_ = 0.0;
   double log_omega1_ = 0.0;
+  // Constants of k1.
+  double mach2_ = 0.0;
+  double k_mach_ = 0.0;
+  double two_beta2_pi_ = 0.0;
+  double singular_ = 0.0;
+  double lambda_ = 0.0;  // K_reg = i lambda K1
+  std::complex<double> bracket_constant_{};
   std::complex<double> e1_far_{};
   std::complex<double> c0_{};
-  Values f_{};    // near-field integrand at the nodes
-  Values g_{};    // (1 - e^{i omega1 u})/u at the nodes
+  // The near-field integrand f and g(u) = (1 - e^{i omega1 u})/u at the
+  // nodes; every entry is set by the constructor.
+  NodeValues fg_;
+  HankelValues hankel_;
   Sums f_sum_{};  // integral of f from -2 to the start of each panel
   Sums g_sum_{};  // the same for g
   long evaluations_ = 0;

@@ -26,7 +26,10 @@ namespace {
 using Complex = std::complex<double>;
 
 constexpr int kModes = kPossioModes;
-constexpr int kNodes = 85;                             // quadrature nodes on (0, pi)
+constexpr int kNodes = 85;  // quadrature nodes on (0, pi)
+// The mode count rounded up to an even number: the sums of the matrix run
+// over pairs of modes, which the compiler vectorises.
+constexpr int kModesPadded = kModes + 1;
 constexpr int kCollocationDivisions = 2 * kModes + 1;  // theta_i = (2i-1) pi / 43
 constexpr int kNodeDivisions = 2 * kNodes + 1;         // theta_j = 2j pi / 171
 constexpr Complex kI(0.0, 1.0);
@@ -60,54 +63,75 @@ void fill_tables(Tables& t) {
 // K_reg(x_i - xi_j) at [i * kNodes + j].
 using KernelTable = std::array<Complex, std::size_t{kModes} * kNodes>;
 
+// The geometry of the collocation, the same for every solve: the tables,
+// the collocation-node distances with their panels and partial weights,
+// and the trigonometric factors of the singular parts (row i, mode n at
+// [i * kModes + n - 1]).
+struct Geometry {
+  Tables tables;
+  std::vector<PossioDistance> distance;                      // x_i - xi_j at [i * kNodes + j]
+  std::array<double, std::size_t{kModes} * kModes> u{};      // g(2n - 1)
+  std::array<double, std::size_t{kModes} * kModes> big_t{};  // T of the logarithmic part
+  // X_j S(n, j) at [j * kModesPadded + n - 1], a zero in the last column
+  std::array<double, std::size_t{kModesPadded} * kNodes> node_weight{};
+};
+
+const Geometry& geometry() {
+  static const Geometry g = [] {
+    Geometry r;
+    fill_tables(r.tables);
+    const Tables& t = r.tables;
+    r.distance.reserve(std::size_t{kModes} * kNodes);
+    for (int i = 0; i < kModes; ++i) {
+      for (int j = 0; j < kNodes; ++j) r.distance.push_back(possio_distance(t.x[i] - t.xi[j]));
+    }
+    for (int n = 0; n < kModes; ++n) {
+      for (int j = 0; j < kNodes; ++j) r.node_weight[j * kModesPadded + n] = t.weight[n * kNodes + j];
+    }
+    for (int i = 0; i < kModes; ++i) {
+      const double phi = t.theta[i] / 2.0;
+      const auto cos_ratio = [phi](int m) { return std::cos(m * phi) / std::cos(phi); };
+      for (int n = 1; n <= kModes; ++n) {
+        const double u = cos_ratio(2 * n - 1);
+        const double w = cos_ratio(2 * n + 1);
+        const std::size_t at = static_cast<std::size_t>(i) * kModes + (n - 1);
+        r.u[at] = u;
+        r.big_t[at] = n == 1 ? w + kFirstModeLog : (w + u) / n - (u + cos_ratio(2 * n - 3)) / (n - 1);
+      }
+    }
+    return r;
+  }();
+  return g;
+}
+
 // The collocation matrix, column-major A(i, n) = a[i + kModes*n], from the
 // regular kernel at every collocation-node distance.
-void build_matrix(const KernelTable& k_reg, double k, double beta, const Tables& t, PossioMatrix& a) {
+void build_matrix(const KernelTable& k_reg, double k, double beta, PossioMatrix& a) {
+  const Geometry& geo = geometry();
   const double b = -beta / 4.0;
   const Complex lambda = kI * (k / (8.0 * beta));
   const double h = 2.0 * std::numbers::pi / kNodeDivisions;
 
   for (int i = 0; i < kModes; ++i) {
     const Complex* k_row = &k_reg[static_cast<std::size_t>(i) * kNodes];
-    const double phi = t.theta[i] / 2.0;
-    const auto g = [phi](int m) { return std::cos(m * phi) / std::cos(phi); };
+    // The sums over the nodes of every mode at once, each in node order.
+    std::array<double, kModesPadded> sr{};
+    std::array<double, kModesPadded> si{};
+    for (int j = 0; j < kNodes; ++j) {
+      const double kr = k_row[j].real();
+      const double ki = k_row[j].imag();
+      const double* weight = &geo.node_weight[static_cast<std::size_t>(j) * kModesPadded];
+      for (int n = 0; n < kModesPadded; ++n) {
+        sr[n] += kr * weight[n];
+        si[n] += ki * weight[n];
+      }
+    }
     for (int n = 1; n <= kModes; ++n) {
-      const double u = g(2 * n - 1);
-      const double w = g(2 * n + 1);
-      double big_t;
-      if (n == 1) {
-        big_t = w + kFirstModeLog;
-      } else {
-        const double v = g(2 * n - 3);
-        big_t = (w + u) / n - (u + v) / (n - 1);
-      }
-      const Complex analytic = b * u + lambda * big_t;
-      const double* weight = &t.weight[static_cast<std::size_t>(n - 1) * kNodes];
-      double sr = 0.0;
-      double si = 0.0;
-      for (int j = 0; j < kNodes; ++j) {
-        sr += k_row[j].real() * weight[j];
-        si += k_row[j].imag() * weight[j];
-      }
-      a[i + kModes * (n - 1)] = analytic + h * Complex(sr, si);
+      const std::size_t at = static_cast<std::size_t>(i) * kModes + (n - 1);
+      const Complex analytic = b * geo.u[at] + lambda * geo.big_t[at];
+      a[i + kModes * (n - 1)] = analytic + h * Complex(sr[n - 1], si[n - 1]);
     }
   }
-}
-
-// The panels and partial weights of the collocation-node distances, which
-// depend on nothing but the geometry: computed once per process.
-const std::vector<PossioPanelPoint>& distance_points() {
-  static const std::vector<PossioPanelPoint> points = [] {
-    Tables t;
-    fill_tables(t);
-    std::vector<PossioPanelPoint> p;
-    p.reserve(std::size_t{kModes} * kNodes);
-    for (int i = 0; i < kModes; ++i) {
-      for (int j = 0; j < kNodes; ++j) p.push_back(possio_panel_point(t.x[i] - t.xi[j]));
-    }
-    return p;
-  }();
-  return points;
 }
 
 // Writes one record set to the console and to the listing file.
@@ -175,26 +199,32 @@ std::string trimmed(const std::string& name) {
   return end == std::string::npos ? std::string() : name.substr(0, end + 1);
 }
 
-// The amplitudes of the pressure modes for degree of freedom `dof` of the
-// assembled system `a` at reduced frequency k; a singular system ends the run.
-std::array<Complex, kModes> solve_amplitudes(const PossioMatrix& a, const Tables& tables, double k, double xr,
-                                             double xrud, int dof) {
-  std::array<Complex, kModes> downwash;
-  for (int i = 0; i < kModes; ++i) {
-    const double x = tables.x[i];
-    if (dof == 1) {
-      downwash[i] = kI * k;
-    } else if (dof == 2) {
-      downwash[i] = -1.0 - kI * k * (x - xr);
-    } else {
-      downwash[i] = x < xrud ? Complex{} : -1.0 - kI * k * (x - xrud);
+// The amplitudes of the pressure modes, for each of the degrees of freedom
+// `dofs` (1 plunge, 2 pitch, 3 aileron; at most 3, in this order), of the
+// assembled system `a` at reduced frequency k, by one elimination; a
+// singular system ends the run, naming the first of them.
+using Amplitudes = std::array<Complex, kModes>;
+std::vector<Amplitudes> solve_amplitudes(const PossioMatrix& a, const Tables& tables, double k, double xr, double xrud,
+                                         const std::vector<int>& dofs) {
+  std::vector<Amplitudes> downwash(dofs.size());
+  for (std::size_t c = 0; c < dofs.size(); ++c) {
+    for (int i = 0; i < kModes; ++i) {
+      const double x = tables.x[i];
+      if (dofs[c] == 1) {
+        downwash[c][i] = kI * k;
+      } else if (dofs[c] == 2) {
+        downwash[c][i] = -1.0 - kI * k * (x - xr);
+      } else {
+        downwash[c][i] = x < xrud ? Complex{} : -1.0 - kI * k * (x - xrud);
+      }
     }
   }
-  std::array<Complex, kModes> amplitudes;
-  const GaussJordanResult solution = possio_gauss_jordan(kModes, a.data(), kModes, downwash.data(), amplitudes.data());
+  std::vector<Amplitudes> amplitudes(dofs.size());
+  const GaussJordanResult solution = possio_gauss_jordan(kModes, a.data(), kModes, downwash.front().data(),
+                                                         amplitudes.front().data(), static_cast<int>(dofs.size()));
   if (!solution.solved) {
     static const textio::Layout kMessage(msg::kSingularSystem);
-    const textio::Value values[] = {solution.zero_pivot_column, dof};
+    const textio::Value values[] = {solution.zero_pivot_column, dofs.front()};
     stop_possio(kMessage, values);
   }
   return amplitudes;
@@ -224,15 +254,14 @@ void PossioSolver::solve(PossioBlock& block) {
 void PossioSolver::assemble_by_quadrature(double mach, double k) {
   statistics_ = PossioSolveStatistics{};
   PossioKernel kernel(mach, k);  // checks M and k, computes C0
-  Tables tables;
-  fill_tables(tables);
+  const Tables& tables = geometry().tables;
   KernelTable k_reg;
   for (int i = 0; i < kModes; ++i) {
     for (int j = 0; j < kNodes; ++j)
       k_reg[static_cast<std::size_t>(i) * kNodes + j] = kernel.k_reg(tables.x[i] - tables.xi[j]);
   }
   statistics_.kernel_calls = std::ssize(k_reg);
-  build_matrix(k_reg, k, kernel.beta(), tables, matrix_);
+  build_matrix(k_reg, k, kernel.beta(), matrix_);
   statistics_.hankel_evaluations = kernel.hankel_evaluations();
   statistics_.fresnel_evaluations = kernel.fresnel_evaluations();
   k_ = k;
@@ -241,54 +270,69 @@ void PossioSolver::assemble_by_quadrature(double mach, double k) {
 void PossioSolver::assemble(double mach, double k, PossioFarField far_field) {
   statistics_ = PossioSolveStatistics{};
   const PossioFastKernel kernel(mach, k, far_field);  // checks M and k
-  static const Tables tables = [] {
-    Tables t;
-    fill_tables(t);
-    return t;
-  }();
-  const std::vector<PossioPanelPoint>& points = distance_points();
-  const Complex lambda = kI * (k / (8.0 * kernel.beta()));
+  const Geometry& geo = geometry();
+  const Tables& tables = geo.tables;
+  // e^{i omega3 (x_i - xi_j)} and e^{-i k (x_i - xi_j)} as products.
+  std::array<Complex, kModes> row3;
+  std::array<Complex, kModes> rowk;
+  std::array<Complex, kNodes> column3;
+  std::array<Complex, kNodes> columnk;
+  const double omega3 = kernel.omega3();
+  for (int i = 0; i < kModes; ++i) {
+    row3[i] = {std::cos(omega3 * tables.x[i]), std::sin(omega3 * tables.x[i])};
+    rowk[i] = {std::cos(k * tables.x[i]), -std::sin(k * tables.x[i])};
+  }
+  for (int j = 0; j < kNodes; ++j) {
+    column3[j] = {std::cos(omega3 * tables.xi[j]), -std::sin(omega3 * tables.xi[j])};
+    columnk[j] = {std::cos(k * tables.xi[j]), std::sin(k * tables.xi[j])};
+  }
   KernelTable k_reg;
   for (int i = 0; i < kModes; ++i) {
     for (int j = 0; j < kNodes; ++j) {
       const std::size_t at = static_cast<std::size_t>(i) * kNodes + j;
-      k_reg[at] = lambda * kernel.k1(tables.x[i] - tables.xi[j], points[at]);
+      const Complex rot3 = row3[i] * column3[j];
+      const Complex rotk = rowk[i] * columnk[j];
+      k_reg[at] = kernel.k_reg(geo.distance[at], rot3, rotk);
     }
   }
   statistics_.kernel_calls = std::ssize(k_reg);
-  build_matrix(k_reg, k, kernel.beta(), tables, matrix_);
+  build_matrix(k_reg, k, kernel.beta(), matrix_);
   statistics_.hankel_evaluations = kernel.evaluations();
   k_ = k;
 }
 
 void PossioSolver::store_loads(PossioBlock& block) const {
   check_hinge(block.xrud);
-  Tables tables;
-  fill_tables(tables);
+  const Tables& tables = geometry().tables;
   textio::OutputFile listing(trimmed(block.possio_listing));
 
   const double k = k_;
   const double xr = block.xr;
   const double xrud = block.xrud;
   const std::array<double, kModes> hinge = hinge_weights(xrud);
+  std::vector<int> dofs;
   for (int dof = 1; dof <= 3; ++dof) {
-    if (block.possio_switches[dof - 1] != 1) continue;
-    const std::array<Complex, kModes> amplitudes = solve_amplitudes(matrix_, tables, k, xr, xrud, dof);
-    if (block.possio_switches[3] == 1) list_pressures(listing.stream(), block, dof, tables, amplitudes);
-    const std::array<Complex, 3> column = load_column(dof, xr, hinge, amplitudes);
-    std::copy(column.begin(), column.end(), block.q.begin() + 3 * static_cast<std::ptrdiff_t>(dof - 1));
+    if (block.possio_switches[dof - 1] == 1) dofs.push_back(dof);
+  }
+  if (!dofs.empty()) {
+    const std::vector<Amplitudes> amplitudes = solve_amplitudes(matrix_, tables, k, xr, xrud, dofs);
+    for (std::size_t c = 0; c < dofs.size(); ++c) {
+      const int dof = dofs[c];
+      if (block.possio_switches[3] == 1) list_pressures(listing.stream(), block, dof, tables, amplitudes[c]);
+      const std::array<Complex, 3> column = load_column(dof, xr, hinge, amplitudes[c]);
+      std::copy(column.begin(), column.end(), block.q.begin() + 3 * static_cast<std::ptrdiff_t>(dof - 1));
+    }
   }
   listing.close();
 }
 
 std::array<std::complex<double>, 4> PossioSolver::plunge_pitch_loads(double xr) const {
-  Tables tables;
-  fill_tables(tables);
+  const Tables& tables = geometry().tables;
   const std::array<double, kModes> hinge = hinge_weights(0.0);
+  const std::vector<Amplitudes> amplitudes = solve_amplitudes(matrix_, tables, k_, xr, 0.0, {1, 2});
   std::array<Complex, 4> loads{};
   for (int dof = 1; dof <= 2; ++dof) {
-    const std::array<Complex, 3> column =
-        load_column(dof, xr, hinge, solve_amplitudes(matrix_, tables, k_, xr, 0.0, dof));
+    const std::array<Complex, 3> column = load_column(dof, xr, hinge, amplitudes[static_cast<std::size_t>(dof - 1)]);
     loads[2 * static_cast<std::size_t>(dof - 1)] = column[0];
     loads[2 * static_cast<std::size_t>(dof - 1) + 1] = column[1];
   }

@@ -37,14 +37,22 @@ inline constexpr int kMaxTerms = 64;                        // the series needs 
 
 // Increments of the imaginary part of the series' weight per term:
 // order 0: (2/pi)/m; order 1: (1/pi)*(1/m + 1/(m+1)).
+// The factors of the terms' recurrences as reciprocals, for the fast
+// kernel's series: -q/m^2 = -q * inverse0[m], -q/(m(m+1)) = -q * inverse1[m]
+// (a multiplication where the recurrence would otherwise wait on a
+// division).
 struct SeriesTables {
   std::array<double, kMaxTerms + 1> order0{};
   std::array<double, kMaxTerms + 1> order1{};
+  std::array<double, kMaxTerms + 1> inverse0{};
+  std::array<double, kMaxTerms + 1> inverse1{};
   SeriesTables() {
     for (std::size_t m = 1; m < order0.size(); ++m) {
       const auto dm = static_cast<double>(m);
       order0[m] = (2.0 / std::numbers::pi) / dm;
       order1[m] = (1.0 / std::numbers::pi) * (1.0 / dm + 1.0 / (dm + 1.0));
+      inverse0[m] = 1.0 / (dm * dm);
+      inverse1[m] = 1.0 / (dm * (dm + 1.0));
     }
   }
 };
@@ -97,6 +105,66 @@ inline std::complex<double> h1_series_regular(double x) {
   return {(x / 2.0) * sr, (x / 2.0) * si};
 }
 
+// H0(x) and the regular part H1(x) - 2i/(pi*x) of the ascending series
+// together, for a caller that already has ln(x/2): the terms of h0_series
+// and h1_series_regular in one loop without branches, which runs until the
+// terms of both are below the threshold (so one of them may take a term or
+// two more than alone, each below 1e-12 of the first).
+struct HankelPair {
+  std::complex<double> h0;
+  std::complex<double> h1_regular;
+};
+
+inline HankelPair h0_h1_series(double x, double log_half_x) {
+  const auto& tables = series_tables();
+  const double q = x * x / 4.0;
+  const double l = log_half_x + kEuler;
+  double w0 = -(2.0 / std::numbers::pi) * l;
+  double w1 = -(2.0 / std::numbers::pi) * (l - 0.5);
+  double t0 = 1.0;
+  double t1 = 1.0;
+  double hr = 1.0;
+  double hi = w0;
+  double sr = 1.0;
+  double si = w1;
+  const double eps2 = kEpsilon * kEpsilon;
+  for (int m = 1; m <= kMaxTerms; ++m) {
+    t0 = t0 * (-q * tables.inverse0[m]);
+    t1 = t1 * (-q * tables.inverse1[m]);
+    w0 = w0 + tables.order0[m];
+    w1 = w1 + tables.order1[m];
+    const double ti0 = t0 * w0;
+    const double ti1 = t1 * w1;
+    hr += t0;
+    hi += ti0;
+    sr += t1;
+    si += ti1;
+    if (t0 * t0 + ti0 * ti0 < eps2 && t1 * t1 + ti1 * ti1 < eps2) break;
+  }
+  return {{hr, hi}, {(x / 2.0) * sr, (x / 2.0) * si}};
+}
+
+// The regular part H1(x) - 2i/(pi*x) as h1_series_regular, for a caller
+// that already has ln(x/2), with the recurrence of h0_h1_series.
+inline std::complex<double> h1_regular_series(double x, double log_half_x) {
+  const auto& tables = series_tables();
+  const double q = x * x / 4.0;
+  double w = -(2.0 / std::numbers::pi) * (log_half_x + kEuler - 0.5);
+  double t = 1.0;
+  double sr = 1.0;
+  double si = w;
+  const double eps2 = kEpsilon * kEpsilon;
+  for (int m = 1; m <= kMaxTerms; ++m) {
+    t = t * (-q * tables.inverse1[m]);
+    w = w + tables.order1[m];
+    const double ti = t * w;
+    sr += t;
+    si += ti;
+    if (t * t + ti * ti < eps2) break;
+  }
+  return {(x / 2.0) * sr, (x / 2.0) * si};
+}
+
 // Asymptotic expansion of order nu (mu = 4*nu^2), x > 15.
 template <int Nu>
 inline std::complex<double> asymptotic(double x) {
@@ -131,6 +199,20 @@ inline std::complex<double> h1(double x) {
     return {reg.real(), reg.imag() + 2.0 / (std::numbers::pi * x)};
   }
   return asymptotic<1>(x);
+}
+
+// H1(x) - 2i/(pi*x) and H1(x) by the series of h1_regular_series up to
+// x = 15 (the fast kernel's; the same terms as h1_regular and h1 to
+// rounding).
+inline std::complex<double> h1_regular_fast(double x) {
+  if (x <= kSwitch) return h1_regular_series(x, std::log(x / 2.0));
+  const std::complex<double> h = asymptotic<1>(x);
+  return {h.real(), h.imag() - 2.0 / (std::numbers::pi * x)};
+}
+
+inline std::complex<double> h1_fast(double x) {
+  const std::complex<double> reg = h1_regular_fast(x);
+  return {reg.real(), reg.imag() + 2.0 / (std::numbers::pi * x)};
 }
 
 // H1(x) - 2i/(pi*x), without cancellation for small x.

@@ -49,15 +49,45 @@ const GaussRule& gauss_rule() {
   return rule;
 }
 
+namespace {
+
+// P_m at the nodes, computed once.
+using NodeLegendre = std::array<std::array<double, kGaussNodes + 1>, kGaussNodes>;
+const NodeLegendre& node_legendre() {
+  static const NodeLegendre at_nodes = [] {
+    NodeLegendre v{};
+    const GaussRule& rule = gauss_rule();
+    for (int j = 0; j < kGaussNodes; ++j) v[j] = legendre_values(rule.node[j]);
+    return v;
+  }();
+  return at_nodes;
+}
+
+}  // namespace
+
+GaussVector gauss_interpolation_weights(double t) {
+  const GaussRule& rule = gauss_rule();
+  const NodeLegendre& at_nodes = node_legendre();
+  const auto p = legendre_values(t);
+  GaussVector w{};
+  for (int j = 0; j < kGaussNodes; ++j) {
+    double sum = 0.0;
+    for (int m = 0; m < kGaussNodes; ++m) sum += 0.5 * (2 * m + 1) * at_nodes[j][m] * p[m];
+    w[j] = rule.weight[j] * sum;
+  }
+  return w;
+}
+
 GaussVector gauss_partial_weights(double t) {
   const GaussRule& rule = gauss_rule();
+  const NodeLegendre& at_nodes = node_legendre();
   // Integrals from -1 to t of P_m: t + 1 for m = 0, else
   // (P_{m+1}(t) - P_{m-1}(t)) / (2m + 1), from (2m + 1) P_m = P'_{m+1} -
   // P'_{m-1} and P_m(-1) = (-1)^m.
   const auto p = legendre_values(t);
   GaussVector w{};
   for (int j = 0; j < kGaussNodes; ++j) {
-    const auto pj = legendre_values(rule.node[j]);
+    const auto& pj = at_nodes[j];
     double sum = 0.5 * (t + 1.0);
     for (int m = 1; m < kGaussNodes; ++m) sum += 0.5 * pj[m] * (p[m + 1] - p[m - 1]);
     w[j] = rule.weight[j] * sum;

@@ -31,4 +31,11 @@ const GaussRule& gauss_rule();
 // 1/2 sum_{m=1}^{19} P_m(t_j) (P_{m+1}(t) - P_{m-1}(t)) ].  No failure.
 GaussVector gauss_partial_weights(double t);
 
+// Weights L_j(t) with p(t) = sum_j L_j(t) p(t_j) for every polynomial p of
+// degree below 20: the Lagrange basis of the nodes, in the form
+// L_j(t) = w_j sum_{m=0}^{19} (2m + 1)/2 P_m(t_j) P_m(t) (the rule is exact
+// for degree 39, so the P_m are orthogonal on its nodes).  t: -1 <= t <= 1.
+// No failure.
+GaussVector gauss_interpolation_weights(double t);
+
 }  // namespace zelvan::aero

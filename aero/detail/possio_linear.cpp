@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 namespace zelvan::aero {
 namespace {
@@ -41,17 +42,20 @@ Complex divide(Complex u, Complex v) {
 
 }  // namespace
 
-GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Complex* w, Complex* x) {
-  constexpr std::size_t kColumns = kPossioCapacity + 1;
-  std::array<Complex, kPossioCapacity * kColumns> work;  // row-major: work[r*kColumns + m]
+GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Complex* w, Complex* x, int nrhs) {
+  // The matrix and the right-hand sides side by side, row-major.  Only the
+  // n x (n + nrhs) that are used are set: a fixed-size array of complex
+  // numbers would be cleared whole on every call.
+  const int columns = n + nrhs;
+  std::vector<Complex> work(static_cast<std::size_t>(n) * static_cast<std::size_t>(columns));
   std::array<int, kPossioCapacity> perm{};
-  const auto b = [&work](int r, int m) -> Complex& {
-    return work[static_cast<std::size_t>(r) * kColumns + static_cast<std::size_t>(m)];
+  const auto b = [&work, columns](int r, int m) -> Complex& {
+    return work[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(m)];
   };
 
   for (int r = 0; r < n; ++r) {
     for (int m = 0; m < n; ++m) b(r, m) = a[r + lda * m];
-    b(r, n) = w[r];
+    for (int c = 0; c < nrhs; ++c) b(r, n + c) = w[r + n * c];
     perm[static_cast<std::size_t>(r)] = r;
   }
 
@@ -75,18 +79,20 @@ GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Co
     const int p = perm[static_cast<std::size_t>(k)];
     const Complex pivot = b(p, k);
     det = multiply(det, pivot);
-    for (int m = k + 1; m <= n; ++m) {
+    for (int m = k + 1; m < columns; ++m) {
       b(p, m) = divide(b(p, m), pivot);
       if (modulus(b(p, m)) < kRowZero) b(p, m) = 0.0;
     }
     for (int r = 0; r < n; ++r) {
       if (r == p) continue;
       const Complex factor = b(r, k);
-      for (int m = k + 1; m <= n; ++m) b(r, m) -= multiply(factor, b(p, m));
+      for (int m = k + 1; m < columns; ++m) b(r, m) -= multiply(factor, b(p, m));
     }
   }
 
-  for (int i = 0; i < n; ++i) x[i] = b(perm[static_cast<std::size_t>(i)], n);
+  for (int c = 0; c < nrhs; ++c) {
+    for (int i = 0; i < n; ++i) x[i + n * c] = b(perm[static_cast<std::size_t>(i)], n + c);
+  }
   // The sign of the row permutation: one change per inversion.
   for (int i = 1; i < n; ++i) {
     for (int j = i; j < n; ++j) {
