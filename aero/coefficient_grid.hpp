@@ -9,10 +9,30 @@
 
 namespace zelvan::aero {
 
+// The variable the grid interpolates in: s = ln k + k/(1 - Ma).  Near k = 0
+// the coefficients have k ln k terms (the wake), smooth in ln k but not
+// polynomial in k; at higher k they oscillate with the phase of the wave
+// that runs upstream across the chord, 2k/(1 - Ma), and are smooth in k.
+// k > 0, 0 <= mach < 1.  No failure.
+double grid_variable(double k, double mach);
+
+// The k with grid_variable(k, mach) = s (Newton's method from a bound),
+// to rounding.  0 <= mach < 1.  No failure.
+double grid_frequency(double s, double mach);
+
+// The points a grid on [k_lo, k_hi] at Ma = mach takes to interpolate the
+// Possio coefficients within 1e-7 of the largest:
+// 9 + 2.4 ln(k_hi/k_lo) + 1.1 (k_hi - k_lo)(1 + Ma)/(1 - Ma), rounded up
+// (fitted with a margin over Ma 0.1 to 0.95, docs/flutter-solution.md),
+// at least kGridLeastPoints.  Requires 0 < k_lo < k_hi, 0 <= mach < 1.
+// No failure.
+int grid_points(double mach, double k_lo, double k_hi);
+
+inline constexpr int kGridLeastPoints = 8;
+
 // The coefficients of one Mach number on [k_lo, k_hi], interpolated from
-// exact solves at Chebyshev points of s = ln k (barycentric formula): the
-// coefficients are smooth in ln k, where their k ln k terms are not
-// polynomial in k.
+// exact solves at Chebyshev points (second kind, ends included) of
+// s = grid_variable(k, mach) by the barycentric formula.
 class CoefficientGrid {
  public:
   // Solves `points` (>= 2) times with `route` at Ma = mach; requires
@@ -22,14 +42,15 @@ class CoefficientGrid {
   bool covers(double k) const { return k >= k_lo_ && k <= k_hi_; }
   double k_lo() const { return k_lo_; }
   double k_hi() const { return k_hi_; }
-  std::size_t size() const { return nodes_.size(); }
+  std::size_t size() const { return values_.size(); }
 
   // The interpolated matrix at k; requires covers(k).
   Matrix2 at(double k) const;
 
  private:
+  double mach_;
   double k_lo_, k_hi_;
-  std::vector<double> nodes_;    // s = ln k at the Chebyshev points
+  std::vector<double> nodes_;    // s at the Chebyshev points, from s_hi down to s_lo
   std::vector<double> weights_;  // barycentric weights
   std::vector<Matrix2> values_;
 };

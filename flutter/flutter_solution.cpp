@@ -12,20 +12,14 @@ namespace {
 
 using aero::AeroRoute;
 
-// Points of the Possio coefficient grid of the p-k analysis (Chebyshev
-// points in ln k; the measured interpolation error is in docs/).
-constexpr int kGridPoints = 18;
-// The grid covers the structural frequencies at the extreme sweep speeds
-// with these margins (the frequencies move towards each other before
-// flutter), but at most this ratio k_hi/k_lo: the interpolation error grows
-// quickly with the range (docs/flutter-solution.md), so the lowest speeds,
-// far from flutter, may fall outside and are marked.
+// The Possio coefficient grid of the p-k analysis covers the structural
+// frequencies at the extreme sweep speeds with these margins (the
+// frequencies move towards each other before flutter), up to the end of
+// Possio's domain; its points come from the range (aero::grid_points).
 constexpr double kGridLowMargin = 0.8;
 constexpr double kGridHighMargin = 1.25;
-constexpr double kGridLargestRatio = 8.0;
-// Above this compressible frequency 2k/(1 - Ma^2) the coefficients
-// interpolate poorly (docs/); flutter of practical interest lies below it.
-constexpr double kGridHighestScaledFrequency = 8.0;
+// Units of rounding the end of Possio's domain may need to come inside it.
+constexpr int kDomainEndSteps = 4;
 
 // The tracked series of a sweep with fixed coefficients.
 TrackedSeries tracked_series(std::span<const FlutterStep> steps, const TrackedModes& tracked) {
@@ -72,12 +66,13 @@ std::optional<std::array<double, 2>> grid_range(const aero::AeroRouteEvaluator& 
   }
   const double f_lo = std::min(f0[0], f0[1]), f_hi = std::max(f0[0], f0[1]);
   if (!(u_hi > 0.0 && f_lo > 0.0 && std::isfinite(f_hi))) return std::nullopt;
-  double k_lo = kGridLowMargin * aero::reduced_frequency(f_lo, x_ref, u_hi);
-  double k_hi = kGridHighMargin * aero::reduced_frequency(f_hi, x_ref, u_lo);
-  k_hi = std::min({k_hi, kGridLargestRatio * k_lo, 0.5 * kGridHighestScaledFrequency * (1.0 - mach * mach)});
-  if (!(k_lo > 0.0 && k_hi > k_lo && route.in_domain(k_lo, mach) && route.in_domain(k_hi, mach))) {
-    return std::nullopt;
-  }
+  const double k_lo = kGridLowMargin * aero::reduced_frequency(f_lo, x_ref, u_hi);
+  double k_hi = std::min(kGridHighMargin * aero::reduced_frequency(f_hi, x_ref, u_lo),
+                         0.5 * aero::kPossioFrequencyLimit * (1.0 - mach * mach));
+  // The domain's end as the route tests it: the product above may round a
+  // unit or two beyond it.
+  for (int i = 0; i < kDomainEndSteps && !route.in_domain(k_hi, mach); ++i) k_hi = std::nextafter(k_hi, 0.0);
+  if (!(k_lo > 0.0 && k_hi > k_lo && route.in_domain(k_lo, mach))) return std::nullopt;
   return std::array<double, 2>{k_lo, k_hi};
 }
 
@@ -90,7 +85,10 @@ void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<
   if (p.route == AeroRoute::possio) {
     const std::optional<std::array<double, 2>> range =
         grid_range(route, s.sweep.q, p.structural_frequencies, system.rho, system.x_ref, mach);
-    if (range) grid.emplace(route, mach, (*range)[0], (*range)[1], kGridPoints);
+    if (range) {
+      const auto [k_lo, k_hi] = *range;
+      grid.emplace(route, mach, k_lo, k_hi, aero::grid_points(mach, k_lo, k_hi));
+    }
     coefficients = [&](double k) -> std::optional<Matrix2> {
       if (!grid || !grid->covers(k)) return std::nullopt;
       return grid->at(k);
