@@ -13,6 +13,10 @@
 #    result; the goal is < 5 ms per case for plan + collect.  collect's
 #    figure (one gnuplot run) is a fixed cost, so it weighs less per case in
 #    the larger study.
+# 3. The cost of the Possio route in a study: the Mach-boundary example
+#    (7 cases, Ma 0.2 .. 0.8, p-k and matched point) against the same study
+#    at Ma 0.02 .. 0.08, where the cases take the thin-plate route, both
+#    with -j JOBS; the goal is a ratio of wall times <= 1.5.
 # Run it on an otherwise idle machine: other processes on the cores show up
 # in the ratio.  The occupancy (how much of the run's span each of the JOBS
 # slots held a running case) separates the pool's own gaps from that load.
@@ -40,6 +44,8 @@ range = { start = 0.2, stop = 0.8, count = 8 }
 field = "x_p"
 values = [0.33, 0.37]
 TOML
+cp "$base/study.toml" "$work/mach7.toml"
+sed -e 's/start = 0.2, stop = 0.8/start = 0.02, stop = 0.08/' "$base/study.toml" >"$work/thin7.toml"
 cat >"$work/grid400.toml" <<'TOML'
 base = "zelvan.inp"
 option = "LNX"
@@ -82,6 +88,35 @@ t2="$(now)"
 t3="$(now)"
 plan400="$(elapsed "$t0" "$t1")"
 collect400="$(elapsed "$t2" "$t3")"
+
+route_wall() {  # study file, folder: the wall time of run -j JOBS
+  "$study_exe" plan "$1" --dir "$2" >/dev/null
+  local a b
+  a="$(now)"
+  "$study_exe" run "$2" -j "$jobs" --zelvan "$zelvan" 2>/dev/null || true
+  b="$(now)"
+  elapsed "$a" "$b"
+}
+# Each study five times, alternating, and the medians: a study takes about
+# a tenth of a second, where one run's figure varies by a third.
+possio_times=()
+thin_times=()
+for i in 1 2 3 4 5; do
+  possio_times+=("$(route_wall "$work/mach7.toml" "$work/mach7_$i")")
+  thin_times+=("$(route_wall "$work/thin7.toml" "$work/thin7_$i")")
+done
+median() { printf '%s\n' "$@" | sort -g | sed -n 3p; }
+possio7="$(median "${possio_times[@]}")"
+thin7="$(median "${thin_times[@]}")"
+
+python3 - "$possio7" "$thin7" "$jobs" <<'PY'
+import sys
+possio, thin, jobs = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+print(f"Mach-boundary example, 7 cases, -j {jobs}, medians of 5")
+print(f"  Possio route (Ma 0.2 .. 0.8)      {possio:8.3f} s")
+print(f"  thin-plate route (Ma 0.02 .. 0.08) {thin:7.3f} s")
+print(f"  ratio                             {possio / thin:8.3f}   (goal <= 1.5)")
+PY
 
 python3 - "$jobs" "$single_sum" "$wall" "$plan16" "$collect16" "$plan400" "$collect400" "$work/parallel" <<'PY'
 import json, pathlib, sys
