@@ -128,8 +128,12 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
         const Complex h1 = hankel_detail::asymptotic<1>(z);
         reg = {h1.real(), h1.imag() - 2.0 / (std::numbers::pi * z)};
       }
+      // i M^2 H0 + M H1 and i M^2 H0 - M H1 without 2i/(pi z): the waves
+      // term of k1 at +x and at -x.
+      const Complex i_m2_h0(-mach2_ * h0.imag(), mach2_ * h0.real());
       hankel_[static_cast<std::size_t>(p - kPossioPanelsPerSide) * kGaussNodes + static_cast<std::size_t>(j)] = {
-          h0.real(), h0.imag(), reg.real(), reg.imag()};
+          {{i_m2_h0.real() + mach * reg.real(), i_m2_h0.imag() + mach * reg.imag()},
+           {i_m2_h0.real() - mach * reg.real(), i_m2_h0.imag() - mach * reg.imag()}}};
       // sgn(u) [H1 - 2i/(pi z)] e^{i omega1 u}, as PossioKernel::near_field_integrand,
       // and (1 - e^{i omega1 u})/u, with 1 - cos = sin^2/(1 + cos) where the
       // difference would cancel; at -u the same with s -> -s.
@@ -154,6 +158,24 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
     f_sum_[p + 1] = f_sum_[p] + half * f_panel;
     g_sum_[p + 1] = g_sum_[p] + half * g_panel;
   }
+  // The combination of I and G that k1 takes, i k M f + (2 beta^2/pi) g,
+  // at the nodes and summed in the same way.
+  for (int p = 0; p < kPossioPanels; ++p) {
+    const double half = 0.5 * (at[p + 1] - at[p]);
+    Complex panel_sum;
+    for (int j = 0; j < kGaussNodes; ++j) {
+      const std::size_t node = static_cast<std::size_t>(p) * kGaussNodes + static_cast<std::size_t>(j);
+      const std::array<double, 4>& v = fg_[node];
+      const Complex c(-k_mach_ * v[1] + two_beta2_pi_ * v[2], k_mach_ * v[0] + two_beta2_pi_ * v[3]);
+      combined_[node] = {c.real(), c.imag()};
+      panel_sum += rule.weight[j] * c;
+    }
+    combined_sum_[p + 1] = combined_sum_[p] + half * panel_sum;
+  }
+  // r of k1 without the node sums: i k M C0 - (2 beta^2/pi)(E1(2i omega1)
+  // + gamma + ln omega1 + i pi/2 - integral of g from -2 to 0).
+  const Complex ikm_c0(-k_mach_ * c0_.imag(), k_mach_ * c0_.real());
+  r_constant_ = ikm_c0 - two_beta2_pi_ * (bracket_constant_ + g_sum_[kPossioPanelsPerSide]);
   evaluations_ += static_cast<long>(kPossioPanels) * kGaussNodes;
 }
 
@@ -191,43 +213,35 @@ std::complex<double> PossioFastKernel::k_reg(const PossioDistance& d, const Comp
 
 std::complex<double> PossioFastKernel::k1_at(const PossioDistance& d, const Complex& rot3, const Complex& rotk) const {
   const double x = d.x;
-  const double s = x < 0.0 ? -1.0 : 1.0;
   const double z = omega2_ * std::fabs(x);
-  // H0 and H1 at z interpolated from the nodes of |x|'s panel.
-  std::array<double, 4> h{};
+  // The waves term i M^2 H0 + M s H1 interpolated from the nodes of |x|'s
+  // panel (s = sgn x picks the pair), with M s 2i/(pi z) added.
+  const std::size_t side = x < 0.0 ? 1 : 0;
   const std::size_t nodes = static_cast<std::size_t>(d.abs_panel) * kGaussNodes;
+  std::array<double, 2> wave{};
   for (std::size_t j = 0; j < kGaussNodes; ++j) {
     const double w = d.interpolation[j];
-    const std::array<double, 4>& v = hankel_[nodes + j];
-    for (std::size_t c = 0; c < 4; ++c) h[c] += w * v[c];
+    const std::array<double, 2>& v = hankel_[nodes + j][side];
+    for (std::size_t c = 0; c < 2; ++c) wave[c] += w * v[c];
   }
-  const Complex h0(h[0], h[1]);
-  const Complex h1(h[2], h[3] + 2.0 / (std::numbers::pi * z));
+  const double s = x < 0.0 ? -1.0 : 1.0;
+  const Complex waves(wave[0], wave[1] + mach_ * s * 2.0 / (std::numbers::pi * z));
 
-  // I(x) and G(x) in one pass over the panel's weights.
+  // r = i k M (C0 + I(x)) - (2 beta^2/pi) [E1(2i omega1) - E1(-i omega1 x)
+  // + i (pi/2)(1 + s)], the bracket of PossioKernel::k1, with
+  // E1(z) = Ein(z) - ln z - gamma (DLMF 6.2.4), ln(-i omega1 x) =
+  // ln(omega1 |x|) - i (pi/2) s and Ein(-i omega1 x) = G(x): the constant
+  // part and the node sums of i k M f + (2 beta^2/pi) g from -2 to x.
   const std::size_t first = static_cast<std::size_t>(d.point.panel) * kGaussNodes;
-  std::array<double, 4> sum{};
+  std::array<double, 2> partial{};
   for (std::size_t j = 0; j < kGaussNodes; ++j) {
     const double w = d.point.weight[j];
-    const std::array<double, 4>& v = fg_[first + j];
-    for (std::size_t c = 0; c < 4; ++c) sum[c] += w * v[c];
+    const std::array<double, 2>& v = combined_[first + j];
+    for (std::size_t c = 0; c < 2; ++c) partial[c] += w * v[c];
   }
-  const std::size_t panel = static_cast<std::size_t>(d.point.panel);
-  const Complex integral = f_sum_[panel] + Complex(sum[0], sum[1]);
-  const Complex ein = (g_sum_[panel] - g_sum_[kPossioPanelsPerSide]) + Complex(sum[2], sum[3]);
+  const Complex sums = combined_sum_[static_cast<std::size_t>(d.point.panel)] + Complex(partial[0], partial[1]);
+  const Complex r(r_constant_.real() + sums.real() - two_beta2_pi_ * d.log_abs, r_constant_.imag() + sums.imag());
 
-  // The bracket E1(2i omega1) - E1(-i omega1 x) + i (pi/2)(1 + s) of
-  // PossioKernel::k1, with E1(z) = Ein(z) - ln z - gamma (DLMF 6.2.4) and
-  // ln(-i omega1 x) = ln(omega1 |x|) - i (pi/2) s.
-  // (bracket_constant_ holds E1(2i omega1) + gamma + ln omega1 + i pi/2.)
-  const double bracket_re = bracket_constant_.real() + d.log_abs - ein.real();
-  const double bracket_im = bracket_constant_.imag() - ein.imag();
-  const Complex near = c0_ + integral;
-  // r = i k M (C0 + I) - (2 beta^2/pi) bracket
-  const Complex r(-k_mach_ * near.imag() - two_beta2_pi_ * bracket_re,
-                  k_mach_ * near.real() - two_beta2_pi_ * bracket_im);
-  // i M^2 H0 + M s H1
-  const Complex waves(-mach2_ * h0.imag() + mach_ * s * h1.real(), mach2_ * h0.real() + mach_ * s * h1.imag());
   const Complex kt = rot3 * waves - rotk * r;
 
   // Take out the singular part.

@@ -103,9 +103,12 @@ class PossioFastKernel {
   // f and g at a node side by side (re f, im f, re g, im g), so that k1
   // sums both integrals in one pass.
   using NodeValues = std::array<std::array<double, 4>, std::size_t{kPossioPanels} * kGaussNodes>;
-  // H0 and H1 - 2i/(pi z) at z = omega2 u for the nodes u > 0 (re H0,
-  // im H0, re, im), from which k1 interpolates them at its distances.
-  using HankelValues = std::array<std::array<double, 4>, std::size_t{kPossioPanelsPerSide} * kGaussNodes>;
+  // i M^2 H0 + M (H1 - 2i/(pi z)) and i M^2 H0 - M (H1 - 2i/(pi z)) at
+  // z = omega2 u for the nodes u > 0, from which k1 interpolates the waves
+  // term at its distances (the first pair for x > 0, the second for x < 0).
+  using HankelValues =
+      std::array<std::array<std::array<double, 2>, 2>, std::size_t{kPossioPanelsPerSide} * kGaussNodes>;
+  using CombinedValues = std::array<std::array<double, 2>, std::size_t{kPossioPanels} * kGaussNodes>;
   using Sums = std::array<std::complex<double>, kPossioPanels + 1>;
 
   double mach_;
@@ -129,6 +132,9 @@ class PossioFastKernel {
   // nodes; every entry is set by the constructor.
   NodeValues fg_;
   HankelValues hankel_;
+  CombinedValues combined_;  // i k M f + (2 beta^2/pi) g at the nodes
+  Sums combined_sum_{};      // its integral from -2 to the start of each panel
+  std::complex<double> r_constant_{};
   Sums f_sum_{};  // integral of f from -2 to the start of each panel
   Sums g_sum_{};  // the same for g
   long evaluations_ = 0;

@@ -26,7 +26,7 @@ build="$(cd "${1:-$root/build}" && pwd)"
 jobs="${2:-2}"
 study_exe="$build/study/zelvan-study"
 zelvan="$build/driver/zelvan"
-work="$(mktemp -d /tmp/zelvan-study-bench.XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/zelvan-study-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 now() { date +%s.%N; }

@@ -69,12 +69,14 @@ GaussVector gauss_interpolation_weights(double t) {
   const GaussRule& rule = gauss_rule();
   const NodeLegendre& at_nodes = node_legendre();
   const auto p = legendre_values(t);
-  GaussVector w{};
-  for (int j = 0; j < kGaussNodes; ++j) {
-    double sum = 0.0;
-    for (int m = 0; m < kGaussNodes; ++m) sum += 0.5 * (2 * m + 1) * at_nodes[j][m] * p[m];
-    w[j] = rule.weight[j] * sum;
+  // The sums of all the nodes at once, each over m in order.
+  GaussVector sum{};
+  for (int m = 0; m < kGaussNodes; ++m) {
+    const double factor = 0.5 * (2 * m + 1) * p[m];
+    for (int j = 0; j < kGaussNodes; ++j) sum[j] += factor * at_nodes[j][m];
   }
+  GaussVector w{};
+  for (int j = 0; j < kGaussNodes; ++j) w[j] = rule.weight[j] * sum[j];
   return w;
 }
 
@@ -85,13 +87,15 @@ GaussVector gauss_partial_weights(double t) {
   // (P_{m+1}(t) - P_{m-1}(t)) / (2m + 1), from (2m + 1) P_m = P'_{m+1} -
   // P'_{m-1} and P_m(-1) = (-1)^m.
   const auto p = legendre_values(t);
-  GaussVector w{};
-  for (int j = 0; j < kGaussNodes; ++j) {
-    const auto& pj = at_nodes[j];
-    double sum = 0.5 * (t + 1.0);
-    for (int m = 1; m < kGaussNodes; ++m) sum += 0.5 * pj[m] * (p[m + 1] - p[m - 1]);
-    w[j] = rule.weight[j] * sum;
+  // The sums of all the nodes at once, each over m in order.
+  GaussVector sum;
+  sum.fill(0.5 * (t + 1.0));
+  for (int m = 1; m < kGaussNodes; ++m) {
+    const double difference = p[m + 1] - p[m - 1];
+    for (int j = 0; j < kGaussNodes; ++j) sum[j] += 0.5 * at_nodes[j][m] * difference;
   }
+  GaussVector w{};
+  for (int j = 0; j < kGaussNodes; ++j) w[j] = rule.weight[j] * sum[j];
   return w;
 }
 
