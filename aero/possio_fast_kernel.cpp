@@ -176,7 +176,7 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   // + gamma + ln omega1 + i pi/2 - integral of g from -2 to 0).
   const Complex ikm_c0(-k_mach_ * c0_.imag(), k_mach_ * c0_.real());
   r_constant_ = ikm_c0 - two_beta2_pi_ * (bracket_constant_ + g_sum_[kPossioPanelsPerSide]);
-  evaluations_ += static_cast<long>(kPossioPanels) * kGaussNodes;
+  evaluations_ += static_cast<long>(kPossioPanelsPerSide) * kGaussNodes;
 }
 
 std::complex<double> PossioFastKernel::near_field_integral(const PossioPanelPoint& p) const {

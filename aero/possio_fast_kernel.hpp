@@ -92,8 +92,10 @@ class PossioFastKernel {
   // omega3 = k M^2/(1 - M^2), the wave number of rot3.
   double omega3() const { return omega3_; }
 
-  // Integrand values of one setup: near field at the panel nodes, far
-  // field on the real axis and down the rotated path.
+  // Hankel-function values of one setup: H0 and H1 together at the panel
+  // nodes u > 0 (the near field's integrand at -u and the kernel's waves
+  // term at every distance come from them), H1 of the far field on the
+  // real axis and its expansion down the rotated path.
   long evaluations() const { return evaluations_; }
 
  private:

@@ -120,7 +120,7 @@ TEST(PossioFastSolve, GivesTheLoadsOfAnIndependentHighPrecisionSolveWhereTheRefe
   // collocation equations at 30 digits, with C0 itself) are exact for this
   // purpose, and the reference assembly is off by up to 2e-9 at these
   // points (its E1 series near the frequency limit, its Romberg
-  // tolerance), more than the fast loads are.  Measured at most 3.2e-13
+  // tolerance), more than the fast loads are.  Measured at most 6.2e-13
   // of the largest entry; the fast pieces are each good to 1e-12 or
   // better but for the real-argument Hankel functions near x = 15 (5e-11
   // relative, in part of C0's path), so 1e-10 leaves room for another
