@@ -102,8 +102,8 @@ class PossioFastKernel {
   std::complex<double> k1_at(const PossioDistance& d, const std::complex<double>& rot3,
                              const std::complex<double>& rotk) const;
 
-  // f and g at a node side by side (re f, im f, re g, im g), so that k1
-  // sums both integrals in one pass.
+  // f and g at a node side by side (re f, im f, re g, im g), for
+  // near_field_integral and ein and the combination k1 takes.
   using NodeValues = std::array<std::array<double, 4>, std::size_t{kPossioPanels} * kGaussNodes>;
   // i M^2 H0 + M (H1 - 2i/(pi z)) and i M^2 H0 - M (H1 - 2i/(pi z)) at
   // z = omega2 u for the nodes u > 0, from which k1 interpolates the waves
