@@ -36,11 +36,11 @@ inline constexpr double kSwitch = 15.0;                     // series up to here
 inline constexpr int kMaxTerms = 64;                        // the series needs at most about 35
 
 // Increments of the imaginary part of the series' weight per term:
-// order 0: (2/pi)/m; order 1: (1/pi)*(1/m + 1/(m+1)).
-// The factors of the terms' recurrences as reciprocals, for the fast
-// kernel's series: -q/m^2 = -q * inverse0[m], -q/(m(m+1)) = -q * inverse1[m]
-// (a multiplication where the recurrence would otherwise wait on a
-// division).
+// order 0: (2/pi)/m; order 1: (1/pi)*(1/m + 1/(m+1)).  And the factors of
+// the terms' recurrences as reciprocals, -q/m^2 = -q * inverse0[m],
+// -q/(m(m+1)) = -q * inverse1[m] (a multiplication where the recurrence
+// would otherwise wait on a division), which the series of order 1 and the
+// pair of both orders take.
 struct SeriesTables {
   std::array<double, kMaxTerms + 1> order0{};
   std::array<double, kMaxTerms + 1> order1{};
@@ -83,28 +83,6 @@ inline std::complex<double> h0_series(double x) {
   return {hr, hi};
 }
 
-// Ascending series of H1 without its singular term 2i/(pi*x): the regular
-// part H1(x) - 2i/(pi*x) = (x/2)*S.
-inline std::complex<double> h1_series_regular(double x) {
-  const auto& inc = series_tables().order1;
-  const double q = x * x / 4.0;
-  const double l = std::log(x / 2.0) + kEuler;
-  double wi = -(2.0 / std::numbers::pi) * (l - 0.5);
-  double t = 1.0;
-  double sr = 1.0;
-  double si = wi;
-  const double eps2 = kEpsilon * kEpsilon;
-  for (int m = 1; m <= kMaxTerms; ++m) {
-    t = t * (-q / (double(m) * double(m + 1)));
-    wi = wi + inc[m];
-    const double ti = t * wi;
-    sr += t;
-    si += ti;
-    if (t * t + ti * ti < eps2) break;
-  }
-  return {(x / 2.0) * sr, (x / 2.0) * si};
-}
-
 // H0(x) and the regular part H1(x) - 2i/(pi*x) of the ascending series
 // together, for a caller that already has ln(x/2): the terms of h0_series
 // and h1_series_regular in one loop without branches, which runs until the
@@ -144,9 +122,10 @@ inline HankelPair h0_h1_series(double x, double log_half_x) {
   return {{hr, hi}, {(x / 2.0) * sr, (x / 2.0) * si}};
 }
 
-// The regular part H1(x) - 2i/(pi*x) as h1_series_regular, for a caller
-// that already has ln(x/2), with the recurrence of h0_h1_series.
-inline std::complex<double> h1_regular_series(double x, double log_half_x) {
+// Ascending series of H1 without its singular term 2i/(pi*x): the regular
+// part H1(x) - 2i/(pi*x) = (x/2)*S, for a caller that already has ln(x/2)
+// or from it.
+inline std::complex<double> h1_series_regular(double x, double log_half_x) {
   const auto& tables = series_tables();
   const double q = x * x / 4.0;
   double w = -(2.0 / std::numbers::pi) * (log_half_x + kEuler - 0.5);
@@ -164,6 +143,8 @@ inline std::complex<double> h1_regular_series(double x, double log_half_x) {
   }
   return {(x / 2.0) * sr, (x / 2.0) * si};
 }
+
+inline std::complex<double> h1_series_regular(double x) { return h1_series_regular(x, std::log(x / 2.0)); }
 
 // Asymptotic expansion of order nu (mu = 4*nu^2), x > 15.
 template <int Nu>
@@ -199,20 +180,6 @@ inline std::complex<double> h1(double x) {
     return {reg.real(), reg.imag() + 2.0 / (std::numbers::pi * x)};
   }
   return asymptotic<1>(x);
-}
-
-// H1(x) - 2i/(pi*x) and H1(x) by the series of h1_regular_series up to
-// x = 15 (the fast kernel's; the same terms as h1_regular and h1 to
-// rounding).
-inline std::complex<double> h1_regular_fast(double x) {
-  if (x <= kSwitch) return h1_regular_series(x, std::log(x / 2.0));
-  const std::complex<double> h = asymptotic<1>(x);
-  return {h.real(), h.imag() - 2.0 / (std::numbers::pi * x)};
-}
-
-inline std::complex<double> h1_fast(double x) {
-  const std::complex<double> reg = h1_regular_fast(x);
-  return {reg.real(), reg.imag() + 2.0 / (std::numbers::pi * x)};
 }
 
 // H1(x) - 2i/(pi*x), without cancellation for small x.

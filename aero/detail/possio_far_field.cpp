@@ -74,7 +74,7 @@ FarFieldIntegral far_field_integral(double omega1, double omega2, double t0, Far
     for (int j = 0; j < kGaussNodes; ++j) {
       const double t = mid + half * rule.node[j];
       const double z = omega2 * t;
-      Complex h = hankel_detail::h1_fast(z);
+      Complex h = hankel_detail::h1(z);
       if (terms == FarFieldTerms::beyond_leading) {
         const double phase = z - three_quarter_pi;
         h -= std::sqrt(2.0 / (std::numbers::pi * z)) * Complex(std::cos(phase), -std::sin(phase));
