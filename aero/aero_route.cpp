@@ -5,6 +5,12 @@
 #include "aero/flow.hpp"
 
 namespace zelvan::aero {
+namespace {
+
+// Units of rounding the end of Possio's domain may need to come inside it.
+constexpr int kDomainEndSteps = 4;
+
+}  // namespace
 
 AeroRouteEvaluator::AeroRouteEvaluator(AeroRoute route, double x_p, double aero_scale, std::string_view frequency_name)
     : route_(route), x_p_(x_p), aero_scale_(aero_scale), frequency_name_(frequency_name) {}
@@ -20,6 +26,14 @@ bool AeroRouteEvaluator::in_domain(double k, double mach) const {
       break;
   }
   return false;
+}
+
+double AeroRouteEvaluator::highest_frequency(double mach) const {
+  if (route_ == AeroRoute::thin_plate) return in_domain(1.0, mach) ? INFINITY : 0.0;
+  if (route_ != AeroRoute::possio || !(mach >= kPossioLowestMach && mach < 1.0)) return 0.0;
+  double k = 0.5 * kPossioFrequencyLimit * (1.0 - mach * mach);
+  for (int i = 0; i < kDomainEndSteps && !in_domain(k, mach); ++i) k = std::nextafter(k, 0.0);
+  return k;
 }
 
 Matrix2 AeroRouteEvaluator::coefficients(double k, double mach) {

@@ -35,6 +35,13 @@ class AeroRouteEvaluator {
   // the external route (it has no reduced frequency).
   bool in_domain(double k, double mach) const;
 
+  // The largest reduced frequency in the domain at Mach number `mach`:
+  // on the Possio route the k with 2k/(1 - Ma^2) = 25, brought inside by
+  // the unit of rounding its product may lie beyond; infinity on the
+  // thin-plate route; 0 where no k is in the domain (the external route, a
+  // Mach number outside the route's range).  No failure.
+  double highest_frequency(double mach) const;
+
   // The aerodynamic matrix (column-major, per unit dynamic pressure) at
   // reduced frequency k and Mach number `mach`, computed exactly as the
   // model computes a run's coefficients.  Requires in_domain(k, mach); a

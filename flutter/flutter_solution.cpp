@@ -18,8 +18,6 @@ using aero::AeroRoute;
 // Possio's domain; its points come from the range (aero::grid_points).
 constexpr double kGridLowMargin = 0.8;
 constexpr double kGridHighMargin = 1.25;
-// Units of rounding the end of Possio's domain may need to come inside it.
-constexpr int kDomainEndSteps = 4;
 
 // The tracked series of a sweep with fixed coefficients.
 TrackedSeries tracked_series(std::span<const FlutterStep> steps, const TrackedModes& tracked) {
@@ -67,11 +65,8 @@ std::optional<std::array<double, 2>> grid_range(const aero::AeroRouteEvaluator& 
   const double f_lo = std::min(f0[0], f0[1]), f_hi = std::max(f0[0], f0[1]);
   if (!(u_hi > 0.0 && f_lo > 0.0 && std::isfinite(f_hi))) return std::nullopt;
   const double k_lo = kGridLowMargin * aero::reduced_frequency(f_lo, x_ref, u_hi);
-  double k_hi = std::min(kGridHighMargin * aero::reduced_frequency(f_hi, x_ref, u_lo),
-                         0.5 * aero::kPossioFrequencyLimit * (1.0 - mach * mach));
-  // The domain's end as the route tests it: the product above may round a
-  // unit or two beyond it.
-  for (int i = 0; i < kDomainEndSteps && !route.in_domain(k_hi, mach); ++i) k_hi = std::nextafter(k_hi, 0.0);
+  const double k_hi =
+      std::min(kGridHighMargin * aero::reduced_frequency(f_hi, x_ref, u_lo), route.highest_frequency(mach));
   if (!(k_lo > 0.0 && k_hi > k_lo && route.in_domain(k_lo, mach))) return std::nullopt;
   return std::array<double, 2>{k_lo, k_hi};
 }

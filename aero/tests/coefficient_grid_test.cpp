@@ -48,6 +48,18 @@ TEST(PossioGrid, InterpolatesWithinItsToleranceOfTheLargestCoefficientWithThePoi
   }
 }
 
+TEST(PossioGrid, EndsWhereTheRoutesDomainEnds) {
+  const AeroRouteEvaluator route(AeroRoute::possio, 0.35, 1.0, "k");
+  for (const double mach : {0.1001, 0.3, 0.5, 0.7, 0.9, 0.95, 0.999}) {
+    const double k = route.highest_frequency(mach);
+    EXPECT_TRUE(route.in_domain(k, mach)) << "Ma " << mach;
+    EXPECT_FALSE(route.in_domain(k * (1.0 + 4.0 * std::numeric_limits<double>::epsilon()), mach)) << "Ma " << mach;
+  }
+  EXPECT_EQ(route.highest_frequency(0.05), 0.0);
+  EXPECT_EQ(AeroRouteEvaluator(AeroRoute::external, 0.35, 1.0, "k").highest_frequency(0.5), 0.0);
+  EXPECT_EQ(AeroRouteEvaluator(AeroRoute::thin_plate, 0.35, 1.0, "k").highest_frequency(0.5), INFINITY);
+}
+
 TEST(PossioGrid, FindsTheFrequencyOfAnyValueOfItsVariable) {
   // ln k + k/(1 - Ma) from k = 5e-5 (s = -10) to beyond the domain's end.
   constexpr double kRoundTrip = 8 * std::numeric_limits<double>::epsilon();
