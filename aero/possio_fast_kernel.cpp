@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "aero/detail/hankel.hpp"
+#include "aero/detail/lanes.hpp"
 #include "aero/detail/possio_e1.hpp"
 #include "aero/detail/possio_far_field.hpp"
 #include "aero/possio_kernel.hpp"
@@ -88,18 +89,6 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   e1_far_ = exp_integral_e1_accurate(Complex(0.0, 2.0 * omega1_));
   bracket_constant_ = e1_far_ + kEuler + log_omega1_ + kI * (std::numbers::pi / 2.0);
 
-  // C0 = -(integral from 2 to infinity of H1(omega2 t) e^{-i omega1 t} dt);
-  // the reference assembly's constant adds what replacing H1 by its leading term
-  // beyond the cut changes.
-  const FarFieldIntegral whole = far_field_integral(omega1_, omega2_, 2.0, FarFieldTerms::all);
-  c0_ = -whole.value;
-  evaluations_ += whole.real_axis_evaluations + whole.path_evaluations;
-  if (far_field == PossioFarField::leading_term_beyond_cut) {
-    const FarFieldIntegral rest = far_field_integral(omega1_, omega2_, kCut, FarFieldTerms::beyond_leading);
-    c0_ += rest.value;
-    evaluations_ += rest.real_axis_evaluations + rest.path_evaluations;
-  }
-
   // The integrands at the nodes.  The panels and the rule are symmetric
   // about 0, so node j of panel p > 0 side and node 19 - j of panel
   // 79 - p lie at u and -u exactly: the Hankel functions and the cosine
@@ -172,6 +161,17 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
     }
     combined_sum_[p + 1] = combined_sum_[p] + half * panel_sum;
   }
+  // C0 = -(integral from 2 to infinity of H1(omega2 t) e^{-i omega1 t} dt)
+  // = -(F - integral from 0 to 2 of [H1 - 2i/(pi z)] e^{-i omega1 t} dt),
+  // and that integral is minus the one of f from -2 to 0.  The reference
+  // assembly's constant adds what replacing H1 by its leading term beyond
+  // the cut changes.
+  c0_ = -far_field_from_zero(mach, k, e1_far_) - f_sum_[kPossioPanelsPerSide];
+  if (far_field == PossioFarField::leading_term_beyond_cut) {
+    const FarFieldIntegral rest = far_field_beyond_leading(omega1_, omega2_, kCut);
+    c0_ += rest.value;
+    evaluations_ += rest.real_axis_evaluations + rest.path_evaluations;
+  }
   // r of k1 without the node sums: i k M C0 - (2 beta^2/pi)(E1(2i omega1)
   // + gamma + ln omega1 + i pi/2 - integral of g from -2 to 0).
   const Complex ikm_c0(-k_mach_ * c0_.imag(), k_mach_ * c0_.real());
@@ -215,37 +215,39 @@ std::complex<double> PossioFastKernel::k1_at(const PossioDistance& d, const Comp
   const double x = d.x;
   const double z = omega2_ * std::fabs(x);
   // The waves term i M^2 H0 + M s H1 interpolated from the nodes of |x|'s
-  // panel (s = sgn x picks the pair), with M s 2i/(pi z) added.
+  // panel (s = sgn x picks the pair), with M s 2i/(pi z) added; and the
+  // partial sum of r below.  The two sums are independent and run in one
+  // loop, each in node order.
   const std::size_t side = x < 0.0 ? 1 : 0;
   const std::size_t nodes = static_cast<std::size_t>(d.abs_panel) * kGaussNodes;
-  std::array<double, 2> wave{};
+  const std::size_t first = static_cast<std::size_t>(d.point.panel) * kGaussNodes;
+  lanes::Pair wave{};
+  lanes::Pair partial{};
+#pragma GCC unroll 20
   for (std::size_t j = 0; j < kGaussNodes; ++j) {
-    const double w = d.interpolation[j];
-    const std::array<double, 2>& v = hankel_[nodes + j][side];
-    for (std::size_t c = 0; c < 2; ++c) wave[c] += w * v[c];
+    wave += d.interpolation[j] * lanes::load(hankel_[nodes + j][side]);
+    partial += d.point.weight[j] * lanes::load(combined_[first + j]);
   }
   const double s = x < 0.0 ? -1.0 : 1.0;
-  const Complex waves(wave[0], wave[1] + mach_ * s * 2.0 / (std::numbers::pi * z));
+  const double waves_re = wave[0];
+  const double waves_im = wave[1] + mach_ * s * 2.0 / (std::numbers::pi * z);
 
   // r = i k M (C0 + I(x)) - (2 beta^2/pi) [E1(2i omega1) - E1(-i omega1 x)
   // + i (pi/2)(1 + s)], the bracket of PossioKernel::k1, with
   // E1(z) = Ein(z) - ln z - gamma (DLMF 6.2.4), ln(-i omega1 x) =
   // ln(omega1 |x|) - i (pi/2) s and Ein(-i omega1 x) = G(x): the constant
   // part and the node sums of i k M f + (2 beta^2/pi) g from -2 to x.
-  const std::size_t first = static_cast<std::size_t>(d.point.panel) * kGaussNodes;
-  std::array<double, 2> partial{};
-  for (std::size_t j = 0; j < kGaussNodes; ++j) {
-    const double w = d.point.weight[j];
-    const std::array<double, 2>& v = combined_[first + j];
-    for (std::size_t c = 0; c < 2; ++c) partial[c] += w * v[c];
-  }
-  const Complex sums = combined_sum_[static_cast<std::size_t>(d.point.panel)] + Complex(partial[0], partial[1]);
-  const Complex r(r_constant_.real() + sums.real() - two_beta2_pi_ * d.log_abs, r_constant_.imag() + sums.imag());
+  const Complex& sum = combined_sum_[static_cast<std::size_t>(d.point.panel)];
+  const double r_re = r_constant_.real() + (sum.real() + partial[0]) - two_beta2_pi_ * d.log_abs;
+  const double r_im = r_constant_.imag() + (sum.imag() + partial[1]);
 
-  const Complex kt = rot3 * waves - rotk * r;
+  // rot3 waves - rotk r, written out: the operations of the complex
+  // product without its check for a NaN result, which cannot arise here.
+  const double kt_re = (rot3.real() * waves_re - rot3.imag() * waves_im) - (rotk.real() * r_re - rotk.imag() * r_im);
+  const double kt_im = (rot3.real() * waves_im + rot3.imag() * waves_re) - (rotk.real() * r_im + rotk.imag() * r_re);
 
   // Take out the singular part.
-  return {kt.real() - (2.0 / std::numbers::pi) * d.log_abs, kt.imag() - singular_ / x};
+  return {kt_re - (2.0 / std::numbers::pi) * d.log_abs, kt_im - singular_ / x};
 }
 
 }  // namespace zelvan::aero

@@ -1,7 +1,7 @@
 // The regular part of the Possio kernel evaluated fast: the same K1 as
 // PossioKernel::k1 with the near-field integral I(X) and E1(-i omega1 X)
 // read off one cumulative Gauss-Legendre integral over [-2, 2] per solve,
-// the far-field constant C0 along a rotated path, and E1(2i omega1) by
+// the far-field constant C0 in closed form, and E1(2i omega1) by
 // series or continued fraction (docs/possio-solver.md, "Fast evaluation
 // of the kernel").  Notation as in aero/possio_kernel.hpp.
 #pragma once
@@ -94,8 +94,9 @@ class PossioFastKernel {
 
   // Hankel-function values of one setup: H0 and H1 together at the panel
   // nodes u > 0 (the near field's integrand at -u and the kernel's waves
-  // term at every distance come from them), H1 of the far field on the
-  // real axis and its expansion down the rotated path.
+  // term at every distance come from them) and, for the reference
+  // assembly's C0, H1 beyond the cut on the real axis and its expansion
+  // down the rotated path.
   long evaluations() const { return evaluations_; }
 
  private:

@@ -35,13 +35,14 @@ struct AsymptoticRatios {
 };
 
 // sqrt(2/(pi z)) e^{-i(z - 3 pi/4)} times this is H1(z) (DLMF 10.17.4):
-// the sum over k >= first of (-i)^k a_k(1) / z^k, stopped at the first
-// term below kSeriesStop times the sum or when the terms begin to grow.
-Complex asymptotic_factor(Complex z, int first) {
+// 1 plus the sum over k >= 1 of (-i)^k a_k(1) / z^k: this function returns
+// that sum without the 1, stopped at the first term below kSeriesStop
+// times the sum or when the terms begin to grow.
+Complex asymptotic_factor_beyond_leading(Complex z) {
   static const AsymptoticRatios ratios;
   const Complex step = Complex(0.0, -1.0) / z;
   Complex term = 1.0;
-  Complex sum = first == 0 ? Complex(1.0) : Complex();
+  Complex sum;
   double previous = 1.0;
   for (int k = 1; k < kSeriesMaxTerms; ++k) {
     term *= step * ratios.at[k];
@@ -56,7 +57,15 @@ Complex asymptotic_factor(Complex z, int first) {
 
 }  // namespace
 
-FarFieldIntegral far_field_integral(double omega1, double omega2, double t0, FarFieldTerms terms) {
+Complex far_field_from_zero(double mach, double k, Complex e1_2i_omega1) {
+  const double beta2 = 1.0 - mach * mach;
+  const double beta = std::sqrt(beta2);
+  const Complex bracket = beta2 * (std::log(2.0 / mach) + e1_2i_omega1) - beta * std::log((1.0 + beta) / mach);
+  const double factor = 2.0 / (std::numbers::pi * k * mach);
+  return {-factor * bracket.imag(), factor * bracket.real()};
+}
+
+FarFieldIntegral far_field_beyond_leading(double omega1, double omega2, double t0) {
   const GaussRule& rule = gauss_rule();
   const double w = omega1 + omega2;
   const double turn = std::max(t0, kFarFieldAsymptoticStart / omega2);
@@ -74,11 +83,9 @@ FarFieldIntegral far_field_integral(double omega1, double omega2, double t0, Far
     for (int j = 0; j < kGaussNodes; ++j) {
       const double t = mid + half * rule.node[j];
       const double z = omega2 * t;
-      Complex h = hankel_detail::h1(z);
-      if (terms == FarFieldTerms::beyond_leading) {
-        const double phase = z - three_quarter_pi;
-        h -= std::sqrt(2.0 / (std::numbers::pi * z)) * Complex(std::cos(phase), -std::sin(phase));
-      }
+      const double phase = z - three_quarter_pi;
+      const Complex h =
+          hankel_detail::h1(z) - std::sqrt(2.0 / (std::numbers::pi * z)) * Complex(std::cos(phase), -std::sin(phase));
       sum += rule.weight[j] * (h * Complex(std::cos(omega1 * t), -std::sin(omega1 * t)));
     }
     result.value += half * sum;
@@ -90,7 +97,6 @@ FarFieldIntegral far_field_integral(double omega1, double omega2, double t0, Far
   // sqrt(2/(pi z)) e^{3 i pi/4} e^{-i W turn} e^{-W s} (factor), dt = -i ds.
   const Complex start = Complex(std::cos(w * turn), -std::sin(w * turn)) *
                         Complex(std::cos(three_quarter_pi), std::sin(three_quarter_pi));
-  const int first = terms == FarFieldTerms::all ? 0 : 1;
   const double panel = kPathPanel / w;
   const int panels = static_cast<int>(kPathDecays / kPathPanel);
   Complex path;
@@ -100,7 +106,8 @@ FarFieldIntegral far_field_integral(double omega1, double omega2, double t0, Far
     for (int j = 0; j < kGaussNodes; ++j) {
       const double s = mid + 0.5 * panel * rule.node[j];
       const Complex z = omega2 * Complex(turn, -s);
-      const Complex value = std::sqrt(2.0 / (std::numbers::pi * z)) * std::exp(-w * s) * asymptotic_factor(z, first);
+      const Complex value =
+          std::sqrt(2.0 / (std::numbers::pi * z)) * std::exp(-w * s) * asymptotic_factor_beyond_leading(z);
       sum += rule.weight[j] * value;
     }
     path += (0.5 * panel) * sum;
