@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "aero/detail/lanes.hpp"
 #include "aero/detail/messages.hpp"
 #include "aero/detail/possio_linear.hpp"
 #include "aero/detail/possio_stop.hpp"
@@ -30,6 +31,8 @@ constexpr int kNodes = 85;  // quadrature nodes on (0, pi)
 // The mode count rounded up to an even number: the sums of the matrix run
 // over pairs of modes, which the compiler vectorises.
 constexpr int kModesPadded = kModes + 1;
+// Modes per block of the matrix's sums (an even number).
+constexpr int kBlock = 8;
 constexpr int kCollocationDivisions = 2 * kModes + 1;  // theta_i = (2i-1) pi / 43
 constexpr int kNodeDivisions = 2 * kNodes + 1;         // theta_j = 2j pi / 171
 constexpr Complex kI(0.0, 1.0);
@@ -114,16 +117,31 @@ void build_matrix(const KernelTable& k_reg, double k, double beta, PossioMatrix&
 
   for (int i = 0; i < kModes; ++i) {
     const Complex* k_row = &k_reg[static_cast<std::size_t>(i) * kNodes];
-    // The sums over the nodes of every mode at once, each in node order.
+    // The sums over the nodes of every mode, each in node order, a block
+    // of kBlock modes at a time so that the block's sums stay in
+    // registers.
     std::array<double, kModesPadded> sr{};
     std::array<double, kModesPadded> si{};
-    for (int j = 0; j < kNodes; ++j) {
-      const double kr = k_row[j].real();
-      const double ki = k_row[j].imag();
-      const double* weight = &geo.node_weight[static_cast<std::size_t>(j) * kModesPadded];
-      for (int n = 0; n < kModesPadded; ++n) {
-        sr[n] += kr * weight[n];
-        si[n] += ki * weight[n];
+    for (int first = 0; first < kModesPadded; first += kBlock) {
+      const int pairs = std::min(kBlock, kModesPadded - first) / 2;
+      std::array<lanes::Pair, kBlock / 2> block_r{};
+      std::array<lanes::Pair, kBlock / 2> block_i{};
+      for (int j = 0; j < kNodes; ++j) {
+        const double kr = k_row[j].real();
+        const double ki = k_row[j].imag();
+        const double* weight = &geo.node_weight[static_cast<std::size_t>(j) * kModesPadded + first];
+#pragma GCC unroll 4
+        for (int q = 0; q < pairs; ++q) {
+          const lanes::Pair w = lanes::load(weight + 2 * q);
+          block_r[q] += kr * w;
+          block_i[q] += ki * w;
+        }
+      }
+      for (int q = 0; q < pairs; ++q) {
+        for (int c = 0; c < 2; ++c) {
+          sr[first + 2 * q + c] = block_r[q][c];
+          si[first + 2 * q + c] = block_i[q][c];
+        }
       }
     }
     for (int n = 1; n <= kModes; ++n) {

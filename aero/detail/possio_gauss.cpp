@@ -3,21 +3,36 @@
 #include <cmath>
 #include <numbers>
 
+#include "aero/detail/lanes.hpp"
+
 namespace zelvan::aero {
 namespace {
 
 // Newton steps from the Chebyshev estimate; 6 reach rounding for n = 20.
 constexpr int kNewtonSteps = 8;
 
-// P_0 .. P_{n} at t by Bonnet's recurrence (DLMF 18.9.1, Table 18.9.1):
-// (m + 1) P_{m+1} = (2m + 1) t P_m - m P_{m-1}.
+// Bonnet's recurrence (DLMF 18.9.1, Table 18.9.1), (m + 1) P_{m+1} =
+// (2m + 1) t P_m - m P_{m-1}, as P_{m+1} = a_m t P_m - b_m P_{m-1}
+// with a_m = (2m + 1)/(m + 1), b_m = m/(m + 1): no division in the
+// chain from one degree to the next.
+struct BonnetCoefficients {
+  std::array<double, kGaussNodes> a{};
+  std::array<double, kGaussNodes> b{};
+  constexpr BonnetCoefficients() {
+    for (int m = 1; m < kGaussNodes; ++m) {
+      a[m] = (2.0 * m + 1.0) / (m + 1.0);
+      b[m] = m / (m + 1.0);
+    }
+  }
+};
+constexpr BonnetCoefficients kBonnet;
+
+// P_0 .. P_{n} at t.
 std::array<double, kGaussNodes + 1> legendre_values(double t) {
   std::array<double, kGaussNodes + 1> p{};
   p[0] = 1.0;
   p[1] = t;
-  for (int m = 1; m < kGaussNodes; ++m) {
-    p[m + 1] = ((2 * m + 1) * t * p[m] - m * p[m - 1]) / (m + 1);
-  }
+  for (int m = 1; m < kGaussNodes; ++m) p[m + 1] = kBonnet.a[m] * t * p[m] - kBonnet.b[m] * p[m - 1];
   return p;
 }
 
@@ -51,32 +66,57 @@ const GaussRule& gauss_rule() {
 
 namespace {
 
-// P_m at the nodes, computed once.
-using NodeLegendre = std::array<std::array<double, kGaussNodes + 1>, kGaussNodes>;
+// P_m at the nodes, computed once, row m holding every node: the weights'
+// sums run over m in order for all the nodes at once.
+using NodeLegendre = std::array<GaussVector, kGaussNodes + 1>;
 const NodeLegendre& node_legendre() {
   static const NodeLegendre at_nodes = [] {
     NodeLegendre v{};
     const GaussRule& rule = gauss_rule();
-    for (int j = 0; j < kGaussNodes; ++j) v[j] = legendre_values(rule.node[j]);
+    for (int j = 0; j < kGaussNodes; ++j) {
+      const auto p = legendre_values(rule.node[j]);
+      for (int m = 0; m <= kGaussNodes; ++m) v[m][j] = p[m];
+    }
     return v;
   }();
   return at_nodes;
+}
+
+// The barycentric weights of the nodes, (-1)^j sqrt((1 - t_j^2) w_j)
+// (Wang and Xiang, Math. Comp. 81 (2012); any common factor cancels).
+const GaussVector& barycentric_weights() {
+  static const GaussVector lambda = [] {
+    GaussVector v{};
+    const GaussRule& rule = gauss_rule();
+    for (int j = 0; j < kGaussNodes; ++j) {
+      const double size = std::sqrt((1.0 - rule.node[j] * rule.node[j]) * rule.weight[j]);
+      v[j] = j % 2 == 0 ? size : -size;
+    }
+    return v;
+  }();
+  return lambda;
 }
 
 }  // namespace
 
 GaussVector gauss_interpolation_weights(double t) {
   const GaussRule& rule = gauss_rule();
-  const NodeLegendre& at_nodes = node_legendre();
-  const auto p = legendre_values(t);
-  // The sums of all the nodes at once, each over m in order.
-  GaussVector sum{};
-  for (int m = 0; m < kGaussNodes; ++m) {
-    const double factor = 0.5 * (2 * m + 1) * p[m];
-    for (int j = 0; j < kGaussNodes; ++j) sum[j] += factor * at_nodes[j][m];
-  }
+  const GaussVector& lambda = barycentric_weights();
   GaussVector w{};
-  for (int j = 0; j < kGaussNodes; ++j) w[j] = rule.weight[j] * sum[j];
+  for (int j = 0; j < kGaussNodes; ++j) {
+    if (t == rule.node[j]) {
+      w[j] = 1.0;
+      return w;
+    }
+  }
+  // The second (true) barycentric form: L_j(t) = (lambda_j/(t - t_j)) /
+  // sum_k lambda_k/(t - t_k), stable for t anywhere in [-1, 1].
+  double sum = 0.0;
+  for (int j = 0; j < kGaussNodes; ++j) {
+    w[j] = lambda[j] / (t - rule.node[j]);
+    sum += w[j];
+  }
+  for (double& x : w) x /= sum;
   return w;
 }
 
@@ -87,15 +127,21 @@ GaussVector gauss_partial_weights(double t) {
   // (P_{m+1}(t) - P_{m-1}(t)) / (2m + 1), from (2m + 1) P_m = P'_{m+1} -
   // P'_{m-1} and P_m(-1) = (-1)^m.
   const auto p = legendre_values(t);
-  // The sums of all the nodes at once, each over m in order.
-  GaussVector sum;
-  sum.fill(0.5 * (t + 1.0));
+  // The sums of all the nodes at once, two to a lane pair and all in
+  // registers, each over m in order.
+  constexpr int kPairs = kGaussNodes / 2;
+  std::array<lanes::Pair, kPairs> sum{};
+  const double start = 0.5 * (t + 1.0);
+  for (lanes::Pair& s : sum) s = lanes::Pair{start, start};
   for (int m = 1; m < kGaussNodes; ++m) {
     const double difference = p[m + 1] - p[m - 1];
-    for (int j = 0; j < kGaussNodes; ++j) sum[j] += 0.5 * at_nodes[j][m] * difference;
+#pragma GCC unroll 10
+    for (int q = 0; q < kPairs; ++q) sum[q] += 0.5 * lanes::load(&at_nodes[m][2 * q]) * difference;
   }
   GaussVector w{};
-  for (int j = 0; j < kGaussNodes; ++j) w[j] = rule.weight[j] * sum[j];
+  for (int q = 0; q < kPairs; ++q) {
+    for (int c = 0; c < 2; ++c) w[2 * q + c] = rule.weight[2 * q + c] * sum[q][c];
+  }
   return w;
 }
 

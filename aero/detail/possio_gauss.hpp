@@ -32,10 +32,10 @@ const GaussRule& gauss_rule();
 GaussVector gauss_partial_weights(double t);
 
 // Weights L_j(t) with p(t) = sum_j L_j(t) p(t_j) for every polynomial p of
-// degree below 20: the Lagrange basis of the nodes, in the form
-// L_j(t) = w_j sum_{m=0}^{19} (2m + 1)/2 P_m(t_j) P_m(t) (the rule is exact
-// for degree 39, so the P_m are orthogonal on its nodes).  t: -1 <= t <= 1.
-// No failure.
+// degree below 20: the Lagrange basis of the nodes, by the barycentric
+// formula L_j(t) = (lambda_j/(t - t_j)) / sum_k lambda_k/(t - t_k) with
+// lambda_j = (-1)^j sqrt((1 - t_j^2) w_j), and the unit vector at a node.
+// t: -1 <= t <= 1.  No failure.
 GaussVector gauss_interpolation_weights(double t);
 
 }  // namespace zelvan::aero
