@@ -9,13 +9,14 @@ namespace zelvan::aero {
 namespace {
 
 // grid_points = kPoints + kPointsPerLog ln(k_hi/k_lo)
-//               + kPointsPerPhase (k_hi - k_lo)(1 + Ma)/(1 - Ma):
+//               + (kPointsPerPhase + kPointsPerPhaseMach Ma)(k_hi - k_lo)/(1 - Ma):
 // the smallest counts that interpolate within 1e-7 over 113 measured
 // ranges, Ma 0.1 to 0.95, k 0.01 to the domain's end (docs/
 // flutter-solution.md), bounded from above with a margin of three points.
-constexpr double kPoints = 9.0;
-constexpr double kPointsPerLog = 2.4;
-constexpr double kPointsPerPhase = 1.1;
+constexpr double kPoints = 8.0;
+constexpr double kPointsPerLog = 2.8;
+constexpr double kPointsPerPhase = 1.25;
+constexpr double kPointsPerPhaseMach = 0.2;
 // Newton's method for grid_frequency stops when a step changes ln k by no
 // more than a few units of rounding, or after this many steps (it settles
 // in under ten from the starting bound).
@@ -23,6 +24,8 @@ constexpr int kNewtonSteps = 100;
 constexpr double kNewtonStep = 4.0 * std::numeric_limits<double>::epsilon();
 
 }  // namespace
+
+double grid_phase_rate(double mach) { return 2.0 * mach / (1.0 - mach * mach); }
 
 double grid_variable(double k, double mach) { return std::log(k) + k / (1.0 - mach); }
 
@@ -47,8 +50,8 @@ double grid_frequency(double s, double mach) {
 }
 
 int grid_points(double mach, double k_lo, double k_hi) {
-  const double points =
-      kPoints + kPointsPerLog * std::log(k_hi / k_lo) + kPointsPerPhase * (k_hi - k_lo) * (1.0 + mach) / (1.0 - mach);
+  const double points = kPoints + kPointsPerLog * std::log(k_hi / k_lo) +
+                        (kPointsPerPhase + kPointsPerPhaseMach * mach) * (k_hi - k_lo) / (1.0 - mach);
   return std::max(kGridLeastPoints, static_cast<int>(std::ceil(points)));
 }
 
@@ -71,7 +74,10 @@ CoefficientGrid::CoefficientGrid(AeroRouteEvaluator& route, double mach, double 
     }
     nodes_.push_back(s);
     weights_.push_back(((j % 2 == 0) ? 1.0 : -1.0) * ((j == 0 || j == n) ? 0.5 : 1.0));
-    values_.push_back(route.coefficients(k, mach));
+    Matrix2 q = route.coefficients(k, mach);
+    const std::complex<double> shift = std::polar(1.0, grid_phase_rate(mach) * k);
+    for (std::complex<double>& z : q) z *= shift;
+    values_.push_back(q);
   }
 }
 
@@ -86,7 +92,8 @@ Matrix2 CoefficientGrid::at(double k) const {
     for (std::size_t i = 0; i < 4; ++i) numerator[i] += w * values_[j][i];
     denominator += w;
   }
-  for (std::complex<double>& z : numerator) z /= denominator;
+  const std::complex<double> unshift = std::polar(1.0, -grid_phase_rate(mach_) * k) / denominator;
+  for (std::complex<double>& z : numerator) z *= unshift;
   return numerator;
 }
 

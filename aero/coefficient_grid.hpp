@@ -16,13 +16,20 @@ namespace zelvan::aero {
 // k > 0, 0 <= mach < 1.  No failure.
 double grid_variable(double k, double mach);
 
+// c = 2M/(1 - M^2): the grid interpolates Q(k) e^{ick}, whose chordwise
+// waves, from e^{-2ik/(1 + M)} downstream to e^{2ik/(1 - M)} upstream,
+// are centred on 0 by it (c is the middle of their two rates), so that
+// the interpolant resolves half their spread instead of the upstream
+// rate.  0 <= mach < 1.  No failure.
+double grid_phase_rate(double mach);
+
 // The k with grid_variable(k, mach) = s (Newton's method from a bound),
 // to rounding.  0 <= mach < 1.  No failure.
 double grid_frequency(double s, double mach);
 
 // The points a grid on [k_lo, k_hi] at Ma = mach takes to interpolate the
 // Possio coefficients within 1e-7 of the largest:
-// 9 + 2.4 ln(k_hi/k_lo) + 1.1 (k_hi - k_lo)(1 + Ma)/(1 - Ma), rounded up
+// 8 + 2.8 ln(k_hi/k_lo) + (1.25 + 0.2 Ma)(k_hi - k_lo)/(1 - Ma), rounded up
 // (fitted with a margin over Ma 0.1 to 0.95, docs/flutter-solution.md),
 // at least kGridLeastPoints.  Requires 0 < k_lo < k_hi, 0 <= mach < 1.
 // No failure.
@@ -32,7 +39,8 @@ inline constexpr int kGridLeastPoints = 8;
 
 // The coefficients of one Mach number on [k_lo, k_hi], interpolated from
 // exact solves at Chebyshev points (second kind, ends included) of
-// s = grid_variable(k, mach) by the barycentric formula.
+// s = grid_variable(k, mach) by the barycentric formula, each times
+// e^{ick}, c = grid_phase_rate(mach), and the interpolant times e^{-ick}.
 class CoefficientGrid {
  public:
   // Solves `points` (>= 2) times with `route` at Ma = mach; requires

@@ -22,9 +22,12 @@ constexpr int kGradedLevels = 24;      // [2^-(m+1), 2^-m], m = 3..26
 // The reference assembly's far field ends here (kPossioFarFieldCut, in t = -u).
 constexpr double kCut = -kPossioFarFieldCut;
 
-// Breakpoints of the panels, ascending from -2 to 2.
+// Breakpoints of the panels, ascending from -2 to 2, and the nodes u > 0
+// of the positive side's panels with ln u.
 struct Breakpoints {
   std::array<double, kPossioPanels + 1> at{};
+  std::array<double, std::size_t{kPossioPanelsPerSide} * kGaussNodes> node{};
+  std::array<double, std::size_t{kPossioPanelsPerSide} * kGaussNodes> log_node{};
   Breakpoints() {
     std::array<double, kPossioPanelsPerSide> side{};  // positive side, descending, without 0
     int n = 0;
@@ -39,6 +42,16 @@ struct Breakpoints {
       at[kPossioPanels - i] = side[i];
     }
     at[kPossioPanelsPerSide] = 0.0;
+    const GaussRule& rule = gauss_rule();
+    for (int p = kPossioPanelsPerSide; p < kPossioPanels; ++p) {
+      const double half = 0.5 * (at[p + 1] - at[p]);
+      const double mid = 0.5 * (at[p + 1] + at[p]);
+      for (int j = 0; j < kGaussNodes; ++j) {
+        const std::size_t i = static_cast<std::size_t>(p - kPossioPanelsPerSide) * kGaussNodes + j;
+        node[i] = mid + half * rule.node[j];
+        log_node[i] = std::log(node[i]);
+      }
+    }
   }
 };
 
@@ -95,13 +108,16 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
   // are the same there and the sine changes sign, and each is computed on
   // the positive side only.
   const GaussRule& rule = gauss_rule();
-  const auto& at = breakpoints().at;
+  const Breakpoints& points = breakpoints();
+  const auto& at = points.at;
+  // ln(z/2) = ln(omega2/2) + ln u.
+  const double log_half_omega2 = std::log(omega2_ / 2.0);
   for (int p = kPossioPanelsPerSide; p < kPossioPanels; ++p) {
-    const double half = 0.5 * (at[p + 1] - at[p]);
-    const double mid = 0.5 * (at[p + 1] + at[p]);
     const int mirror = kPossioPanels - 1 - p;
     for (int j = 0; j < kGaussNodes; ++j) {
-      const double u = mid + half * rule.node[j];
+      const std::size_t node =
+          static_cast<std::size_t>(p - kPossioPanelsPerSide) * kGaussNodes + static_cast<std::size_t>(j);
+      const double u = points.node[node];
       const double phase = omega1_ * u;
       const double c = std::cos(phase);
       const double s = std::sin(phase);
@@ -109,7 +125,7 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
       Complex h0;
       Complex reg;  // H1 - 2i/(pi z)
       if (z <= hankel_detail::kSwitch) {
-        const hankel_detail::HankelPair pair = hankel_detail::h0_h1_series(z, std::log(z / 2.0));
+        const hankel_detail::HankelPair pair = hankel_detail::h0_h1_series(z, log_half_omega2 + points.log_node[node]);
         h0 = pair.h0;
         reg = pair.h1_regular;
       } else {
@@ -120,9 +136,8 @@ PossioFastKernel::PossioFastKernel(double mach, double k, PossioFarField far_fie
       // i M^2 H0 + M H1 and i M^2 H0 - M H1 without 2i/(pi z): the waves
       // term of k1 at +x and at -x.
       const Complex i_m2_h0(-mach2_ * h0.imag(), mach2_ * h0.real());
-      hankel_[static_cast<std::size_t>(p - kPossioPanelsPerSide) * kGaussNodes + static_cast<std::size_t>(j)] = {
-          {{i_m2_h0.real() + mach * reg.real(), i_m2_h0.imag() + mach * reg.imag()},
-           {i_m2_h0.real() - mach * reg.real(), i_m2_h0.imag() - mach * reg.imag()}}};
+      hankel_[0][node] = {i_m2_h0.real() + mach * reg.real(), i_m2_h0.imag() + mach * reg.imag()};
+      hankel_[1][node] = {i_m2_h0.real() - mach * reg.real(), i_m2_h0.imag() - mach * reg.imag()};
       // sgn(u) [H1 - 2i/(pi z)] e^{i omega1 u}, as PossioKernel::near_field_integrand,
       // and (1 - e^{i omega1 u})/u, with 1 - cos = sin^2/(1 + cos) where the
       // difference would cancel; at -u the same with s -> -s.
@@ -225,7 +240,7 @@ std::complex<double> PossioFastKernel::k1_at(const PossioDistance& d, const Comp
   lanes::Pair partial{};
 #pragma GCC unroll 20
   for (std::size_t j = 0; j < kGaussNodes; ++j) {
-    wave += d.interpolation[j] * lanes::load(hankel_[nodes + j][side]);
+    wave += d.interpolation[j] * lanes::load(hankel_[side][nodes + j]);
     partial += d.point.weight[j] * lanes::load(combined_[first + j]);
   }
   const double s = x < 0.0 ? -1.0 : 1.0;

@@ -108,9 +108,10 @@ class PossioFastKernel {
   using NodeValues = std::array<std::array<double, 4>, std::size_t{kPossioPanels} * kGaussNodes>;
   // i M^2 H0 + M (H1 - 2i/(pi z)) and i M^2 H0 - M (H1 - 2i/(pi z)) at
   // z = omega2 u for the nodes u > 0, from which k1 interpolates the waves
-  // term at its distances (the first pair for x > 0, the second for x < 0).
+  // term at its distances (the first table for x > 0, the second for
+  // x < 0; each distance reads one panel of one table).
   using HankelValues =
-      std::array<std::array<std::array<double, 2>, 2>, std::size_t{kPossioPanelsPerSide} * kGaussNodes>;
+      std::array<std::array<std::array<double, 2>, std::size_t{kPossioPanelsPerSide} * kGaussNodes>, 2>;
   using CombinedValues = std::array<std::array<double, 2>, std::size_t{kPossioPanels} * kGaussNodes>;
   using Sums = std::array<std::complex<double>, kPossioPanels + 1>;
 

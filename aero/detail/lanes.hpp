@@ -23,4 +23,9 @@ inline Pair load(const double* v) {
   return p;
 }
 
+inline void store(double* v, Pair p) { std::memcpy(v, &p, sizeof p); }
+
+// (-im, re): i times a complex number held as (re, im), exactly.
+inline Pair times_i(Pair p) { return Pair{-p[1], p[0]}; }
+
 }  // namespace zelvan::aero::lanes

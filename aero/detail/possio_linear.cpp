@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "aero/detail/lanes.hpp"
+
 namespace zelvan::aero {
 namespace {
 
@@ -85,8 +87,16 @@ GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Co
     }
     for (int r = 0; r < n; ++r) {
       if (r == p) continue;
+      // b(r, m) -= factor b(p, m) in two lanes: factor.re y + factor.im (i y), y = b(p, m),
+      // has the operations of multiply() in its order, so the same bits.
       const Complex factor = b(r, k);
-      for (int m = k + 1; m < columns; ++m) b(r, m) -= multiply(factor, b(p, m));
+      const lanes::Pair re{factor.real(), factor.real()};
+      const lanes::Pair im{factor.imag(), factor.imag()};
+      for (int m = k + 1; m < columns; ++m) {
+        double* target = reinterpret_cast<double*>(&b(r, m));
+        const lanes::Pair pivot_row = lanes::load(reinterpret_cast<const double*>(&b(p, m)));
+        lanes::store(target, lanes::load(target) - (re * pivot_row + im * lanes::times_i(pivot_row)));
+      }
     }
   }
 
