@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "aero/detail/possio_e1.hpp"
+#include "aero/detail/possio_gauss.hpp"
 #include "aero/possio_fast_kernel.hpp"
 
 namespace zelvan::aero {
@@ -47,6 +50,30 @@ std::vector<Reference> references(const std::string& tag, int arity) {
   }
   EXPECT_FALSE(found.empty()) << "no reference lines tagged " << tag;
   return found;
+}
+
+TEST(GaussPanelWeights, InterpolateAndIntegrateAPolynomialOfDegree19ExactlyAnywhereOnThePanel) {
+  // The interpolant of a degree-19 polynomial on the 20 nodes is the
+  // polynomial itself, so only rounding separates the sums from it: a few
+  // units, times the weights' Lebesgue sum (about 3 for these nodes).
+  constexpr double kWeightTolerance = 64.0 * std::numeric_limits<double>::epsilon();
+  const auto p = [](double x) { return std::pow(x, 19) - 0.5 * std::pow(x, 10) + 0.25 * x; };
+  const auto integral = [](double t) {  // of p from -1 to t
+    return (std::pow(t, 20) - 1.0) / 20.0 - 0.5 * (std::pow(t, 11) + 1.0) / 11.0 + 0.125 * (t * t - 1.0);
+  };
+  const GaussRule& rule = gauss_rule();
+  for (double t : {-1.0, -0.7, rule.node[3], 0.1234, 0.999, 1.0}) {
+    const GaussVector interpolation = gauss_interpolation_weights(t);
+    const GaussVector partial = gauss_partial_weights(t);
+    double value = 0.0;
+    double area = 0.0;
+    for (int j = 0; j < kGaussNodes; ++j) {
+      value += interpolation[j] * p(rule.node[j]);
+      area += partial[j] * p(rule.node[j]);
+    }
+    EXPECT_NEAR(value, p(t), kWeightTolerance) << "t = " << t;
+    EXPECT_NEAR(area, integral(t), kWeightTolerance) << "t = " << t;
+  }
 }
 
 TEST(ExponentialIntegralAccurate, IsGoodToRoundingOnBothSidesOfTheSeriesRadius) {
