@@ -132,7 +132,7 @@ void build_matrix(const KernelTable& k_reg, double k, double beta, PossioMatrix&
         const double* weight = &geo.node_weight[static_cast<std::size_t>(j) * kModesPadded + first];
 #pragma GCC unroll 4
         for (int q = 0; q < pairs; ++q) {
-          const lanes::Pair w = lanes::load(weight + 2 * q);
+          const lanes::Pair w = lanes::load(weight + 2 * static_cast<std::ptrdiff_t>(q));
           block_r[q] += kr * w;
           block_i[q] += ki * w;
         }

@@ -1,6 +1,7 @@
 #include "aero/detail/possio_gauss.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 
 #include "aero/detail/lanes.hpp"
@@ -129,18 +130,18 @@ GaussVector gauss_partial_weights(double t) {
   const auto p = legendre_values(t);
   // The sums of all the nodes at once, two to a lane pair and all in
   // registers, each over m in order.
-  constexpr int kPairs = kGaussNodes / 2;
+  constexpr std::size_t kPairs = kGaussNodes / 2;
   std::array<lanes::Pair, kPairs> sum{};
   const double start = 0.5 * (t + 1.0);
   for (lanes::Pair& s : sum) s = lanes::Pair{start, start};
   for (int m = 1; m < kGaussNodes; ++m) {
     const double difference = p[m + 1] - p[m - 1];
 #pragma GCC unroll 10
-    for (int q = 0; q < kPairs; ++q) sum[q] += 0.5 * lanes::load(&at_nodes[m][2 * q]) * difference;
+    for (std::size_t q = 0; q < kPairs; ++q) sum[q] += 0.5 * lanes::load(&at_nodes[m][2 * q]) * difference;
   }
   GaussVector w{};
-  for (int q = 0; q < kPairs; ++q) {
-    for (int c = 0; c < 2; ++c) w[2 * q + c] = rule.weight[2 * q + c] * sum[q][c];
+  for (std::size_t q = 0; q < kPairs; ++q) {
+    for (std::size_t c = 0; c < 2; ++c) w[2 * q + c] = rule.weight[2 * q + c] * sum[q][c];
   }
   return w;
 }
