@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "aero/detail/lanes.hpp"
-
 namespace zelvan::aero {
 namespace {
 
@@ -24,6 +22,14 @@ double modulus(Complex z) {
   if (big == 0.0) return small;  // 0, or NaN when small is NaN
   const double ratio = small / big;
   return big * std::sqrt(1.0 + ratio * ratio);
+}
+
+// modulus(z) < kRowZero, without the square root where the larger part
+// decides it: modulus(z) >= max(|re|, |im|) in floating point too, since
+// the factor sqrt(1 + ratio^2) it multiplies is at least 1.
+bool below_row_zero(Complex z) {
+  if (std::fabs(z.real()) >= kRowZero || std::fabs(z.imag()) >= kRowZero) return false;
+  return modulus(z) < kRowZero;
 }
 
 Complex multiply(Complex u, Complex v) {
@@ -83,20 +89,12 @@ GaussJordanResult possio_gauss_jordan(int n, const Complex* a, int lda, const Co
     det = multiply(det, pivot);
     for (int m = k + 1; m < columns; ++m) {
       b(p, m) = divide(b(p, m), pivot);
-      if (modulus(b(p, m)) < kRowZero) b(p, m) = 0.0;
+      if (below_row_zero(b(p, m))) b(p, m) = 0.0;
     }
     for (int r = 0; r < n; ++r) {
       if (r == p) continue;
-      // b(r, m) -= factor b(p, m) in two lanes: factor.re y + factor.im (i y), y = b(p, m),
-      // has the operations of multiply() in its order, so the same bits.
       const Complex factor = b(r, k);
-      const lanes::Pair re{factor.real(), factor.real()};
-      const lanes::Pair im{factor.imag(), factor.imag()};
-      for (int m = k + 1; m < columns; ++m) {
-        double* target = reinterpret_cast<double*>(&b(r, m));
-        const lanes::Pair pivot_row = lanes::load(reinterpret_cast<const double*>(&b(p, m)));
-        lanes::store(target, lanes::load(target) - (re * pivot_row + im * lanes::times_i(pivot_row)));
-      }
+      for (int m = k + 1; m < columns; ++m) b(r, m) -= multiply(factor, b(p, m));
     }
   }
 
