@@ -43,6 +43,7 @@ PossioPanelPoint possio_panel_point(double x);
 // frequency: the solver computes these once for its fixed distances.
 struct PossioDistance {
   double x = 0.0;
+  double inverse = 0.0;  // 1/x
   double log_abs = 0.0;  // ln|x|
   PossioPanelPoint point;
   // |x| among the panels of the positive side (0 for [0, 2^-27]), and
