@@ -89,33 +89,47 @@ t3="$(now)"
 plan400="$(elapsed "$t0" "$t1")"
 collect400="$(elapsed "$t2" "$t3")"
 
-route_wall() {  # study file, folder: the wall time of run -j JOBS
+route_times() {  # study file, folder: the wall time of run -j JOBS and its cases' CPU time
   "$study_exe" plan "$1" --dir "$2" >/dev/null
-  local a b
-  a="$(now)"
-  "$study_exe" run "$2" -j "$jobs" --zelvan "$zelvan" 2>/dev/null || true
-  b="$(now)"
-  elapsed "$a" "$b"
+  python3 - "$study_exe" "$2" "$jobs" "$zelvan" <<'PY'
+import resource, subprocess, sys, time
+study, folder, jobs, zelvan = sys.argv[1:5]
+before = resource.getrusage(resource.RUSAGE_CHILDREN)
+start = time.monotonic()
+subprocess.run([study, "run", folder, "-j", jobs, "--zelvan", zelvan],
+               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+wall = time.monotonic() - start
+after = resource.getrusage(resource.RUSAGE_CHILDREN)
+cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+print(f"{wall:.4f} {cpu:.4f}")
+PY
 }
 # Each study eleven times, alternating, and the medians: a study takes a
-# few hundredths of a second, where one run's figure varies by a third.
-possio_times=()
-thin_times=()
+# few hundredths of a second, where one run's wall time varies by a third
+# with whatever else runs on the machine.  The CPU time of the cases
+# (user and system, the study program and every zelvan it started) varies
+# far less, and its ratio shows what the route itself costs.
+possio_runs=()
+thin_runs=()
 for i in $(seq 11); do
-  possio_times+=("$(route_wall "$work/mach7.toml" "$work/mach7_$i")")
-  thin_times+=("$(route_wall "$work/thin7.toml" "$work/thin7_$i")")
+  possio_runs+=("$(route_times "$work/mach7.toml" "$work/mach7_$i")")
+  thin_runs+=("$(route_times "$work/thin7.toml" "$work/thin7_$i")")
 done
-median() { printf '%s\n' "$@" | sort -g | sed -n 6p; }
-possio7="$(median "${possio_times[@]}")"
-thin7="$(median "${thin_times[@]}")"
 
-python3 - "$possio7" "$thin7" "$jobs" <<'PY'
-import sys
-possio, thin, jobs = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
-print(f"Mach-boundary example, 7 cases, -j {jobs}, medians of 11")
-print(f"  Possio route (Ma 0.2 .. 0.8)      {possio:8.3f} s")
-print(f"  thin-plate route (Ma 0.02 .. 0.08) {thin:7.3f} s")
-print(f"  ratio                             {possio / thin:8.3f}   (goal <= 1.5)")
+python3 - "$jobs" "${possio_runs[@]}" -- "${thin_runs[@]}" <<'PY'
+import statistics, sys
+jobs = int(sys.argv[1])
+rest = sys.argv[2:]
+split = rest.index("--")
+def columns(runs):
+    pairs = [tuple(map(float, r.split())) for r in runs]
+    return statistics.median(p[0] for p in pairs), statistics.median(p[1] for p in pairs)
+possio_wall, possio_cpu = columns(rest[:split])
+thin_wall, thin_cpu = columns(rest[split + 1:])
+print(f"Mach-boundary example, 7 cases, -j {jobs}, medians of 11 (wall, CPU of the cases)")
+print(f"  Possio route (Ma 0.2 .. 0.8)       {possio_wall:7.3f} s  {possio_cpu:7.3f} s")
+print(f"  thin-plate route (Ma 0.02 .. 0.08) {thin_wall:7.3f} s  {thin_cpu:7.3f} s")
+print(f"  ratio                              {possio_wall / thin_wall:7.3f}    {possio_cpu / thin_cpu:7.3f}   (goal: wall <= 1.5)")
 PY
 
 python3 - "$jobs" "$single_sum" "$wall" "$plan16" "$collect16" "$plan400" "$collect400" "$work/parallel" <<'PY'
