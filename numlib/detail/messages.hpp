@@ -247,4 +247,14 @@ inline constexpr std::string_view kFftWorkArray =
 inline constexpr std::string_view kFftStorage =
     "The required storage cannot be allocated.  The specified N may be too large, where N = %(I1).";
 
+// ---- linear least squares ----
+inline constexpr std::string_view kLeastSquaresShape =
+    "The least-squares matrix must have at least as many rows as columns and at least one column while M = %(I1) and "
+    "N = %(I2) are given.";
+inline constexpr std::string_view kLeastSquaresLeading =
+    "The leading dimensions must hold the arrays while M = %(I1), N = %(I2), LDA = %(I3), LDB = %(I4) and LDX = %(I5) "
+    "are given.";
+inline constexpr std::string_view kLeastSquaresRhs =
+    "The number of right-hand sides must be positive while NRHS = %(I1) is given.";
+
 }  // namespace zelvan::numlib::msg
