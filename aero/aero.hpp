@@ -17,4 +17,5 @@
 #include "aero/possio_fast_kernel.hpp"
 #include "aero/possio_kernel.hpp"
 #include "aero/possio_loads.hpp"
+#include "aero/rational_fit.hpp"
 #include "aero/thin_plate_matrix.hpp"

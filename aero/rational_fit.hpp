@@ -1,0 +1,61 @@
+// Rational-function approximation of an aerodynamic matrix in Roger's form,
+//   Q(k) ~ A0 + ik A1 - k^2 A2 + sum_j D_j ik/(ik + gamma_j),
+// fitted to sampled Q(k) by linear least squares with A0 = Q(0) exactly,
+// the lag roots gamma_j optimised (docs/time-domain-aerodynamics.md).
+// With s = ik it is A0 + A1 s + A2 s^2 + sum_j D_j s/(s + gamma_j): the
+// aerodynamics of a state-space model, one lag state per root and degree
+// of freedom.
+#pragma once
+
+#include <array>
+#include <span>
+#include <vector>
+
+#include "aero/thin_plate_matrix.hpp"
+
+namespace zelvan::aero {
+
+// A real 2x2 matrix, column-major (element (i, j) at [i + 2*j]).
+using RealMatrix2 = std::array<double, 4>;
+
+struct RogerFit {
+  std::vector<double> lags;  // gamma_j > 0, ascending
+  RealMatrix2 a0{}, a1{}, a2{};
+  std::vector<RealMatrix2> d;  // D_j, one per lag
+  // The largest |Q_fit - Q| over the samples and entries, relative to the
+  // largest |Q| of the samples.
+  double error = 0.0;
+};
+
+// The samples a fit is made to: Q at k > 0 (ascending) and the steady
+// matrix Q(0) (its real part is A0; a steady matrix is real).
+struct RogerSamples {
+  std::vector<double> k;
+  std::vector<Matrix2> q;
+  Matrix2 steady{};
+};
+
+// Q_fit(k), k >= 0.
+Matrix2 roger_value(const RogerFit& fit, double k);
+
+// The least-squares fit with the lags given (each > 0).  Requires at least
+// one sample and more real equations than unknowns (2 samples per 2 + lags
+// unknowns of an entry).  No failure: coinciding lags give a fit of the
+// distinct ones (the dependent terms 0).
+RogerFit fit_roger_with_lags(const RogerSamples& samples, std::span<const double> lags);
+
+// The fit with `count` lags, optimised (Levenberg-Marquardt in ln gamma on
+// the least-squares residual, the linear coefficients eliminated) from a
+// start spread geometrically over the samples' k range.  count >= 1.
+RogerFit fit_roger(const RogerSamples& samples, int count);
+
+// The fit error a run asks for, and the range of lag counts it tries.
+inline constexpr double kRogerTargetError = 1e-4;
+inline constexpr int kRogerFewestLags = 2;
+inline constexpr int kRogerMostLags = 8;
+
+// The fit with the fewest lags from kRogerFewestLags to kRogerMostLags
+// whose error is below kRogerTargetError, else the one with the most.
+RogerFit fit_roger_auto(const RogerSamples& samples);
+
+}  // namespace zelvan::aero
