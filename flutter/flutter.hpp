@@ -14,4 +14,5 @@
 #include "flutter/flutter_solution.hpp"
 #include "flutter/matched_point.hpp"
 #include "flutter/pk_analysis.hpp"
+#include "flutter/state_space.hpp"
 #include "flutter/vdmplr.hpp"

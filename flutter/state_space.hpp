@@ -1,0 +1,43 @@
+// The section with rational-function aerodynamics (Roger's form, aero/
+// rational_fit.hpp) as one real linear system, and its eigenvalues at a
+// flow speed: the roots of the p-method.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <vector>
+
+#include "aero/rational_fit.hpp"
+
+namespace zelvan::flutter {
+
+// M x'' + D x' + K x + q Q(s_bar) x = f(t), s_bar = s b/U, in the program's
+// coordinates and units (Q per unit dynamic pressure, as the sweep takes
+// it), with Q(s_bar) = A0 + A1 s_bar + A2 s_bar^2 + sum_j D_j s_bar/(s_bar +
+// gamma_j).
+struct StateSpaceModel {
+  std::array<double, 4> mass{};       // M, column-major, kg
+  std::array<double, 4> damping{};    // D, kg/s
+  std::array<double, 4> stiffness{};  // K, kg/s^2
+  aero::RogerFit aero;
+  double rho = 1.2;         // kg/m^3
+  double half_chord = 0.5;  // b = x_ref/2, m: the length of s_bar
+};
+
+// 4 + 2 n_lags: x, x' and one lag state x_a,j per lag and degree of freedom,
+// x_a,j' = x' - (U/b) gamma_j x_a,j.
+int state_count(const StateSpaceModel& model);
+
+// The state matrix A(u) of z' = A z (column-major, state_count square) at
+// flow speed u > 0 [m/s], q = rho u^2/2: with Mbar = M + (rho b^2/2) A2,
+//   x''    = -Mbar^-1 [(K + q A0) x + (D + q (b/u) A1) x' + q sum_j D_j x_a,j],
+//   x_a,j' = x' - (u/b) gamma_j x_a,j.
+// Requires Mbar regular (a mass matrix with the added mass of the fit);
+// no failure otherwise (the caller checks u > 0).
+std::vector<double> state_matrix(const StateSpaceModel& model, double u);
+
+// The eigenvalues of state_matrix(model, u) [1/s], in the order DEVCCG
+// gives them (decreasing modulus).  A library error of DEVCCG ends the run.
+std::vector<std::complex<double>> state_roots(const StateSpaceModel& model, double u);
+
+}  // namespace zelvan::flutter
