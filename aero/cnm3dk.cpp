@@ -35,8 +35,11 @@ void cnm3dk(double k, double x_p, std::complex<double>& c1, std::complex<double>
     }
     cache.kold = k;
   }
-  const std::complex<double> ck = cache.ck;
+  plate_coefficients(k, x_p, cache.ck, c1, c2, c3, c4);
+}
 
+void plate_coefficients(double k, double x_p, std::complex<double> ck, std::complex<double>& c1,
+                        std::complex<double>& c2, std::complex<double>& c3, std::complex<double>& c4) {
   // About the quarter-chord point.
   c1 = ck + std::complex<double>(0.0, 0.5 * k);
   c2 = std::complex<double>(0.0, -k / 8.0);

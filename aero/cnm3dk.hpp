@@ -33,6 +33,12 @@ struct TheodorsenCache {
 void cnm3dk(double k, double x_p, std::complex<double>& c1, std::complex<double>& c2, std::complex<double>& c3,
             std::complex<double>& c4);
 
+// The same coefficients with the value ck of the circulation function
+// given instead of Theodorsen's C(k) (no cache, no Bessel function): the
+// coefficients are linear in it.  Any k, x_p.  No failure.
+void plate_coefficients(double k, double x_p, std::complex<double> ck, std::complex<double>& c1,
+                        std::complex<double>& c2, std::complex<double>& c3, std::complex<double>& c4);
+
 // Number of evaluations of C(k) from Bessel functions since the start or
 // the last reset (for tests of the cache).
 long cnm3dk_theodorsen_evaluations();

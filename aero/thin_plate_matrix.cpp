@@ -17,10 +17,17 @@ namespace {
 // with.
 std::complex<double> i_times(double k, std::complex<double> z) { return {-k * z.imag(), k * z.real()}; }
 
+// The loads per unit dynamic pressure from the coefficients.
+Matrix2 loads(double k, double mach, double aero_scale, std::complex<double> c1, std::complex<double> c2,
+              std::complex<double> c3, std::complex<double> c4) {
+  const double beta = 1.0 / std::sqrt(1.0 - mach * mach);
+  const double f = kTwoPi * beta * aero_scale;
+  return {f * i_times(k, c1), -f * i_times(k, c2), f * (c1 + c3), -f * (c2 + c4)};
+}
+
 }  // namespace
 
 Matrix2 thin_plate_matrix(double k, double x_p, double mach, double aero_scale, std::string_view frequency_name) {
-  const double beta = 1.0 / std::sqrt(1.0 - mach * mach);
   std::complex<double> c1, c2, c3, c4;
   {
     const numlib::ErrorNote note([&] {
@@ -32,8 +39,13 @@ Matrix2 thin_plate_matrix(double k, double x_p, double mach, double aero_scale, 
     });
     cnm3dk(k, x_p, c1, c2, c3, c4);
   }
-  const double f = kTwoPi * beta * aero_scale;
-  return {f * i_times(k, c1), -f * i_times(k, c2), f * (c1 + c3), -f * (c2 + c4)};
+  return loads(k, mach, aero_scale, c1, c2, c3, c4);
+}
+
+Matrix2 plate_matrix(double k, double x_p, double mach, double aero_scale, std::complex<double> ck) {
+  std::complex<double> c1, c2, c3, c4;
+  plate_coefficients(k, x_p, ck, c1, c2, c3, c4);
+  return loads(k, mach, aero_scale, c1, c2, c3, c4);
 }
 
 }  // namespace zelvan::aero

@@ -21,4 +21,10 @@ using Matrix2 = std::array<std::complex<double>, 4>;
 // `frequency_name` with k and x_p.
 Matrix2 thin_plate_matrix(double k, double x_p, double mach, double aero_scale, std::string_view frequency_name);
 
+// The same matrix with the value ck of the circulation function given in
+// place of Theodorsen's C(k) (aero/cnm3dk.hpp, plate_coefficients): for
+// approximations of C, such as R. T. Jones's.  Any k, x_p; |mach| < 1.  No
+// failure.
+Matrix2 plate_matrix(double k, double x_p, double mach, double aero_scale, std::complex<double> ck);
+
 }  // namespace zelvan::aero

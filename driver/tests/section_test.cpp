@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <numbers>
@@ -12,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "aero/rational_fit.hpp"
+#include "aero/thin_plate_matrix.hpp"
 #include "driver/structural_model.hpp"
 #include "driver/tests/driver_test_support.hpp"
+#include "flutter/state_space.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -138,6 +142,65 @@ TEST_P(SectionBenchmark, ThroughTheProgramGivesTheReferenceFlutterPoint) {
 
 INSTANTIATE_TEST_SUITE_P(Sections, SectionBenchmark, ::testing::ValuesIn(benchmarks()),
                          [](const ::testing::TestParamInfo<Benchmark>& param) { return param.param.name; });
+
+// The flutter speed V = U/(b omega_theta) of the state-space model of a
+// section on thin-plate aerodynamics with Theodorsen's function replaced by
+// R. T. Jones's approximation 1 - 0.165 s/(s + 0.0455) - 0.335 s/(s + 0.3):
+// then Q(s_bar) is exactly of Roger's form with these two lags, so the fit
+// takes nothing away and the flutter speed is that of the assembly alone.
+double jones_state_space_flutter_speed(const SectionInput& section, double rho) {
+  const StructuralModel structure = section_model(section, rho);
+  const SectionScaling scaling = section_scaling(section);
+  const auto jones = [](std::complex<double> s) { return 1.0 - 0.165 * s / (s + 0.0455) - 0.335 * s / (s + 0.3); };
+  aero::RogerSamples samples;
+  for (int i = 0; i < 40; ++i) {
+    const double k = 0.01 * std::pow(500.0, i / 39.0);
+    samples.k.push_back(k);
+    samples.q.push_back(aero::plate_matrix(k, scaling.x_p, 0.0, scaling.aero_scale, jones({0.0, k})));
+  }
+  samples.steady = aero::plate_matrix(0.0, scaling.x_p, 0.0, scaling.aero_scale, 1.0);
+  const std::vector<double> lags = {0.0455, 0.3};
+  flutter::StateSpaceModel model;
+  model.mass = structure.mass;
+  model.stiffness = structure.stiffness;
+  model.aero = aero::fit_roger_with_lags(samples, lags);
+  EXPECT_LT(model.aero.error, 1e-12);  // exactly of the form: rounding alone
+  model.rho = rho;
+  model.half_chord = section.b;
+  const double speed_unit = section.b * 2.0 * std::numbers::pi * section.f_theta;
+  // The largest real part of the structural roots (those off the real axis).
+  const auto growth = [&](double V) {
+    double largest = -INFINITY;
+    for (const std::complex<double>& s : flutter::state_roots(model, V * speed_unit)) {
+      if (s.imag() > 1e-9 * std::abs(s)) largest = std::max(largest, s.real());
+    }
+    return largest;
+  };
+  double lo = 0.5;
+  while (growth(lo + 0.05) < 0.0 && lo < 20.0) lo += 0.05;
+  double hi = lo + 0.05;
+  for (int i = 0; i < 60; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    (growth(mid) < 0.0 ? lo : hi) = mid;
+  }
+  return 0.5 * (lo + hi);
+}
+
+TEST(SectionStateSpace, WithJonessApproximationFluttersAtTheSpeedsTheLiteratureQuotes) {
+  // The quoted speeds carry six digits.
+  constexpr double kQuoted = 1e-5;
+  const struct {
+    SectionInput section;
+    double V;
+  } cases[] = {
+      {{.b = 0.5, .a = -0.2, .x_theta = 0.1, .r2 = 0.24, .mu = 20.0, .sigma = 0.4, .f_theta = 1.0}, 2.17036},
+      {{.b = 0.5, .a = -0.5, .x_theta = 0.25, .r2 = 0.25, .mu = 100.0, .sigma = 0.2, .f_theta = 1.0}, 6.28509},
+  };
+  for (const auto& c : cases) {
+    const double V = jones_state_space_flutter_speed(c.section, 1.2);
+    EXPECT_LT(relative(V, c.V), kQuoted) << "mu = " << c.section.mu << ", V = " << V;
+  }
+}
 
 }  // namespace
 }  // namespace zelvan::driver
