@@ -13,6 +13,7 @@
 #include "flutter/flutter_modes.hpp"
 #include "flutter/flutter_solution.hpp"
 #include "flutter/matched_point.hpp"
+#include "flutter/p_method.hpp"
 #include "flutter/pk_analysis.hpp"
 #include "flutter/state_space.hpp"
 #include "flutter/vdmplr.hpp"

@@ -29,6 +29,8 @@ constexpr double kNoPlungeComponent = 1e-10;
 
 double quotient(double a, double b) { return b != 0.0 ? a / b : kNaN; }
 
+}  // namespace
+
 FlutterMode mode_of(zcomplex lambda, zcomplex v1, zcomplex v2) {
   FlutterMode m{};
   m.lambda = lambda;
@@ -43,8 +45,6 @@ FlutterMode mode_of(zcomplex lambda, zcomplex v1, zcomplex v2) {
   VDMPLR(re, im, m.magnitude, m.phase, -11);
   return m;
 }
-
-}  // namespace
 
 FlutterStep solve_flutter_step(const FlutterSystem& system, const Matrix2& aero, double q) {
   FlutterStep step;

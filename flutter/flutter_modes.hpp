@@ -44,6 +44,11 @@ struct FlutterStep {
   std::array<FlutterMode, 2> modes{};
 };
 
+// The mode of eigenvalue lambda = W^2 with eigenvector (v1, v2): W the
+// principal square root, scaled to e1 = 1 (v1 taken as 1 where it is below
+// 1e-10, a mode without plunge component), the ratio in polar form.
+FlutterMode mode_of(zcomplex lambda, zcomplex v1, zcomplex v2);
+
 // Solves the eigenproblem at dynamic pressure q with the aerodynamic matrix
 // `aero` (column-major, per unit dynamic pressure) by ZGEMM and DEVCCG.  A
 // pure function of its arguments; a library error of DEVCCG ends the run,

@@ -17,7 +17,7 @@
 #include "aero/thin_plate_matrix.hpp"
 #include "driver/structural_model.hpp"
 #include "driver/tests/driver_test_support.hpp"
-#include "flutter/state_space.hpp"
+#include "flutter/p_method.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -145,9 +145,10 @@ INSTANTIATE_TEST_SUITE_P(Sections, SectionBenchmark, ::testing::ValuesIn(benchma
 
 // The flutter speed V = U/(b omega_theta) of the state-space model of a
 // section on thin-plate aerodynamics with Theodorsen's function replaced by
-// R. T. Jones's approximation 1 - 0.165 s/(s + 0.0455) - 0.335 s/(s + 0.3):
-// then Q(s_bar) is exactly of Roger's form with these two lags, so the fit
-// takes nothing away and the flutter speed is that of the assembly alone.
+// R. T. Jones's approximation 1 - 0.165 s/(s + 0.0455) - 0.335 s/(s + 0.3),
+// by the p-method: then Q(s_bar) is exactly of Roger's form with these two
+// lags, so the fit takes nothing away and the flutter speed is that of the
+// assembly and the p-method alone.
 double jones_state_space_flutter_speed(const SectionInput& section, double rho) {
   const StructuralModel structure = section_model(section, rho);
   const SectionScaling scaling = section_scaling(section);
@@ -168,22 +169,13 @@ double jones_state_space_flutter_speed(const SectionInput& section, double rho) 
   model.rho = rho;
   model.half_chord = section.b;
   const double speed_unit = section.b * 2.0 * std::numbers::pi * section.f_theta;
-  // The largest real part of the structural roots (those off the real axis).
-  const auto growth = [&](double V) {
-    double largest = -INFINITY;
-    for (const std::complex<double>& s : flutter::state_roots(model, V * speed_unit)) {
-      if (s.imag() > 1e-9 * std::abs(s)) largest = std::max(largest, s.real());
-    }
-    return largest;
-  };
-  double lo = 0.5;
-  while (growth(lo + 0.05) < 0.0 && lo < 20.0) lo += 0.05;
-  double hi = lo + 0.05;
-  for (int i = 0; i < 60; ++i) {
-    const double mid = 0.5 * (lo + hi);
-    (growth(mid) < 0.0 ? lo : hi) = mid;
-  }
-  return 0.5 * (lo + hi);
+  // The p-method over V = 0.1 .. 8 in steps of 0.1.
+  std::vector<double> q;
+  for (int i = 1; i <= 80; ++i) q.push_back(0.5 * rho * std::pow(0.1 * i * speed_unit, 2));
+  const StructuralModes modes = structural_modes_of(structure);
+  const flutter::PMethodResult result = flutter::p_method(model, q, {modes.f_0_1, modes.f_0_2});
+  EXPECT_TRUE(result.critical.has_value());
+  return result.critical ? result.critical->u / speed_unit : 0.0;
 }
 
 TEST(SectionStateSpace, WithJonessApproximationFluttersAtTheSpeedsTheLiteratureQuotes) {

@@ -1,0 +1,89 @@
+#include "flutter/p_method.hpp"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <numbers>
+
+#include "flutter/flutter_modes.hpp"
+#include "numlib/devccg.hpp"
+
+namespace zelvan::flutter {
+namespace {
+
+using Complex = std::complex<double>;
+
+// A root with |Im s| at or below this fraction of |s| is on the real axis:
+// a lag root, or a structural one past divergence.
+constexpr double kOnRealAxis = 1e-9;
+
+struct Roots {
+  std::vector<Complex> values;
+  std::vector<Complex> vectors;  // column j of the n x n matrix belongs to values[j]
+  int n = 0;
+};
+
+Roots roots_at(const StateSpaceModel& model, double u) {
+  Roots r;
+  r.n = state_count(model);
+  const std::vector<double> a = state_matrix(model, u);
+  const std::vector<Complex> complex_a(a.begin(), a.end());
+  r.values.resize(static_cast<std::size_t>(r.n));
+  r.vectors.resize(static_cast<std::size_t>(r.n) * static_cast<std::size_t>(r.n));
+  numlib::DEVCCG(r.n, complex_a.data(), r.n, r.values.data(), r.vectors.data(), r.n);
+  return r;
+}
+
+FlutterMode mode_of_root(const Roots& r, std::size_t j) {
+  const Complex s = r.values[j];
+  const std::size_t column = j * static_cast<std::size_t>(r.n);
+  return mode_of(-(s * s), r.vectors[column], r.vectors[column + 1]);
+}
+
+// The candidate (a root with Im s > 0 off the real axis) nearest `target`.
+std::optional<FlutterMode> nearest_candidate(const Roots& r, Complex target) {
+  std::optional<std::size_t> best;
+  for (std::size_t j = 0; j < r.values.size(); ++j) {
+    const Complex s = r.values[j];
+    if (!(s.imag() > kOnRealAxis * std::abs(s))) continue;
+    if (!best || std::abs(s - target) < std::abs(r.values[*best] - target)) best = j;
+  }
+  if (!best) return std::nullopt;
+  return mode_of_root(r, *best);
+}
+
+double speed(const StateSpaceModel& model, double q) { return std::sqrt(2.0 * q / model.rho); }
+
+Complex root_of(const FlutterMode& m) { return Complex(0.0, 1.0) * m.W; }
+
+}  // namespace
+
+PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, const std::array<double, 2>& f_0) {
+  PMethodResult result;
+  result.q.assign(q.begin(), q.end());
+  result.tracked.q = result.q;
+  std::array<std::optional<Complex>, 2> previous;
+  for (double qi : q) {
+    if (!(qi > 0.0)) {
+      result.roots.emplace_back();
+      for (auto& series : result.tracked.modes) series.emplace_back();
+      continue;
+    }
+    const Roots r = roots_at(model, speed(model, qi));
+    result.roots.push_back(r.values);
+    for (std::size_t m = 0; m < 2; ++m) {
+      const Complex target = previous[m] ? *previous[m] : Complex(0.0, 2.0 * std::numbers::pi * f_0[m]);
+      const std::optional<FlutterMode> mode = nearest_candidate(r, target);
+      result.tracked.modes[m].push_back(mode);
+      if (mode) previous[m] = root_of(*mode);
+    }
+  }
+  const ModeInBracket mode_at = [&](double qt, double, const FlutterMode& a, double, const FlutterMode&) {
+    return nearest_candidate(roots_at(model, speed(model, qt)), root_of(a));
+  };
+  result.crossings = find_crossings(result.tracked, mode_at, model.rho, 2.0 * model.half_chord);
+  result.critical = critical_crossing(result.crossings);
+  return result;
+}
+
+}  // namespace zelvan::flutter
