@@ -2,11 +2,9 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <numbers>
 
 #include "flutter/flutter_modes.hpp"
-#include "numlib/devccg.hpp"
 
 namespace zelvan::flutter {
 namespace {
@@ -17,31 +15,14 @@ using Complex = std::complex<double>;
 // a lag root, or a structural one past divergence.
 constexpr double kOnRealAxis = 1e-9;
 
-struct Roots {
-  std::vector<Complex> values;
-  std::vector<Complex> vectors;  // column j of the n x n matrix belongs to values[j]
-  int n = 0;
-};
-
-Roots roots_at(const StateSpaceModel& model, double u) {
-  Roots r;
-  r.n = state_count(model);
-  const std::vector<double> a = state_matrix(model, u);
-  const std::vector<Complex> complex_a(a.begin(), a.end());
-  r.values.resize(static_cast<std::size_t>(r.n));
-  r.vectors.resize(static_cast<std::size_t>(r.n) * static_cast<std::size_t>(r.n));
-  numlib::DEVCCG(r.n, complex_a.data(), r.n, r.values.data(), r.vectors.data(), r.n);
-  return r;
-}
-
-FlutterMode mode_of_root(const Roots& r, std::size_t j) {
+FlutterMode mode_of_root(const StateRoots& r, std::size_t j) {
   const Complex s = r.values[j];
   const std::size_t column = j * static_cast<std::size_t>(r.n);
   return mode_of(-(s * s), r.vectors[column], r.vectors[column + 1]);
 }
 
 // The candidate (a root with Im s > 0 off the real axis) nearest `target`.
-std::optional<FlutterMode> nearest_candidate(const Roots& r, Complex target) {
+std::optional<FlutterMode> nearest_candidate(const StateRoots& r, Complex target) {
   std::optional<std::size_t> best;
   for (std::size_t j = 0; j < r.values.size(); ++j) {
     const Complex s = r.values[j];
@@ -69,7 +50,7 @@ PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, 
       for (auto& series : result.tracked.modes) series.emplace_back();
       continue;
     }
-    const Roots r = roots_at(model, speed(model, qi));
+    const StateRoots r = state_roots(model, speed(model, qi));
     result.roots.push_back(r.values);
     for (std::size_t m = 0; m < 2; ++m) {
       const Complex target = previous[m] ? *previous[m] : Complex(0.0, 2.0 * std::numbers::pi * f_0[m]);
@@ -79,7 +60,7 @@ PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, 
     }
   }
   const ModeInBracket mode_at = [&](double qt, double, const FlutterMode& a, double, const FlutterMode&) {
-    return nearest_candidate(roots_at(model, speed(model, qt)), root_of(a));
+    return nearest_candidate(state_roots(model, speed(model, qt)), root_of(a));
   };
   result.crossings = find_crossings(result.tracked, mode_at, model.rho, 2.0 * model.half_chord);
   result.critical = critical_crossing(result.crossings);

@@ -63,14 +63,15 @@ std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
   return a;
 }
 
-std::vector<std::complex<double>> state_roots(const StateSpaceModel& model, double u) {
-  const int n = state_count(model);
+StateRoots state_roots(const StateSpaceModel& model, double u) {
+  StateRoots r;
+  r.n = state_count(model);
   const std::vector<double> a = state_matrix(model, u);
-  std::vector<std::complex<double>> complex_a(a.begin(), a.end());
-  std::vector<std::complex<double>> roots(static_cast<std::size_t>(n));
-  std::vector<std::complex<double>> vectors(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
-  numlib::DEVCCG(n, complex_a.data(), n, roots.data(), vectors.data(), n);
-  return roots;
+  const std::vector<std::complex<double>> complex_a(a.begin(), a.end());
+  r.values.resize(static_cast<std::size_t>(r.n));
+  r.vectors.resize(static_cast<std::size_t>(r.n) * static_cast<std::size_t>(r.n));
+  numlib::DEVCCG(r.n, complex_a.data(), r.n, r.values.data(), r.vectors.data(), r.n);
+  return r;
 }
 
 }  // namespace zelvan::flutter

@@ -37,7 +37,14 @@ int state_count(const StateSpaceModel& model);
 std::vector<double> state_matrix(const StateSpaceModel& model, double u);
 
 // The eigenvalues of state_matrix(model, u) [1/s], in the order DEVCCG
-// gives them (decreasing modulus).  A library error of DEVCCG ends the run.
-std::vector<std::complex<double>> state_roots(const StateSpaceModel& model, double u);
+// gives them (decreasing modulus), with their eigenvectors (column j of the
+// n x n matrix, n = state_count, belongs to values[j]; unit length).  A
+// library error of DEVCCG ends the run.
+struct StateRoots {
+  std::vector<std::complex<double>> values;
+  std::vector<std::complex<double>> vectors;
+  int n = 0;
+};
+StateRoots state_roots(const StateSpaceModel& model, double u);
 
 }  // namespace zelvan::flutter

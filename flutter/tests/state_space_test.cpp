@@ -55,7 +55,7 @@ TEST(StateSpace, HasTheZerosOfTheSectionsDeterminantWithTheRationalAerodynamicsA
   constexpr double kZero = 1e-8;
   const StateSpaceModel m = a_section();
   for (double u : {2.0, 10.0, 25.0}) {
-    const std::vector<Complex> roots = state_roots(m, u);
+    const std::vector<Complex> roots = state_roots(m, u).values;
     ASSERT_EQ(roots.size(), 10U);
     for (const Complex& s : roots) {
       double scale = 4000.0 * 180.0 + std::norm(s) * std::norm(s) * 5.0 * 0.08;
@@ -69,7 +69,7 @@ TEST(StateSpace, KeepsUncoupledLagStatesAtTheirOwnRoots) {
   StateSpaceModel m = a_section();
   for (auto& d : m.aero.d) d = {};
   const double u = 8.0;
-  const std::vector<Complex> roots = state_roots(m, u);
+  const std::vector<Complex> roots = state_roots(m, u).values;
   for (double g : m.aero.lags) {
     const double expected = -(u / m.half_chord) * g;
     const auto found = std::count_if(roots.begin(), roots.end(), [&](const Complex& s) {
@@ -99,7 +99,7 @@ TEST(StateSpace, GivesTheFlutterEigenproblemsRootsWithSteadyAerodynamics) {
   for (double u : {5.0, 20.0, 40.0}) {
     const double q = 0.5 * m.rho * u * u;
     const FlutterStep step = solve_flutter_step(system, steady, q);
-    const std::vector<Complex> roots = state_roots(m, u);
+    const std::vector<Complex> roots = state_roots(m, u).values;
     for (const FlutterMode& mode : step.modes) {
       const Complex s = Complex(0.0, 1.0) * mode.W;
       const double nearest =
