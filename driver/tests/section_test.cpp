@@ -194,5 +194,57 @@ TEST(SectionStateSpace, WithJonessApproximationFluttersAtTheSpeedsTheLiteratureQ
   }
 }
 
+TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutterSpeed) {
+  // The fit's error (below 1e-4 of the largest coefficient) moves the roots
+  // by about as much relative to their size: 1e-3 in lambda = s/omega_theta
+  // and 1e-4 in the flutter speed leave a margin of ten.
+  constexpr double kRoot = 1e-3;
+  constexpr double kFlutterSpeed = 1e-4;
+  const SectionInput section{.b = 0.5, .a = -0.2, .x_theta = 0.1, .r2 = 0.24, .mu = 20.0, .sigma = 0.4, .f_theta = 1.0};
+  const double rho = 1.2;
+  const StructuralModel structure = section_model(section, rho);
+  const SectionScaling scaling = section_scaling(section);
+  aero::RogerSamples samples;
+  for (int i = 0; i < 60; ++i) {
+    const double k = 0.005 * std::pow(600.0, i / 59.0);
+    samples.k.push_back(k);
+    samples.q.push_back(aero::thin_plate_matrix(k, scaling.x_p, 0.0, scaling.aero_scale, "k"));
+  }
+  samples.steady = aero::thin_plate_matrix(0.0, scaling.x_p, 0.0, scaling.aero_scale, "k");
+  flutter::StateSpaceModel model;
+  model.mass = structure.mass;
+  model.stiffness = structure.stiffness;
+  model.aero = aero::fit_roger_auto(samples);
+  model.rho = rho;
+  model.half_chord = section.b;
+  const double omega_theta = 2.0 * std::numbers::pi * section.f_theta;
+
+  std::ifstream in(fs::path(ZELVAN_SOURCE_DIR) / "driver/tests/data/section_laplace_roots.txt");
+  std::string line;
+  int speeds = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream f(line);
+    double V = 0.0, re1 = 0.0, im1 = 0.0, re2 = 0.0, im2 = 0.0;
+    f >> V >> re1 >> im1 >> re2 >> im2;
+    const std::vector<std::complex<double>> roots = flutter::state_roots(model, V * section.b * omega_theta).values;
+    for (const std::complex<double> exact : {std::complex<double>(re1, im1), std::complex<double>(re2, im2)}) {
+      double nearest = INFINITY;
+      for (const std::complex<double>& s : roots) nearest = std::min(nearest, std::abs(s / omega_theta - exact));
+      EXPECT_LT(nearest, kRoot) << "V = " << V << ", exact root " << exact;
+    }
+    ++speeds;
+  }
+  EXPECT_EQ(speeds, 3);
+
+  std::vector<double> q;
+  for (int i = 1; i <= 40; ++i) q.push_back(0.5 * rho * std::pow(0.1 * i * section.b * omega_theta, 2));
+  const StructuralModes modes = structural_modes_of(structure);
+  const flutter::PMethodResult result = flutter::p_method(model, q, {modes.f_0_1, modes.f_0_2});
+  ASSERT_TRUE(result.critical.has_value());
+  const Benchmark textbook = benchmarks().front();
+  EXPECT_LT(relative(result.critical->u / (section.b * omega_theta), textbook.V), kFlutterSpeed);
+}
+
 }  // namespace
 }  // namespace zelvan::driver
