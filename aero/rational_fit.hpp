@@ -38,15 +38,18 @@ struct RogerSamples {
 // Q_fit(k), k >= 0.
 Matrix2 roger_value(const RogerFit& fit, double k);
 
-// The least-squares fit with the lags given (each > 0).  Requires at least
-// one sample and more real equations than unknowns (2 samples per 2 + lags
-// unknowns of an entry).  No failure: coinciding lags give a fit of the
-// distinct ones (the dependent terms 0).
+// The least-squares fit with the lags given (each > 0).  Needs at least as
+// many real equations (two per sample) as unknowns of an entry (2 + the
+// number of lags); fewer end the run (a terminal error of
+// numlib::least_squares).  Coinciding lags give a fit of the distinct ones
+// (the dependent terms 0).
 RogerFit fit_roger_with_lags(const RogerSamples& samples, std::span<const double> lags);
 
 // The fit with `count` lags, optimised (Levenberg-Marquardt in ln gamma on
 // the least-squares residual, the linear coefficients eliminated) from a
-// start spread geometrically over the samples' k range.  count >= 1.
+// start spread geometrically over the samples' k range (its lower end at
+// most three decades below the highest k).  count >= 1; samples as for
+// fit_roger_with_lags.
 RogerFit fit_roger(const RogerSamples& samples, int count);
 
 // The fit error a run asks for, and the range of lag counts it tries.
