@@ -4,7 +4,7 @@
 // aero::grid_variable that interpolates the coefficients within 1e-7 of the
 // largest, measured against exact solves at 300 log-spaced k, and the
 // number aero::grid_points gives with the error it reaches.  Prints a
-// markdown table and a summary.  Not run by ctest (about a minute).
+// markdown table and a summary.  Not run by ctest (about ten seconds).
 //
 //   build/tools/possio_grid_points              every range
 //   build/tools/possio_grid_points --short      the ranges of the docs' table
