@@ -5,6 +5,7 @@
 #include <complex>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "numlib/least_squares.hpp"
 
@@ -14,13 +15,17 @@ namespace {
 using Complex = std::complex<double>;
 
 // Levenberg-Marquardt: steps, the start and the bounds of the damping,
-// the step of the difference quotients in ln gamma, and the relative
-// decrease of the residual below which it stops.
+// and the relative decrease of the sum of squares below which it stops:
+// the steps then shrink by a factor of about 3 each, so what is left of
+// the decrease is of the same order, far below the error a fit is chosen
+// by.
 constexpr int kIterations = 60;
 constexpr double kDampingStart = 1e-3;
+constexpr double kDampingLeast = 1e-12;
 constexpr double kDampingMost = 1e8;
-constexpr double kDifferenceStep = 1e-6;
-constexpr double kSettled = 1e-10;
+constexpr double kSettled = 1e-6;
+// The longest step in any ln gamma (a factor of 1.65 on the lag).
+constexpr double kLongestStep = 0.5;
 // Lags closer than this in ln gamma make the fit's columns nearly equal (a
 // degenerate minimum where two lags act as one): a step that brings two
 // that close is refused like one that raises the residual.
@@ -28,70 +33,128 @@ constexpr double kLeastApart = 0.05;
 
 std::size_t index(int i) { return static_cast<std::size_t>(i); }
 
-// The linear fit: the design matrix (rows: Re and Im of each sample,
-// columns A1, A2, D_1..D_n), the right-hand sides of the four entries, and
-// the solution.
+// The linear fit with given lags: the design matrix A (rows: Re and Im of
+// each sample, columns A1, A2, D_1..D_n, by columns), the right-hand sides
+// b of the four entries (Q - Q(0)), the solution x (columns x 4) and the
+// residual A x - b of each entry in turn.
 struct LinearFit {
   RogerFit fit;
-  std::vector<double> residual;  // 2 samples x 4 entries, Re then Im
+  int rows = 0, columns = 0;
+  std::vector<double> a, x, residual;
 };
 
+// Column j of the lag ik/(ik + gamma) = (k^2 + i gamma k)/(gamma^2 + k^2),
+// and its derivative by ln gamma, at the samples' rows.
+void lag_column(const std::vector<double>& k, double g, double* column, double* derivative) {
+  for (std::size_t i = 0; i < k.size(); ++i) {
+    const double k2 = k[i] * k[i];
+    const double denominator = g * g + k2;
+    column[2 * i] = k2 / denominator;
+    column[2 * i + 1] = g * k[i] / denominator;
+    if (derivative != nullptr) {
+      const double d2 = denominator * denominator;
+      derivative[2 * i] = -2.0 * g * g * k2 / d2;
+      derivative[2 * i + 1] = g * k[i] * (k2 - g * g) / d2;
+    }
+  }
+}
+
 LinearFit linear_fit(const RogerSamples& s, std::span<const double> lags) {
+  LinearFit out;
   const int samples = static_cast<int>(s.k.size());
   const int rows = 2 * samples;
   const int lag_count = static_cast<int>(lags.size());
   const int columns = 2 + lag_count;
-  std::vector<double> a(index(rows) * index(columns), 0.0);
+  out.rows = rows;
+  out.columns = columns;
+  std::vector<double>& a = out.a;
+  a.assign(index(rows) * index(columns), 0.0);
   std::vector<double> b(index(rows) * 4);
-  const auto el = [rows](std::vector<double>& m, int i, int j) -> double& {
-    return m[index(j) * index(rows) + index(i)];
-  };
   for (int i = 0; i < samples; ++i) {
     const double k = s.k[index(i)];
-    el(a, 2 * i + 1, 0) = k;   // Im: k A1
-    el(a, 2 * i, 1) = -k * k;  // Re: -k^2 A2
-    for (int j = 0; j < lag_count; ++j) {
-      // ik/(ik + gamma) = (k^2 + i gamma k)/(gamma^2 + k^2)
-      const double g = lags[index(j)];
-      const double denominator = g * g + k * k;
-      el(a, 2 * i, 2 + j) = k * k / denominator;
-      el(a, 2 * i + 1, 2 + j) = g * k / denominator;
-    }
+    a[index(2 * i + 1)] = k;                 // Im: k A1
+    a[index(rows) + index(2 * i)] = -k * k;  // Re: -k^2 A2
     for (int e = 0; e < 4; ++e) {
-      el(b, 2 * i, e) = s.q[index(i)][index(e)].real() - s.steady[index(e)].real();
-      el(b, 2 * i + 1, e) = s.q[index(i)][index(e)].imag();
+      b[index(e) * index(rows) + index(2 * i)] = s.q[index(i)][index(e)].real() - s.steady[index(e)].real();
+      b[index(e) * index(rows) + index(2 * i + 1)] = s.q[index(i)][index(e)].imag();
     }
   }
-  std::vector<double> x(index(columns) * 4);
-  numlib::least_squares(rows, columns, a.data(), rows, b.data(), rows, 4, x.data(), columns);
+  for (int j = 0; j < lag_count; ++j) lag_column(s.k, lags[index(j)], &a[index(2 + j) * index(rows)], nullptr);
+  out.x.assign(index(columns) * 4, 0.0);
+  numlib::least_squares(rows, columns, a.data(), rows, b.data(), rows, 4, out.x.data(), columns);
 
-  LinearFit out;
   RogerFit& f = out.fit;
   f.lags.assign(lags.begin(), lags.end());
   f.d.assign(index(lag_count), RealMatrix2{});
   for (int e = 0; e < 4; ++e) {
-    const double* xe = &x[index(e) * index(columns)];
+    const double* xe = &out.x[index(e) * index(columns)];
     f.a0[index(e)] = s.steady[index(e)].real();
     f.a1[index(e)] = xe[0];
     f.a2[index(e)] = xe[1];
     for (int j = 0; j < lag_count; ++j) f.d[index(j)][index(e)] = xe[2 + j];
   }
-  // Residuals and the error.
+  // The residuals A x - b (= Q_fit - Q, Re and Im) and the error.
+  out.residual.assign(index(rows) * 4, 0.0);
+  for (int e = 0; e < 4; ++e) {
+    double* r = &out.residual[index(e) * index(rows)];
+    for (int i = 0; i < rows; ++i) r[i] = -b[index(e) * index(rows) + index(i)];
+    for (int c = 0; c < columns; ++c) {
+      const double xc = out.x[index(e) * index(columns) + index(c)];
+      const double* ac = &a[index(c) * index(rows)];
+      for (int i = 0; i < rows; ++i) r[i] += ac[i] * xc;
+    }
+  }
   double largest = 0.0;
   double worst = 0.0;
-  out.residual.reserve(index(rows) * 4);
   for (int i = 0; i < samples; ++i) {
-    const Matrix2 fitted = roger_value(f, s.k[index(i)]);
     for (int e = 0; e < 4; ++e) {
-      const Complex diff = fitted[index(e)] - s.q[index(i)][index(e)];
-      out.residual.push_back(diff.real());
-      out.residual.push_back(diff.imag());
+      const double* r = &out.residual[index(e) * index(rows) + index(2 * i)];
       largest = std::max(largest, std::abs(s.q[index(i)][index(e)]));
-      worst = std::max(worst, std::abs(diff));
+      worst = std::max(worst, std::hypot(r[0], r[1]));
     }
   }
   f.error = largest > 0.0 ? worst / largest : worst;
   return out;
+}
+
+// The Jacobian of the residual by ln gamma in Kaufman's form of variable
+// projection: with P the projection on A's columns and x the solution,
+//   dr/d ln gamma_j ~ (I - P) (dA/d ln gamma_j) x,
+// the term of dx left out (it vanishes with the residual; Kaufman 1975,
+// BIT 15).  (I - P) v is the residual of v's least-squares fit on A, one
+// factorisation for all 4 n vectors.  By columns, 4 rows x n.
+std::vector<double> projected_jacobian(const RogerSamples& s, const LinearFit& fit) {
+  const int rows = fit.rows;
+  const int columns = fit.columns;
+  const int count = columns - 2;
+  const int m = 4 * rows;
+  std::vector<double> column(index(rows)), derivative(index(rows));
+  // v for entry e of lag j at column (j * 4 + e) of a rows x 4n matrix.
+  std::vector<double> v(index(rows) * index(4 * count));
+  for (int j = 0; j < count; ++j) {
+    lag_column(s.k, fit.fit.lags[index(j)], column.data(), derivative.data());
+    for (int e = 0; e < 4; ++e) {
+      const double xj = fit.x[index(e) * index(columns) + index(2 + j)];
+      double* vj = &v[index(j * 4 + e) * index(rows)];
+      for (int i = 0; i < rows; ++i) vj[i] = derivative[index(i)] * xj;
+    }
+  }
+  std::vector<double> y(index(columns) * index(4 * count));
+  numlib::least_squares(rows, columns, fit.a.data(), rows, v.data(), rows, 4 * count, y.data(), columns);
+  std::vector<double> jacobian(index(m) * index(count), 0.0);
+  for (int j = 0; j < count; ++j) {
+    for (int e = 0; e < 4; ++e) {
+      const double* vj = &v[index(j * 4 + e) * index(rows)];
+      const double* yj = &y[index(j * 4 + e) * index(columns)];
+      double* out = &jacobian[index(j) * index(m) + index(e) * index(rows)];
+      for (int i = 0; i < rows; ++i) out[i] = vj[i];
+      for (int c = 0; c < columns; ++c) {
+        const double* ac = &fit.a[index(c) * index(rows)];
+        for (int i = 0; i < rows; ++i) out[i] -= ac[i] * yj[c];
+      }
+    }
+  }
+  return jacobian;
 }
 
 double sum_of_squares(const std::vector<double>& r) {
@@ -139,28 +202,26 @@ RogerFit fit_roger(const RogerSamples& samples, int count) {
   double damping = kDampingStart;
   const int m = static_cast<int>(current.residual.size());
   for (int iteration = 0; iteration < kIterations && damping < kDampingMost; ++iteration) {
-    // The Jacobian of the residual by forward differences in ln gamma.
-    std::vector<double> jacobian(index(m + count) * index(count), 0.0);
-    for (int j = 0; j < count; ++j) {
-      std::vector<double> shifted = log_lags;
-      shifted[index(j)] += kDifferenceStep;
-      const LinearFit moved = residual_at(shifted);
-      for (int i = 0; i < m; ++i) {
-        jacobian[index(j) * index(m + count) + index(i)] =
-            (moved.residual[index(i)] - current.residual[index(i)]) / kDifferenceStep;
-      }
-    }
+    const std::vector<double> jacobian = projected_jacobian(samples, current);
     bool improved = false;
     while (damping < kDampingMost) {
       // min |J delta + r|^2 + damping |delta|^2 as one least-squares problem.
-      std::vector<double> a = jacobian;
+      std::vector<double> a(index(m + count) * index(count), 0.0);
+      for (int j = 0; j < count; ++j) {
+        std::copy_n(&jacobian[index(j) * index(m)], m, &a[index(j) * index(m + count)]);
+        a[index(j) * index(m + count) + index(m + j)] = std::sqrt(damping);
+      }
       std::vector<double> b(index(m + count), 0.0);
       for (int i = 0; i < m; ++i) b[index(i)] = -current.residual[index(i)];
-      for (int j = 0; j < count; ++j) a[index(j) * index(m + count) + index(m + j)] = std::sqrt(damping);
       std::vector<double> delta(index(count));
       numlib::least_squares(m + count, count, a.data(), m + count, b.data(), m + count, 1, delta.data(), count);
       std::vector<double> trial = log_lags;
-      for (int j = 0; j < count; ++j) trial[index(j)] += delta[index(j)];
+      // At most kLongestStep in any ln gamma: far from the minimum the
+      // projected Jacobian can ask for a step that folds two lags into one.
+      double longest = 0.0;
+      for (int j = 0; j < count; ++j) longest = std::max(longest, std::fabs(delta[index(j)]));
+      const double shrink = longest > kLongestStep ? kLongestStep / longest : 1.0;
+      for (int j = 0; j < count; ++j) trial[index(j)] += shrink * delta[index(j)];
       std::sort(trial.begin(), trial.end());
       bool apart = true;
       for (int j = 1; j < count; ++j) apart = apart && trial[index(j)] - trial[index(j - 1)] > kLeastApart;
@@ -168,14 +229,14 @@ RogerFit fit_roger(const RogerSamples& samples, int count) {
         damping *= 10.0;
         continue;
       }
-      const LinearFit next = residual_at(trial);
+      LinearFit next = residual_at(trial);
       const double next_cost = sum_of_squares(next.residual);
       if (next_cost < cost) {
         const double decrease = (cost - next_cost) / cost;
         log_lags = trial;
-        current = next;
+        current = std::move(next);
         cost = next_cost;
-        damping = std::max(damping / 10.0, 1e-12);
+        damping = std::max(damping / 10.0, kDampingLeast);
         improved = decrease > kSettled;
         break;
       }

@@ -46,10 +46,10 @@ Matrix2 roger_value(const RogerFit& fit, double k);
 RogerFit fit_roger_with_lags(const RogerSamples& samples, std::span<const double> lags);
 
 // The fit with `count` lags, optimised (Levenberg-Marquardt in ln gamma on
-// the least-squares residual, the linear coefficients eliminated) from a
-// start spread geometrically over the samples' k range (its lower end at
-// most three decades below the highest k).  count >= 1; samples as for
-// fit_roger_with_lags.
+// the least-squares residual, the linear coefficients eliminated, with
+// Kaufman's Jacobian) from a start spread geometrically over the samples' k
+// range (its lower end at most three decades below the highest k).
+// count >= 1; samples as for fit_roger_with_lags.
 RogerFit fit_roger(const RogerSamples& samples, int count);
 
 // The fit error a run asks for, and the range of lag counts it tries.
