@@ -29,7 +29,8 @@ namespace {
 
 // The flutter-solution file, the route of its coefficients and the points
 // the flutter diagram marks: the sweep's critical crossing (at the input's
-// w_star), the p-k critical point whenever there is one, the matched point
+// w_star), the p-k and the state-space critical points whenever there are
+// any, the matched point
 // when it converged, and the divergence speed.
 void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution) {
   const FlutterMarks marks = flutter_marks(solution);
@@ -43,6 +44,9 @@ void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution
   f.pk_rows = marks.pk_rows;
   if (marks.critical) f.critical = mark(*marks.critical);
   if (marks.pk_critical) f.pk_critical = mark(*marks.pk_critical);
+  // gnuplot selects the block by the text of its title line after "# ".
+  if (marks.state_space_rows) f.state_space_block = std::string(kStateSpaceBlockTitle.substr(2));
+  if (marks.state_space_critical) f.state_space_critical = mark(*marks.state_space_critical);
   if (marks.matched && marks.matched->converged) f.matched = mark(*marks.matched);
   if (marks.divergence) f.divergence_speed = marks.divergence->u;
 }

@@ -94,6 +94,7 @@ FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticMode
   s.truncated = sweep.truncated;
 
   const flutter::FlutterProblem problem{.system = flutter_system(cp, model),
+                                        .mass = model.structure.mass,
                                         .route = s.route,
                                         .aero = model.aero_matrix(),
                                         .mach = cp.Ma,
@@ -122,6 +123,10 @@ FlutterMarks flutter_marks(const FlutterSolution& s) {
   if (s.pk) {
     marks.pk_rows = !s.pk->q.empty();
     if (s.pk->critical) marks.pk_critical = point(*s.pk->critical);
+  }
+  if (s.state_space) {
+    marks.state_space_rows = !s.state_space->p.q.empty();
+    if (s.state_space->p.critical) marks.state_space_critical = point(*s.state_space->p.critical);
   }
   if (s.matched && s.matched->critical) {
     const Crossing& c = *s.matched->critical;

@@ -63,11 +63,13 @@ struct FlutterMarks {
     double q = 0.0, u = 0.0, f = 0.0, k = 0.0;
     bool converged = false;
   };
-  bool flutter_file_written = false;  // "zelvan_flutter.dat" was written
-  bool pk_rows = false;               // its p-k blocks hold rows
-  std::optional<Point> critical;      // the sweep's critical crossing
-  std::optional<Point> pk_critical;   // the p-k critical crossing
-  std::optional<Matched> matched;     // the matched point (last iterate when not converged)
+  bool flutter_file_written = false;          // "zelvan_flutter.dat" was written
+  bool pk_rows = false;                       // its p-k blocks hold rows
+  std::optional<Point> critical;              // the sweep's critical crossing
+  std::optional<Point> pk_critical;           // the p-k critical crossing
+  bool state_space_rows = false;              // the state-space tracked-mode block holds rows
+  std::optional<Point> state_space_critical;  // the p-method's critical crossing
+  std::optional<Matched> matched;             // the matched point (last iterate when not converged)
   std::optional<Divergence> divergence;
 };
 

@@ -1,6 +1,7 @@
 #include "driver/flutter_solution_files.hpp"
 
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -150,6 +151,14 @@ void dat_header(std::ostream& out, const FlutterSolution& s) {
   if (s.truncated) line(out, "# only the first " + std::to_string(kMaxKeptSteps) + " sweep steps are analysed");
 }
 
+// The flight speed sqrt(2 |q| / rho) of each dynamic pressure.
+std::vector<double> speeds_of(const std::vector<double>& q, double rho) {
+  std::vector<double> u;
+  u.reserve(q.size());
+  for (double qi : q) u.push_back(flow_speed(qi, rho));
+  return u;
+}
+
 // The sweep as the tables and the JSON file take it: the flight speed
 // sqrt(2 |q| / rho) of each sweep point and each tracked mode's reduced
 // frequency there (NaN where the mode was not tracked).
@@ -160,7 +169,7 @@ struct SweepSpeeds {
 
 SweepSpeeds sweep_speeds(const FlutterSolution& s) {
   SweepSpeeds speeds;
-  for (double q : s.sweep.q) speeds.u.push_back(flow_speed(q, s.rho));
+  speeds.u = speeds_of(s.sweep.q, s.rho);
   for (std::size_t m = 0; m < 2; ++m) {
     for (std::size_t i = 0; i < s.sweep.q.size(); ++i) {
       const auto& mode = s.sweep.modes[m][i];
@@ -250,6 +259,65 @@ void dat_summary(std::ostream& out, const FlutterSolution& s) {
   }
 }
 
+// The state-space model's tracked modes as the tables take them: a mode's
+// k from its frequency, column 0 (its roots are not sweep columns).
+PkColumns state_space_columns(const flutter::PMethodResult& p, double x_ref, const std::vector<double>& u) {
+  PkColumns c;
+  for (std::size_t m = 0; m < 2; ++m) {
+    for (std::size_t i = 0; i < p.q.size(); ++i) {
+      const std::optional<FlutterMode>& mode = p.tracked.modes[m][i];
+      c.modes[m].push_back(mode);
+      c.column[m].push_back(0);
+      c.k[m].push_back(mode ? reduced_frequency(mode->f, x_ref, u[i]) : kNaN);
+    }
+  }
+  return c;
+}
+
+
+// Data blocks 5 and 6, after the summary: the state-space model's tracked
+// modes and crossings, and its own summary lines.
+void dat_state_space_blocks(std::ostream& out, const FlutterSolution& s) {
+  block_separator(out);
+  line(out, std::string(kStateSpaceBlockTitle) + ", tracked modes (col 0: its roots are not sweep columns)");
+  line(out, kModeLabels);
+  const std::optional<flutter::StateSpaceSolution>& ss = s.state_space;
+  if (ss) {
+    const std::vector<double> u = speeds_of(ss->p.q, s.rho);
+    const auto [modes, column, k] = state_space_columns(ss->p, s.x_ref, u);
+    mode_table(out, ss->p.q, u, modes, column, k);
+  } else {
+    line(out, "# none");
+  }
+  block_separator(out);
+  line(out, std::string(kStateSpaceBlockTitle) + ", crossings");
+  if (ss) {
+    crossing_table(out, ss->p.crossings);
+  } else {
+    line(out, kCrossingLabels);
+    line(out, "# none");
+  }
+  line(out, "#");
+  if (!ss) {
+    line(out, "# state-space model: none");
+    return;
+  }
+  const aero::RogerFit& fit = ss->model.aero;
+  line(
+      out,
+      one_line(
+          layout(
+              R"(("# state-space model: Roger's form,", I2, " lags, fit error", 1PG10.3, " over k =", 1PG14.6, " to", 1PG14.6))"),
+          {static_cast<int>(fit.lags.size()), fit.error, ss->k_range[0], ss->k_range[1]}));
+  line(out, "# critical point (state space): " + point_text(ss->p.critical));
+  if (ss->p.divergence_q) {
+    line(out, one_line(layout(R"(("# divergence (state space): q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s"))"),
+                       {*ss->p.divergence_q, flow_speed(*ss->p.divergence_q, s.rho)}));
+  } else {
+    line(out, "# divergence (state space): none");
+  }
+}
+
 void write_dat(const FlutterSolution& s) {
   textio::OutputFile file{std::string(kFlutterSolutionFile)};
   std::ostream& out = file.stream();
@@ -258,6 +326,7 @@ void write_dat(const FlutterSolution& s) {
   dat_pk_blocks(out, s);
   dat_matched_block(out, s);
   dat_summary(out, s);
+  dat_state_space_blocks(out, s);
   file.close();
 }
 
@@ -345,7 +414,37 @@ json section_json(const FlutterSolution& s, const SectionInput& in) {
               {"critical", section_point_json(section_point(in, s.critical))},
               {"pk", section_point_json(section_point(in, s.pk ? s.pk->critical : none))},
               {"matched", section_point_json(section_point(in, s.matched ? s.matched->critical : none))},
-              {"divergence_V", s.divergence ? number(section_speed(in, s.divergence->u)) : json(nullptr)}};
+              {"divergence_V", s.divergence ? number(section_speed(in, s.divergence->u)) : json(nullptr)},
+              {"state_space_critical",
+               section_point_json(section_point(in, s.state_space ? s.state_space->p.critical : none))}};
+}
+
+// A real 2x2 matrix (column-major) as rows: [[r11, r12], [r21, r22]].
+json matrix_json(const aero::RealMatrix2& m) {
+  return json::array({json::array({number(m[0]), number(m[2])}), json::array({number(m[1]), number(m[3])})});
+}
+
+json state_space_json(const flutter::StateSpaceSolution& ss, double rho) {
+  const aero::RogerFit& fit = ss.model.aero;
+  json matrices = json::array({matrix_json(fit.a0), matrix_json(fit.a1), matrix_json(fit.a2)});
+  for (const aero::RealMatrix2& d : fit.d) matrices.push_back(matrix_json(d));
+  json speeds = json::array();
+  for (std::size_t i = 0; i < ss.p.q.size(); ++i) {
+    json roots = json::array();
+    for (const std::complex<double>& r : ss.p.roots[i])
+      roots.push_back(json::array({number(r.real()), number(r.imag())}));
+    speeds.push_back(json{{kQKey, number(ss.p.q[i])}, {kUKey, number(flow_speed(ss.p.q[i], rho))}, {"roots", roots}});
+  }
+  json critical = nullptr;
+  if (ss.p.critical) {
+    const Crossing& c = *ss.p.critical;
+    critical = json{{kQKey, number(c.q)}, {kUKey, number(c.u)}, {kFKey, number(c.f)}, {kKKey, number(c.k)}};
+  }
+  return json{
+      {"form", "roger"},           {"k_range", numbers({ss.k_range[0], ss.k_range[1]})},
+      {"lags", numbers(fit.lags)}, {"fit_error", number(fit.error)},
+      {"matrices", matrices},      {"speeds", speeds},
+      {kCriticalKey, critical},    {"divergence_q", ss.p.divergence_q ? number(*ss.p.divergence_q) : json(nullptr)}};
 }
 
 void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
@@ -411,6 +510,7 @@ void write_json(const FlutterSolution& s, const std::optional<SectionInput>& sec
     j[kMatchedKey] = nullptr;
   }
 
+  j["state_space"] = s.state_space ? state_space_json(*s.state_space, s.rho) : json(nullptr);
   j["section"] = section ? section_json(s, *section) : json(nullptr);
 
   textio::OutputFile file{std::string(kFlutterJsonFile)};

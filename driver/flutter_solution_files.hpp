@@ -26,6 +26,9 @@ std::vector<int> tracked_mode_row_widths();
 
 inline constexpr std::string_view kFlutterSolutionFile = "zelvan_flutter.dat";
 inline constexpr std::string_view kFlutterJsonFile = "zelvan_flutter.json";
+// The first words of the title lines of the state-space blocks of
+// "zelvan_flutter.dat", which the flutter figure selects them by.
+inline constexpr std::string_view kStateSpaceBlockTitle = "# State-space model (p-method)";
 
 // The flutter points of a "zelvan_flutter.json" file, as its readers (the
 // study tool) take them up: each value empty where the file has none

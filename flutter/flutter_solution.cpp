@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "aero/coefficient_grid.hpp"
 #include "aero/flow.hpp"
+#include "aero/rational_fit.hpp"
+#include "aero/thin_plate_matrix.hpp"
 #include "flutter/detail/messages.hpp"
 
 namespace zelvan::flutter {
@@ -18,6 +21,11 @@ using aero::AeroRoute;
 // Possio's domain; its points come from the range (aero::grid_points).
 constexpr double kGridLowMargin = 0.8;
 constexpr double kGridHighMargin = 1.25;
+// The fit of the state-space model: samples log-spaced from three decades
+// below the top of the p-k range (the range fit_roger starts its lags in)
+// or the range's own bottom where that is lower.
+constexpr int kFitSamples = 40;
+constexpr double kFitDecades = 1e-3;
 
 // The tracked series of a sweep with fixed coefficients.
 TrackedSeries tracked_series(std::span<const FlutterStep> steps, const TrackedModes& tracked) {
@@ -71,15 +79,45 @@ std::optional<std::array<double, 2>> grid_range(const aero::AeroRouteEvaluator& 
   return std::array<double, 2>{k_lo, k_hi};
 }
 
+// The samples of the fit over [k_lo, k_hi] (log-spaced, both ends
+// included) from `coefficients`, and the steady matrix: the thin-plate
+// one at the Mach number, which is also the k -> 0 limit of Possio's.
+aero::RogerSamples fit_samples(const FlutterProblem& p, double k_lo, double k_hi,
+                               const std::function<Matrix2(double)>& coefficients) {
+  aero::RogerSamples samples;
+  for (int i = 0; i < kFitSamples; ++i) {
+    const double k =
+        i + 1 == kFitSamples ? k_hi : k_lo * std::pow(k_hi / k_lo, static_cast<double>(i) / (kFitSamples - 1));
+    samples.k.push_back(k);
+    samples.q.push_back(coefficients(k));
+  }
+  samples.steady = aero::thin_plate_matrix(0.0, p.x_p, p.mach, p.aero_scale, msg::kThinPlateAtIterate);
+  return samples;
+}
+
+StateSpaceSolution state_space_solution(const FlutterProblem& p, const std::array<FlutterMode, 2>& structural,
+                                        const std::vector<double>& q, double k_lo, double k_hi,
+                                        const std::function<Matrix2(double)>& coefficients) {
+  StateSpaceSolution ss;
+  ss.k_range = {k_lo, k_hi};
+  ss.model.mass = p.mass;
+  ss.model.stiffness = p.system.stiffness;
+  ss.model.aero = aero::fit_roger_auto(fit_samples(p, k_lo, k_hi, coefficients));
+  ss.model.rho = p.system.rho;
+  ss.model.half_chord = 0.5 * p.system.x_ref;
+  ss.p = p_method(ss.model, q, {structural[0].f, structural[1].f});
+  return ss;
+}
+
 void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<FlutterMode, 2>& structural) {
   const FlutterSystem& system = p.system;
   aero::AeroRouteEvaluator route(p.route, p.x_p, p.aero_scale, msg::kThinPlateAtIterate);
   const double mach = p.mach;
+  const std::optional<std::array<double, 2>> range =
+      grid_range(route, s.sweep.q, p.structural_frequencies, system.rho, system.x_ref, mach);
   std::optional<aero::CoefficientGrid> grid;
   CoefficientsAt coefficients;
   if (p.route == AeroRoute::possio) {
-    const std::optional<std::array<double, 2>> range =
-        grid_range(route, s.sweep.q, p.structural_frequencies, system.rho, system.x_ref, mach);
     if (range) {
       const auto [k_lo, k_hi] = *range;
       grid.emplace(route, mach, k_lo, k_hi, aero::grid_points(mach, k_lo, k_hi));
@@ -96,6 +134,15 @@ void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<
     };
   }
   s.pk = pk_analysis(system, coefficients, s.sweep.q, structural, p.match_tolerance);
+
+  // The state-space model on the thin-plate route.  On the Possio route
+  // Roger's form does not yet reach a usable error over the p-k range (the
+  // compressible coefficients at high k), so there is none yet.
+  if (range && p.route == AeroRoute::thin_plate) {
+    const auto [k_lo, k_hi] = *range;
+    const auto sample = [&](double k) { return route.coefficients(k, mach); };
+    s.state_space = state_space_solution(p, structural, s.sweep.q, std::min(k_lo, kFitDecades * k_hi), k_hi, sample);
+  }
 
   if (!s.pk->critical) {
     s.matched_without_start = true;

@@ -13,13 +13,15 @@
 #include "flutter/flutter_crossings.hpp"
 #include "flutter/flutter_modes.hpp"
 #include "flutter/matched_point.hpp"
+#include "flutter/p_method.hpp"
 #include "flutter/pk_analysis.hpp"
 
 namespace zelvan::flutter {
 
 // What the solution is computed from, in SI units.
 struct FlutterProblem {
-  FlutterSystem system;  // M^-1, K, rho, x_ref
+  FlutterSystem system;          // M^-1, K, rho, x_ref
+  std::array<double, 4> mass{};  // M (column-major, kg), of the state-space model
   // The route of the sweep's coefficients, and those coefficients
   // (column-major, per unit dynamic pressure) at the sweep's reduced
   // frequency and Mach number `mach`.
@@ -41,6 +43,16 @@ struct FlutterProblem {
   double sound_speed = 0.0;       // m/s, for method 2
 };
 
+// The state-space model of the section with the route's aerodynamics in
+// Roger's form, fitted to samples over k_range, and its p-method over the
+// sweep's dynamic pressures.  Like the sweep, p-k and the matched point it
+// has no structural damping.
+struct StateSpaceSolution {
+  std::array<double, 2> k_range{};  // the lowest and the highest sample's k
+  StateSpaceModel model;
+  PMethodResult p;
+};
+
 // Everything the solution found, in SI units.
 struct FlutterResult {
   // The sweep, tracked: sweep.modes[m][i] the solution of tracked mode m
@@ -49,12 +61,13 @@ struct FlutterResult {
   std::array<std::vector<int>, 2> column;
   std::vector<Crossing> crossings;
   std::optional<Crossing> critical;
-  std::optional<Divergence> divergence;  // computed routes
-  std::optional<PkResult> pk;            // methods 1 and 2, computed routes
-  std::optional<MatchedPoint> matched;   // methods 1 and 2, computed routes
-  bool matched_without_start = false;    // no p-k critical point to start from
-  long possio_solves = 0;                // exact Possio solves of the solution
-  std::size_t grid_points = 0;           // Possio grid size of the p-k analysis (0: none)
+  std::optional<Divergence> divergence;           // computed routes
+  std::optional<PkResult> pk;                     // methods 1 and 2, computed routes
+  std::optional<MatchedPoint> matched;            // methods 1 and 2, computed routes
+  bool matched_without_start = false;             // no p-k critical point to start from
+  std::optional<StateSpaceSolution> state_space;  // methods 1 and 2, thin-plate route, a p-k range
+  long possio_solves = 0;                         // exact Possio solves of the solution
+  std::size_t grid_points = 0;                    // Possio grid size of the p-k analysis (0: none)
 };
 
 // Tracks the sweep's modes from the structural solution (q = 0), finds and
@@ -62,7 +75,9 @@ struct FlutterResult {
 // thin-plate and Possio routes the divergence; with method 1 or 2 there,
 // the p-k analysis over the sweep's dynamic pressures (on the Possio route
 // with coefficients interpolated on a grid of exact solves)
-// and the matched point from the p-k critical reduced frequency.  The
+// and the matched point from the p-k critical reduced frequency; on the
+// thin-plate route also the state-space model fitted over the p-k range
+// widened towards k = 0, with its p-method.  The
 // coefficients at other (k, Ma) are computed without console lines or
 // files.  A library error (DEVCCG, the Bessel functions) or a Possio
 // failure ends the run (textio::RunStop) after a note.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <numbers>
 
 #include "flutter/flutter_modes.hpp"
@@ -37,6 +38,34 @@ double speed(const StateSpaceModel& model, double q) { return std::sqrt(2.0 * q 
 
 Complex root_of(const FlutterMode& m) { return Complex(0.0, 1.0) * m.W; }
 
+// The lowest positive root of det(K + q A0) = c0 + c1 q + c2 q^2 (2 x 2,
+// column-major), by the quadratic formula in the form that does not
+// cancel; linear where the q^2 term is negligible against the others at
+// the roots (a steady matrix of rank one, as thin-plate theory gives).
+std::optional<double> divergence_pressure(const std::array<double, 4>& k, const aero::RealMatrix2& a) {
+  const double c0 = k[0] * k[3] - k[2] * k[1];
+  const double c1 = k[0] * a[3] + a[0] * k[3] - k[2] * a[1] - a[2] * k[1];
+  const double c2 = a[0] * a[3] - a[2] * a[1];
+  std::vector<double> roots;
+  constexpr double kNegligible = 64.0 * std::numeric_limits<double>::epsilon();
+  const double scale = std::fabs(a[0] * a[3]) + std::fabs(a[2] * a[1]);
+  if (!(std::fabs(c2) > kNegligible * scale)) {
+    if (c1 != 0.0) roots.push_back(-c0 / c1);
+  } else {
+    const double discriminant = c1 * c1 - 4.0 * c2 * c0;
+    if (discriminant >= 0.0) {
+      const double t = -0.5 * (c1 + std::copysign(std::sqrt(discriminant), c1));
+      if (t != 0.0) roots.push_back(c0 / t);
+      roots.push_back(t / c2);
+    }
+  }
+  std::optional<double> lowest;
+  for (double q : roots) {
+    if (std::isfinite(q) && q > 0.0 && (!lowest || q < *lowest)) lowest = q;
+  }
+  return lowest;
+}
+
 }  // namespace
 
 PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, const std::array<double, 2>& f_0) {
@@ -64,6 +93,7 @@ PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, 
   };
   result.crossings = find_crossings(result.tracked, mode_at, model.rho, 2.0 * model.half_chord);
   result.critical = critical_crossing(result.crossings);
+  result.divergence_q = divergence_pressure(model.stiffness, model.aero.a0);
   return result;
 }
 

@@ -25,6 +25,10 @@ struct PMethodResult {
   TrackedSeries tracked;
   std::vector<Crossing> crossings;   // of d = 0, refined on q (find_crossings)
   std::optional<Crossing> critical;  // the flutter onset of lowest q
+  // Divergence: the lowest q > 0 where a real root passes zero, which is
+  // where det(K + q A0) = 0 (at s = 0 the lag states vanish); at any q,
+  // not only inside the sweep.  Empty when there is none.
+  std::optional<double> divergence_q;
 };
 
 // The p-method over the dynamic pressures `q` (ascending; those <= 0 give

@@ -58,6 +58,9 @@ constexpr std::string_view kTimeAnchor = ", \\\n       $time_anchor using 1:2 wi
 constexpr std::string_view kPanels = "margins 0.1, 0.97, 0.09, 0.88 spacing 0, 0.025";
 // The flutter diagram with the flutter-solution results: room for the legend below.
 constexpr std::string_view kFlutterPanels = "margins 0.1, 0.97, 0.27, 0.88 spacing 0, 0.025";
+// With the state-space curves the legend holds up to 11 lines, in one
+// column (two columns of the marks' long titles are wider than the page).
+constexpr std::string_view kStateSpacePanels = "margins 0.1, 0.97, 0.33, 0.88 spacing 0, 0.025";
 
 std::string trimmed(const std::string& s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -258,6 +261,9 @@ void write_marks(std::ostream& out, const FigureScript& f) {
   out << "$anchor << EOD\n0|0\nEOD\n$time_anchor << EOD\n" << number(std::min(c.t_A, c.t_E)) << "|0\nEOD\n";
   if (has_value(f.critical)) block("critical", f.critical->u, 0.0, f.critical->f);
   if (has_value(f.pk_critical)) block("pk_critical", f.pk_critical->u, 0.0, f.pk_critical->f);
+  if (has_value(f.state_space_critical)) {
+    block("state_space_critical", f.state_space_critical->u, 0.0, f.state_space_critical->f);
+  }
   if (has_value(f.matched)) block("matched", f.matched->u, 0.0, f.matched->f);
   if (has_value(f.divergence_speed)) block("divergence", *f.divergence_speed, 0.0, 0.0);
 }
@@ -412,6 +418,12 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
               " with linespoints lt 1 pt 7 ps 0.5 title 'mode from f_0_1, p-k', \\\n       '' index " + index +
               " using (sol(2)):" + second + " with linespoints lt 2 pt 7 ps 0.5 title 'mode from f_0_2, p-k'";
     }
+    if (!f.state_space_block.empty()) {
+      const std::string index = " index " + quoted(f.state_space_block);
+      plot += ", \\\n       ''" + index + " using (sol(2)):" + first +
+              " with lines lt 1 lw 2.5 title 'mode from f_0_1, state space', \\\n       ''" + index +
+              " using (sol(2)):" + second + " with lines lt 2 lw 2.5 title 'mode from f_0_2, state space'";
+    }
   }
   const std::string y = damping ? "2" : "3";
   const auto mark_title = [](std::string_view name, const FlutterMark& m) {
@@ -425,6 +437,10 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
   if (has_value(f.pk_critical)) {
     plot += ", \\\n       $pk_critical using 1:" + y + " with points lt 6 pt 6 ps 2.5 lw 2 title " +
             (damping ? mark_title("p-k critical point", *f.pk_critical) : std::string("''"));
+  }
+  if (has_value(f.state_space_critical)) {
+    plot += ", \\\n       $state_space_critical using 1:" + y + " with points lt 6 pt 4 ps 2.5 lw 2 title " +
+            (damping ? mark_title("state-space critical point", *f.state_space_critical) : std::string("''"));
   }
   if (has_value(f.matched)) {
     plot += ", \\\n       $matched using 1:" + y + " with points lt 6 pt 8 ps 2.5 lw 2 title " +
@@ -444,16 +460,22 @@ std::string flutter_curves(const FigureScript& f, bool damping) {
 
 void write_flutter_figure(std::ostream& out, const FigureScript& f) {
   const bool solution = !f.flutter_solution.empty();
+  const bool state_space = solution && !f.state_space_block.empty();
   out << "  # ---- Flutter diagram: damping and frequency against the flow speed\n"
          "  if (pass == 1) { set output out_prefix . 'zelvan-flutter.' . format }\n"
          "  reset\n"
          "  eval common\n"
          "  set multiplot layout 2, 1 "
-      << (solution ? kFlutterPanels : kPanels) << " title " << quoted(flutter_title(f)) << " . \"\\n\" . case_title\n";
+      << (state_space ? kStateSpacePanels
+          : solution  ? kFlutterPanels
+                      : kPanels)
+      << " title " << quoted(flutter_title(f)) << " . \"\\n\" . case_title\n";
   // The legend of the flutter-solution curves and marks is long: it stands
   // below the panels, where it covers no curve.
   if (solution) {
-    out << "  set key at screen 0.5, screen 0.012 center bottom vertical maxrows 8 opaque box\n"
+    out << "  set key at screen 0.5, screen 0.012 center bottom vertical maxrows "
+        << (state_space ? "11 font ',9'" : "8")
+        << " opaque box\n"
            "  set offsets 0, 0, 0, 0\n";
   }
   if (has_value(f.divergence_speed)) {
@@ -509,6 +531,7 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
   };
   mark_lines(critical_name(f), f.critical);
   mark_lines("p-k critical point", f.pk_critical);
+  mark_lines("state-space critical point", f.state_space_critical);
   mark_lines("matched point", f.matched);
   if (f.divergence_speed) right.push_back("divergence: " + quantity("u", *f.divergence_speed, "m/s"));
   if (f.flutter_table.empty()) right.emplace_back("no flutter table (nstep <= 0)");

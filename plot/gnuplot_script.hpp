@@ -70,8 +70,13 @@ struct FigureScript {
   bool pk_rows = false;                    // its p-k tracked-mode block holds rows
   std::optional<FlutterMark> critical;     // the sweep's critical crossing: coefficients at the input's w_star
   std::optional<FlutterMark> pk_critical;  // the p-k critical point
-  std::optional<FlutterMark> matched;      // matched point
-  std::optional<double> divergence_speed;  // m/s
+  // The text that selects the state-space model's tracked-mode block of
+  // the flutter-solution file (gnuplot's index by name) when it holds
+  // rows; empty: none.  Its layout is that of the other mode blocks.
+  std::string state_space_block;
+  std::optional<FlutterMark> state_space_critical;  // its critical point
+  std::optional<FlutterMark> matched;               // matched point
+  std::optional<double> divergence_speed;           // m/s
 };
 
 // Every figure file a script may write with the default output format

@@ -173,6 +173,23 @@ TEST_P(TypicalSection, PkAndMatchedPointAgreeWithTheTheodorsenReference) {
   EXPECT_EQ(s.cp.w_star, GetParam().w_star);
 }
 
+TEST_P(TypicalSection, StateSpaceFlutterPointAgreesWithTheTheodorsenReference) {
+  // The fit's error (below 1e-4 of the largest coefficient) moves the
+  // flutter point by about as much: 1e-3 leaves a margin of ten.
+  constexpr double kStateSpaceTolerance = 1e-3;
+  const std::vector<Section> sections = reference_sections();
+  ASSERT_GT(sections.size(), GetParam().section);
+  const Section& ref = sections[GetParam().section];
+  const Solved s = solve(thin_plate_records(GetParam().w_star, 0.0, flutter_group(1)),
+                         [&](CaseParameters& cp) { set_typical_section(cp, ref); });
+  ASSERT_EQ(s.run.status, 0) << s.run.console;
+  ASSERT_TRUE(s.solution.state_space && s.solution.state_space->p.critical) << s.run.console;
+  const Crossing& c = *s.solution.state_space->p.critical;
+  EXPECT_LT(relative(c.q, ref.q), kStateSpaceTolerance) << c.q << " vs " << ref.q;
+  EXPECT_LT(relative(c.f, ref.f), kStateSpaceTolerance) << c.f << " vs " << ref.f;
+  EXPECT_LT(s.solution.state_space->model.aero.error, aero::kRogerTargetError);
+}
+
 // The default match_tolerance, which the p-k points use as well.
 constexpr double kDefaultMatchTolerance = 1e-6;
 // A p-k point stops when one substitution step changes k by less than the
@@ -484,7 +501,7 @@ TEST(FlutterGroup, TakesTheDefaultsForZeroAndBlankFields) {
 
 // --- the files ------------------------------------------------------------
 
-TEST(FlutterFiles, HoldFiveBlocksAndTheJsonKeysWithNullsWhereNothingExists) {
+TEST(FlutterFiles, HoldSevenBlocksAndTheJsonKeysWithNullsWhereNothingExists) {
   ScratchDir dir;
   WorkingDirectory here(dir.path());
   write_file("case.inp", join(external_records(kHump, 800.0, 40, 1, flutter_group(0))));
@@ -496,10 +513,10 @@ TEST(FlutterFiles, HoldFiveBlocksAndTheJsonKeysWithNullsWhereNothingExists) {
   EXPECT_LT(summary, r.console.find(" Eigenvalues and eigenvectors (only structural part):"));
 
   const std::string dat = read_file("zelvan_flutter.dat");
-  // Five blocks: four separators of two blank lines.
+  // Seven blocks: six separators of two blank lines.
   std::size_t separators = 0;
   for (std::size_t at = dat.find("\n\n\n"); at != std::string::npos; at = dat.find("\n\n\n", at + 3)) ++separators;
-  EXPECT_EQ(separators, 4u);
+  EXPECT_EQ(separators, 6u);
   // Every line that is not a row of numbers is a comment.
   std::istringstream lines(dat);
   std::string line;
@@ -520,6 +537,7 @@ TEST(FlutterFiles, HoldFiveBlocksAndTheJsonKeysWithNullsWhereNothingExists) {
   EXPECT_TRUE(j["divergence"].is_null());
   EXPECT_TRUE(j["pk"].is_null());
   EXPECT_TRUE(j["matched"].is_null());
+  EXPECT_TRUE(j["state_space"].is_null());
 }
 
 TEST(FlutterFiles, WriteATitleThatIsNotUtf8AsValidJson) {
