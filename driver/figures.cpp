@@ -54,9 +54,14 @@ void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution
 }  // namespace
 
 plot::FigureScript figures_of_run(const CaseParameters& cp, const AeroelasticModel& model, const Spectrum& s,
-                                  const FlutterSolution& solution) {
+                                  const FlutterSolution& solution,
+                                  const std::optional<StateSpaceHistory>& state_space) {
   plot::FigureScript f;
   f.data_file = std::string(kDataFile);
+  if (state_space) {
+    f.state_space_file = std::string(kStateSpaceDataFile);
+    f.state_space_columns = state_space_file_columns();
+  }
   f.data_columns = data_file_columns();
   f.records = cp.npoints;
   f.spectral_lines = (cp.npoints + 1) / 2;
@@ -93,7 +98,8 @@ std::vector<plot::ScriptSetting> new_result_files(const plot::FigureScript& figu
   std::vector<plot::ScriptSetting> settings;
   const std::pair<const char*, const std::string*> files[] = {{"data_file", &figures.data_file},
                                                               {"table_file", &figures.flutter_table},
-                                                              {"solution_file", &figures.flutter_solution}};
+                                                              {"solution_file", &figures.flutter_solution},
+                                                              {"state_space_file", &figures.state_space_file}};
   for (const auto& [variable, name] : files) {
     const std::string temporary = name->empty() ? std::string() : results.temporary_of(*name);
     if (!temporary.empty()) settings.push_back({variable, temporary});

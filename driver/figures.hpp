@@ -8,6 +8,7 @@
 #include "driver/flutter_solution.hpp"
 #include "driver/model.hpp"
 #include "driver/spectrum.hpp"
+#include "driver/state_space_history.hpp"
 #include "plot/gnuplot_script.hpp"
 #include "textio/output_file.hpp"
 
@@ -19,9 +20,10 @@ inline constexpr const char* kFigureScriptName = "zelvan.gp";
 // What the figures of the finished analysis show: the case parameters of
 // `cp` with the structure of `model`, the coupling frequency of `s` when
 // strong coupling was detected, the flutter table when the sweep wrote it,
-// and the marks of `solution` when it was analysed.
+// the marks of `solution` when it was analysed, and the history of
+// `state_space` (zelvan_ss.dat) beside the run's own when there is one.
 plot::FigureScript figures_of_run(const CaseParameters& cp, const AeroelasticModel& model, const Spectrum& s,
-                                  const FlutterSolution& solution);
+                                  const FlutterSolution& solution, const std::optional<StateSpaceHistory>& state_space);
 
 // Writes the figure script (kFigureScriptName) for `figures`; a file that
 // cannot be written stops the run like every result file (RunStop).

@@ -274,7 +274,6 @@ PkColumns state_space_columns(const flutter::PMethodResult& p, double x_ref, con
   return c;
 }
 
-
 // Data blocks 5 and 6, after the summary: the state-space model's tracked
 // modes and crossings, and its own summary lines.
 void dat_state_space_blocks(std::ostream& out, const FlutterSolution& s) {

@@ -149,6 +149,8 @@ inline constexpr std::string_view kNoValidOs = R"(( / "!!! ZELVAN - ", "No valid
 inline constexpr std::string_view kStopWrongOptionPrefix = "!!! ZELVAN stopped due do wrong option ";
 inline constexpr std::string_view kDataVariables =
     R"(("  Variables = ""t"", ""Y1"", ""Y2"", ""Y3"", ""Y4"", ""FouF"",  ""FouCY3"", ""FouPY3"", ""FouCY4"", ""FouPY4"", ""GenF1"", ""GenF2"",  ""RPart1"", ""RPart2"", ""SumP1"", ""SumP2"", ""SumPAll"" "))";
+inline constexpr std::string_view kStateSpaceVariables =
+    R"(("  Variables = ""t"", ""Y1"", ""Y2"", ""Y3"", ""Y4"", ""GenF1"", ""GenF2"" "))";
 inline constexpr std::string_view kListingHeader =
     R"(( / 8X, "****** Results *******", 2/, "       t    ", "       y(1) ", "       y(2) ", "       y(3) ", "       y(4) "))";
 
@@ -234,6 +236,8 @@ inline constexpr std::string_view kNoteMassInverse =
 inline constexpr std::string_view kThinPlateAtWStar = "w_star";
 inline constexpr std::string_view kNoteTimeHistory =
     R"(( / "!!! While integrating the equations of motion from t =", 1PG12.5, " s to t =", 1PG12.5, " s", /, "    (tolerance =", 1PG12.5, ", integ_method =", I3, "; masses, dampings, stiffnesses, kappa, f_s, a_0, f_0):"))";
+inline constexpr std::string_view kNoteStateSpaceHistory =
+    R"(( / "!!! While integrating the state-space model (zelvan_ss.dat) from t =", 1PG12.5, " s to t =", 1PG12.5, " s", /, "    (tolerance =", 1PG12.5, ", integ_method =", I3, "; the fitted aerodynamics at f_s):"))";
 inline constexpr std::string_view kNoteSpectrum =
     R"(( / "!!! While transforming the ", A, " history to its spectrum (npoints =", I6, "):"))";
 inline constexpr std::string_view kPlungeDisplacement = "plunge displacement Y3";

@@ -119,9 +119,30 @@ constexpr const char* kRecordLayout = "(17(1PG14.5))";
 constexpr const char* kListRowLayout = "(12F12.5)";
 constexpr const char* kBlankLayout = R"((" "))";
 
-// The header of zelvan.dat: title, variables, zone and two comment lines.
+// The header of zelvan.dat: title, variables, zone and two comment lines;
+// zelvan_ss.dat has the same header with its own variables.
 const std::array<std::string_view, 5> kDataHeader{kTitleLayout, msg::kDataVariables, kZoneLayout, kCommentLayout,
                                                   kCommentLayout};
+constexpr const char* kStateSpaceRecordLayout = "(7(1PG14.5))";
+
+void write_data_header(std::ostream& out, const CaseParameters& cp, std::string_view variables) {
+  const std::string title = trimmed(title_for_quotes(cp.title));
+  textio::write(out, message_layout(kDataHeader[0]), {std::string_view(title)});
+  textio::write(out, message_layout(variables), {});
+  textio::write(out, message_layout(kDataHeader[2]), {cp.npoints});
+  textio::write(out, message_layout(kDataHeader[3]), {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
+  textio::write(out, message_layout(kDataHeader[4]), {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
+}
+
+// The state-space history's data file: the header and one record per
+// sample, the start at t_A included.
+void write_state_space_file(std::ostream& out, const CaseParameters& cp, const StateSpaceHistory& h) {
+  write_data_header(out, cp, msg::kStateSpaceVariables);
+  const textio::Layout& record = message_layout(kStateSpaceRecordLayout);
+  for (std::size_t r = 0; r < h.t.size(); ++r) {
+    textio::write(out, record, {h.t[r], h.y[r][0], h.y[r][1], h.y[r][2], h.y[r][3], h.genf[r][0], h.genf[r][1]});
+  }
+}
 
 // The largest displacement and velocity magnitudes over the samples.
 struct ResponsePeaks {
@@ -132,12 +153,7 @@ struct ResponsePeaks {
 // per sample with the spectrum and the force terms.  Returns the peaks the
 // plot files scale to.
 ResponsePeaks write_data_file(std::ostream& out, const CaseParameters& cp, const TimeHistory& h, const Spectrum& s) {
-  const std::string title = trimmed(title_for_quotes(cp.title));
-  textio::write(out, message_layout(kDataHeader[0]), {std::string_view(title)});
-  textio::write(out, message_layout(kDataHeader[1]), {});
-  textio::write(out, message_layout(kDataHeader[2]), {cp.npoints});
-  textio::write(out, message_layout(kDataHeader[3]), {cp.npoints, cp.f_0_1, 0.01, cp.f_0_2, 0.01});
-  textio::write(out, message_layout(kDataHeader[4]), {0, cp.f_0_1, 0.1, cp.f_0_2, 0.1});
+  write_data_header(out, cp, kDataHeader[1]);
   const textio::Layout& record = message_layout(kRecordLayout);
   textio::write(out, record,
                 {cp.t_A, cp.y0[0], cp.y0[1], cp.y0[2], cp.y0[3], s.FouF[0], s.FouCY3[0], s.FouPY3[0], s.FouCY4[0],
@@ -184,6 +200,12 @@ void write_listing(Listing& listing, const CaseParameters& cp, const TimeHistory
 
 }  // namespace
 
+plot::FixedColumns state_space_file_columns() {
+  plot::FixedColumns columns{0, textio::value_widths(message_layout(kStateSpaceRecordLayout))};
+  for (std::string_view layout : kDataHeader) columns.header_lines += textio::line_count(message_layout(layout));
+  return columns;
+}
+
 plot::FixedColumns data_file_columns() {
   plot::FixedColumns columns{0, textio::value_widths(message_layout(kRecordLayout))};
   for (std::string_view layout : kDataHeader) columns.header_lines += textio::line_count(message_layout(layout));
@@ -191,7 +213,8 @@ plot::FixedColumns data_file_columns() {
 }
 
 void write_result_files(const CaseParameters& cp, const AeroelasticModel& model, const TimeHistory& history,
-                        const Spectrum& spectrum, const plot::FigureScript& figures) {
+                        const std::optional<StateSpaceHistory>& state_space, const Spectrum& spectrum,
+                        const plot::FigureScript& figures) {
   const Prefixes prefixes;
   const std::string& data_prefix = cp.is_win ? prefixes.win : std::string(40, ' ');
   const std::string& template_prefix = cp.is_sgi ? prefixes.sgi : (cp.is_lnx ? prefixes.lnx : std::string(40, ' '));
@@ -215,6 +238,11 @@ void write_result_files(const CaseParameters& cp, const AeroelasticModel& model,
   const ResponsePeaks peaks = write_data_file(data.stream(), cp, history, spectrum);
   write_listing(listing, cp, history, spectrum);
   data.close();
+  if (state_space) {
+    textio::OutputFile file(file_name(data_prefix, kStateSpaceDataFile));
+    write_state_space_file(file.stream(), cp, *state_space);
+    file.close();
+  }
 
   const std::string plot_title = title_for_quotes(cp.title);
   plot::write_plot_files(cp.is_unix, peaks.displacement, peaks.velocity, cp.y0,

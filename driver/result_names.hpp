@@ -16,6 +16,9 @@ namespace zelvan::driver {
 // Result files of the analysis.
 inline constexpr std::string_view kFlutterTableFile = "zelvan_fl.dat";
 inline constexpr std::string_view kDataFile = "zelvan.dat";
+// The time history with the state-space aerodynamics (flutter_method 1 or
+// 2 on the thin-plate route).
+inline constexpr std::string_view kStateSpaceDataFile = "zelvan_ss.dat";
 inline constexpr std::string_view kLayoutFile = "zelvan.lay";
 inline constexpr std::string_view kStyleFile = "zelvan.sty";
 inline constexpr std::string_view kAnnotationFile = "zelvan.itp";
@@ -47,6 +50,7 @@ struct ResultFileName {
 inline constexpr ResultFileName kResultFileNames[] = {
     {kFlutterTableFile, WrittenWhen::sweep_to_file},
     {kDataFile, WrittenWhen::always},
+    {kStateSpaceDataFile, WrittenWhen::sweep_to_file},
     {kLayoutFile, WrittenWhen::always},
     {kStyleFile, WrittenWhen::always},
     {kAnnotationFile, WrittenWhen::win_option},

@@ -1,6 +1,7 @@
 #include "driver/run.hpp"
 
 #include <exception>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -14,10 +15,12 @@
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
 #include "driver/result_files.hpp"
+#include "driver/result_names.hpp"
 #include "driver/result_warnings.hpp"
 #include "driver/run_context.hpp"
 #include "driver/spectrum.hpp"
 #include "driver/startup.hpp"
+#include "driver/state_space_history.hpp"
 #include "driver/time_history.hpp"
 #include "numlib/numlib.hpp"
 #include "textio/textio.hpp"
@@ -63,10 +66,18 @@ int run_zelvan(std::span<const std::string> words) {
       run.time_history = run_time_history(cp, run.model);
       run.spectrum = analyse_response(cp, run.time_history, run.spectrum.coupling_frequency);
     }
+    // The same history with the state-space aerodynamics, where the
+    // flutter solution has the model.
+    std::optional<StateSpaceHistory> state_space;
+    if (run.flutter_solution.state_space) {
+      state_space = run_state_space_history(cp, run.model.structure, run.flutter_solution.state_space->model);
+    }
     warn_about_meaningless_results(cp, run.time_history);
     report_operating_point(cp, run.spectrum);
-    const plot::FigureScript figures = figures_of_run(cp, run.model, run.spectrum, run.flutter_solution);
-    write_result_files(cp, run.model, run.time_history, run.spectrum, figures);
+    const plot::FigureScript figures = figures_of_run(cp, run.model, run.spectrum, run.flutter_solution, state_space);
+    write_result_files(cp, run.model, run.time_history, state_space, run.spectrum, figures);
+    // A state-space history of an earlier run would pass for this one's.
+    if (!state_space) results.remove_at_commit(std::string(kStateSpaceDataFile));
     // The figures are drawn from the new results before they are put in
     // place; their failures are reported and never change the exit status.
     draw_run_figures(figures, results);

@@ -31,6 +31,13 @@ void put_acceleration_block(std::vector<double>& a, int n, int column, const std
 
 }  // namespace
 
+std::array<double, 4> effective_mass(const StateSpaceModel& model) {
+  std::array<double, 4> mbar{};
+  const double b = model.half_chord;
+  for (std::size_t e = 0; e < 4; ++e) mbar[e] = model.mass[e] + 0.5 * model.rho * b * b * model.aero.a2[e];
+  return mbar;
+}
+
 int state_count(const StateSpaceModel& model) { return 4 + 2 * static_cast<int>(model.aero.lags.size()); }
 
 std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
@@ -39,13 +46,12 @@ std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
   const double b = model.half_chord;
   const double q = 0.5 * model.rho * u * u;
   std::vector<double> a(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0);
-  std::array<double, 4> mbar{}, stiffness{}, damping{};
+  std::array<double, 4> stiffness{}, damping{};
   for (std::size_t e = 0; e < 4; ++e) {
-    mbar[e] = model.mass[e] + 0.5 * model.rho * b * b * fit.a2[e];
     stiffness[e] = model.stiffness[e] + q * fit.a0[e];
     damping[e] = model.damping[e] + q * (b / u) * fit.a1[e];
   }
-  const std::array<double, 4> minv = inverse(mbar);
+  const std::array<double, 4> minv = inverse(effective_mass(model));
   a[at(0, 2, n)] = 1.0;  // x' rows
   a[at(1, 3, n)] = 1.0;
   put_acceleration_block(a, n, 0, minv, stiffness);

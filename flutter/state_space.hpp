@@ -28,8 +28,12 @@ struct StateSpaceModel {
 // x_a,j' = x' - (U/b) gamma_j x_a,j.
 int state_count(const StateSpaceModel& model);
 
-// The state matrix A(u) of z' = A z (column-major, state_count square) at
-// flow speed u > 0 [m/s], q = rho u^2/2: with Mbar = M + (rho b^2/2) A2,
+// Mbar = M + (rho b^2/2) A2: the mass with the fit's added mass (the A2
+// term q (b/u)^2 A2 x'' does not depend on u), column-major, kg.
+std::array<double, 4> effective_mass(const StateSpaceModel& model);
+
+// The state matrix A(u) of z' = A z (column-major, state_count square),
+// z = (x, x', x_a,1, ..., x_a,n), at flow speed u > 0 [m/s], q = rho u^2/2:
 //   x''    = -Mbar^-1 [(K + q A0) x + (D + q (b/u) A1) x' + q sum_j D_j x_a,j],
 //   x_a,j' = x' - (u/b) gamma_j x_a,j.
 // Requires Mbar regular (a mass matrix with the added mass of the fit);

@@ -21,6 +21,7 @@ namespace {
 // each; of a tracked-mode row of zelvan_flutter.dat, 12.
 constexpr std::size_t kDataFields = 17;
 constexpr std::size_t kTableFields = 17;
+constexpr std::size_t kStateSpaceFields = 7;
 constexpr std::size_t kSolutionFields = 12;
 
 // The one width of a file's fields; the script cuts its records from the
@@ -186,6 +187,8 @@ void write_case_values(std::ostream& out, const FigureScript& f) {
   // place, and then names their temporaries on gnuplot's command line.
   out << "case_title = " << quoted(trimmed(std::string(c.title))) << "\n"
       << "if (!exists(\"data_file\")) data_file = " << quoted(f.data_file) << "\n";
+  if (!f.state_space_file.empty())
+    out << "if (!exists(\"state_space_file\")) state_space_file = " << quoted(f.state_space_file) << "\n";
   if (!f.flutter_table.empty()) out << "if (!exists(\"table_file\")) table_file = " << quoted(f.flutter_table) << "\n";
   if (!f.flutter_solution.empty())
     out << "if (!exists(\"solution_file\")) solution_file = " << quoted(f.flutter_solution) << "\n";
@@ -219,6 +222,13 @@ void write_field_readers(std::ostream& out, const FigureScript& f) {
       << data_width << " characters.\n"
       << "dat(n) = cut(strcol(1), " << data_width << " * (" << kDataFields + 1 << " - n), " << data_width << " * ("
       << kDataFields << " - n))\n";
+  if (!f.state_space_file.empty()) {
+    const int width = uniform_width(f.state_space_columns, kStateSpaceFields, f.state_space_file);
+    out << "# " << f.state_space_file << ": " << f.state_space_columns.header_lines << " header lines, then records of "
+        << kStateSpaceFields << " fields of " << width << " characters.\n"
+        << "ssd(n) = cut(strcol(1), " << width << " * (" << kStateSpaceFields + 1 << " - n), " << width << " * ("
+        << kStateSpaceFields << " - n))\n";
+  }
   if (!f.flutter_table.empty()) {
     const int table_width = uniform_width(f.table_columns, kTableFields, f.flutter_table);
     out << "# " << f.flutter_table << ": " << f.table_columns.header_lines << " header lines, then rows of "
@@ -300,7 +310,20 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
   const double periods = duration * std::fabs(f.parameters.f_0);
   const double samples =
       std::isfinite(periods) ? std::clamp(periods * kSamplesPerPeriod, kMinSamples, kMaxSamples) : kMinSamples;
-  const std::string source = "plot data_file skip " + std::to_string(f.data_columns.header_lines) + " using (dat(1)):";
+  const std::string skip = " skip " + std::to_string(f.data_columns.header_lines);
+  // One curve of `column` from zelvan.dat, and with the state-space
+  // history the same from zelvan_ss.dat: the state-space one solid, the
+  // frozen one dashed and drawn over it (where the two agree both stay
+  // visible), each title saying which it is.
+  const bool both = !f.state_space_file.empty();
+  const auto curves = [&](const char* file, int column, int lt, const std::string& title) {
+    const std::string frozen = std::string(file) + skip + " using (dat(1)):(dat(" + std::to_string(column) +
+                               ")) with lines lt " + std::to_string(lt);
+    if (!both) return frozen + " title '" + title + "'";
+    return "state_space_file skip " + std::to_string(f.state_space_columns.header_lines) + " using (ssd(1)):(ssd(" +
+           std::to_string(column) + ")) with lines lt " + std::to_string(lt) + " title '" + title +
+           ", state space', \\\n       " + frozen + " dt 2 title '" + title + ", coefficients frozen at w_star'";
+  };
   out << "  # ---- Time histories\n"
          "  if (pass == 1) { set output out_prefix . 'zelvan-time.' . format }\n"
          "  reset\n"
@@ -311,14 +334,13 @@ void write_time_figure(std::ostream& out, const FigureScript& f) {
          "  set xrange [t_A:t_E]\n"
          "  set format x ''\n"
          "  set ylabel 'plunge Y3 [m]'\n"
-      << "  " << source << "(dat(4)) with lines lt 1 title 'plunge displacement'" << kTimeAnchor << "\n"
+      << "  plot " << curves("data_file", 4, 1, "plunge displacement") << kTimeAnchor << "\n"
       << "  set ylabel 'pitch Y4 [m]'\n"
-      << "  " << source << "(dat(5)) with lines lt 2 title 'pitch displacement'" << kTimeAnchor << "\n"
+      << "  plot " << curves("data_file", 5, 2, "pitch displacement") << kTimeAnchor << "\n"
       << "  set ylabel 'velocity [m/s]'\n";
   if (!force) out << "  set format x '% h'\n  set xlabel 't [s]'\n";
-  out << "  " << source << "(dat(2)) with lines lt 1 title 'plunge velocity Y1', \\\n"
-      << "       '' skip " << f.data_columns.header_lines
-      << " using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2'" << kTimeAnchor << "\n";
+  out << "  plot " << curves("data_file", 2, 1, "plunge velocity Y1") << ", \\\n       "
+      << curves(both ? "data_file" : "''", 3, 2, "pitch velocity Y2") << kTimeAnchor << "\n";
   if (force) {
     out << "  set format x '% h'\n"
            "  set xlabel 't [s]'\n"

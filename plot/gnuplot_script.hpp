@@ -34,6 +34,12 @@ struct FigureScript {
   // `records` records; the spectra use its first `spectral_lines` records.
   std::string data_file;
   FixedColumns data_columns;
+  // zelvan_ss.dat, the history with the state-space aerodynamics, laid out
+  // as `state_space_columns` (7 fields of one width: t, Y1..Y4, GenF1,
+  // GenF2); empty: not written.  With it the time figure draws both
+  // histories.
+  std::string state_space_file;
+  FixedColumns state_space_columns;
   int records = 0;
   int spectral_lines = 0;
 

@@ -124,8 +124,11 @@ std::string computed(std::initializer_list<const char*> names) {
 }
 
 const std::vector<std::string> kNoFile{};
-const std::vector<std::string> kAllFiles{"zelvan.dat",    "zelvan.gp",          "zelvan.lay",         "zelvan.sty",
-                                         "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"};
+const std::vector<std::string> kAllFiles{"zelvan.dat",    "zelvan.gp",          "zelvan.lay",          "zelvan.sty",
+                                         "zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json", "zelvan_ss.dat"};
+// Every file but the state-space history: the run has no state-space model
+// (no structural frequency, coefficients from the input, no air).
+const std::vector<std::string> kFilesWithoutStateSpace(kAllFiles.begin(), kAllFiles.end() - 1);
 // A stop after the flutter analysis: its three files were computed.
 const std::string kFlutterTableComputed = computed({"zelvan_fl.dat", "zelvan_flutter.dat", "zelvan_flutter.json"});
 
@@ -191,14 +194,14 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  {kUndefinedFrequencies, "    No strong coupling detected.",
                   "\n   0.000      1.20      0.50   12.91 0.050 0.000    100.\n"},
-                 kAllFiles,
+                 kFilesWithoutStateSpace,
                  ""},
         EdgeCase{"NegativePlungeStiffness",
                  {{kK1, "-4000.0"}},
                  "",
                  0,
                  {kUndefinedFrequencies, " frq2 = ************\n"},
-                 kAllFiles,
+                 kFilesWithoutStateSpace,
                  "",
                  "zelvan.dat",
                  "\n#       2048************     0.01000"},
@@ -327,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  0,
                  {"\n>>> Aerodynamic loads from external coefficients. \n"},
-                 kAllFiles,
+                 kFilesWithoutStateSpace,
                  ""},
         EdgeCase{"NegativeWStarOnTheThinPlateRoute",
                  {{kWStar, "-0.3"}},
@@ -404,7 +407,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  0,
                  {"\n   4.500      0.00      0.50******** 0.050 0.000    100.\n"},
-                 kAllFiles,
+                 kFilesWithoutStateSpace,
                  "",
                  "zelvan_fl.dat",
                  "\n        5.00************     7.63321"},

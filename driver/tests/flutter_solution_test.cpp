@@ -569,7 +569,7 @@ TEST(FlutterFigure, MarksThePkCriticalPointAlsoWhenTheMatchedPointDidNotConverge
   ASSERT_EQ(s.run.status, 0) << s.run.console;
   ASSERT_TRUE(s.solution.pk && s.solution.pk->critical) << s.run.console;
   ASSERT_TRUE(s.solution.matched && !s.solution.matched->converged()) << s.run.console;
-  const plot::FigureScript f = figures_of_run(s.cp, model(), spectrum(), s.solution);
+  const plot::FigureScript f = figures_of_run(s.cp, model(), spectrum(), s.solution, std::nullopt);
   EXPECT_EQ(f.route, "thin plate");
   EXPECT_EQ(f.route_mach, 0.05);
   ASSERT_TRUE(f.pk_critical);

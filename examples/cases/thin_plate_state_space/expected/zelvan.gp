@@ -14,6 +14,7 @@ if (!exists("height")) height = 800
 
 case_title = 'Two-DOF section, thin plate, Ma 0.05'
 if (!exists("data_file")) data_file = 'zelvan.dat'
+if (!exists("state_space_file")) state_space_file = 'zelvan_ss.dat'
 if (!exists("table_file")) table_file = 'zelvan_fl.dat'
 if (!exists("solution_file")) solution_file = 'zelvan_flutter.dat'
 t_A = 0.00000000E+00   # s, the time axis
@@ -36,6 +37,8 @@ sign_at(w) = strstrt(w[2:], "+") > 0 ? strstrt(w[2:], "+") + 1 : (strstrt(w[2:],
 cut(s, a, b) = strlen(s) <= b ? 1/0 : field_value(s[(strlen(s) > a ? strlen(s) - a + 1 : 1):strlen(s) - b])
 # zelvan.dat: 5 header lines, then records of 17 fields of 14 characters.
 dat(n) = cut(strcol(1), 14 * (18 - n), 14 * (17 - n))
+# zelvan_ss.dat: 5 header lines, then records of 7 fields of 14 characters.
+ssd(n) = cut(strcol(1), 14 * (8 - n), 14 * (7 - n))
 # zelvan_fl.dat: 4 header lines, then rows of 17 fields of 12 characters.
 tab(n) = cut(strcol(1), 12 * (18 - n), 12 * (17 - n))
 # zelvan_flutter.dat, the tracked-mode blocks: q, u, then for each mode f, d, g, k and its
@@ -102,14 +105,18 @@ do for [pass = 1:2] {
   set xrange [t_A:t_E]
   set format x ''
   set ylabel 'plunge Y3 [m]'
-  plot data_file skip 5 using (dat(1)):(dat(4)) with lines lt 1 title 'plunge displacement', \
+  plot state_space_file skip 5 using (ssd(1)):(ssd(4)) with lines lt 1 title 'plunge displacement, state space', \
+       data_file skip 5 using (dat(1)):(dat(4)) with lines lt 1 dt 2 title 'plunge displacement, coefficients frozen at w_star', \
        $time_anchor using 1:2 with dots lc bgnd notitle
   set ylabel 'pitch Y4 [m]'
-  plot data_file skip 5 using (dat(1)):(dat(5)) with lines lt 2 title 'pitch displacement', \
+  plot state_space_file skip 5 using (ssd(1)):(ssd(5)) with lines lt 2 title 'pitch displacement, state space', \
+       data_file skip 5 using (dat(1)):(dat(5)) with lines lt 2 dt 2 title 'pitch displacement, coefficients frozen at w_star', \
        $time_anchor using 1:2 with dots lc bgnd notitle
   set ylabel 'velocity [m/s]'
-  plot data_file skip 5 using (dat(1)):(dat(2)) with lines lt 1 title 'plunge velocity Y1', \
-       '' skip 5 using (dat(1)):(dat(3)) with lines lt 2 title 'pitch velocity Y2', \
+  plot state_space_file skip 5 using (ssd(1)):(ssd(2)) with lines lt 1 title 'plunge velocity Y1, state space', \
+       data_file skip 5 using (dat(1)):(dat(2)) with lines lt 1 dt 2 title 'plunge velocity Y1, coefficients frozen at w_star', \
+       state_space_file skip 5 using (ssd(1)):(ssd(3)) with lines lt 2 title 'pitch velocity Y2, state space', \
+       data_file skip 5 using (dat(1)):(dat(3)) with lines lt 2 dt 2 title 'pitch velocity Y2, coefficients frozen at w_star', \
        $time_anchor using 1:2 with dots lc bgnd notitle
   set format x '% h'
   set xlabel 't [s]'
