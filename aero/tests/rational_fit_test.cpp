@@ -5,6 +5,10 @@
 
 #include <cmath>
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "aero/rational_fit.hpp"
@@ -77,6 +81,43 @@ TEST(RogerFit, ReachesTheErrorsOfOptimisedLagsOnTheodorsensCoefficients) {
   const RogerFit chosen = fit_roger_auto(s);
   EXPECT_EQ(chosen.lags.size(), 6U);
   EXPECT_LT(chosen.error, kRogerTargetError);
+}
+
+TEST(RogerFit, OfTheodorsensCoefficientsHasWagnersIndicialLift) {
+  // The lift of the plunge column is b-scaled pi rho U^2 (s^2 + 2 C(s) s)
+  // h, so the fit's A2 entry is the scale and
+  //   C_fit(s) = [A1 + sum_j D_j/(s + gamma_j)]/(2 A2),
+  // whose indicial response (the inverse transform of C_fit(s)/s) is
+  //   phi(s) = [A1 + sum_j D_j (1 - e^(-gamma_j s))/gamma_j]/(2 A2).
+  // The fit error below 1e-4 of the largest coefficient leaves phi within
+  // 1e-3 of Wagner's function (tools/gen_wagner_function.py, mpmath).
+  constexpr double kWagner = 1e-3;
+  RogerSamples samples;
+  samples.k = log_spaced(0.005, 3.0, 60);
+  for (double k : samples.k) samples.q.push_back(thin_plate_matrix(k, 0.35, 0.0, 1.0, "k"));
+  samples.steady = thin_plate_matrix(0.0, 0.35, 0.0, 1.0, "k");
+  const RogerFit fit = fit_roger_auto(samples);
+  const auto phi = [&](double s) {
+    double sum = fit.a1[0];
+    for (std::size_t j = 0; j < fit.lags.size(); ++j) {
+      sum += fit.d[j][0] * (s == INFINITY ? 1.0 : -std::expm1(-fit.lags[j] * s)) / fit.lags[j];
+    }
+    return sum / (2.0 * fit.a2[0]);
+  };
+  EXPECT_NEAR(phi(0.0), 0.5, kWagner);
+  EXPECT_NEAR(phi(INFINITY), 1.0, kWagner);
+  std::ifstream in(std::filesystem::path(ZELVAN_SOURCE_DIR) / "aero/tests/data/wagner_function.txt");
+  std::string line;
+  int points = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    double s = 0.0, exact = 0.0;
+    fields >> s >> exact;
+    EXPECT_NEAR(phi(s), exact, kWagner) << "s = " << s;
+    ++points;
+  }
+  EXPECT_EQ(points, 14);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "aero/rational_fit.hpp"
 #include "aero/thin_plate_matrix.hpp"
+#include "driver/state_space_history.hpp"
 #include "driver/structural_model.hpp"
 #include "driver/tests/driver_test_support.hpp"
 #include "flutter/p_method.hpp"
@@ -194,14 +195,15 @@ TEST(SectionStateSpace, WithJonessApproximationFluttersAtTheSpeedsTheLiteratureQ
   }
 }
 
-TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutterSpeed) {
-  // The fit's error (below 1e-4 of the largest coefficient) moves the roots
-  // by about as much relative to their size: 1e-3 in lambda = s/omega_theta
-  // and 1e-4 in the flutter speed leave a margin of ten.
-  constexpr double kRoot = 1e-3;
-  constexpr double kFlutterSpeed = 1e-4;
-  const SectionInput section{.b = 0.5, .a = -0.2, .x_theta = 0.1, .r2 = 0.24, .mu = 20.0, .sigma = 0.4, .f_theta = 1.0};
-  const double rho = 1.2;
+// The textbook section (a = -1/5, x_theta = 1/10, r^2 = 6/25, mu = 20,
+// sigma = 2/5) with b = 0.5 m and f_theta = 1 Hz.
+SectionInput textbook_section() {
+  return {.b = 0.5, .a = -0.2, .x_theta = 0.1, .r2 = 0.24, .mu = 20.0, .sigma = 0.4, .f_theta = 1.0};
+}
+
+// Its state-space model on the thin-plate route at Ma 0 (Theodorsen's
+// coefficients), fitted with the automatic count over k 0.005 to 3.
+flutter::StateSpaceModel theodorsen_state_space(const SectionInput& section, double rho) {
   const StructuralModel structure = section_model(section, rho);
   const SectionScaling scaling = section_scaling(section);
   aero::RogerSamples samples;
@@ -217,6 +219,19 @@ TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutt
   model.aero = aero::fit_roger_auto(samples);
   model.rho = rho;
   model.half_chord = section.b;
+  return model;
+}
+
+TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutterSpeed) {
+  // The fit's error (below 1e-4 of the largest coefficient) moves the roots
+  // by about as much relative to their size: 1e-3 in lambda = s/omega_theta
+  // and 1e-4 in the flutter speed leave a margin of ten.
+  constexpr double kRoot = 1e-3;
+  constexpr double kFlutterSpeed = 1e-4;
+  const SectionInput section = textbook_section();
+  const double rho = 1.2;
+  const StructuralModel structure = section_model(section, rho);
+  const flutter::StateSpaceModel model = theodorsen_state_space(section, rho);
   const double omega_theta = 2.0 * std::numbers::pi * section.f_theta;
 
   std::ifstream in(fs::path(ZELVAN_SOURCE_DIR) / "driver/tests/data/section_laplace_roots.txt");
@@ -245,6 +260,76 @@ TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutt
   const Benchmark textbook = benchmarks().front();
   EXPECT_LT(relative(result.critical->u / (section.b * omega_theta), textbook.V), kFlutterSpeed);
 }
+
+// The free response of the state-space history (zelvan_ss.dat's
+// integration) below and above the flutter speed V = 2.1839: after the
+// faster mode has died away its amplitude changes at the rate of the least
+// damped root, measured by a least-squares line through the logarithm of
+// theta's swings over omega_theta t = 40 .. 160.  2 % holds the
+// integrator (tolerance 1e-9) and the other roots' leftovers (the faster
+// structural mode decays by 0.1 omega_theta more, to 2 % at the window's
+// start; the slow lag-state drift cancels in a swing).
+struct FreeResponse {
+  const char* name;
+  double V;
+};
+
+class SectionFreeResponse : public ::testing::TestWithParam<FreeResponse> {};
+
+TEST_P(SectionFreeResponse, ChangesAtTheRateOfItsLeastDampedRoot) {
+  constexpr double kRate = 0.02;
+  constexpr double kWindowStart = 40.0, kWindowEnd = 160.0;  // omega_theta t
+  const SectionInput section = textbook_section();
+  const double rho = 1.2;
+  const StructuralModel structure = section_model(section, rho);
+  const flutter::StateSpaceModel model = theodorsen_state_space(section, rho);
+  const double omega_theta = 2.0 * std::numbers::pi * section.f_theta;
+  const double u = GetParam().V * section.b * omega_theta;
+  CaseParameters cp;
+  cp.t_A = 0.0;
+  cp.t_E = 200.0 / omega_theta;
+  cp.npoints = 4001;
+  cp.y0 = {0.0, 0.0, 0.0, 0.01};  // a pitch disturbance
+  cp.f_s = 0.5 * rho * u * u;
+  cp.tolerance = 1e-9;
+  cp.integ_method = 1;
+  const std::optional<StateSpaceHistory> h = run_state_space_history(cp, structure, model);
+  ASSERT_TRUE(h.has_value());
+
+  double expected = -INFINITY;
+  for (const std::complex<double>& s : flutter::state_roots(model, u).values) {
+    if (s.imag() > 1e-6 * std::abs(s)) expected = std::max(expected, s.real());
+  }
+  // Each extreme of theta against the mean of its two neighbours (a slow
+  // lag-state drift cancels there) in the window, and the least-squares
+  // line through the logarithm of their difference.
+  std::vector<std::size_t> extremes;
+  for (std::size_t i = 1; i + 1 < h->t.size(); ++i) {
+    const double a = h->y[i - 1][3], b = h->y[i][3], c = h->y[i + 1][3];
+    if ((b > a && b >= c) || (b < a && b <= c)) extremes.push_back(i);
+  }
+  double n = 0.0, st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
+  for (std::size_t k = 1; k + 1 < extremes.size(); ++k) {
+    const double t = h->t[extremes[k]];
+    if (t * omega_theta < kWindowStart || t * omega_theta > kWindowEnd) continue;
+    const double swing = h->y[extremes[k]][3] - 0.5 * (h->y[extremes[k - 1]][3] + h->y[extremes[k + 1]][3]);
+    const double y = std::log(std::fabs(swing));
+    n += 1.0;
+    st += t;
+    sy += y;
+    stt += t * t;
+    sty += t * y;
+  }
+  ASSERT_GT(n, 20.0);
+  const double slope = (n * sty - st * sy) / (n * stt - st * st);
+  EXPECT_LT(std::fabs(slope / expected - 1.0), kRate) << "slope " << slope << " 1/s, root " << expected << " 1/s";
+  EXPECT_EQ(slope > 0.0, GetParam().V > 2.1839);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, SectionFreeResponse,
+                         ::testing::Values(FreeResponse{"BelowFlutterItDecays", 2.0},
+                                           FreeResponse{"AboveFlutterItGrows", 2.3}),
+                         [](const ::testing::TestParamInfo<FreeResponse>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace zelvan::driver
