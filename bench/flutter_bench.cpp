@@ -5,6 +5,9 @@
 //   FlutterSolution/ThinPlatePk     the same with p-k and the matched point;
 //   FlutterSolution/PossioPk        the same on the Possio route at Ma 0.5,
 //                                   with the number of exact Possio solves;
+//   FlutterSolution/StateSpace      the state-space model on the thin-plate
+//                                   route: fit, p-method over the sweep and
+//                                   the time history (the goal: < 20 ms);
 //   FlutterSolution/WholeFlutterAnalysis  the sweep with zelvan_fl.dat, the
 //                                   structural modes and the solution of
 //                                   method 0, for comparison.
@@ -25,6 +28,7 @@
 #include "driver/model.hpp"
 #include "driver/run.hpp"
 #include "driver/startup.hpp"
+#include "driver/state_space_history.hpp"
 #include "numlib/numlib.hpp"
 #include "test_support/scratch_dir.hpp"
 #include "textio/textio.hpp"
@@ -81,6 +85,7 @@ class Case {
   }
 
   const driver::FlutterSolution& solution() const { return analysis_.solution; }
+  const driver::AeroelasticModel& model() const { return model_; }
 
  private:
   test_support::ScratchWorkingDir scratch_;
@@ -102,6 +107,31 @@ void SweepAnalysis(benchmark::State& state) { run(state, 0, ""); }
 void ThinPlatePk(benchmark::State& state) { run(state, 1, ""); }
 void PossioPk(benchmark::State& state) { run(state, 1, "       0.5"); }
 
+// The state-space model of the bundled example as a run makes it: the
+// samples over the run's fit range and the fit, the p-method over the
+// sweep, and the time history (512 samples of the example's 8 s).
+void StateSpace(benchmark::State& state) {
+  Case c(1, "");
+  const driver::CaseParameters& cp = driver::case_parameters();
+  const driver::FlutterSolution& s = c.solution();
+  const flutter::StateSpaceSolution& run_model = *s.state_space;
+  aero::AeroRouteEvaluator route(aero::AeroRoute::thin_plate, cp.x_p, cp.aero_scale, "k");
+  const auto coefficients = [&](double k) { return route.coefficients(k, cp.Ma); };
+  std::size_t lags = 0;
+  for (auto _ : state) {
+    flutter::StateSpaceModel model = run_model.model;
+    model.aero = aero::fit_roger_auto(flutter::state_space_samples(run_model.k_range[0], run_model.k_range[1], cp.x_p,
+                                                                   cp.Ma, cp.aero_scale, coefficients));
+    const flutter::PMethodResult p = flutter::p_method(model, s.sweep.q, {cp.f_0_1, cp.f_0_2});
+    benchmark::DoNotOptimize(p.critical);
+    const std::optional<driver::StateSpaceHistory> h = driver::run_state_space_history(cp, c.model().structure, model);
+    benchmark::DoNotOptimize(h);
+    lags = model.aero.lags.size();
+  }
+  state.counters["lags"] = static_cast<double>(lags);
+  state.counters["speeds"] = static_cast<double>(s.sweep.q.size());
+}
+
 void WholeFlutterAnalysis(benchmark::State& state) {
   Case c(0, "");
   for (auto _ : state) c.analyse();
@@ -112,6 +142,7 @@ void WholeFlutterAnalysis(benchmark::State& state) {
 BENCHMARK(SweepAnalysis)->Name("FlutterSolution/SweepAnalysis")->Unit(benchmark::kMillisecond);
 BENCHMARK(ThinPlatePk)->Name("FlutterSolution/ThinPlatePk")->Unit(benchmark::kMillisecond);
 BENCHMARK(PossioPk)->Name("FlutterSolution/PossioPk")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(StateSpace)->Name("FlutterSolution/StateSpace")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFlutterAnalysis)->Name("FlutterSolution/WholeFlutterAnalysis")->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

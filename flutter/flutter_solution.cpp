@@ -79,22 +79,6 @@ std::optional<std::array<double, 2>> grid_range(const aero::AeroRouteEvaluator& 
   return std::array<double, 2>{k_lo, k_hi};
 }
 
-// The samples of the fit over [k_lo, k_hi] (log-spaced, both ends
-// included) from `coefficients`, and the steady matrix: the thin-plate
-// one at the Mach number, which is also the k -> 0 limit of Possio's.
-aero::RogerSamples fit_samples(const FlutterProblem& p, double k_lo, double k_hi,
-                               const std::function<Matrix2(double)>& coefficients) {
-  aero::RogerSamples samples;
-  for (int i = 0; i < kFitSamples; ++i) {
-    const double k =
-        i + 1 == kFitSamples ? k_hi : k_lo * std::pow(k_hi / k_lo, static_cast<double>(i) / (kFitSamples - 1));
-    samples.k.push_back(k);
-    samples.q.push_back(coefficients(k));
-  }
-  samples.steady = aero::thin_plate_matrix(0.0, p.x_p, p.mach, p.aero_scale, msg::kThinPlateAtIterate);
-  return samples;
-}
-
 StateSpaceSolution state_space_solution(const FlutterProblem& p, const std::array<FlutterMode, 2>& structural,
                                         const std::vector<double>& q, double k_lo, double k_hi,
                                         const std::function<Matrix2(double)>& coefficients) {
@@ -102,7 +86,7 @@ StateSpaceSolution state_space_solution(const FlutterProblem& p, const std::arra
   ss.k_range = {k_lo, k_hi};
   ss.model.mass = p.mass;
   ss.model.stiffness = p.system.stiffness;
-  ss.model.aero = aero::fit_roger_auto(fit_samples(p, k_lo, k_hi, coefficients));
+  ss.model.aero = aero::fit_roger_auto(state_space_samples(k_lo, k_hi, p.x_p, p.mach, p.aero_scale, coefficients));
   ss.model.rho = p.system.rho;
   ss.model.half_chord = 0.5 * p.system.x_ref;
   ss.p = p_method(ss.model, q, {structural[0].f, structural[1].f});
@@ -167,6 +151,19 @@ void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<
 }
 
 }  // namespace
+
+aero::RogerSamples state_space_samples(double k_lo, double k_hi, double x_p, double mach, double aero_scale,
+                                       const std::function<Matrix2(double)>& coefficients) {
+  aero::RogerSamples samples;
+  for (int i = 0; i < kFitSamples; ++i) {
+    const double k =
+        i + 1 == kFitSamples ? k_hi : k_lo * std::pow(k_hi / k_lo, static_cast<double>(i) / (kFitSamples - 1));
+    samples.k.push_back(k);
+    samples.q.push_back(coefficients(k));
+  }
+  samples.steady = aero::thin_plate_matrix(0.0, x_p, mach, aero_scale, msg::kThinPlateAtIterate);
+  return samples;
+}
 
 FlutterResult solve_flutter(const FlutterProblem& problem) {
   FlutterResult s;

@@ -5,11 +5,13 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "aero/aero_route.hpp"
+#include "aero/rational_fit.hpp"
 #include "flutter/flutter_crossings.hpp"
 #include "flutter/flutter_modes.hpp"
 #include "flutter/matched_point.hpp"
@@ -82,5 +84,14 @@ struct FlutterResult {
 // files.  A library error (DEVCCG, the Bessel functions) or a Possio
 // failure ends the run (textio::RunStop) after a note.
 FlutterResult solve_flutter(const FlutterProblem& problem);
+
+// The samples the state-space fit of solve_flutter takes: 40 log-spaced k
+// over [k_lo, k_hi] (0 < k_lo < k_hi, both ends included) from
+// `coefficients` (per unit dynamic pressure), and the steady matrix, the
+// thin-plate one at `mach` with pitch axis x_p (chord fraction) and the
+// factor aero_scale (on the Possio route too: it is the k -> 0 limit of
+// Possio's).
+aero::RogerSamples state_space_samples(double k_lo, double k_hi, double x_p, double mach, double aero_scale,
+                                       const std::function<Matrix2(double)>& coefficients);
 
 }  // namespace zelvan::flutter
