@@ -17,7 +17,7 @@ namespace zelvan::driver {
 inline constexpr std::string_view kFlutterTableFile = "zelvan_fl.dat";
 inline constexpr std::string_view kDataFile = "zelvan.dat";
 // The time history with the state-space aerodynamics (flutter_method 1 or
-// 2 on the thin-plate route).
+// 2 on a computed route).
 inline constexpr std::string_view kStateSpaceDataFile = "zelvan_ss.dat";
 inline constexpr std::string_view kLayoutFile = "zelvan.lay";
 inline constexpr std::string_view kStyleFile = "zelvan.sty";

@@ -67,8 +67,9 @@ struct FlutterResult {
   std::optional<PkResult> pk;                     // methods 1 and 2, computed routes
   std::optional<MatchedPoint> matched;            // methods 1 and 2, computed routes
   bool matched_without_start = false;             // no p-k critical point to start from
-  std::optional<StateSpaceSolution> state_space;  // methods 1 and 2, thin-plate route, a p-k range
+  std::optional<StateSpaceSolution> state_space;  // methods 1 and 2, computed routes, a p-k range
   long possio_solves = 0;                         // exact Possio solves of the solution
+  long state_space_solves = 0;                    // of them, the fit's samples outside the grid
   std::size_t grid_points = 0;                    // Possio grid size of the p-k analysis (0: none)
 };
 
@@ -77,9 +78,10 @@ struct FlutterResult {
 // thin-plate and Possio routes the divergence; with method 1 or 2 there,
 // the p-k analysis over the sweep's dynamic pressures (on the Possio route
 // with coefficients interpolated on a grid of exact solves)
-// and the matched point from the p-k critical reduced frequency; on the
-// thin-plate route also the state-space model fitted over the p-k range
-// widened towards k = 0, with its p-method.  The
+// and the matched point from the p-k critical reduced frequency, and the
+// state-space model fitted over the p-k range widened towards k = 0 (on
+// the Possio route over k = 0.01 to 1, or to twice the p-k critical k),
+// with its p-method.  The
 // coefficients at other (k, Ma) are computed without console lines or
 // files.  A library error (DEVCCG, the Bessel functions) or a Possio
 // failure ends the run (textio::RunStop) after a note.
