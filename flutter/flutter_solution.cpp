@@ -99,7 +99,8 @@ StateSpaceSolution state_space_solution(const FlutterProblem& p, const std::arra
   return ss;
 }
 
-void pk_and_matched(FlutterResult& s, const FlutterProblem& p, const std::array<FlutterMode, 2>& structural) {
+void pk_matched_and_state_space(FlutterResult& s, const FlutterProblem& p,
+                                const std::array<FlutterMode, 2>& structural) {
   const FlutterSystem& system = p.system;
   aero::AeroRouteEvaluator route(p.route, p.x_p, p.aero_scale, msg::kThinPlateAtIterate);
   const double mach = p.mach;
@@ -208,7 +209,7 @@ FlutterResult solve_flutter(const FlutterProblem& problem) {
   // The structural solution comes from the stiffness and mass alone, so the
   // coefficients do not matter at q = 0.
   if (problem.method >= 1 && problem.route != AeroRoute::external) {
-    pk_and_matched(s, problem, structural_tracked(start, f_0_1));
+    pk_matched_and_state_space(s, problem, structural_tracked(start, f_0_1));
   }
   return s;
 }

@@ -38,11 +38,11 @@ Each line of the data file: V, then the two roots (re im) in the order of
 their imaginary parts, ascending, 17 significant digits.
 """
 
-import argparse
 import os
 import sys
 
 import mpmath
+from generated_files import write_or_check
 from mpmath import mp, mpc, mpf
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -124,19 +124,7 @@ def text():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--check", action="store_true")
-    args = parser.parse_args()
-    new = text()
-    if args.check:
-        old = open(DATA).read() if os.path.exists(DATA) else ""
-        if old != new:
-            print("driver/tests/data/section_laplace_roots.txt differs from what the generator writes")
-            return 1
-        return 0
-    with open(DATA, "w") as f:
-        f.write(new)
-    return 0
+    return write_or_check(__doc__.split("\n")[0], lambda: {DATA: text()}, ROOT)
 
 
 if __name__ == "__main__":
