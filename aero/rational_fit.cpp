@@ -259,3 +259,134 @@ RogerFit fit_roger_auto(const RogerSamples& samples) {
 }
 
 }  // namespace zelvan::aero
+
+namespace zelvan::aero {
+namespace {
+
+// Alternating least squares of the minimum-state form: at most this many
+// rounds, ending when a round lowers the sum of squares by less than this
+// fraction of it.
+constexpr int kMinimumStateRounds = 200;
+constexpr double kMinimumStateSettled = 1e-12;
+
+// The largest |Q_fit - Q| over the samples relative to the largest |Q|,
+// and the sum of squares of Q_fit - Q.
+struct FitMisfit {
+  double error = 0.0, squares = 0.0;
+};
+
+FitMisfit misfit(const RogerFit& f, const RogerSamples& s) {
+  double largest = 0.0, worst = 0.0, squares = 0.0;
+  for (std::size_t i = 0; i < s.k.size(); ++i) {
+    const Matrix2 fitted = roger_value(f, s.k[i]);
+    for (std::size_t e = 0; e < 4; ++e) {
+      const double diff = std::abs(fitted[e] - s.q[i][e]);
+      largest = std::max(largest, std::abs(s.q[i][e]));
+      worst = std::max(worst, diff);
+      squares += diff * diff;
+    }
+  }
+  return {largest > 0.0 ? worst / largest : worst, squares};
+}
+
+// One half-round: with the factors `fixed` (e_j when solving rows, d_j
+// when solving columns) the other factors and A1, A2 by least squares, one
+// problem for each row (rows = true) or column of Q.  The unknowns of
+// index r: A1 and A2 of its two entries, then one factor per lag.
+void solve_factors(const RogerSamples& s, RogerFit& f, bool rows) {
+  const std::size_t n = s.k.size();
+  const std::size_t m = f.lags.size();
+  const int equations = static_cast<int>(4 * n);
+  const int unknowns = static_cast<int>(4 + m);
+  for (std::size_t r = 0; r < 2; ++r) {
+    std::vector<double> a(static_cast<std::size_t>(equations) * static_cast<std::size_t>(unknowns), 0.0);
+    std::vector<double> b(static_cast<std::size_t>(equations));
+    const auto el = [&](std::size_t row, std::size_t col) -> double& { return a[col * 4 * n + row]; };
+    for (std::size_t i = 0; i < n; ++i) {
+      const double k = s.k[i];
+      for (std::size_t c = 0; c < 2; ++c) {
+        // The entry (r, c) when solving rows, (c, r) when solving columns.
+        const std::size_t entry = rows ? r + 2 * c : c + 2 * r;
+        const std::size_t re = 4 * i + 2 * c, im = re + 1;
+        el(im, c) = k;           // A1 of the entry: Im ik
+        el(re, 2 + c) = -k * k;  // A2: Re (ik)^2
+        for (std::size_t j = 0; j < m; ++j) {
+          const double g = f.lags[j];
+          const double factor = rows ? f.e_vectors[j][c] : f.d_vectors[j][c];
+          el(re, 4 + j) = factor * k * k / (g * g + k * k);
+          el(im, 4 + j) = factor * g * k / (g * g + k * k);
+        }
+        b[re] = s.q[i][entry].real() - s.steady[entry].real();
+        b[im] = s.q[i][entry].imag();
+      }
+    }
+    std::vector<double> x(static_cast<std::size_t>(unknowns));
+    numlib::least_squares(equations, unknowns, a.data(), equations, b.data(), equations, 1, x.data(), unknowns);
+    for (std::size_t c = 0; c < 2; ++c) {
+      const std::size_t entry = rows ? r + 2 * c : c + 2 * r;
+      f.a1[entry] = x[c];
+      f.a2[entry] = x[2 + c];
+    }
+    for (std::size_t j = 0; j < m; ++j) (rows ? f.d_vectors[j][r] : f.e_vectors[j][r]) = x[4 + j];
+  }
+}
+
+// D_j = d_j e_j^T, with e_j scaled to unit length (its larger component
+// positive) and d_j by the inverse.
+void form_products(RogerFit& f) {
+  for (std::size_t j = 0; j < f.lags.size(); ++j) {
+    std::array<double, 2>& e = f.e_vectors[j];
+    std::array<double, 2>& d = f.d_vectors[j];
+    double norm = std::hypot(e[0], e[1]);
+    if (norm > 0.0) {
+      if (std::fabs(e[1]) > std::fabs(e[0]) ? e[1] < 0.0 : e[0] < 0.0) norm = -norm;
+      e = {e[0] / norm, e[1] / norm};
+      d = {d[0] * norm, d[1] * norm};
+    }
+    f.d[j] = {d[0] * e[0], d[1] * e[0], d[0] * e[1], d[1] * e[1]};
+  }
+}
+
+}  // namespace
+
+RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start) {
+  RogerFit f = start;
+  f.form = LagForm::minimum_state;
+  f.d_vectors.assign(f.lags.size(), {});
+  f.e_vectors.assign(f.lags.size(), {});
+  // The start: e_j the right singular vector of D_j's larger singular
+  // value (the eigenvector of D^T D), d_j = D_j e_j.
+  for (std::size_t j = 0; j < f.lags.size(); ++j) {
+    const RealMatrix2& m = start.d[j];
+    const double p = m[0] * m[0] + m[1] * m[1], q = m[0] * m[2] + m[1] * m[3], r = m[2] * m[2] + m[3] * m[3];
+    const double largest = 0.5 * (p + r) + std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+    std::array<double, 2> e = std::fabs(p - largest) > std::fabs(r - largest) ? std::array<double, 2>{q, largest - p}
+                                                                              : std::array<double, 2>{largest - r, q};
+    if (e[0] == 0.0 && e[1] == 0.0) e = {1.0, 0.0};
+    const double norm = std::hypot(e[0], e[1]);
+    f.e_vectors[j] = {e[0] / norm, e[1] / norm};
+    f.d_vectors[j] = {m[0] * f.e_vectors[j][0] + m[2] * f.e_vectors[j][1],
+                      m[1] * f.e_vectors[j][0] + m[3] * f.e_vectors[j][1]};
+  }
+  form_products(f);
+  double squares = misfit(f, samples).squares;
+  for (int round = 0; round < kMinimumStateRounds; ++round) {
+    solve_factors(samples, f, true);
+    solve_factors(samples, f, false);
+    form_products(f);
+    const double next = misfit(f, samples).squares;
+    const bool settled = !(squares - next > kMinimumStateSettled * squares);
+    squares = next;
+    if (settled) break;
+  }
+  f.error = misfit(f, samples).error;
+  return f;
+}
+
+RogerFit fit_rational_auto(const RogerSamples& samples) {
+  RogerFit roger = fit_roger_auto(samples);
+  RogerFit minimum = fit_minimum_state(samples, roger);
+  return minimum.error <= std::max(roger.error, kRogerTargetError) ? minimum : roger;
+}
+
+}  // namespace zelvan::aero

@@ -18,10 +18,19 @@ namespace zelvan::aero {
 // A real 2x2 matrix, column-major (element (i, j) at [i + 2*j]).
 using RealMatrix2 = std::array<double, 4>;
 
+// The form of the lag terms: Roger's, each D_j a full matrix (two lag
+// states per lag in a state-space model), or Karpel's minimum-state form,
+// each D_j = d_j e_j^T of rank one (one lag state per lag).
+enum class LagForm { roger, minimum_state };
+
 struct RogerFit {
+  LagForm form = LagForm::roger;
   std::vector<double> lags;  // gamma_j > 0, ascending
   RealMatrix2 a0{}, a1{}, a2{};
   std::vector<RealMatrix2> d;  // D_j, one per lag
+  // The minimum-state form's factors, D_j = d_j e_j^T with |e_j| = 1;
+  // empty in Roger's form.
+  std::vector<std::array<double, 2>> d_vectors, e_vectors;
   // The largest |Q_fit - Q| over the samples and entries, relative to the
   // largest |Q| of the samples.
   double error = 0.0;
@@ -60,5 +69,18 @@ inline constexpr int kRogerMostLags = 8;
 // The fit with the fewest lags from kRogerFewestLags to kRogerMostLags
 // whose error is below kRogerTargetError, else the one with the most.
 RogerFit fit_roger_auto(const RogerSamples& samples);
+
+// The minimum-state form with the lags of `start` (a fit in Roger's form
+// of the same samples): each D_j = d_j e_j^T, started from the dominant
+// singular pair of start's D_j and found by alternating linear least
+// squares (the d_j with A1, A2 for fixed e_j, then the e_j with A1, A2 for
+// fixed d_j) until the sum of squares settles; A0 = Q(0) as in Roger's
+// form.  Samples as for fit_roger_with_lags.
+RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start);
+
+// The fit a run takes: fit_roger_auto, and the minimum-state form with its
+// lags where that meets the same error (below kRogerTargetError, or no
+// worse than Roger's where that is not below it) with half the lag states.
+RogerFit fit_rational_auto(const RogerSamples& samples);
 
 }  // namespace zelvan::aero

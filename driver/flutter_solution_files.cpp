@@ -274,6 +274,10 @@ PkColumns state_space_columns(const flutter::PMethodResult& p, double x_ref, con
   return c;
 }
 
+const char* form_title(aero::LagForm form) {
+  return form == aero::LagForm::minimum_state ? "minimum-state form" : "Roger's form";
+}
+
 // Data blocks 5 and 6, after the summary: the state-space model's tracked
 // modes and crossings, and its own summary lines.
 void dat_state_space_blocks(std::ostream& out, const FlutterSolution& s) {
@@ -306,8 +310,9 @@ void dat_state_space_blocks(std::ostream& out, const FlutterSolution& s) {
       out,
       one_line(
           layout(
-              R"(("# state-space model: Roger's form,", I2, " lags, fit error", 1PG10.3, " over k =", 1PG14.6, " to", 1PG14.6))"),
-          {static_cast<int>(fit.lags.size()), fit.error, ss->k_range[0], ss->k_range[1]}));
+              R"(("# state-space model: ", A, ",", I2, " lags, fit error", 1PG10.3, " over k =", 1PG14.6, " to", 1PG14.6))"),
+          {std::string_view(form_title(fit.form)), static_cast<int>(fit.lags.size()), fit.error, ss->k_range[0],
+           ss->k_range[1]}));
   line(out, "# critical point (state space): " + point_text(ss->p.critical));
   if (ss->p.divergence_q) {
     line(out, one_line(layout(R"(("# divergence (state space): q =", 1PG14.6, " N/m2, u =", 1PG14.6, " m/s"))"),
@@ -439,11 +444,14 @@ json state_space_json(const flutter::StateSpaceSolution& ss, double rho) {
     const Crossing& c = *ss.p.critical;
     critical = json{{kQKey, number(c.q)}, {kUKey, number(c.u)}, {kFKey, number(c.f)}, {kKKey, number(c.k)}};
   }
-  return json{
-      {"form", "roger"},           {"k_range", numbers({ss.k_range[0], ss.k_range[1]})},
-      {"lags", numbers(fit.lags)}, {"fit_error", number(fit.error)},
-      {"matrices", matrices},      {"speeds", speeds},
-      {kCriticalKey, critical},    {"divergence_q", ss.p.divergence_q ? number(*ss.p.divergence_q) : json(nullptr)}};
+  return json{{"form", fit.form == aero::LagForm::minimum_state ? "minimum_state" : "roger"},
+              {"k_range", numbers({ss.k_range[0], ss.k_range[1]})},
+              {"lags", numbers(fit.lags)},
+              {"fit_error", number(fit.error)},
+              {"matrices", matrices},
+              {"speeds", speeds},
+              {kCriticalKey, critical},
+              {"divergence_q", ss.p.divergence_q ? number(*ss.p.divergence_q) : json(nullptr)}};
 }
 
 void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {

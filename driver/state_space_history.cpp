@@ -70,13 +70,13 @@ std::optional<StateSpaceHistory> run_state_space_history(const CaseParameters& c
   std::vector<double> zprime(static_cast<std::size_t>(n));
   const auto forces = [&](double t, const std::vector<double>& z) {
     rhs(n, t, z.data(), zprime.data(), &motion);
+    const std::array<double, 2> lags = flutter::lag_load(model, z.data() + 4);
     std::array<double, 2> f{};
     for (std::size_t i = 0; i < 2; ++i) {
-      double sum = 0.0;
+      double sum = lags[i];
       for (std::size_t j = 0; j < 2; ++j) {
         const std::size_t e = i + 2 * j;
         sum += fit.a0[e] * z[j] + (b / u) * fit.a1[e] * z[2 + j] + (b / u) * (b / u) * fit.a2[e] * zprime[2 + j];
-        for (std::size_t l = 0; l < fit.lags.size(); ++l) sum += fit.d[l][e] * z[4 + 2 * l + j];
       }
       f[i] = -sum;
     }

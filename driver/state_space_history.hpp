@@ -23,7 +23,7 @@ struct StateSpaceHistory {
   std::vector<std::array<double, 4>> y;
   // The aerodynamic forces per unit dynamic pressure with zelvan.dat's
   // sign (GenF = -(the load on the left-hand side)):
-  //   -[A0 x + (b/u) A1 x' + (b/u)^2 A2 x'' + sum_j D_j x_a,j].
+  //   -[A0 x + (b/u) A1 x' + (b/u)^2 A2 x'' + the lag load] (flutter::lag_load).
   std::vector<std::array<double, 2>> genf;
 };
 

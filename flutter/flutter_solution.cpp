@@ -92,7 +92,7 @@ StateSpaceSolution state_space_solution(const FlutterProblem& p, const std::arra
   ss.k_range = {k_lo, k_hi};
   ss.model.mass = p.mass;
   ss.model.stiffness = p.system.stiffness;
-  ss.model.aero = aero::fit_roger_auto(state_space_samples(k_lo, k_hi, p.x_p, p.mach, p.aero_scale, coefficients));
+  ss.model.aero = aero::fit_rational_auto(state_space_samples(k_lo, k_hi, p.x_p, p.mach, p.aero_scale, coefficients));
   ss.model.rho = p.system.rho;
   ss.model.half_chord = 0.5 * p.system.x_ref;
   ss.p = p_method(ss.model, q, {structural[0].f, structural[1].f});

@@ -38,7 +38,26 @@ std::array<double, 4> effective_mass(const StateSpaceModel& model) {
   return mbar;
 }
 
-int state_count(const StateSpaceModel& model) { return 4 + 2 * static_cast<int>(model.aero.lags.size()); }
+int lag_width(const aero::RogerFit& fit) { return fit.form == aero::LagForm::minimum_state ? 1 : 2; }
+
+int state_count(const StateSpaceModel& model) {
+  return 4 + lag_width(model.aero) * static_cast<int>(model.aero.lags.size());
+}
+
+std::array<double, 2> lag_load(const StateSpaceModel& model, const double* lag_states) {
+  const aero::RogerFit& fit = model.aero;
+  std::array<double, 2> load{};
+  for (std::size_t j = 0; j < fit.lags.size(); ++j) {
+    if (fit.form == aero::LagForm::minimum_state) {
+      for (std::size_t i = 0; i < 2; ++i) load[i] += fit.d_vectors[j][i] * lag_states[j];
+    } else {
+      for (std::size_t i = 0; i < 2; ++i) {
+        load[i] += fit.d[j][i] * lag_states[2 * j] + fit.d[j][i + 2] * lag_states[2 * j + 1];
+      }
+    }
+  }
+  return load;
+}
 
 std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
   const int n = state_count(model);
@@ -56,14 +75,29 @@ std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
   a[at(1, 3, n)] = 1.0;
   put_acceleration_block(a, n, 0, minv, stiffness);
   put_acceleration_block(a, n, 2, minv, damping);
+  const int width = lag_width(fit);
   for (std::size_t j = 0; j < fit.lags.size(); ++j) {
-    const int first = 4 + 2 * static_cast<int>(j);
-    std::array<double, 4> lag{};
-    for (std::size_t e = 0; e < 4; ++e) lag[e] = q * fit.d[j][e];
-    put_acceleration_block(a, n, first, minv, lag);
-    for (int i = 0; i < 2; ++i) {
-      a[at(first + i, 2 + i, n)] = 1.0;
-      a[at(first + i, first + i, n)] = -(u / b) * fit.lags[j];
+    const int first = 4 + width * static_cast<int>(j);
+    const double decay = -(u / b) * fit.lags[j];
+    if (width == 2) {
+      // Roger's form: x_a,j (two states) driven by x', loading D_j x_a,j.
+      std::array<double, 4> lag{};
+      for (std::size_t e = 0; e < 4; ++e) lag[e] = q * fit.d[j][e];
+      put_acceleration_block(a, n, first, minv, lag);
+      for (int i = 0; i < 2; ++i) {
+        a[at(first + i, 2 + i, n)] = 1.0;
+        a[at(first + i, first + i, n)] = decay;
+      }
+    } else {
+      // The minimum-state form: one state driven by e_j^T x', loading
+      // d_j x_a,j.
+      const std::array<double, 2>& d = fit.d_vectors[j];
+      for (std::size_t i = 0; i < 2; ++i) {
+        a[at(2 + static_cast<int>(i), first, n)] = -q * (minv[i] * d[0] + minv[i + 2] * d[1]);
+      }
+      a[at(first, 2, n)] = fit.e_vectors[j][0];
+      a[at(first, 3, n)] = fit.e_vectors[j][1];
+      a[at(first, first, n)] = decay;
     }
   }
   return a;

@@ -24,16 +24,24 @@ struct StateSpaceModel {
   double half_chord = 0.5;  // b = x_ref/2, m: the length of s_bar
 };
 
-// 4 + 2 n_lags: x, x' and one lag state x_a,j per lag and degree of freedom,
-// x_a,j' = x' - (U/b) gamma_j x_a,j.
+// 4 + 2 n_lags in Roger's form: x, x' and one lag state x_a,j per lag and
+// degree of freedom, x_a,j' = x' - (U/b) gamma_j x_a,j; 4 + n_lags in the
+// minimum-state form: one lag state per lag, x_a,j' = e_j^T x' - (U/b)
+// gamma_j x_a,j.
 int state_count(const StateSpaceModel& model);
+
+// The lag terms' load per unit dynamic pressure, sum_j D_j x_a,j (Roger's
+// form) or sum_j d_j x_a,j (minimum-state form), of the lag states
+// `lag_states` (state_count - 4 values, in the order of the state).
+std::array<double, 2> lag_load(const StateSpaceModel& model, const double* lag_states);
 
 // Mbar = M + (rho b^2/2) A2: the mass with the fit's added mass (the A2
 // term q (b/u)^2 A2 x'' does not depend on u), column-major, kg.
 std::array<double, 4> effective_mass(const StateSpaceModel& model);
 
 // The state matrix A(u) of z' = A z (column-major, state_count square),
-// z = (x, x', x_a,1, ..., x_a,n), at flow speed u > 0 [m/s], q = rho u^2/2:
+// z = (x, x', x_a,1, ..., x_a,n), at flow speed u > 0 [m/s], q = rho u^2/2
+// (in Roger's form; the minimum-state form as state_count says):
 //   x''    = -Mbar^-1 [(K + q A0) x + (D + q (b/u) A1) x' + q sum_j D_j x_a,j],
 //   x_a,j' = x' - (u/b) gamma_j x_a,j.
 // Requires Mbar regular (a mass matrix with the added mass of the fit);

@@ -83,6 +83,43 @@ TEST(RogerFit, ReachesTheErrorsOfOptimisedLagsOnTheodorsensCoefficients) {
   EXPECT_LT(chosen.error, kRogerTargetError);
 }
 
+TEST(RogerFit, InTheMinimumStateFormRecoversAQWhoseLagTermsAreOfRankOne) {
+  // The alternating least squares from Roger's fit with the true lags:
+  // consistent problems at each half-round, so rounding times their
+  // condition, as for Roger's form.
+  constexpr double kRecovered = 1e-10;
+  RogerFit model = chosen_model();
+  const std::vector<std::array<double, 2>> d = {{-0.9, 0.3}, {0.5, -0.2}, {-0.25, 0.05}};
+  const std::vector<std::array<double, 2>> e = {{0.6, 0.8}, {1.0, 0.0}, {-0.28, 0.96}};
+  for (std::size_t j = 0; j < 3; ++j)
+    model.d[j] = {d[j][0] * e[j][0], d[j][1] * e[j][0], d[j][0] * e[j][1], d[j][1] * e[j][1]};
+  const RogerSamples samples = samples_of(model, log_spaced(0.01, 3.0, 40));
+  const RogerFit fit = fit_minimum_state(samples, fit_roger_with_lags(samples, model.lags));
+  EXPECT_EQ(fit.form, LagForm::minimum_state);
+  EXPECT_LT(fit.error, kRecovered);
+  for (std::size_t j = 0; j < 3; ++j) {
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_NEAR(fit.e_vectors[j][i], e[j][i], kRecovered) << j;
+      EXPECT_NEAR(fit.d_vectors[j][i], d[j][i], kRecovered) << j;
+    }
+  }
+}
+
+TEST(RogerFit, TakesTheMinimumStateFormOnTheodorsensCoefficientsWithHalfTheLagStates) {
+  // Their lag part is Theodorsen's function times one row: of rank one,
+  // so the minimum-state form with the same lags has Roger's error.
+  RogerSamples s;
+  s.k = log_spaced(0.005, 3.0, 60);
+  for (double k : s.k) s.q.push_back(thin_plate_matrix(k, 0.35, 0.0, 1.0, "k"));
+  s.steady = thin_plate_matrix(0.0, 0.35, 0.0, 1.0, "k");
+  const RogerFit roger = fit_roger_auto(s);
+  const RogerFit chosen = fit_rational_auto(s);
+  EXPECT_EQ(chosen.form, LagForm::minimum_state);
+  EXPECT_EQ(chosen.lags, roger.lags);
+  EXPECT_LT(chosen.error, kRogerTargetError);
+  EXPECT_NEAR(chosen.error, roger.error, 1e-3 * roger.error);
+}
+
 TEST(RogerFit, OfTheodorsensCoefficientsHasWagnersIndicialLift) {
   // The lift of the plunge column is b-scaled pi rho U^2 (s^2 + 2 C(s) s)
   // h, so the fit's A2 entry is the scale and

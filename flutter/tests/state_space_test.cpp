@@ -32,6 +32,21 @@ StateSpaceModel a_section() {
   return m;
 }
 
+// The same section with each D_j of rank one, D_j = d_j e_j^T, in the
+// minimum-state form (one lag state per lag).
+StateSpaceModel a_minimum_state_section() {
+  StateSpaceModel m = a_section();
+  m.aero.form = aero::LagForm::minimum_state;
+  m.aero.d_vectors = {{-0.9, 0.2}, {0.5, -0.15}, {-0.3, 0.1}};
+  m.aero.e_vectors = {{0.6, 0.8}, {1.0, 0.0}, {-0.28, 0.96}};
+  for (std::size_t j = 0; j < 3; ++j) {
+    const auto& d = m.aero.d_vectors[j];
+    const auto& e = m.aero.e_vectors[j];
+    m.aero.d[j] = {d[0] * e[0], d[1] * e[0], d[0] * e[1], d[1] * e[1]};
+  }
+  return m;
+}
+
 // det(M s^2 + D s + K + q Q(s b/u)) with Q in transfer-function form,
 // times prod_j (s_bar + gamma_j)^2: the characteristic polynomial of the
 // state matrix up to a constant, without the poles of the lag terms.
@@ -52,15 +67,22 @@ Complex determinant(const StateSpaceModel& m, double u, Complex s) {
 TEST(StateSpace, HasTheZerosOfTheSectionsDeterminantWithTheRationalAerodynamicsAsRoots) {
   // Each root makes the polynomial vanish to rounding of its terms (the
   // scale: the size of its largest terms at |s|), a few hundred units.
+  // Roger's form has two lag states per lag, the minimum-state form one.
   constexpr double kZero = 1e-8;
-  const StateSpaceModel m = a_section();
-  for (double u : {2.0, 10.0, 25.0}) {
-    const std::vector<Complex> roots = state_roots(m, u).values;
-    ASSERT_EQ(roots.size(), 10U);
-    for (const Complex& s : roots) {
-      double scale = 4000.0 * 180.0 + std::norm(s) * std::norm(s) * 5.0 * 0.08;
-      for (double g : m.aero.lags) scale *= std::norm(std::abs(s) * m.half_chord / u + g);
-      EXPECT_LT(std::abs(determinant(m, u, s)) / scale, kZero) << "u = " << u << ", s = " << s;
+  const struct {
+    StateSpaceModel model;
+    std::size_t states;
+  } cases[] = {{a_section(), 10}, {a_minimum_state_section(), 7}};
+  for (const auto& c : cases) {
+    const StateSpaceModel& m = c.model;
+    for (double u : {2.0, 10.0, 25.0}) {
+      const std::vector<Complex> roots = state_roots(m, u).values;
+      ASSERT_EQ(roots.size(), c.states);
+      for (const Complex& s : roots) {
+        double scale = 4000.0 * 180.0 + std::norm(s) * std::norm(s) * 5.0 * 0.08;
+        for (double g : m.aero.lags) scale *= std::norm(std::abs(s) * m.half_chord / u + g);
+        EXPECT_LT(std::abs(determinant(m, u, s)) / scale, kZero) << c.states << " states, u = " << u << ", s = " << s;
+      }
     }
   }
 }
