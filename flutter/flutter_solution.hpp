@@ -80,7 +80,7 @@ struct FlutterResult {
 // with coefficients interpolated on a grid of exact solves)
 // and the matched point from the p-k critical reduced frequency, and the
 // state-space model fitted over the p-k range widened towards k = 0 (on
-// the Possio route over k = 0.01 to 1, or to twice the p-k critical k),
+// the Possio route over k = 0.02 to 1, or to twice the p-k critical k),
 // with its p-method.  The
 // coefficients at other (k, Ma) are computed without console lines or
 // files.  A library error (DEVCCG, the Bessel functions) or a Possio
