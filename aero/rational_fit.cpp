@@ -35,12 +35,14 @@ std::size_t index(int i) { return static_cast<std::size_t>(i); }
 
 // The linear fit with given lags: the design matrix A (rows: Re and Im of
 // each sample, columns A1, A2, D_1..D_n, by columns), the right-hand sides
-// b of the four entries (Q - Q(0)), the solution x (columns x 4) and the
-// residual A x - b of each entry in turn.
+// b of the four entries (Q - Q(0)), the solution x (columns x 4), the
+// residual A x - b of each entry in turn, and for each lag (I - P) dA_j,
+// the part of its column's derivative by ln gamma_j outside A's columns
+// (P the projection on them), rows x n.
 struct LinearFit {
   RogerFit fit;
   int rows = 0, columns = 0;
-  std::vector<double> a, x, residual;
+  std::vector<double> a, x, residual, projected;
 };
 
 // Column j of the lag ik/(ik + gamma) = (k^2 + i gamma k)/(gamma^2 + k^2),
@@ -69,7 +71,10 @@ LinearFit linear_fit(const RogerSamples& s, std::span<const double> lags) {
   out.columns = columns;
   std::vector<double>& a = out.a;
   a.assign(index(rows) * index(columns), 0.0);
-  std::vector<double> b(index(rows) * 4);
+  // The right-hand sides: b of the four entries, then the derivatives of
+  // the lag columns, whose residuals are (I - P) dA_j (one factorisation
+  // for both).
+  std::vector<double> b(index(rows) * index(4 + lag_count));
   for (int i = 0; i < samples; ++i) {
     const double k = s.k[index(i)];
     a[index(2 * i + 1)] = k;                 // Im: k A1
@@ -79,9 +84,22 @@ LinearFit linear_fit(const RogerSamples& s, std::span<const double> lags) {
       b[index(e) * index(rows) + index(2 * i + 1)] = s.q[index(i)][index(e)].imag();
     }
   }
-  for (int j = 0; j < lag_count; ++j) lag_column(s.k, lags[index(j)], &a[index(2 + j) * index(rows)], nullptr);
-  out.x.assign(index(columns) * 4, 0.0);
-  numlib::least_squares(rows, columns, a.data(), rows, b.data(), rows, 4, out.x.data(), columns);
+  for (int j = 0; j < lag_count; ++j) {
+    lag_column(s.k, lags[index(j)], &a[index(2 + j) * index(rows)], &b[index(4 + j) * index(rows)]);
+  }
+  std::vector<double> solution(index(columns) * index(4 + lag_count), 0.0);
+  numlib::least_squares(rows, columns, a.data(), rows, b.data(), rows, 4 + lag_count, solution.data(), columns);
+  out.x.assign(solution.begin(), solution.begin() + static_cast<std::ptrdiff_t>(index(columns) * 4));
+  out.projected.assign(index(rows) * index(lag_count), 0.0);
+  for (int j = 0; j < lag_count; ++j) {
+    double* p = &out.projected[index(j) * index(rows)];
+    const double* y = &solution[index(4 + j) * index(columns)];
+    for (int i = 0; i < rows; ++i) p[i] = b[index(4 + j) * index(rows) + index(i)];
+    for (int c = 0; c < columns; ++c) {
+      const double* ac = &a[index(c) * index(rows)];
+      for (int i = 0; i < rows; ++i) p[i] -= ac[i] * y[c];
+    }
+  }
 
   RogerFit& f = out.fit;
   f.lags.assign(lags.begin(), lags.end());
@@ -119,39 +137,22 @@ LinearFit linear_fit(const RogerSamples& s, std::span<const double> lags) {
 
 // The Jacobian of the residual by ln gamma in Kaufman's form of variable
 // projection: with P the projection on A's columns and x the solution,
-//   dr/d ln gamma_j ~ (I - P) (dA/d ln gamma_j) x,
-// the term of dx left out (it vanishes with the residual; Kaufman 1975,
-// BIT 15).  (I - P) v is the residual of v's least-squares fit on A, one
-// factorisation for all 4 n vectors.  By columns, 4 rows x n.
-std::vector<double> projected_jacobian(const RogerSamples& s, const LinearFit& fit) {
+//   dr/d ln gamma_j ~ (I - P) (dA/d ln gamma_j) x = x_j,e (I - P) dA_j
+// for entry e (only column j of A depends on gamma_j), the term of dx left
+// out (it vanishes with the residual; Kaufman 1975, BIT 15).  By columns,
+// 4 rows x n.
+std::vector<double> projected_jacobian(const LinearFit& fit) {
   const int rows = fit.rows;
   const int columns = fit.columns;
   const int count = columns - 2;
   const int m = 4 * rows;
-  std::vector<double> column(index(rows)), derivative(index(rows));
-  // v for entry e of lag j at column (j * 4 + e) of a rows x 4n matrix.
-  std::vector<double> v(index(rows) * index(4 * count));
-  for (int j = 0; j < count; ++j) {
-    lag_column(s.k, fit.fit.lags[index(j)], column.data(), derivative.data());
-    for (int e = 0; e < 4; ++e) {
-      const double xj = fit.x[index(e) * index(columns) + index(2 + j)];
-      double* vj = &v[index(j * 4 + e) * index(rows)];
-      for (int i = 0; i < rows; ++i) vj[i] = derivative[index(i)] * xj;
-    }
-  }
-  std::vector<double> y(index(columns) * index(4 * count));
-  numlib::least_squares(rows, columns, fit.a.data(), rows, v.data(), rows, 4 * count, y.data(), columns);
   std::vector<double> jacobian(index(m) * index(count), 0.0);
   for (int j = 0; j < count; ++j) {
+    const double* p = &fit.projected[index(j) * index(rows)];
     for (int e = 0; e < 4; ++e) {
-      const double* vj = &v[index(j * 4 + e) * index(rows)];
-      const double* yj = &y[index(j * 4 + e) * index(columns)];
+      const double xj = fit.x[index(e) * index(columns) + index(2 + j)];
       double* out = &jacobian[index(j) * index(m) + index(e) * index(rows)];
-      for (int i = 0; i < rows; ++i) out[i] = vj[i];
-      for (int c = 0; c < columns; ++c) {
-        const double* ac = &fit.a[index(c) * index(rows)];
-        for (int i = 0; i < rows; ++i) out[i] -= ac[i] * yj[c];
-      }
+      for (int i = 0; i < rows; ++i) out[i] = xj * p[i];
     }
   }
   return jacobian;
@@ -202,7 +203,7 @@ RogerFit fit_roger(const RogerSamples& samples, int count) {
   double damping = kDampingStart;
   const int m = static_cast<int>(current.residual.size());
   for (int iteration = 0; iteration < kIterations && damping < kDampingMost; ++iteration) {
-    const std::vector<double> jacobian = projected_jacobian(samples, current);
+    const std::vector<double> jacobian = projected_jacobian(current);
     bool improved = false;
     while (damping < kDampingMost) {
       // min |J delta + r|^2 + damping |delta|^2 as one least-squares problem.
