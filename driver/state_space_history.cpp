@@ -9,8 +9,8 @@
 #include "driver/constants.hpp"
 #include "driver/messages.hpp"
 #include "driver/model.hpp"
+#include "driver/time_history.hpp"
 #include "numlib/divpag.hpp"
-#include "numlib/dset.hpp"
 #include "numlib/error_handler.hpp"
 
 namespace zelvan::driver {
@@ -38,8 +38,6 @@ void rhs(int n, double t, const double* z, double* zprime, void* user) {
   zprime[2] += m.force_column[0] * force;
   zprime[3] += m.force_column[1] * force;
 }
-
-void no_jacobian(int /*n*/, double /*t*/, const double* /*z*/, double* /*dzdz*/, void* /*user*/) {}
 
 }  // namespace
 
@@ -96,12 +94,7 @@ std::optional<StateSpaceHistory> run_state_space_history(const CaseParameters& c
   };
   sample(cp.t_A);
 
-  std::array<double, 50> param{};
-  numlib::DSET(50, 0.0, param.data(), 1);
-  param[3] = 1.0e6;             // PARAM(4): most steps allowed
-  param[11] = cp.integ_method;  // PARAM(12): METH
-  param[12] = 2.0;              // PARAM(13): MITER, divided differences
-  param[13] = 2.0;              // PARAM(14): MTYPE
+  std::array<double, 50> param = integrator_options(cp);
   const int nsteps = cp.npoints - 1;
   const double dt = (cp.t_E - cp.t_A) / std::max(nsteps, 1);
   double x = cp.t_A;
@@ -114,12 +107,12 @@ std::optional<StateSpaceHistory> run_state_space_history(const CaseParameters& c
   for (int i = 1; i <= nsteps; ++i) {
     from = x;
     xend += dt;
-    numlib::DIVPAG(ido, n, rhs, no_jacobian, &motion, nullptr, x, xend, cp.tolerance, param.data(), z.data());
+    numlib::DIVPAG(ido, n, rhs, motion_jacobian, &motion, nullptr, x, xend, cp.tolerance, param.data(), z.data());
     sample(xend);
   }
   if (nsteps >= 1) {
     ido = 3;
-    numlib::DIVPAG(ido, n, rhs, no_jacobian, &motion, nullptr, x, xend, cp.tolerance, param.data(), z.data());
+    numlib::DIVPAG(ido, n, rhs, motion_jacobian, &motion, nullptr, x, xend, cp.tolerance, param.data(), z.data());
   }
   return h;
 }

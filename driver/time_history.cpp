@@ -50,6 +50,16 @@ void motion_rhs(int /*n*/, double t, const double* y, double* yprime, void* user
 
 void motion_jacobian(int /*n*/, double /*t*/, const double* /*y*/, double* /*dypdy*/, void* /*user*/) {}
 
+std::array<double, 50> integrator_options(const CaseParameters& cp) {
+  std::array<double, 50> param{};
+  numlib::DSET(50, 0.0, param.data(), 1);
+  param[3] = 1.0e6;             // PARAM(4): most steps allowed
+  param[11] = cp.integ_method;  // PARAM(12): METH
+  param[12] = 2.0;              // PARAM(13): MITER, divided differences
+  param[13] = 2.0;              // PARAM(14): MTYPE
+  return param;
+}
+
 TimeHistory run_time_history(const CaseParameters& cp, const AeroelasticModel& model) {
   // Without a real positive structural frequency the reference frequency,
   // and with it the aerodynamic damping terms, have no value.
@@ -63,14 +73,9 @@ TimeHistory run_time_history(const CaseParameters& cp, const AeroelasticModel& m
   }
   TimeHistory h;
   MotionData data{cp, model.structure};
-  std::array<double, 50> param{};
-  numlib::DSET(50, 0.0, param.data(), 1);
-  param[3] = 1.0e6;  // PARAM(4): most steps allowed
+  std::array<double, 50> param = integrator_options(cp);
   int ido = 1;
-  param[11] = cp.integ_method;  // PARAM(12): METH
-  param[12] = 2.0;              // PARAM(13): MITER, divided differences
-  param[13] = 2.0;              // PARAM(14): MTYPE
-  param[18] = 1.0;              // PARAM(19): IATYPE, a full A is given
+  param[18] = 1.0;  // PARAM(19): IATYPE, a full A is given
   const int nsteps = cp.npoints - 1;
   const double dt = (cp.t_E - cp.t_A) / std::max(nsteps, 1);
   double x = cp.t_A;

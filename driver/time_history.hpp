@@ -58,6 +58,11 @@ void motion_rhs(int n, double t, const double* y, double* yprime);
 // nothing.
 void motion_jacobian(int n, double t, const double* y, double* dypdy, void* user);
 
+// The integrator options every history of the run takes (PARAM of
+// DIVPAG): the run's method, divided-difference Jacobians, at most 1e6
+// steps; the caller adds how A is given.
+std::array<double, 50> integrator_options(const CaseParameters& cp);
+
 // One run of the case `cp` with `model`: sets up the integrator options
 // and returns the sampled solution; the force columns of each sample are
 // forces_at() its own state.  A reference frequency without a value stops
