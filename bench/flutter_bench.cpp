@@ -8,6 +8,9 @@
 //   FlutterSolution/StateSpace      the state-space model on the thin-plate
 //                                   route: fit, p-method over the sweep and
 //                                   the time history (the goal: < 20 ms);
+//   FlutterSolution/PossioStateSpace/{Fit,PMethod,History}  the parts of
+//                                   the state-space model on the Possio
+//                                   route at Ma 0.5;
 //   FlutterSolution/WholeFlutterAnalysis  the sweep with zelvan_fl.dat, the
 //                                   structural modes and the solution of
 //                                   method 0, for comparison.
@@ -132,6 +135,61 @@ void StateSpace(benchmark::State& state) {
   state.counters["speeds"] = static_cast<double>(s.sweep.q.size());
 }
 
+// The parts of the state-space model on the Possio route at Ma 0.5, as
+// the run makes it: the fit of the run's samples (taken once, from exact
+// solves), the p-method over the sweep, and the time history.
+class PossioModel {
+ public:
+  PossioModel() : case_(1, "       0.5") {
+    const driver::CaseParameters& cp = driver::case_parameters();
+    run_model_ = *case_.solution().state_space;
+    aero::AeroRouteEvaluator route(aero::AeroRoute::possio, cp.x_p, cp.aero_scale, "k");
+    const auto coefficients = [&](double k) { return route.coefficients(k, cp.Ma); };
+    samples_ = flutter::state_space_samples(run_model_.k_range[0], run_model_.k_range[1], cp.x_p, cp.Ma, cp.aero_scale,
+                                            coefficients);
+  }
+  const Case& run_case() const { return case_; }
+  const flutter::StateSpaceSolution& run_model() const { return run_model_; }
+  const aero::RogerSamples& samples() const { return samples_; }
+
+ private:
+  Case case_;
+  flutter::StateSpaceSolution run_model_;
+  aero::RogerSamples samples_;
+};
+
+void PossioStateSpaceFit(benchmark::State& state) {
+  const PossioModel m;
+  std::size_t lags = 0;
+  for (auto _ : state) {
+    const aero::RogerFit fit = aero::fit_rational_auto(m.samples());
+    lags = fit.lags.size();
+    benchmark::DoNotOptimize(fit);
+  }
+  state.counters["lags"] = static_cast<double>(lags);
+}
+
+void PossioStateSpacePMethod(benchmark::State& state) {
+  const PossioModel m;
+  const driver::CaseParameters& cp = driver::case_parameters();
+  for (auto _ : state) {
+    const flutter::PMethodResult p =
+        flutter::p_method(m.run_model().model, m.run_case().solution().sweep.q, {cp.f_0_1, cp.f_0_2});
+    benchmark::DoNotOptimize(p.critical);
+  }
+  state.counters["states"] = static_cast<double>(flutter::state_count(m.run_model().model));
+}
+
+void PossioStateSpaceHistory(benchmark::State& state) {
+  const PossioModel m;
+  const driver::CaseParameters& cp = driver::case_parameters();
+  for (auto _ : state) {
+    const std::optional<driver::StateSpaceHistory> h =
+        driver::run_state_space_history(cp, m.run_case().model().structure, m.run_model().model);
+    benchmark::DoNotOptimize(h);
+  }
+}
+
 void WholeFlutterAnalysis(benchmark::State& state) {
   Case c(0, "");
   for (auto _ : state) c.analyse();
@@ -143,6 +201,9 @@ BENCHMARK(SweepAnalysis)->Name("FlutterSolution/SweepAnalysis")->Unit(benchmark:
 BENCHMARK(ThinPlatePk)->Name("FlutterSolution/ThinPlatePk")->Unit(benchmark::kMillisecond);
 BENCHMARK(PossioPk)->Name("FlutterSolution/PossioPk")->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(StateSpace)->Name("FlutterSolution/StateSpace")->Unit(benchmark::kMillisecond);
+BENCHMARK(PossioStateSpaceFit)->Name("FlutterSolution/PossioStateSpace/Fit")->Unit(benchmark::kMillisecond);
+BENCHMARK(PossioStateSpacePMethod)->Name("FlutterSolution/PossioStateSpace/PMethod")->Unit(benchmark::kMillisecond);
+BENCHMARK(PossioStateSpaceHistory)->Name("FlutterSolution/PossioStateSpace/History")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFlutterAnalysis)->Name("FlutterSolution/WholeFlutterAnalysis")->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

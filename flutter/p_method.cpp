@@ -16,14 +16,10 @@ using Complex = std::complex<double>;
 // a lag root, or a structural one past divergence.
 constexpr double kOnRealAxis = 1e-9;
 
-FlutterMode mode_of_root(const StateRoots& r, std::size_t j) {
-  const Complex s = r.values[j];
-  const std::size_t column = j * static_cast<std::size_t>(r.n);
-  return mode_of(-(s * s), r.vectors[column], r.vectors[column + 1]);
-}
-
-// The candidate (a root with Im s > 0 off the real axis) nearest `target`.
-std::optional<FlutterMode> nearest_candidate(const StateRoots& r, Complex target) {
+// The candidate (a root with Im s > 0 off the real axis) of the roots `r`
+// at speed u nearest `target`.
+std::optional<FlutterMode> nearest_candidate(const StateSpaceModel& model, double u, const StateRoots& r,
+                                             Complex target) {
   std::optional<std::size_t> best;
   for (std::size_t j = 0; j < r.values.size(); ++j) {
     const Complex s = r.values[j];
@@ -31,7 +27,9 @@ std::optional<FlutterMode> nearest_candidate(const StateRoots& r, Complex target
     if (!best || std::abs(s - target) < std::abs(r.values[*best] - target)) best = j;
   }
   if (!best) return std::nullopt;
-  return mode_of_root(r, *best);
+  const Complex s = r.values[*best];
+  const std::array<Complex, 2> x = root_shape(model, u, s);
+  return mode_of(-(s * s), x[0], x[1]);
 }
 
 double speed(const StateSpaceModel& model, double q) { return std::sqrt(2.0 * q / model.rho); }
@@ -79,17 +77,19 @@ PMethodResult p_method(const StateSpaceModel& model, std::span<const double> q, 
       for (auto& series : result.tracked.modes) series.emplace_back();
       continue;
     }
-    const StateRoots r = state_roots(model, speed(model, qi));
+    const double u = speed(model, qi);
+    const StateRoots r = state_roots(model, u);
     result.roots.push_back(r.values);
     for (std::size_t m = 0; m < 2; ++m) {
       const Complex target = previous[m] ? *previous[m] : Complex(0.0, 2.0 * std::numbers::pi * f_0[m]);
-      const std::optional<FlutterMode> mode = nearest_candidate(r, target);
+      const std::optional<FlutterMode> mode = nearest_candidate(model, u, r, target);
       result.tracked.modes[m].push_back(mode);
       if (mode) previous[m] = root_of(*mode);
     }
   }
   const ModeInBracket mode_at = [&](double qt, double, const FlutterMode& a, double, const FlutterMode&) {
-    return nearest_candidate(state_roots(model, speed(model, qt)), root_of(a));
+    const double u = speed(model, qt);
+    return nearest_candidate(model, u, state_roots(model, u), root_of(a));
   };
   result.crossings = find_crossings(result.tracked, mode_at, model.rho, 2.0 * model.half_chord);
   result.critical = critical_crossing(result.crossings);

@@ -105,13 +105,44 @@ std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
 
 StateRoots state_roots(const StateSpaceModel& model, double u) {
   StateRoots r;
-  r.n = state_count(model);
+  const int n = state_count(model);
   const std::vector<double> a = state_matrix(model, u);
   const std::vector<std::complex<double>> complex_a(a.begin(), a.end());
-  r.values.resize(static_cast<std::size_t>(r.n));
-  r.vectors.resize(static_cast<std::size_t>(r.n) * static_cast<std::size_t>(r.n));
-  numlib::DEVCCG(r.n, complex_a.data(), r.n, r.values.data(), r.vectors.data(), r.n);
+  r.values.resize(static_cast<std::size_t>(n));
+  numlib::DEVLCG(n, complex_a.data(), n, r.values.data());
   return r;
+}
+
+std::array<std::complex<double>, 2> root_shape(const StateSpaceModel& model, double u, std::complex<double> s) {
+  using Complex = std::complex<double>;
+  const aero::RogerFit& fit = model.aero;
+  const double b = model.half_chord;
+  const double q = 0.5 * model.rho * u * u;
+  const std::array<double, 4> mbar = effective_mass(model);
+  // The lag factors s/(s + (u/b) gamma_j) of the lag states.
+  std::vector<Complex> factor(fit.lags.size());
+  for (std::size_t j = 0; j < fit.lags.size(); ++j) factor[j] = s / (s + (u / b) * fit.lags[j]);
+  std::array<Complex, 4> f{};
+  for (std::size_t e = 0; e < 4; ++e) {
+    f[e] = mbar[e] * s * s + (model.damping[e] + q * (b / u) * fit.a1[e]) * s + model.stiffness[e] + q * fit.a0[e];
+    for (std::size_t j = 0; j < fit.lags.size(); ++j) f[e] += q * fit.d[j][e] * factor[j];
+  }
+  // A null vector from the row of F with the larger norm.
+  const double row0 = std::norm(f[0]) + std::norm(f[2]);
+  const double row1 = std::norm(f[1]) + std::norm(f[3]);
+  std::array<Complex, 2> x = row0 >= row1 ? std::array<Complex, 2>{f[2], -f[0]} : std::array<Complex, 2>{f[3], -f[1]};
+  if (x[0] == 0.0 && x[1] == 0.0) x = {1.0, 0.0};
+  // The length of z = (x, s x, lag states).
+  double length2 = (1.0 + std::norm(s)) * (std::norm(x[0]) + std::norm(x[1]));
+  for (std::size_t j = 0; j < fit.lags.size(); ++j) {
+    if (fit.form == aero::LagForm::minimum_state) {
+      length2 += std::norm(factor[j] * (fit.e_vectors[j][0] * x[0] + fit.e_vectors[j][1] * x[1]));
+    } else {
+      length2 += std::norm(factor[j]) * (std::norm(x[0]) + std::norm(x[1]));
+    }
+  }
+  const double length = std::sqrt(length2);
+  return {x[0] / length, x[1] / length};
 }
 
 }  // namespace zelvan::flutter

@@ -48,15 +48,23 @@ std::array<double, 4> effective_mass(const StateSpaceModel& model);
 // no failure otherwise (the caller checks u > 0).
 std::vector<double> state_matrix(const StateSpaceModel& model, double u);
 
-// The eigenvalues of state_matrix(model, u) [1/s], in the order DEVCCG
-// gives them (decreasing modulus), with their eigenvectors (column j of the
-// n x n matrix, n = state_count, belongs to values[j]; unit length).  A
-// library error of DEVCCG ends the run.
+// The eigenvalues of state_matrix(model, u) [1/s], in the order DEVLCG
+// gives them (decreasing modulus).  A library error of DEVLCG ends the run.
 struct StateRoots {
   std::vector<std::complex<double>> values;
-  std::vector<std::complex<double>> vectors;
-  int n = 0;
 };
 StateRoots state_roots(const StateSpaceModel& model, double u);
+
+// The displacement part x = (x_1, x_2) of the eigenvector z = (x, s x,
+// x_a,1, ..., x_a,n) of state_matrix(model, u) for its eigenvalue s, z of
+// unit length: a null vector of the 2x2 matrix
+//   F(s) = Mbar s^2 + (D + q (b/u) A1) s + K + q A0
+//          + q sum_j D_j s/(s + (u/b) gamma_j),
+// from its row of the larger norm (the lag states are x_a,j = s/(s + (u/b)
+// gamma_j) x, or that factor times e_j^T x in the minimum-state form).
+// u > 0 [m/s]; s an eigenvalue off the lag poles s = -(u/b) gamma_j (there
+// x = 0: a root of the lag states alone), or F(s) is regular and the result
+// is no eigenvector.  (1, 0), scaled, where F(s) vanishes.
+std::array<std::complex<double>, 2> root_shape(const StateSpaceModel& model, double u, std::complex<double> s);
 
 }  // namespace zelvan::flutter

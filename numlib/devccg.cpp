@@ -298,13 +298,17 @@ void make_subdiagonal_real(int n, int low, int igh, Work& h, std::vector<double>
 
 // The working state of the QR iteration on the active block l..en of H:
 // the matrices, the eigenvalue arrays (which hold the rotation cosines
-// between the row and the column sweep) and the balancing window.
+// between the row and the column sweep), the balancing window, and
+// whether the eigenvectors are wanted.  Without them the rotations touch
+// the active block alone: the entries outside it never enter the block,
+// so the eigenvalues are the same to the bit.
 struct QrState {
   int n, low, igh;
   Work& h;
   Work& z;
   std::vector<double>& wr;
   std::vector<double>& wi;
+  bool vectors = true;
 };
 
 // The row l: H(l,l-1) is negligible against its diagonal neighbours (l ==
@@ -366,7 +370,8 @@ void qr_row_sweep(QrState& q, int l, int en, double& ssr, double& ssi) {
     h.re(i - 1, i - 1) = norm;
     h.im(i - 1, i - 1) = 0.0;
     h.im(i, i - 1) = s / norm;
-    for (int j = i; j <= q.n; ++j) {
+    const int last = q.vectors ? q.n : en;
+    for (int j = i; j <= last; ++j) {
       const double yr = h.re(i - 1, j), yi = h.im(i - 1, j);
       const double zr = h.re(i, j), zi = h.im(i, j);
       const double sn = h.im(i, i - 1);
@@ -384,7 +389,7 @@ void qr_row_sweep(QrState& q, int l, int en, double& ssr, double& ssi) {
     ssi /= norm;
     h.re(en, en) = norm;
     h.im(en, en) = 0.0;
-    for (int j = en + 1; j <= q.n; ++j) {
+    for (int j = en + 1; j <= (q.vectors ? q.n : en); ++j) {
       const double yr = h.re(en, j), yi = h.im(en, j);
       h.re(en, j) = ssr * yr + ssi * yi;
       h.im(en, j) = ssr * yi - ssi * yr;
@@ -397,11 +402,12 @@ void qr_row_sweep(QrState& q, int l, int en, double& ssr, double& ssi) {
 void qr_column_sweep(QrState& q, int l, int en, double ssr, double ssi) {
   Work& h = q.h;
   Work& z = q.z;
+  const int first = q.vectors ? 1 : l;
   for (int j = l + 1; j <= en; ++j) {
     const double xr = q.wr[static_cast<std::size_t>(j - 1)];
     const double xi = q.wi[static_cast<std::size_t>(j - 1)];
     const double sn = h.im(j, j - 1);
-    for (int i = 1; i <= j; ++i) {
+    for (int i = first; i <= j; ++i) {
       const double yr = h.re(i, j - 1);
       double yi = 0.0;
       const double zr = h.re(i, j), zi = h.im(i, j);
@@ -413,6 +419,7 @@ void qr_column_sweep(QrState& q, int l, int en, double ssr, double ssi) {
       h.re(i, j) = xr * zr + xi * zi - sn * yr;
       h.im(i, j) = xr * zi - xi * zr - sn * yi;
     }
+    if (!q.vectors) continue;
     for (int i = q.low; i <= q.igh; ++i) {
       const double yr = z.re(i, j - 1), yi = z.im(i, j - 1);
       const double zr = z.re(i, j), zi = z.im(i, j);
@@ -423,12 +430,12 @@ void qr_column_sweep(QrState& q, int l, int en, double ssr, double ssi) {
     }
   }
   if (ssi != 0.0) {
-    for (int i = 1; i <= en; ++i) {
+    for (int i = first; i <= en; ++i) {
       const double yr = h.re(i, en), yi = h.im(i, en);
       h.re(i, en) = ssr * yr - ssi * yi;
       h.im(i, en) = ssr * yi + ssi * yr;
     }
-    for (int i = q.low; i <= q.igh; ++i) {
+    for (int i = q.low; i <= (q.vectors ? q.igh : q.low - 1); ++i) {
       const double yr = z.re(i, en), yi = z.im(i, en);
       z.re(i, en) = ssr * yr - ssi * yi;
       z.im(i, en) = ssr * yi + ssi * yr;
@@ -554,18 +561,19 @@ void back_substitute(int n, int low, int igh, Work& h, const std::vector<double>
 }
 
 // DE3CCH: the unitary matrix from the reflections, real subdiagonal,
-// shifted QR iteration to triangular form, and the eigenvectors.
+// shifted QR iteration to triangular form, and the eigenvectors (without
+// `vectors`: the eigenvalues alone, Z left as it is).
 void DE3CCH(int n, int low, int igh, Work& h, std::vector<zcomplex>& ort, std::vector<double>& wr,
-            std::vector<double>& wi, Work& z) {
+            std::vector<double>& wi, Work& z, bool vectors) {
   E1PSH("DE3CCH");
-  accumulate_reflections(n, low, igh, h, ort, z);
+  if (vectors) accumulate_reflections(n, low, igh, h, ort, z);
   make_subdiagonal_real(n, low, igh, h, wr, wi, z);
-  QrState q{n, low, igh, h, z, wr, wi};
+  QrState q{n, low, igh, h, z, wr, wi, vectors};
   if (!qr_iterate(q)) {
     E1POP("DE3CCH");
     return;
   }
-  back_substitute(n, low, igh, h, wr, wi, z);
+  if (vectors) back_substitute(n, low, igh, h, wr, wi, z);
   E1POP("DE3CCH");
 }
 
@@ -604,6 +612,7 @@ double modulus(zcomplex v) {
   return big * std::sqrt(1.0 + r * r);
 }
 
+// The pipeline of DEVCCG; evec == nullptr: the eigenvalues alone (DEVLCG).
 void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, int ldevec, int ld_work) {
   E1PSH("DE6CCG");
   int options_in[2] = {3, 4};
@@ -612,7 +621,7 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
     E1STI(1, lda);
     E1STI(2, n);
     E1MES(ErrorType::terminal, 1, msg::kDe6ccgLda);
-  } else if (ldevec < n) {
+  } else if (evec != nullptr && ldevec < n) {
     E1STI(1, ldevec);
     E1STI(2, n);
     E1MES(ErrorType::terminal, 2, msg::kDe6ccgLdevec);
@@ -639,12 +648,12 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   DCCGCG(n, a, lda, h);
   DE3CCG(n, h, low, igh, scale);
   DE4CCG(n, low, igh, h, ort);
-  DE3CCH(n, low, igh, h, ort, wr, wi, z);
+  DE3CCH(n, low, igh, h, ort, wr, wi, z, evec != nullptr);
   if (N1RTY(1) >= type_number(ErrorType::fatal)) {
     E1POP("DE6CCG");
     return;
   }
-  DE5CCG(n, low, igh, scale, z);
+  if (evec != nullptr) DE5CCG(n, low, igh, scale, z);
 
   // Order by decreasing modulus.
   std::vector<double> wk(static_cast<std::size_t>(n));
@@ -658,12 +667,13 @@ void DE6CCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
   for (int j = 0; j < n; ++j) {
     const int from = iperm[static_cast<std::size_t>(j)];
     eval[j] = {wr[static_cast<std::size_t>(from)], wi[static_cast<std::size_t>(from)]};
+    if (evec == nullptr) continue;
     zcomplex* v = evec + static_cast<std::size_t>(j) * static_cast<std::size_t>(ldevec);
     for (int i = 0; i < n; ++i) v[i] = z.get(i + 1, from);
   }
 
   // Unit length, largest component real and positive.
-  for (int j = 0; j < n; ++j) {
+  for (int j = 0; evec != nullptr && j < n; ++j) {
     zcomplex* v = evec + static_cast<std::size_t>(j) * static_cast<std::size_t>(ldevec);
     const double s = DZNRM2(n, v, 1);
     if (s > 0.0) ZDSCAL(n, 1.0 / s, v, 1);
@@ -758,12 +768,13 @@ void DSVRGP(int n, const double* ra, double* rb, int* iperm) {
   }
 }
 
-void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, int ldevec) {
-  E1PSH("DEVCCG");
+namespace {
+
+// The checks and the pipeline of DEVCCG (evec != nullptr) and DEVLCG.
+void eigen_of_general_matrix(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, int ldevec) {
   if (n < 1) {
     E1STI(1, n);
     E1MES(ErrorType::terminal, 1, msg::kDevccgOrder);
-    E1POP("DEVCCG");
     return;
   }
   // A matrix with an entry that is not a number or infinite has no
@@ -776,7 +787,6 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
         E1STI(1, i + 1);
         E1STI(2, j + 1);
         E1MES(ErrorType::terminal, 3, msg::kDevccgNotFinite);
-        E1POP("DEVCCG");
         return;
       }
     }
@@ -787,7 +797,20 @@ void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, i
     E1STI(1, n);
     E1MES(ErrorType::terminal, 2, msg::kDevccgStorage);
   }
+}
+
+}  // namespace
+
+void DEVCCG(int n, const zcomplex* a, int lda, zcomplex* eval, zcomplex* evec, int ldevec) {
+  E1PSH("DEVCCG");
+  eigen_of_general_matrix(n, a, lda, eval, evec, ldevec);
   E1POP("DEVCCG");
+}
+
+void DEVLCG(int n, const zcomplex* a, int lda, zcomplex* eval) {
+  E1PSH("DEVLCG");
+  eigen_of_general_matrix(n, a, lda, eval, nullptr, n);
+  E1POP("DEVLCG");
 }
 
 }  // namespace zelvan::numlib

@@ -20,6 +20,13 @@ namespace zelvan::numlib {
 void DEVCCG(int n, const std::complex<double>* a, int lda, std::complex<double>* eval, std::complex<double>* evec,
             int ldevec);
 
+// The eigenvalues EVAL (n) of the complex n x n matrix A (leading
+// dimension lda; not changed), as DEVCCG finds them (the same values to the
+// bit, in the same order) without the eigenvectors: the QR iteration
+// rotates the active block alone, at about a third of the cost.  Failures
+// as DEVCCG's, named from DEVLCG.
+void DEVLCG(int n, const std::complex<double>* a, int lda, std::complex<double>* eval);
+
 // Sorts ra (n entries) ascending into rb (which may be ra) and applies
 // the same exchanges to iperm: a quicksort whose partition element is
 // picked at a pseudo-random position; elements are exchanged only on

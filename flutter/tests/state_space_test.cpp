@@ -11,6 +11,7 @@
 
 #include "flutter/flutter_modes.hpp"
 #include "flutter/state_space.hpp"
+#include "numlib/devccg.hpp"
 
 namespace zelvan::flutter {
 namespace {
@@ -129,6 +130,34 @@ TEST(StateSpace, GivesTheFlutterEigenproblemsRootsWithSteadyAerodynamics) {
             return std::abs(a - s) < std::abs(b - s);
           }) - s);
       EXPECT_LT(nearest, 1e-10 * std::abs(s)) << "u = " << u;
+    }
+  }
+}
+
+TEST(StateSpace, GivesTheDisplacementsOfEachRootsEigenvectorAsTheFullEigenSolverDoes) {
+  // The eigenvector's plunge and pitch components of the oscillatory roots
+  // (those the p-method tracks), up to a unit factor, against the full
+  // eigen-solver's: the 2x2 null vector is as accurate as
+  // the root (kEigenvector: the roots' own rounding, amplified by F's
+  // conditioning, a few thousand units).
+  constexpr double kEigenvector = 1e-10;
+  for (const StateSpaceModel& m : {a_section(), a_minimum_state_section()}) {
+    for (double u : {2.0, 15.0, 40.0}) {
+      const int n = state_count(m);
+      const std::vector<double> a = state_matrix(m, u);
+      const std::vector<Complex> ca(a.begin(), a.end());
+      std::vector<Complex> values(static_cast<std::size_t>(n)), vectors(ca.size());
+      numlib::DEVCCG(n, ca.data(), n, values.data(), vectors.data(), n);
+      for (std::size_t j = 0; j < values.size(); ++j) {
+        if (!(values[j].imag() > 0.0)) continue;  // the lag roots (real) have x = 0
+        const std::array<Complex, 2> x = root_shape(m, u, values[j]);
+        const Complex v1 = vectors[j * static_cast<std::size_t>(n)], v2 = vectors[j * static_cast<std::size_t>(n) + 1];
+        // The unit factor that turns x into (v1, v2).
+        const Complex turn = std::abs(v1) > std::abs(v2) ? v1 / x[0] : v2 / x[1];
+        EXPECT_NEAR(std::abs(turn), 1.0, kEigenvector) << "u " << u << ", root " << values[j];
+        EXPECT_LT(std::abs(x[0] * turn - v1) + std::abs(x[1] * turn - v2), kEigenvector)
+            << "u " << u << ", root " << values[j];
+      }
     }
   }
 }

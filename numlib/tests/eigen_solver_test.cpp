@@ -381,6 +381,47 @@ TEST_F(ComplexEigenSolver, ReturnsTheOneEntryAndAUnitVectorForOrderOne) {
   }
 }
 
+// DEVLCG rotates only the active block: the eigenvalues must be DEVCCG's
+// to the bit, in its order, on random matrices up to the order of the
+// state-space models (some badly scaled, so the balancing acts) and on the
+// defective ones.
+TEST_F(ComplexEigenSolver, FindsTheEigenvaluesAloneEqualToTheBitToThoseWithTheVectors) {
+  Random random(0x5eed0002);
+  std::vector<Matrix> matrices;
+  for (int n = 1; n <= 24; ++n) {
+    for (int trial = 0; trial < 20; ++trial) {
+      Matrix a(n, n + trial % 2, kNaN);
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i)
+          a(i, j) = trial % 4 == 3 ? random.complex_uniform().real() : random.complex_uniform();
+      if (trial % 3 == 2) {
+        for (int j = 0; j < n; ++j)
+          for (int i = 0; i < n; ++i) a(i, j) *= std::ldexp(1.0, (i * 7 + j * 3) % 17 - 8);
+      }
+      matrices.push_back(a);
+    }
+  }
+  const zcomplex lambda{2.0, 1.0};
+  const Matrix u3 = reflection({{1.0, 0.5}, {-0.3, 0.8}, {0.6, -0.2}});
+  matrices.push_back(product(product(u3, rows(3, {lambda, 1.0, 0.0, 0.0, lambda, 1.0, 0.0, 0.0, lambda})), u3));
+  matrices.emplace_back(3, 3);
+  for (const Matrix& a : matrices) {
+    const EigenSystem with_vectors = devccg(a, a.n);
+    std::vector<zcomplex> values(static_cast<std::size_t>(a.n));
+    DEVLCG(a.n, a.data.data(), a.ld, values.data());
+    for (std::size_t j = 0; j < values.size(); ++j) {
+      ASSERT_EQ(values[j], with_vectors.values[j]) << "order " << a.n << ", eigenvalue " << j;
+    }
+  }
+  EXPECT_TRUE(out.str().empty());
+}
+
+TEST_F(ComplexEigenSolver, FindsNoEigenvaluesAloneOfAnEmptyMatrixAndSaysSo) {
+  std::vector<zcomplex> a(1, 1.0), eval(1);
+  EXPECT_TRUE(stops([&] { DEVLCG(0, a.data(), 1, eval.data()); }));
+  EXPECT_NE(out.str().find("TERMINAL ERROR 1 from DEVLCG.  The argument N = 0."), std::string::npos) << out.str();
+}
+
 TEST_F(ComplexEigenSolver, StopsOnBadArgumentsWithTheirMessages) {
   struct Case {
     int n, lda, ldevec;
