@@ -1,7 +1,8 @@
 // Unsteady aerodynamics of the oscillating profile: thin-plate
 // coefficients and their matrix, the Possio integral-equation solver with
 // its shared record, the route of a run as a function of (k, Ma) with an
-// interpolating grid of its coefficients, and the flow quantities.
+// interpolating grid of its coefficients, the flow quantities and the
+// standard atmosphere.
 //
 // This header lists what the module offers; the Possio solver's parts (the
 // Hankel functions, the quadrature, the exponential integral, the linear
@@ -9,6 +10,7 @@
 #pragma once
 
 #include "aero/aero_route.hpp"
+#include "aero/atmosphere.hpp"
 #include "aero/aero_state.hpp"
 #include "aero/cnm3dk.hpp"
 #include "aero/coefficient_grid.hpp"
