@@ -5,7 +5,8 @@
 
 namespace zelvan::aero {
 
-AirState standard_atmosphere(double h) {
+AirState standard_atmosphere(double altitude) {
+  const double h = altitude;
   if (!(h >= 0.0 && h <= kAtmosphereTop)) {
     throw std::domain_error("the standard atmosphere is defined here from 0 to 20000 m geopotential altitude");
   }
@@ -14,8 +15,7 @@ AirState standard_atmosphere(double h) {
   AirState s;
   if (h <= kTropopause) {
     s.temperature = kSeaLevelTemperature - kTroposphereLapseRate * h;
-    s.pressure =
-        kSeaLevelPressure * std::pow(s.temperature / kSeaLevelTemperature, g0 / (r * kTroposphereLapseRate));
+    s.pressure = kSeaLevelPressure * std::pow(s.temperature / kSeaLevelTemperature, g0 / (r * kTroposphereLapseRate));
   } else {
     const AirState base = standard_atmosphere(kTropopause);
     s.temperature = base.temperature;
@@ -26,6 +26,6 @@ AirState standard_atmosphere(double h) {
   return s;
 }
 
-double geopotential_altitude(double z) { return kEarthRadius * z / (kEarthRadius + z); }
+double geopotential_altitude(double geometric) { return kEarthRadius * geometric / (kEarthRadius + geometric); }
 
 }  // namespace zelvan::aero

@@ -6,11 +6,11 @@
 namespace zelvan::aero {
 
 // The standard's defining constants.
-inline constexpr double kSeaLevelTemperature = 288.15;  // K
-inline constexpr double kSeaLevelPressure = 101325.0;   // Pa
-inline constexpr double kSeaLevelDensity = 1.225;       // kg/m^3, the standard's rounded value (for u sqrt(rho/rho_0))
-inline constexpr double kAirGasConstant = 287.05287;    // J/(kg K)
-inline constexpr double kStandardGravity = 9.80665;     // m/s^2
+inline constexpr double kSeaLevelTemperature = 288.15;   // K
+inline constexpr double kSeaLevelPressure = 101325.0;    // Pa
+inline constexpr double kSeaLevelDensity = 1.225;        // kg/m^3, the standard's rounded value (for u sqrt(rho/rho_0))
+inline constexpr double kAirGasConstant = 287.05287;     // J/(kg K)
+inline constexpr double kStandardGravity = 9.80665;      // m/s^2
 inline constexpr double kTroposphereLapseRate = 0.0065;  // K/m
 inline constexpr double kTropopause = 11000.0;           // m, geopotential
 inline constexpr double kAtmosphereTop = 20000.0;        // m, geopotential: the end of the isothermal layer
@@ -30,10 +30,10 @@ struct AirState {
 // layer is isothermal at 216.65 K and p falls as exp(-g0 (H - 11000)/(R T));
 // rho = p/(R T), a = sqrt(1.4 R T).  An altitude outside 0..20000 or not a
 // number throws std::domain_error naming the range.
-AirState standard_atmosphere(double geopotential_altitude);
+AirState standard_atmosphere(double altitude);
 
 // The geopotential altitude of geometric altitude h [m]: r h/(r + h),
 // r = 6356766 m; h > -r.
-double geopotential_altitude(double geometric_altitude);
+double geopotential_altitude(double geometric);
 
 }  // namespace zelvan::aero

@@ -300,3 +300,14 @@ void set_field(InputText& input, const RecordMap& map, const FieldSpec& field, c
 }
 
 }  // namespace zelvan::study
+
+namespace zelvan::study {
+
+void set_note(InputText& input, const RecordMap& map, const FieldSpec& field, const std::string& note) {
+  std::string& line = input.lines.at(static_cast<std::size_t>(record_line(map, field)));
+  const auto end = static_cast<std::size_t>(field.column) - 1 + static_cast<std::size_t>(field.width);
+  line.resize(std::max(line.size(), end), ' ');
+  line.replace(end, std::string::npos, "  " + std::string(field.name) + ": " + note);
+}
+
+}  // namespace zelvan::study

@@ -82,4 +82,8 @@ std::vector<std::string_view> unset_required_fields(const InputText& base, std::
 // not hold one, whatever stood right of column 10 moves behind it.
 void set_field(InputText& input, const RecordMap& map, const FieldSpec& field, const std::string& text);
 
+// Replaces what follows `field`'s columns on its record (the comment) by
+// "  NAME: note", for a field alone on its record.
+void set_note(InputText& input, const RecordMap& map, const FieldSpec& field, const std::string& note);
+
 }  // namespace zelvan::study

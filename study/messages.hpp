@@ -37,6 +37,10 @@ inline constexpr std::string_view kNoParameters = "the study has no [[parameter]
 inline constexpr std::string_view kUnknownField =
     "unknown field \"{}\" (the fields are the names of the README's input tables)";
 inline constexpr std::string_view kDuplicateField = "the field \"{}\" is already a parameter on line {}";
+inline constexpr std::string_view kFieldSetTwice =
+    "\"{}\" sets the field \"{}\", which the parameter \"{}\" on line {} sets already";
+inline constexpr std::string_view kAltitudeRange =
+    "the altitude {} m is outside the standard atmosphere's 0 to 20000 m (geopotential)";
 inline constexpr std::string_view kValuesAndRange = "a parameter has either \"values\" or \"range\", not both";
 inline constexpr std::string_view kNoValues = "a parameter needs \"values\" or \"range\"";
 inline constexpr std::string_view kEmptyValues = "\"values\" is empty";
@@ -73,6 +77,7 @@ inline constexpr std::string_view kSectionFieldsUnset =
     "records blank, so the study must also set {} (or put the group into the base file)";
 
 // --- planning ---
+inline constexpr std::string_view kAltitudeNote = "standard atmosphere at {} m (geopotential)";
 inline constexpr std::string_view kDirExists = "\"{}\" already exists; remove it or plan into another --dir";
 inline constexpr std::string_view kCannotCreate = "cannot create \"{}\": {}";
 inline constexpr std::string_view kCannotWrite = "cannot write \"{}\": {}";

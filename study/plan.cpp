@@ -52,12 +52,13 @@ void read_back(const fs::path& input, int id, const StudyDefinition& study, cons
     throw msg::StudyError(msg::compose(msg::kReadBack, {std::to_string(id), stop_text(stop)}));
   }
   for (std::size_t p = 0; p < study.parameters.size(); ++p) {
-    const Parameter& parameter = study.parameters[p];
-    const ProgramCheck check = program_value(*parameter.field, parameter.values[choice[p]].as_read, cp);
-    if (check.expected && check.actual && !same_value(*check.expected, *check.actual)) {
-      throw msg::StudyError(msg::compose(
-          msg::kReadBackValue,
-          {std::to_string(id), parameter.field->name, value_text(*check.actual), value_text(*check.expected)}));
+    for (const FieldSetting& setting : study.parameters[p].settings[choice[p]]) {
+      const ProgramCheck check = program_value(*setting.field, setting.value.as_read, cp);
+      if (check.expected && check.actual && !same_value(*check.expected, *check.actual)) {
+        throw msg::StudyError(msg::compose(
+            msg::kReadBackValue,
+            {std::to_string(id), setting.field->name, value_text(*check.actual), value_text(*check.expected)}));
+      }
     }
   }
 }
@@ -73,8 +74,8 @@ void build_plan(const StudyDefinition& study, const InputText& base, const fs::p
   plan["fields"] = nlohmann::json::array();
   for (const Parameter& p : study.parameters) {
     tsv += '\t';
-    tsv += p.field->name;
-    plan["fields"].push_back(p.field->name);
+    tsv += p.name;
+    plan["fields"].push_back(p.name);
   }
   tsv += '\n';
   plan["cases"] = cases.size();
@@ -88,9 +89,15 @@ void build_plan(const StudyDefinition& study, const InputText& base, const fs::p
     const RecordMap map = locate_records(input);
     tsv += std::to_string(id) + '\t' + folder;
     for (std::size_t p = 0; p < study.parameters.size(); ++p) {
-      const FormattedValue& value = study.parameters[p].values[choice[p]];
-      set_field(input, map, *study.parameters[p].field, value.text);
-      tsv += '\t' + value_text(value.as_read);
+      const Parameter& parameter = study.parameters[p];
+      const std::string note = parameter.name == kAltitudeParameter
+                                   ? msg::compose(msg::kAltitudeNote, {value_text(parameter.values[choice[p]])})
+                                   : std::string();
+      for (const FieldSetting& setting : parameter.settings[choice[p]]) {
+        set_field(input, map, *setting.field, setting.value.text);
+        if (!note.empty()) set_note(input, map, *setting.field, note);
+      }
+      tsv += '\t' + value_text(parameter.values[choice[p]]);
     }
     tsv += '\n';
     const fs::path case_dir = into / folder;
@@ -136,23 +143,24 @@ fs::path plan_study(const fs::path& study_file, const std::optional<fs::path>& d
   }
   InputText base = InputText::parse(read_whole_file(study.base_file));
   std::vector<const FieldSpec*> fields;
-  for (const Parameter& p : study.parameters) fields.push_back(p.field);
+  for (const Parameter& p : study.parameters) {
+    for (const FieldSpec* field : p.fields()) fields.push_back(field);
+  }
   if (const auto unset = unset_required_fields(base, fields); !unset.empty()) {
-    const auto first = std::find_if(study.parameters.begin(), study.parameters.end(),
-                                    [](const Parameter& p) { return p.field->block == Block::section; });
+    const auto first = std::find_if(study.parameters.begin(), study.parameters.end(), [](const Parameter& p) {
+      return p.settings.front().front().field->block == Block::section;
+    });
     std::string names;
     for (std::size_t i = 0; i < unset.size(); ++i) {
       if (i > 0) names += i + 1 == unset.size() ? " and " : ", ";
       names += '"' + std::string(unset[i]) + '"';
     }
-    throw msg::StudyError(
-        msg::compose(msg::kAtLine, {study_file.string(), std::to_string(first->line),
-                                    msg::compose(msg::kSectionFieldsUnset, {first->field->name, names})}));
+    throw msg::StudyError(msg::compose(msg::kAtLine, {study_file.string(), std::to_string(first->line),
+                                                      msg::compose(msg::kSectionFieldsUnset, {first->name, names})}));
   }
   for (const Parameter& p : study.parameters) {
-    const FieldSpec* one[] = {p.field};
     try {
-      insert_missing_blocks(base, one);
+      insert_missing_blocks(base, p.fields());
     } catch (const msg::StudyError& e) {
       throw msg::StudyError(msg::compose(msg::kAtLine, {study_file.string(), std::to_string(p.line), e.what()}));
     }
@@ -217,7 +225,8 @@ PlannedStudy load_plan(const fs::path& dir) {
       const FieldSpec* field = find_field(study.fields[p]);
       const std::string& text = parts[2 + p];
       double number = 0.0;
-      if (field != nullptr && field->kind != FieldKind::text &&
+      // Every field but a text one holds numbers, and so does the altitude.
+      if ((field == nullptr || field->kind != FieldKind::text) &&
           std::from_chars(text.data(), text.data() + text.size(), number).ec == std::errc{}) {
         c.values.emplace_back(number);
       } else {

@@ -4,11 +4,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <functional>
 
+#include "aero/atmosphere.hpp"
 #include "study/messages.hpp"
 
 namespace zelvan::study {
 namespace {
+
+// Takes a parameter's value as the study file gives it, with its node
+// (for the line of an error).
+using ValueSink = std::function<void(const FieldValue&, const toml::node&)>;
 
 class StudyFile {
  public:
@@ -57,23 +63,24 @@ class StudyFile {
     }
   }
 
-  std::vector<FormattedValue> listed_values(const FieldSpec& field, const toml::array& values) const {
+  // The values of a "values" list, each with the node it came from: texts
+  // for a text field, numbers otherwise.
+  void listed_values(const std::string& name, bool text, const toml::array& values, const ValueSink& take) const {
     if (values.empty()) fail(values, std::string(msg::kEmptyValues));
-    std::vector<FormattedValue> out;
     for (const toml::node& element : values) {
-      if (field.kind == FieldKind::text) {
-        if (!element.is_string()) fail(element, msg::compose(msg::kNotText, {field.name, type_name(element)}));
-        out.push_back(fit(field, FieldValue{element.as_string()->get()}, element));
+      if (text) {
+        if (!element.is_string()) fail(element, msg::compose(msg::kNotText, {name, type_name(element)}));
+        take(FieldValue{element.as_string()->get()}, element);
       } else {
-        if (!element.is_number()) fail(element, msg::compose(msg::kNotANumber, {field.name, type_name(element)}));
-        out.push_back(fit(field, FieldValue{*element.value<double>()}, element));
+        if (!element.is_number()) fail(element, msg::compose(msg::kNotANumber, {name, type_name(element)}));
+        take(FieldValue{*element.value<double>()}, element);
       }
     }
-    return out;
   }
 
-  std::vector<FormattedValue> ranged_values(const FieldSpec& field, const toml::table& range) const {
-    if (field.kind == FieldKind::text) fail(range, msg::compose(msg::kRangeText, {field.name}));
+  // The values of a "range" table (numbers), each with the range's node.
+  void ranged_values(const std::string& name, bool text, const toml::table& range, const ValueSink& take) const {
+    if (text) fail(range, msg::compose(msg::kRangeText, {name}));
     check_keys(range, {"start", "stop", "count", "spacing"});
     const double start = range_number(range, "start");
     const double stop = range_number(range, "stop");
@@ -91,10 +98,47 @@ class StudyFile {
     if (*count == 1 && start != stop) fail(range, std::string(msg::kRangeSingle));
     const bool log = spacing == "log";
     if (log && (start <= 0.0 || stop <= 0.0)) fail(range, std::string(msg::kRangeLog));
-    std::vector<FormattedValue> out;
-    for (double v : range_values(start, stop, static_cast<int>(*count), log))
-      out.push_back(fit(field, FieldValue{v}, range));
-    return out;
+    for (double v : range_values(start, stop, static_cast<int>(*count), log)) take(FieldValue{v}, range);
+  }
+
+  // The parameter's values from its "values" or "range".
+  void parameter_values(const toml::table& table, const std::string& name, bool text, const ValueSink& take) const {
+    const toml::node* values = table.get("values");
+    const toml::node* range = table.get("range");
+    if (values != nullptr && range != nullptr) fail(table, std::string(msg::kValuesAndRange));
+    if (values == nullptr && range == nullptr) fail(table, std::string(msg::kNoValues));
+    if (values != nullptr) {
+      if (!values->is_array()) fail(*values, std::string(msg::kNoValues));
+      listed_values(name, text, *values->as_array(), take);
+      return;
+    }
+    if (!range->is_table()) fail(*range, std::string(msg::kNoValues));
+    ranged_values(name, text, *range->as_table(), take);
+  }
+
+  // A field's parameter: each value written into the field.
+  void set_field_values(Parameter& parameter, const FieldSpec& field, const toml::table& table) const {
+    parameter_values(table, parameter.name, field.kind == FieldKind::text,
+                     [&](const FieldValue& value, const toml::node& node) {
+                       const FormattedValue written = fit(field, value, node);
+                       parameter.values.push_back(written.as_read);
+                       parameter.settings.push_back({{&field, written}});
+                     });
+  }
+
+  // The altitude's parameter: rho and sound_speed of the standard
+  // atmosphere at each altitude, written into their fields.
+  void set_altitude_values(Parameter& parameter, const toml::table& table) const {
+    const FieldSpec& rho = *find_field("rho");
+    const FieldSpec& sound_speed = *find_field("sound_speed");
+    parameter_values(table, parameter.name, false, [&](const FieldValue& value, const toml::node& node) {
+      const double h = std::get<double>(value);
+      if (!(h >= 0.0 && h <= aero::kAtmosphereTop)) fail(node, msg::compose(msg::kAltitudeRange, {value_text(value)}));
+      const aero::AirState air = aero::standard_atmosphere(h);
+      parameter.values.push_back(value);
+      parameter.settings.push_back({{&rho, fit(rho, FieldValue{air.density}, node)},
+                                    {&sound_speed, fit(sound_speed, FieldValue{air.sound_speed}, node)}});
+    });
   }
 
   static std::string type_name(const toml::node& node) {
@@ -184,24 +228,25 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     file.check_keys(*table, {"field", "values", "range"});
     Parameter parameter;
     parameter.line = static_cast<int>(table->source().begin.line);
-    const std::string name = file.string_key(*table, "field", *table, nullptr);
-    parameter.field = find_field(name);
-    if (parameter.field == nullptr) file.fail(*table->get("field"), msg::compose(msg::kUnknownField, {name}));
-    for (const Parameter& other : study.parameters) {
-      if (other.field == parameter.field) {
-        file.fail(*table->get("field"), msg::compose(msg::kDuplicateField, {name, std::to_string(other.line)}));
-      }
-    }
-    const toml::node* values = table->get("values");
-    const toml::node* range = table->get("range");
-    if (values != nullptr && range != nullptr) file.fail(*table, std::string(msg::kValuesAndRange));
-    if (values == nullptr && range == nullptr) file.fail(*table, std::string(msg::kNoValues));
-    if (values != nullptr) {
-      if (!values->is_array()) file.fail(*values, std::string(msg::kNoValues));
-      parameter.values = file.listed_values(*parameter.field, *values->as_array());
+    parameter.name = file.string_key(*table, "field", *table, nullptr);
+    if (parameter.name == kAltitudeParameter) {
+      file.set_altitude_values(parameter, *table);
     } else {
-      if (!range->is_table()) file.fail(*range, std::string(msg::kNoValues));
-      parameter.values = file.ranged_values(*parameter.field, *range->as_table());
+      const FieldSpec* field = find_field(parameter.name);
+      if (field == nullptr) file.fail(*table->get("field"), msg::compose(msg::kUnknownField, {parameter.name}));
+      file.set_field_values(parameter, *field, *table);
+    }
+    // No field set by two parameters: altitude sets rho and sound_speed.
+    for (const Parameter& other : study.parameters) {
+      for (const FieldSpec* field : parameter.fields()) {
+        const std::vector<const FieldSpec*> others = other.fields();
+        if (std::find(others.begin(), others.end(), field) == others.end()) continue;
+        file.fail(*table->get("field"),
+                  other.name == parameter.name
+                      ? msg::compose(msg::kDuplicateField, {parameter.name, std::to_string(other.line)})
+                      : msg::compose(msg::kFieldSetTwice,
+                                     {parameter.name, field->name, other.name, std::to_string(other.line)}));
+      }
     }
     study.parameters.push_back(std::move(parameter));
   }
@@ -209,12 +254,20 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     const Parameter& first = study.parameters.front();
     for (const Parameter& p : study.parameters) {
       if (p.values.size() != first.values.size()) {
-        file.fail(p.line, msg::compose(msg::kZipLengths, {first.field->name, std::to_string(first.values.size()),
-                                                          p.field->name, std::to_string(p.values.size())}));
+        file.fail(p.line, msg::compose(msg::kZipLengths, {first.name, std::to_string(first.values.size()), p.name,
+                                                          std::to_string(p.values.size())}));
       }
     }
   }
   return study;
+}
+
+std::vector<const FieldSpec*> Parameter::fields() const {
+  std::vector<const FieldSpec*> out;
+  if (!settings.empty()) {
+    for (const FieldSetting& setting : settings.front()) out.push_back(setting.field);
+  }
+  return out;
 }
 
 std::vector<std::vector<std::size_t>> expand_cases(const StudyDefinition& study) {

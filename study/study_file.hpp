@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "study/field_table.hpp"
@@ -12,10 +13,29 @@
 
 namespace zelvan::study {
 
-struct Parameter {
+// The name of the parameter that sets rho and sound_speed of each case
+// from the standard atmosphere at a geopotential altitude [m].
+inline constexpr std::string_view kAltitudeParameter = "altitude";
+
+// One input field and the value a case writes into it.
+struct FieldSetting {
   const FieldSpec* field = nullptr;
-  std::vector<FormattedValue> values;  // each value as written into the field and as read back
-  int line = 0;                        // the study file's line of the parameter
+  FormattedValue value;  // as written into the field and as read back
+};
+
+// A parameter: an input field's values, or the altitude's.  values[i] is
+// its i-th value as the tables show it (a field's value as read back; the
+// altitude in m) and settings[i] the fields it sets: the field itself, or
+// rho and sound_speed of the standard atmosphere there.
+struct Parameter {
+  std::string name;  // the field's name, or kAltitudeParameter
+  std::vector<FieldValue> values;
+  std::vector<std::vector<FieldSetting>> settings;
+  int line = 0;  // the study file's line of the parameter
+
+  // The fields the parameter sets (those of its first value: every value
+  // sets the same ones).
+  std::vector<const FieldSpec*> fields() const;
 };
 
 enum class Mode { grid, zip };
@@ -30,7 +50,9 @@ struct StudyDefinition {
 
 // Reads and checks `path`.  Every error (TOML syntax, an unknown key or
 // field, a value that does not fit its field, an empty or inconsistent
-// range, a zip of unequal lengths, a missing base file) is a StudyError
+// range, a zip of unequal lengths, a missing base file, two parameters
+// that set one field, an altitude outside the standard atmosphere's 0 to
+// 20000 m) is a StudyError
 // whose message begins "PATH, line N:".  The base file must exist; it is
 // not read here.
 StudyDefinition read_study_file(const std::filesystem::path& path);

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include "aero/atmosphere.hpp"
+#include "driver/input_file.hpp"
 #include "study/messages.hpp"
 #include "study/plan.hpp"
 #include "study/tests/study_test_support.hpp"
@@ -26,7 +28,7 @@ fs::path study_with(const ScratchDir& dir, const std::string& toml) {
   return dir.path() / "s.toml";
 }
 
-double as_number(const FormattedValue& v) { return std::get<double>(v.as_read); }
+double as_number(const FieldValue& v) { return std::get<double>(v); }
 
 TEST(StudyFile, ReadsValuesRangesAndTheOptions) {
   ScratchDir dir;
@@ -50,7 +52,7 @@ values = ["first", "second"]
   EXPECT_EQ(study.parameters[0].line, 3);
   EXPECT_EQ(as_number(study.parameters[0].values[2]), 1.0);
   EXPECT_EQ(as_number(study.parameters[1].values[1]), 0.75);
-  EXPECT_EQ(std::get<std::string>(study.parameters[2].values[1].as_read), "second" + std::string(34, ' '));
+  EXPECT_EQ(std::get<std::string>(study.parameters[2].values[1]), "second" + std::string(34, ' '));
   EXPECT_EQ(expand_cases(study).size(), 18U);
 }
 
@@ -122,6 +124,16 @@ TEST(BadStudyFiles, StopPlanWithTheLineAndCreateNothing) {
       {"[[parameter]]\nfield = \"x_p\"\n", 2, "needs \"values\" or \"range\""},
       {"[[parameter]]\nfield = \"x_p\"\nvalues = [0.3,\n", 4, "not a valid TOML file"},
       {"[[parameter]]\nfield = \"QR11\"\nvalues = [0.3]\n", 2, "has no coefficient records"},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [0.0]\n[[parameter]]\nfield = \"rho\"\nvalues = [1.0]\n", 6,
+       "\"rho\" sets the field \"rho\", which the parameter \"altitude\" on line 2 sets already"},
+      {"[[parameter]]\nfield = \"sound_speed\"\nvalues = [340.0]\n[[parameter]]\nfield = \"altitude\"\n"
+       "values = [0.0]\n",
+       6, "\"altitude\" sets the field \"sound_speed\", which the parameter \"sound_speed\" on line 2"},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [0.0, 20001.0]\n", 4,
+       "the altitude 20001 m is outside the standard atmosphere's 0 to 20000 m"},
+      {"[[parameter]]\nfield = \"altitude\"\nrange = { start = -100.0, stop = 1000.0, count = 2 }\n", 4,
+       "the altitude -100 m is outside"},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [\"high\"]\n", 4, "\"altitude\" takes numbers, not a text"},
       {"[[parameter]]\nfield = \"mu\"\nvalues = [20.0]\n", 2,
        "so the study must also set \"b\", \"r2\", \"sigma\" and \"f_theta\""},
   };
@@ -179,6 +191,37 @@ range = { start = 0.02, stop = 0.08, count = 3 }
   EXPECT_EQ(study.option, "LNX");
   ASSERT_EQ(study.cases.size(), 6U);
   EXPECT_EQ(study.cases[4].values, (std::vector<FieldValue>{0.45, 0.05}));
+}
+
+// The altitude sets rho and sound_speed of each case from the standard
+// atmosphere, to the digits their fields hold (kFitTolerance), and notes
+// the altitude beside both.
+TEST(Plan, SetsTheAirOfEachCaseFromTheStandardAtmosphereAtItsAltitude) {
+  ScratchDir dir;
+  const auto path = study_with(dir, R"(base = "base.inp"
+[[parameter]]
+field = "altitude"
+values = [0, 5000, 12000]
+)");
+  const fs::path planned = plan_study(path, dir.path() / "out");
+  EXPECT_EQ(test_support::read_text(planned / "cases.tsv"),
+            "case\tfolder\taltitude\n1\tcase_0001\t0\n2\tcase_0002\t5000\n3\tcase_0003\t12000\n");
+  const PlannedStudy study = load_plan(planned);
+  ASSERT_EQ(study.cases.size(), 3U);
+  EXPECT_EQ(study.cases[2].values, (std::vector<FieldValue>{12000.0}));
+  for (const PlannedCase& c : study.cases) {
+    const double h = std::get<double>(c.values.front());
+    const aero::AirState air = aero::standard_atmosphere(h);
+    const fs::path input = planned / c.folder / "zelvan.inp";
+    driver::CaseParameters cp;
+    driver::read_input_file(cp, input.string());
+    EXPECT_NEAR(cp.rho / air.density, 1.0, kFitTolerance) << h;
+    EXPECT_NEAR(cp.sound_speed / air.sound_speed, 1.0, kFitTolerance) << h;
+    const std::string note = "standard atmosphere at " + value_text(FieldValue{h}) + " m (geopotential)";
+    const std::string text = test_support::read_text(input);
+    EXPECT_NE(text.find("  rho: " + note + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  sound_speed: " + note + "\n"), std::string::npos) << text;
+  }
 }
 
 }  // namespace
