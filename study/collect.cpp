@@ -8,16 +8,21 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "aero/atmosphere.hpp"
 #include "driver/flutter_solution_files.hpp"
+#include "driver/input_file.hpp"
 #include "study/atomic_file.hpp"
 #include "study/case_runner.hpp"
 #include "study/messages.hpp"
+#include "study/study_file.hpp"
+#include "textio/stop.hpp"
 
 extern char** environ;  // NOLINT(readability-redundant-declaration): POSIX declares it nowhere in a header
 
@@ -55,6 +60,13 @@ std::vector<std::pair<const char*, std::optional<double>>> matched_numbers(const
           {"matched_f", row.matched_f},
           {"matched_k", row.matched_k},
           {"matched_Ma", row.matched_Ma}};
+}
+// The columns of a study over altitude, after `plotted`: the case's air
+// and the matched point's equivalent airspeed.
+std::vector<std::pair<const char*, std::optional<double>>> altitude_numbers(const std::vector<std::string>& fields,
+                                                                            const ResultRow& row) {
+  if (std::find(fields.begin(), fields.end(), kAltitudeParameter) == fields.end()) return {};
+  return {{"rho", row.rho}, {"sound_speed", row.sound_speed}, {"matched_eas", row.matched_eas}};
 }
 std::vector<std::pair<const char*, std::optional<double>>> pk_numbers(const ResultRow& row) {
   return {{"pk_q", row.pk_q}, {"pk_u", row.pk_u}, {"pk_f", row.pk_f}, {"pk_k", row.pk_k}};
@@ -135,19 +147,31 @@ const char* speed_kind_name(FlutterSpeedKind kind) {
 }
 
 std::vector<std::string> table_columns(const std::vector<std::string>& fields) {
+  const ResultRow none;
   std::vector<std::string> columns{"case"};
   columns.insert(columns.end(), fields.begin(), fields.end());
-  for (const char* name :
-       {"status", "critical_q", "critical_u", "critical_f", "critical_k", "divergence_q", "matched_converged",
-        "matched_q", "matched_u", "matched_f", "matched_k", "matched_Ma", "pk_q", "pk_u", "pk_f", "pk_k", "plotted"}) {
-    columns.emplace_back(name);
-  }
+  columns.emplace_back("status");
+  for (const auto& [name, value] : numbers(none)) columns.emplace_back(name);
+  columns.emplace_back("matched_converged");
+  for (const auto& [name, value] : matched_numbers(none)) columns.emplace_back(name);
+  for (const auto& [name, value] : pk_numbers(none)) columns.emplace_back(name);
+  columns.emplace_back("plotted");
+  for (const auto& [name, value] : altitude_numbers(fields, none)) columns.emplace_back(name);
   return columns;
 }
 
 ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir) {
   ResultRow row;
   row.planned = planned;
+  // The case's air as the program reads its input; none when it does not
+  // read.
+  try {
+    driver::CaseParameters cp;
+    driver::read_input_file(cp, (case_dir / "zelvan.inp").string());
+    row.rho = cp.rho;
+    row.sound_speed = cp.sound_speed;
+  } catch (const textio::RunStop&) {
+  }
   if (const auto record = read_case_record(case_dir)) row.status = record->status();
   std::ifstream in(case_dir / driver::kFlutterJsonFile);
   if (!in) return row;
@@ -170,6 +194,7 @@ ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir
   row.pk_u = results->pk.u;
   row.pk_f = results->pk.f;
   row.pk_k = results->pk.k;
+  if (row.rho && row.matched_u) row.matched_eas = *row.matched_u * std::sqrt(*row.rho / aero::kSeaLevelDensity);
   return row;
 }
 
@@ -188,6 +213,7 @@ std::string table_csv(const std::vector<std::string>& fields, const std::vector<
     for (const auto& [name, value] : pk_numbers(row)) csv += ',' + number_text(value);
     const auto plotted = plotted_speed(row);
     csv += ',' + (plotted ? std::string(speed_kind_name(plotted->kind)) : std::string());
+    for (const auto& [name, value] : altitude_numbers(fields, row)) csv += ',' + number_text(value);
     csv += '\n';
   }
   return csv;
@@ -213,6 +239,7 @@ std::string table_json(const std::vector<std::string>& fields, const std::vector
     for (const auto& [name, value] : pk_numbers(row)) object[name] = number_json(value);
     const auto plotted = plotted_speed(row);
     object["plotted"] = plotted ? ordered_json(speed_kind_name(plotted->kind)) : ordered_json();
+    for (const auto& [name, value] : altitude_numbers(fields, row)) object[name] = number_json(value);
     table.push_back(std::move(object));
   }
   return table.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

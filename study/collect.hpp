@@ -23,7 +23,11 @@ struct ResultRow {
   std::optional<double> matched_q, matched_u, matched_f, matched_k, matched_Ma;
   std::optional<double> pk_q, pk_u, pk_f, pk_k;  // the p-k analysis's critical point
   std::optional<double> divergence_u;            // for the figure only
-  bool has_results = false;                      // zelvan_flutter.json was read
+  // The case's air as its input holds it, and the matched point's
+  // equivalent airspeed u sqrt(rho/rho_0) (the table's columns of a study
+  // over altitude).
+  std::optional<double> rho, sound_speed, matched_eas;
+  bool has_results = false;  // zelvan_flutter.json was read
 };
 
 // The flutter speed the figure takes for a case, and which point it is.
@@ -41,10 +45,13 @@ std::optional<FlutterSpeed> plotted_speed(const ResultRow& row);
 // The kind's name in the tables' `plotted` column: "matched", "pk", "sweep".
 const char* speed_kind_name(FlutterSpeedKind kind);
 
-// The table's columns, in order, for the parameters `fields`.
+// The table's columns, in order, for the parameters `fields`; a study over
+// altitude (kAltitudeParameter among them) adds rho, sound_speed and
+// matched_eas at the end.
 std::vector<std::string> table_columns(const std::vector<std::string>& fields);
 
-// Reads a case's run.json and zelvan_flutter.json from `case_dir`.
+// Reads a case's run.json, zelvan_flutter.json and the air of its
+// zelvan.inp (rho, sound_speed) from `case_dir`.
 ResultRow read_case_results(const PlannedCase& planned, const std::filesystem::path& case_dir);
 
 // The rows' table as CSV (a header line, then one line per case) and as

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 
+#include "aero/atmosphere.hpp"
 #include "study/case_runner.hpp"
 #include "study/collect.hpp"
+#include "study/input_edit.hpp"
 #include "study/plan.hpp"
 #include "study/run.hpp"
 #include "study/tests/study_test_support.hpp"
@@ -127,6 +130,42 @@ TEST(EndToEnd, TheTableEqualsTheSingleRunsResults) {
   }
   EXPECT_GT(with_critical, 0) << "no case of the study flutters: the comparison shows little";
   EXPECT_FALSE(table[0]["pk_u"].is_null()) << "method 1 gives a p-k critical point";
+}
+
+// A study over altitude with the matched Mach number (method 2): each
+// case's air is the standard atmosphere's at its altitude, each converged
+// matched point has Ma a = u to the matching tolerance, and the table's
+// equivalent airspeed is u sqrt(rho/rho_0).
+TEST(EndToEnd, AStudyOverAltitudeFliesEachCaseInItsStandardAir) {
+  ScratchDir dir;
+  ASSERT_FLUTTER_OUTPUT(dir);
+  std::string base = base_input();
+  const std::string method_1 = "         1  flutter_method      1: p-k and the matched point";
+  base.replace(base.find(method_1), method_1.size(), "         2  flutter_method      2: matched in Mach");
+  const std::string no_sound_speed = "       0.0  sound_speed [m/s]";
+  base.replace(base.find(no_sound_speed), no_sound_speed.size(), "     340.0  sound_speed [m/s]");
+  write_text(dir.path() / "base.inp", base);
+  write_text(dir.path() / "s.toml",
+             "base = \"base.inp\"\n[[parameter]]\nfield = \"altitude\"\nvalues = [0, 6000, 11000]\n");
+  const fs::path study = plan_study(dir.path() / "s.toml");
+  EXPECT_EQ(run_all(study).ok, 3);
+  std::ostringstream log;
+  EXPECT_EQ(collect_study(study, log).complete.size(), 3U) << log.str();
+  const auto table = nlohmann::json::parse(read_text(study / "study.json"));
+  ASSERT_EQ(table.size(), 3U);
+  int converged = 0;
+  for (const nlohmann::json& row : table) {
+    const aero::AirState air = aero::standard_atmosphere(row["altitude"].get<double>());
+    EXPECT_NEAR(row["rho"].get<double>() / air.density, 1.0, kFitTolerance) << row;
+    EXPECT_NEAR(row["sound_speed"].get<double>() / air.sound_speed, 1.0, kFitTolerance) << row;
+    if (row["matched_converged"] != true) continue;
+    ++converged;
+    const double u = row["matched_u"].get<double>();
+    // The matching tolerance of the base file (1e-8), on Ma and on k.
+    EXPECT_NEAR(row["matched_Ma"].get<double>() * row["sound_speed"].get<double>() / u, 1.0, 1e-7) << row;
+    EXPECT_DOUBLE_EQ(row["matched_eas"].get<double>(), u * std::sqrt(row["rho"].get<double>() / 1.225)) << row;
+  }
+  EXPECT_EQ(converged, 3) << table.dump(1);
 }
 
 TEST(EndToEnd, AResumedRunRecomputesNoCompleteCase) {
