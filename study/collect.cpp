@@ -257,7 +257,12 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
     std::string label;
     std::vector<FlutterPoint> flutter;
     std::vector<std::pair<double, double>> divergence;
+    std::vector<std::pair<double, double>> equivalent;  // the matched equivalent airspeed (over altitude)
   };
+  // Over altitude the figure is the flutter boundary: the altitude on the
+  // vertical axis, the speeds on the horizontal one.
+  const bool boundary = study.fields.front() == kAltitudeParameter;
+  const std::string axes = boundary ? "2:1" : "1:2";
   std::vector<Curve> curves;
   std::map<std::string, std::size_t> by_label;
   for (const ResultRow& row : rows) {
@@ -270,10 +275,13 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
       }
     }
     auto [it, added] = by_label.emplace(label, curves.size());
-    if (added) curves.push_back({label, {}, {}});
+    if (added) curves.push_back({label, {}, {}, {}});
     Curve& curve = curves[it->second];
     if (const auto speed = plotted_speed(row)) curve.flutter.push_back({*x, *speed});
     if (row.divergence_u) curve.divergence.emplace_back(*x, *row.divergence_u);
+    if (boundary && row.matched_converged.value_or(false) && row.matched_eas) {
+      curve.equivalent.emplace_back(*x, *row.matched_eas);
+    }
   }
   std::string data;
   std::vector<std::string> plots;
@@ -295,17 +303,17 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
                 speed_kind_name(p.speed.kind) + "\n";
       }
       data += "EOD\n";
-      plots.push_back(name + " using 1:2 with lines linecolor " + std::to_string(colour) + " dashtype 1 title " +
-                      gnuplot_text("flutter" + suffix));
+      plots.push_back(name + " using " + axes + " with lines linecolor " + std::to_string(colour) +
+                      " dashtype 1 title " + gnuplot_text("flutter" + suffix));
       for (std::size_t k = 0; k < kKindStyles.size(); ++k) {
         const KindStyle& style = kKindStyles[k];
         const bool present = std::any_of(curve.flutter.begin(), curve.flutter.end(),
                                          [&](const FlutterPoint& p) { return p.speed.kind == style.kind; });
         if (!present) continue;
         kind_used[k] = true;
-        plots.push_back(name + " using 1:(strcol(3) eq '" + speed_kind_name(style.kind) +
-                        "' ? $2 : NaN) with points linecolor " + std::to_string(colour) + " pointtype " +
-                        std::to_string(style.pointtype) + " notitle");
+        const std::string picked = std::string("(strcol(3) eq '") + speed_kind_name(style.kind) + "' ? $2 : NaN)";
+        plots.push_back(name + " using " + (boundary ? picked + ":1" : "1:" + picked) + " with points linecolor " +
+                        std::to_string(colour) + " pointtype " + std::to_string(style.pointtype) + " notitle");
       }
     }
     if (!curve.divergence.empty()) {
@@ -316,8 +324,19 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
         data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
       }
       data += "EOD\n";
-      plots.push_back(name + " using 1:2 with linespoints linecolor " + std::to_string(colour) +
+      plots.push_back(name + " using " + axes + " with linespoints linecolor " + std::to_string(colour) +
                       " dashtype 2 pointtype 6 title " + gnuplot_text("divergence" + suffix));
+    }
+    if (!curve.equivalent.empty()) {
+      std::sort(curve.equivalent.begin(), curve.equivalent.end());
+      const std::string name = "$curve" + std::to_string(++block);
+      data += name + " << EOD\n";
+      for (const auto& [x, y] : curve.equivalent) {
+        data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
+      }
+      data += "EOD\n";
+      plots.push_back(name + " using " + axes + " with linespoints linecolor " + std::to_string(colour) +
+                      " dashtype 3 pointtype 4 title " + gnuplot_text("flutter, equivalent airspeed" + suffix));
     }
   }
   if (plots.empty()) return {};
@@ -335,11 +354,11 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
       "set terminal pngcairo size 1000,650 noenhanced\n"
       "set output outfile\n"
       "set grid\n"
-      "set key outside right top\n"
-      "set xlabel " +
-      gnuplot_text(study.fields.front()) +
-      "\n"
-      "set ylabel 'speed u [m/s]'\n";
+      "set key outside right top\n";
+  script += boundary ? std::string(
+                           "set xlabel 'speed [m/s]: true (u) and equivalent (u sqrt(rho/rho_0))'\n"
+                           "set ylabel 'altitude [m] (geopotential)'\n")
+                     : "set xlabel " + gnuplot_text(study.fields.front()) + "\nset ylabel 'speed u [m/s]'\n";
   script += data;
   script += "plot ";
   for (std::size_t i = 0; i < plots.size(); ++i) script += (i > 0 ? ", \\\n     " : "") + plots[i];

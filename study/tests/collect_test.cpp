@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -149,6 +150,36 @@ TEST(Collect, FigurePlotsMatchedElsePkElseSweepSpeedsPerValueOfTheSecondParamete
   if (test_support::shell("command -v gnuplot >/dev/null") == 0) {
     EXPECT_TRUE(fs::is_regular_file(dir.path() / "study.png")) << log.str();
     EXPECT_TRUE(summary_has_no_part_files(dir.path()));
+  }
+}
+
+// Over altitude the figure is the flutter boundary: speeds across, the
+// altitude up, and the matched equivalent airspeed u sqrt(rho/rho_0) from
+// the case's own air (the example input's rho 1.2) as a third curve.
+TEST(Collect, FigureOverAltitudeIsTheFlutterBoundaryWithTheEquivalentAirspeed) {
+  ScratchDir dir;
+  write_text(dir.path() / "plan.json", R"({"option": "LNX", "mode": "grid", "fields": ["altitude"], "cases": 2})");
+  write_text(dir.path() / "cases.tsv", "case\tfolder\taltitude\n1\tcase_0001\t0\n2\tcase_0002\t4000\n");
+  for (const char* folder : {"case_0001", "case_0002"}) {
+    fs::create_directory(dir.path() / folder);
+    write_text(dir.path() / folder / "run.json", kRunOk);
+    write_text(dir.path() / folder / "zelvan_flutter.json", kFullResult);
+    write_text(dir.path() / folder / "zelvan.inp", test_support::example_input());
+  }
+  std::ostringstream log;
+  (void)collect_study(dir.path(), log);
+  const auto table = nlohmann::json::parse(read_text(dir.path() / "study.json"));
+  ASSERT_EQ(table.size(), 2U);
+  EXPECT_EQ(table[0]["rho"], 1.2);
+  EXPECT_DOUBLE_EQ(table[0]["matched_eas"].get<double>(), 13.0 * std::sqrt(1.2 / 1.225));
+  const std::string script = read_text(dir.path() / "study.gp");
+  for (const char* line : {"set ylabel 'altitude [m] (geopotential)'",
+                           "$curve1 using 2:1 with lines linecolor 1 dashtype 1 title 'flutter'",
+                           "$curve1 using (strcol(3) eq 'matched' ? $2 : NaN):1 with points",
+                           "$curve2 using 2:1 with linespoints linecolor 1 dashtype 2 pointtype 6 title 'divergence'",
+                           "$curve3 using 2:1 with linespoints linecolor 1 dashtype 3 pointtype 4 title 'flutter, "
+                           "equivalent airspeed'"}) {
+    EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
   }
 }
 
