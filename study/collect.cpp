@@ -288,6 +288,20 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
   std::array<bool, kKindStyles.size()> kind_used{};
   int block = 0;
   int colour = 0;
+  // A curve of (x, speed) pairs as a line with points.
+  const auto add_pairs = [&](std::vector<std::pair<double, double>>& points, int line_colour, const char* style,
+                             const std::string& title) {
+    if (points.empty()) return;
+    std::sort(points.begin(), points.end());
+    const std::string name = "$curve" + std::to_string(++block);
+    data += name + " << EOD\n";
+    for (const auto& [x, y] : points) data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
+    data += "EOD\n";
+    std::string plot = name;
+    plot += " using " + axes + " with linespoints linecolor " + std::to_string(line_colour) + style;
+    plot += gnuplot_text(title);
+    plots.push_back(std::move(plot));
+  };
   for (Curve& curve : curves) {
     ++colour;
     const std::string suffix = curve.label.empty() ? std::string() : " (" + curve.label + ")";
@@ -303,8 +317,10 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
                 speed_kind_name(p.speed.kind) + "\n";
       }
       data += "EOD\n";
-      plots.push_back(name + " using " + axes + " with lines linecolor " + std::to_string(colour) +
-                      " dashtype 1 title " + gnuplot_text("flutter" + suffix));
+      std::string line = name;
+      line += " using " + axes + " with lines linecolor " + std::to_string(colour) + " dashtype 1 title ";
+      line += gnuplot_text("flutter" + suffix);
+      plots.push_back(std::move(line));
       for (std::size_t k = 0; k < kKindStyles.size(); ++k) {
         const KindStyle& style = kKindStyles[k];
         const bool present = std::any_of(curve.flutter.begin(), curve.flutter.end(),
@@ -312,32 +328,15 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
         if (!present) continue;
         kind_used[k] = true;
         const std::string picked = std::string("(strcol(3) eq '") + speed_kind_name(style.kind) + "' ? $2 : NaN)";
-        plots.push_back(name + " using " + (boundary ? picked + ":1" : "1:" + picked) + " with points linecolor " +
-                        std::to_string(colour) + " pointtype " + std::to_string(style.pointtype) + " notitle");
+        std::string points = name;
+        points += " using " + (boundary ? picked + ":1" : "1:" + picked);
+        points += " with points linecolor " + std::to_string(colour) + " pointtype " + std::to_string(style.pointtype);
+        points += " notitle";
+        plots.push_back(std::move(points));
       }
     }
-    if (!curve.divergence.empty()) {
-      std::sort(curve.divergence.begin(), curve.divergence.end());
-      const std::string name = "$curve" + std::to_string(++block);
-      data += name + " << EOD\n";
-      for (const auto& [x, y] : curve.divergence) {
-        data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
-      }
-      data += "EOD\n";
-      plots.push_back(name + " using " + axes + " with linespoints linecolor " + std::to_string(colour) +
-                      " dashtype 2 pointtype 6 title " + gnuplot_text("divergence" + suffix));
-    }
-    if (!curve.equivalent.empty()) {
-      std::sort(curve.equivalent.begin(), curve.equivalent.end());
-      const std::string name = "$curve" + std::to_string(++block);
-      data += name + " << EOD\n";
-      for (const auto& [x, y] : curve.equivalent) {
-        data += value_text(FieldValue{x}) + " " + value_text(FieldValue{y}) + "\n";
-      }
-      data += "EOD\n";
-      plots.push_back(name + " using " + axes + " with linespoints linecolor " + std::to_string(colour) +
-                      " dashtype 3 pointtype 4 title " + gnuplot_text("flutter, equivalent airspeed" + suffix));
-    }
+    add_pairs(curve.divergence, colour, " dashtype 2 pointtype 6 title ", "divergence" + suffix);
+    add_pairs(curve.equivalent, colour, " dashtype 3 pointtype 4 title ", "flutter, equivalent airspeed" + suffix);
   }
   if (plots.empty()) return {};
   // The key's lines for the point styles, in black (NaN draws nothing).

@@ -173,12 +173,12 @@ TEST(Collect, FigureOverAltitudeIsTheFlutterBoundaryWithTheEquivalentAirspeed) {
   EXPECT_EQ(table[0]["rho"], 1.2);
   EXPECT_DOUBLE_EQ(table[0]["matched_eas"].get<double>(), 13.0 * std::sqrt(1.2 / 1.225));
   const std::string script = read_text(dir.path() / "study.gp");
-  for (const char* line : {"set ylabel 'altitude [m] (geopotential)'",
-                           "$curve1 using 2:1 with lines linecolor 1 dashtype 1 title 'flutter'",
-                           "$curve1 using (strcol(3) eq 'matched' ? $2 : NaN):1 with points",
-                           "$curve2 using 2:1 with linespoints linecolor 1 dashtype 2 pointtype 6 title 'divergence'",
-                           "$curve3 using 2:1 with linespoints linecolor 1 dashtype 3 pointtype 4 title 'flutter, "
-                           "equivalent airspeed'"}) {
+  for (const char* line :
+       {"set ylabel 'altitude [m] (geopotential)'",
+        "$curve1 using 2:1 with lines linecolor 1 dashtype 1 title 'flutter'",
+        "$curve1 using (strcol(3) eq 'matched' ? $2 : NaN):1 with points",
+        "$curve2 using 2:1 with linespoints linecolor 1 dashtype 2 pointtype 6 title 'divergence'",
+        "$curve3 using 2:1 with linespoints linecolor 1 dashtype 3 pointtype 4 title 'flutter, equivalent airspeed'"}) {
     EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
   }
 }
