@@ -63,10 +63,14 @@ std::vector<std::pair<const char*, std::optional<double>>> matched_numbers(const
 }
 // The columns of a study over altitude, after `plotted`: the case's air
 // and the matched point's equivalent airspeed.
-std::vector<std::pair<const char*, std::optional<double>>> altitude_numbers(const std::vector<std::string>& fields,
+std::vector<std::pair<const char*, std::optional<double>>> altitude_numbers(const PlannedStudy& study,
                                                                             const ResultRow& row) {
+  const std::vector<std::string>& fields = study.fields;
   if (std::find(fields.begin(), fields.end(), kAltitudeParameter) == fields.end()) return {};
-  return {{"rho", row.rho}, {"sound_speed", row.sound_speed}, {"matched_eas", row.matched_eas}};
+  std::vector<std::pair<const char*, std::optional<double>>> out{
+      {"rho", row.rho}, {"sound_speed", row.sound_speed}, {"matched_eas", row.matched_eas}};
+  if (study.envelope) out.emplace_back("envelope_margin", row.envelope_margin);
+  return out;
 }
 std::vector<std::pair<const char*, std::optional<double>>> pk_numbers(const ResultRow& row) {
   return {{"pk_q", row.pk_q}, {"pk_u", row.pk_u}, {"pk_f", row.pk_f}, {"pk_k", row.pk_k}};
@@ -146,7 +150,8 @@ const char* speed_kind_name(FlutterSpeedKind kind) {
   return "";
 }
 
-std::vector<std::string> table_columns(const std::vector<std::string>& fields) {
+std::vector<std::string> table_columns(const PlannedStudy& study) {
+  const std::vector<std::string>& fields = study.fields;
   const ResultRow none;
   std::vector<std::string> columns{"case"};
   columns.insert(columns.end(), fields.begin(), fields.end());
@@ -156,7 +161,7 @@ std::vector<std::string> table_columns(const std::vector<std::string>& fields) {
   for (const auto& [name, value] : matched_numbers(none)) columns.emplace_back(name);
   for (const auto& [name, value] : pk_numbers(none)) columns.emplace_back(name);
   columns.emplace_back("plotted");
-  for (const auto& [name, value] : altitude_numbers(fields, none)) columns.emplace_back(name);
+  for (const auto& [name, value] : altitude_numbers(study, none)) columns.emplace_back(name);
   return columns;
 }
 
@@ -198,9 +203,9 @@ ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir
   return row;
 }
 
-std::string table_csv(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows) {
+std::string table_csv(const PlannedStudy& study, const std::vector<ResultRow>& rows) {
   std::string csv;
-  const auto columns = table_columns(fields);
+  const auto columns = table_columns(study);
   for (std::size_t i = 0; i < columns.size(); ++i) csv += (i > 0 ? "," : "") + csv_text(columns[i]);
   csv += '\n';
   for (const ResultRow& row : rows) {
@@ -213,13 +218,14 @@ std::string table_csv(const std::vector<std::string>& fields, const std::vector<
     for (const auto& [name, value] : pk_numbers(row)) csv += ',' + number_text(value);
     const auto plotted = plotted_speed(row);
     csv += ',' + (plotted ? std::string(speed_kind_name(plotted->kind)) : std::string());
-    for (const auto& [name, value] : altitude_numbers(fields, row)) csv += ',' + number_text(value);
+    for (const auto& [name, value] : altitude_numbers(study, row)) csv += ',' + number_text(value);
     csv += '\n';
   }
   return csv;
 }
 
-std::string table_json(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows) {
+std::string table_json(const PlannedStudy& study, const std::vector<ResultRow>& rows) {
+  const std::vector<std::string>& fields = study.fields;
   ordered_json table = ordered_json::array();
   for (const ResultRow& row : rows) {
     ordered_json object;
@@ -239,7 +245,7 @@ std::string table_json(const std::vector<std::string>& fields, const std::vector
     for (const auto& [name, value] : pk_numbers(row)) object[name] = number_json(value);
     const auto plotted = plotted_speed(row);
     object["plotted"] = plotted ? ordered_json(speed_kind_name(plotted->kind)) : ordered_json();
-    for (const auto& [name, value] : altitude_numbers(fields, row)) object[name] = number_json(value);
+    for (const auto& [name, value] : altitude_numbers(study, row)) object[name] = number_json(value);
     table.push_back(std::move(object));
   }
   return table.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -338,6 +344,14 @@ std::string figure_script(const PlannedStudy& study, const std::vector<ResultRow
     add_pairs(curve.divergence, colour, " dashtype 2 pointtype 6 title ", "divergence" + suffix);
     add_pairs(curve.equivalent, colour, " dashtype 3 pointtype 4 title ", "flutter, equivalent airspeed" + suffix);
   }
+  if (boundary && study.envelope) {
+    std::vector<std::pair<double, double>> line;
+    for (std::size_t i = 0; i < study.envelope->altitude.size(); ++i) {
+      line.emplace_back(study.envelope->altitude[i], study.envelope->speed[i]);
+    }
+    add_pairs(line, -1, " dashtype 1 linewidth 2 pointtype 1 title ",
+              study.envelope->equivalent ? "envelope (equivalent airspeed)" : "envelope (true airspeed)");
+  }
   if (plots.empty()) return {};
   // The key's lines for the point styles, in black (NaN draws nothing).
   for (std::size_t k = 0; k < kKindStyles.size(); ++k) {
@@ -371,7 +385,15 @@ CollectSummary collect_study(const fs::path& dir, std::ostream& log) {
   std::vector<ResultRow> rows;
   for (const PlannedCase& c : study.cases) {
     rows.push_back(read_case_results(c, study.dir / c.folder));
-    const ResultRow& row = rows.back();
+    ResultRow& row = rows.back();
+    if (study.envelope && row.matched_converged.value_or(false)) {
+      // The study's first altitude parameter gives the case's altitude.
+      const auto at = std::find(study.fields.begin(), study.fields.end(), kAltitudeParameter);
+      const auto* h = std::get_if<double>(&row.planned.values[static_cast<std::size_t>(at - study.fields.begin())]);
+      const std::optional<double> limit = h != nullptr ? study.envelope->limit_at(*h) : std::nullopt;
+      const std::optional<double> flutter = study.envelope->equivalent ? row.matched_eas : row.matched_u;
+      if (limit && flutter) row.envelope_margin = 100.0 * (*flutter - *limit) / *limit;
+    }
     ++summary.cases;
     if (row.status && *row.status != 0) {
       summary.failed.push_back(c.id);
@@ -386,8 +408,8 @@ CollectSummary collect_study(const fs::path& dir, std::ostream& log) {
       summary.complete.push_back(c.id);
     }
   }
-  write_file_atomically(study.dir / "study.csv", table_csv(study.fields, rows));
-  write_file_atomically(study.dir / "study.json", table_json(study.fields, rows));
+  write_file_atomically(study.dir / "study.csv", table_csv(study, rows));
+  write_file_atomically(study.dir / "study.json", table_json(study, rows));
   const std::string script = figure_script(study, rows);
   std::error_code ignored;
   if (script.empty()) {

@@ -27,6 +27,9 @@ struct ResultRow {
   // equivalent airspeed u sqrt(rho/rho_0) (the table's columns of a study
   // over altitude).
   std::optional<double> rho, sound_speed, matched_eas;
+  // With an envelope: (flutter - limit)/limit in per cent at the case's
+  // altitude, the converged matched speed in the envelope's kind.
+  std::optional<double> envelope_margin;
   bool has_results = false;  // zelvan_flutter.json was read
 };
 
@@ -45,10 +48,10 @@ std::optional<FlutterSpeed> plotted_speed(const ResultRow& row);
 // The kind's name in the tables' `plotted` column: "matched", "pk", "sweep".
 const char* speed_kind_name(FlutterSpeedKind kind);
 
-// The table's columns, in order, for the parameters `fields`; a study over
+// The table's columns, in order, for the parameters of `study`; a study over
 // altitude (kAltitudeParameter among them) adds rho, sound_speed and
-// matched_eas at the end.
-std::vector<std::string> table_columns(const std::vector<std::string>& fields);
+// matched_eas at the end, and with an envelope envelope_margin.
+std::vector<std::string> table_columns(const PlannedStudy& study);
 
 // Reads a case's run.json, zelvan_flutter.json and the air of its
 // zelvan.inp (rho, sound_speed) from `case_dir`.
@@ -56,8 +59,8 @@ ResultRow read_case_results(const PlannedCase& planned, const std::filesystem::p
 
 // The rows' table as CSV (a header line, then one line per case) and as
 // JSON (an array of objects, keys in column order).
-std::string table_csv(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows);
-std::string table_json(const std::vector<std::string>& fields, const std::vector<ResultRow>& rows);
+std::string table_csv(const PlannedStudy& study, const std::vector<ResultRow>& rows);
+std::string table_json(const PlannedStudy& study, const std::vector<ResultRow>& rows);
 
 // The gnuplot script of the figure: the flutter speed (plotted_speed, a
 // point style for each kind, named in the key) and the divergence speed

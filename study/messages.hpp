@@ -41,6 +41,16 @@ inline constexpr std::string_view kFieldSetTwice =
     "\"{}\" sets the field \"{}\", which the parameter \"{}\" on line {} sets already";
 inline constexpr std::string_view kAltitudeRange =
     "the altitude {} m is outside the standard atmosphere's 0 to 20000 m (geopotential)";
+inline constexpr std::string_view kEnvelopeWithoutAltitude =
+    "an [envelope] needs the parameter \"altitude\" (its limit speeds are by altitude)";
+inline constexpr std::string_view kEnvelopeNotATable = "\"envelope\" must be a table: [envelope]";
+inline constexpr std::string_view kEnvelopeList = "envelope.{} must be a non-empty list of finite numbers";
+inline constexpr std::string_view kEnvelopeLengths =
+    "envelope.altitude has {} values and envelope.speed has {}; they must be of equal length";
+inline constexpr std::string_view kEnvelopeAltitudes =
+    "envelope.altitude must increase, within the standard atmosphere's 0 to 20000 m";
+inline constexpr std::string_view kEnvelopeSpeeds = "envelope.speed must be above zero";
+inline constexpr std::string_view kEnvelopeKind = "envelope.kind \"{}\" is neither \"true\" nor \"equivalent\"";
 inline constexpr std::string_view kValuesAndRange = "a parameter has either \"values\" or \"range\", not both";
 inline constexpr std::string_view kNoValues = "a parameter needs \"values\" or \"range\"";
 inline constexpr std::string_view kEmptyValues = "\"values\" is empty";

@@ -79,6 +79,11 @@ void build_plan(const StudyDefinition& study, const InputText& base, const fs::p
   }
   tsv += '\n';
   plan["cases"] = cases.size();
+  if (study.envelope) {
+    plan["envelope"] = {{"altitude", study.envelope->altitude},
+                        {"speed", study.envelope->speed},
+                        {"kind", study.envelope->equivalent ? "equivalent" : "true"}};
+  }
 
   const fs::path base_dir = study.base_file.parent_path();
   int id = 0;
@@ -206,6 +211,11 @@ PlannedStudy load_plan(const fs::path& dir) {
     study.option = plan.at("option").get<std::string>();
     study.mode = plan.at("mode").get<std::string>();
     study.fields = plan.at("fields").get<std::vector<std::string>>();
+    if (plan.contains("envelope")) {
+      const auto& e = plan.at("envelope");
+      study.envelope = Envelope{e.at("altitude").get<std::vector<double>>(), e.at("speed").get<std::vector<double>>(),
+                                e.at("kind").get<std::string>() == "equivalent"};
+    }
   } catch (const nlohmann::json::exception& e) {
     throw msg::StudyError(msg::compose(msg::kBadPlan, {(study.dir / "plan.json").string(), e.what()}));
   }

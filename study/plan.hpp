@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "study/field_table.hpp"
+#include "study/study_file.hpp"
 
 namespace zelvan::study {
 
@@ -32,6 +33,7 @@ struct PlannedStudy {
   std::string mode;           // grid or zip
   std::vector<std::string> fields;
   std::vector<PlannedCase> cases;
+  std::optional<Envelope> envelope;  // of the study file, when it has one
 };
 
 // Reads DIR/plan.json and DIR/cases.tsv; StudyError when DIR is not a

@@ -141,6 +141,49 @@ class StudyFile {
     });
   }
 
+  // The [envelope] table: altitude and speed lists of equal length, the
+  // altitudes increasing within the standard atmosphere, the speeds above
+  // zero, and kind "true" (the default) or "equivalent".
+  Envelope envelope(const toml::node& node, const StudyDefinition& study) const {
+    const bool over_altitude = std::any_of(study.parameters.begin(), study.parameters.end(),
+                                           [](const Parameter& p) { return p.name == kAltitudeParameter; });
+    if (!over_altitude) fail(node, std::string(msg::kEnvelopeWithoutAltitude));
+    const toml::table* table = node.as_table();
+    if (table == nullptr) fail(node, std::string(msg::kEnvelopeNotATable));
+    check_keys(*table, {"altitude", "speed", "kind"});
+    Envelope e;
+    const auto numbers = [&](std::string_view key, std::vector<double>& out) {
+      const toml::node* list = table->get(key);
+      if (list == nullptr) fail(*table, msg::compose(msg::kMissingKey, {"envelope." + std::string(key)}));
+      const toml::array* array = list->as_array();
+      if (array == nullptr || array->empty()) fail(*list, msg::compose(msg::kEnvelopeList, {key}));
+      for (const toml::node& element : *array) {
+        const auto value = element.value<double>();
+        if (!element.is_number() || !value || !std::isfinite(*value)) {
+          fail(element, msg::compose(msg::kEnvelopeList, {key}));
+        }
+        out.push_back(*value);
+      }
+    };
+    numbers("altitude", e.altitude);
+    numbers("speed", e.speed);
+    if (e.altitude.size() != e.speed.size()) {
+      fail(*table,
+           msg::compose(msg::kEnvelopeLengths, {std::to_string(e.altitude.size()), std::to_string(e.speed.size())}));
+    }
+    for (std::size_t i = 0; i < e.altitude.size(); ++i) {
+      if (!(e.altitude[i] >= 0.0 && e.altitude[i] <= aero::kAtmosphereTop) ||
+          (i > 0 && !(e.altitude[i] > e.altitude[i - 1]))) {
+        fail(*table->get("altitude"), std::string(msg::kEnvelopeAltitudes));
+      }
+      if (!(e.speed[i] > 0.0)) fail(*table->get("speed"), std::string(msg::kEnvelopeSpeeds));
+    }
+    const std::string kind = string_key(*table, "kind", *table, "true");
+    if (kind != "true" && kind != "equivalent") fail(*table->get("kind"), msg::compose(msg::kEnvelopeKind, {kind}));
+    e.equivalent = kind == "equivalent";
+    return e;
+  }
+
   static std::string type_name(const toml::node& node) {
     switch (node.type()) {
       case toml::node_type::string:
@@ -200,7 +243,7 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     }
     file.fail(static_cast<int>(e.source().begin.line), msg::compose(msg::kTomlSyntax, {e.description()}));
   }
-  file.check_keys(root, {"base", "option", "mode", "parameter"});
+  file.check_keys(root, {"base", "option", "mode", "parameter", "envelope"});
 
   StudyDefinition study;
   study.study_file = path;
@@ -250,6 +293,7 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     }
     study.parameters.push_back(std::move(parameter));
   }
+  if (const toml::node* envelope = root.get("envelope")) study.envelope = file.envelope(*envelope, study);
   if (study.mode == Mode::zip) {
     const Parameter& first = study.parameters.front();
     for (const Parameter& p : study.parameters) {
@@ -260,6 +304,15 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     }
   }
   return study;
+}
+
+std::optional<double> Envelope::limit_at(double h) const {
+  if (altitude.empty() || !(h >= altitude.front() && h <= altitude.back())) return std::nullopt;
+  if (altitude.size() == 1) return speed.front();
+  std::size_t i = 1;
+  while (i + 1 < altitude.size() && altitude[i] < h) ++i;
+  const double t = (h - altitude[i - 1]) / (altitude[i] - altitude[i - 1]);
+  return speed[i - 1] + t * (speed[i] - speed[i - 1]);
 }
 
 std::vector<const FieldSpec*> Parameter::fields() const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,19 +41,33 @@ struct Parameter {
 
 enum class Mode { grid, zip };
 
+// The flight envelope of a study over altitude: its limit speed [m/s] at
+// each altitude [m] (increasing), true or equivalent airspeed, linear in
+// between.
+struct Envelope {
+  std::vector<double> altitude, speed;
+  bool equivalent = false;
+
+  // The limit speed at `h`, linear between the table's altitudes; empty
+  // outside them.
+  std::optional<double> limit_at(double h) const;
+};
+
 struct StudyDefinition {
   std::filesystem::path study_file;
   std::filesystem::path base_file;  // absolute
   std::string option;               // WIN, SGI or LNX
   Mode mode = Mode::grid;
   std::vector<Parameter> parameters;
+  std::optional<Envelope> envelope;  // only with the altitude as a parameter
 };
 
 // Reads and checks `path`.  Every error (TOML syntax, an unknown key or
 // field, a value that does not fit its field, an empty or inconsistent
 // range, a zip of unequal lengths, a missing base file, two parameters
 // that set one field, an altitude outside the standard atmosphere's 0 to
-// 20000 m) is a StudyError
+// 20000 m, an envelope without the altitude as a parameter or with
+// unequal, unordered or non-positive entries) is a StudyError
 // whose message begins "PATH, line N:".  The base file must exist; it is
 // not read here.
 StudyDefinition read_study_file(const std::filesystem::path& path);

@@ -111,7 +111,9 @@ TEST(Collect, WritesTheTableWithEmptyCellsAndNullsWhereNoValueExists) {
   ASSERT_EQ(json.size(), 6U);
   std::vector<std::string> keys;
   for (const auto& item : json[0].items()) keys.push_back(item.key());
-  EXPECT_EQ(keys, table_columns({"x_p", "title"}));
+  PlannedStudy planned;
+  planned.fields = {"x_p", "title"};
+  EXPECT_EQ(keys, table_columns(planned));
   EXPECT_EQ(json[0]["matched_k"], 0.5683);
   EXPECT_EQ(json[2]["title"], "B, C");
   EXPECT_TRUE(json[1]["critical_q"].is_null());
@@ -154,11 +156,13 @@ TEST(Collect, FigurePlotsMatchedElsePkElseSweepSpeedsPerValueOfTheSecondParamete
 }
 
 // Over altitude the figure is the flutter boundary: speeds across, the
-// altitude up, and the matched equivalent airspeed u sqrt(rho/rho_0) from
-// the case's own air (the example input's rho 1.2) as a third curve.
-TEST(Collect, FigureOverAltitudeIsTheFlutterBoundaryWithTheEquivalentAirspeed) {
+// altitude up, the matched equivalent airspeed u sqrt(rho/rho_0) from the
+// case's own air (the example input's rho 1.2) as a third curve, and the
+// envelope with the margin to flutter at each case's altitude.
+TEST(Collect, FigureOverAltitudeIsTheFlutterBoundaryWithTheEquivalentAirspeedAndTheEnvelope) {
   ScratchDir dir;
-  write_text(dir.path() / "plan.json", R"({"option": "LNX", "mode": "grid", "fields": ["altitude"], "cases": 2})");
+  write_text(dir.path() / "plan.json", R"({"option": "LNX", "mode": "grid", "fields": ["altitude"], "cases": 2,
+    "envelope": {"altitude": [0, 8000], "speed": [10, 14], "kind": "true"}})");
   write_text(dir.path() / "cases.tsv", "case\tfolder\taltitude\n1\tcase_0001\t0\n2\tcase_0002\t4000\n");
   for (const char* folder : {"case_0001", "case_0002"}) {
     fs::create_directory(dir.path() / folder);
@@ -172,6 +176,10 @@ TEST(Collect, FigureOverAltitudeIsTheFlutterBoundaryWithTheEquivalentAirspeed) {
   ASSERT_EQ(table.size(), 2U);
   EXPECT_EQ(table[0]["rho"], 1.2);
   EXPECT_DOUBLE_EQ(table[0]["matched_eas"].get<double>(), 13.0 * std::sqrt(1.2 / 1.225));
+  // The matched u = 13 m/s against the envelope's 10 m/s at 0 m and 12 m/s
+  // (linear) at 4000 m.
+  EXPECT_DOUBLE_EQ(table[0]["envelope_margin"].get<double>(), 30.0);
+  EXPECT_DOUBLE_EQ(table[1]["envelope_margin"].get<double>(), 100.0 / 12.0);
   const std::string script = read_text(dir.path() / "study.gp");
   for (const char* line :
        {"set ylabel 'altitude [m] (geopotential)'",

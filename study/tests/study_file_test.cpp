@@ -134,6 +134,16 @@ TEST(BadStudyFiles, StopPlanWithTheLineAndCreateNothing) {
       {"[[parameter]]\nfield = \"altitude\"\nrange = { start = -100.0, stop = 1000.0, count = 2 }\n", 4,
        "the altitude -100 m is outside"},
       {"[[parameter]]\nfield = \"altitude\"\nvalues = [\"high\"]\n", 4, "\"altitude\" takes numbers, not a text"},
+      {"[envelope]\naltitude = [0.0]\nspeed = [100.0]\n[[parameter]]\nfield = \"x_p\"\nvalues = [0.3]\n", 2,
+       "an [envelope] needs the parameter \"altitude\""},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [0.0]\n[envelope]\naltitude = [0.0, 5000.0]\nspeed = [100.0]\n",
+       5, "envelope.altitude has 2 values and envelope.speed has 1"},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [0.0]\n[envelope]\naltitude = [5000.0, 0.0]\nspeed = [1.0, "
+       "2.0]\n",
+       6, "envelope.altitude must increase"},
+      {"[[parameter]]\nfield = \"altitude\"\nvalues = [0.0]\n[envelope]\naltitude = [0.0]\nspeed = [1.0]\nkind = "
+       "\"calibrated\"\n",
+       8, "envelope.kind \"calibrated\""},
       {"[[parameter]]\nfield = \"mu\"\nvalues = [20.0]\n", 2,
        "so the study must also set \"b\", \"r2\", \"sigma\" and \"f_theta\""},
   };
