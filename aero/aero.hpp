@@ -10,8 +10,8 @@
 #pragma once
 
 #include "aero/aero_route.hpp"
-#include "aero/atmosphere.hpp"
 #include "aero/aero_state.hpp"
+#include "aero/atmosphere.hpp"
 #include "aero/cnm3dk.hpp"
 #include "aero/coefficient_grid.hpp"
 #include "aero/flow.hpp"

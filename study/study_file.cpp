@@ -274,10 +274,10 @@ StudyDefinition read_study_file(const std::filesystem::path& path) {
     parameter.name = file.string_key(*table, "field", *table, nullptr);
     if (parameter.name == kAltitudeParameter) {
       file.set_altitude_values(parameter, *table);
-    } else {
-      const FieldSpec* field = find_field(parameter.name);
-      if (field == nullptr) file.fail(*table->get("field"), msg::compose(msg::kUnknownField, {parameter.name}));
+    } else if (const FieldSpec* field = find_field(parameter.name)) {
       file.set_field_values(parameter, *field, *table);
+    } else {
+      file.fail(*table->get("field"), msg::compose(msg::kUnknownField, {parameter.name}));
     }
     // No field set by two parameters: altitude sets rho and sound_speed.
     for (const Parameter& other : study.parameters) {
