@@ -128,6 +128,26 @@ std::string draw_figure(const fs::path& dir) {
   return {};
 }
 
+// The results of a case of a study over altitude (the parameter at
+// `altitude`): its air as the program reads its input (none when it does
+// not read), the matched point's equivalent airspeed and, with an
+// envelope, the margin to the converged matched speed.
+void add_altitude_results(ResultRow& row, const PlannedStudy& study, std::size_t altitude, const fs::path& case_dir) {
+  try {
+    driver::CaseParameters cp;
+    driver::read_input_file(cp, (case_dir / "zelvan.inp").string());
+    row.rho = cp.rho;
+    row.sound_speed = cp.sound_speed;
+  } catch (const textio::RunStop&) {
+  }
+  if (row.rho && row.matched_u) row.matched_eas = *row.matched_u * std::sqrt(*row.rho / aero::kSeaLevelDensity);
+  if (!study.envelope || !row.matched_converged.value_or(false)) return;
+  const auto* h = std::get_if<double>(&row.planned.values[altitude]);
+  const std::optional<double> limit = h != nullptr ? study.envelope->limit_at(*h) : std::nullopt;
+  const std::optional<double> flutter = study.envelope->equivalent ? row.matched_eas : row.matched_u;
+  if (limit && flutter) row.envelope_margin = 100.0 * (*flutter - *limit) / *limit;
+}
+
 }  // namespace
 
 std::optional<FlutterSpeed> plotted_speed(const ResultRow& row) {
@@ -168,15 +188,6 @@ std::vector<std::string> table_columns(const PlannedStudy& study) {
 ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir) {
   ResultRow row;
   row.planned = planned;
-  // The case's air as the program reads its input; none when it does not
-  // read.
-  try {
-    driver::CaseParameters cp;
-    driver::read_input_file(cp, (case_dir / "zelvan.inp").string());
-    row.rho = cp.rho;
-    row.sound_speed = cp.sound_speed;
-  } catch (const textio::RunStop&) {
-  }
   if (const auto record = read_case_record(case_dir)) row.status = record->status();
   std::ifstream in(case_dir / driver::kFlutterJsonFile);
   if (!in) return row;
@@ -199,7 +210,6 @@ ResultRow read_case_results(const PlannedCase& planned, const fs::path& case_dir
   row.pk_u = results->pk.u;
   row.pk_f = results->pk.f;
   row.pk_k = results->pk.k;
-  if (row.rho && row.matched_u) row.matched_eas = *row.matched_u * std::sqrt(*row.rho / aero::kSeaLevelDensity);
   return row;
 }
 
@@ -386,13 +396,9 @@ CollectSummary collect_study(const fs::path& dir, std::ostream& log) {
   for (const PlannedCase& c : study.cases) {
     rows.push_back(read_case_results(c, study.dir / c.folder));
     ResultRow& row = rows.back();
-    if (study.envelope && row.matched_converged.value_or(false)) {
-      // The study's first altitude parameter gives the case's altitude.
-      const auto at = std::find(study.fields.begin(), study.fields.end(), kAltitudeParameter);
-      const auto* h = std::get_if<double>(&row.planned.values[static_cast<std::size_t>(at - study.fields.begin())]);
-      const std::optional<double> limit = h != nullptr ? study.envelope->limit_at(*h) : std::nullopt;
-      const std::optional<double> flutter = study.envelope->equivalent ? row.matched_eas : row.matched_u;
-      if (limit && flutter) row.envelope_margin = 100.0 * (*flutter - *limit) / *limit;
+    if (const auto at = std::find(study.fields.begin(), study.fields.end(), kAltitudeParameter);
+        at != study.fields.end()) {
+      add_altitude_results(row, study, static_cast<std::size_t>(at - study.fields.begin()), study.dir / c.folder);
     }
     ++summary.cases;
     if (row.status && *row.status != 0) {

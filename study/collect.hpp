@@ -23,9 +23,9 @@ struct ResultRow {
   std::optional<double> matched_q, matched_u, matched_f, matched_k, matched_Ma;
   std::optional<double> pk_q, pk_u, pk_f, pk_k;  // the p-k analysis's critical point
   std::optional<double> divergence_u;            // for the figure only
-  // The case's air as its input holds it, and the matched point's
-  // equivalent airspeed u sqrt(rho/rho_0) (the table's columns of a study
-  // over altitude).
+  // Of a study over altitude (collect_study sets them): the case's air as
+  // its input holds it, and the matched point's equivalent airspeed
+  // u sqrt(rho/rho_0).
   std::optional<double> rho, sound_speed, matched_eas;
   // With an envelope: (flutter - limit)/limit in per cent at the case's
   // altitude, the converged matched speed in the envelope's kind.
@@ -53,8 +53,7 @@ const char* speed_kind_name(FlutterSpeedKind kind);
 // matched_eas at the end, and with an envelope envelope_margin.
 std::vector<std::string> table_columns(const PlannedStudy& study);
 
-// Reads a case's run.json, zelvan_flutter.json and the air of its
-// zelvan.inp (rho, sound_speed) from `case_dir`.
+// Reads a case's run.json and zelvan_flutter.json from `case_dir`.
 ResultRow read_case_results(const PlannedCase& planned, const std::filesystem::path& case_dir);
 
 // The rows' table as CSV (a header line, then one line per case) and as
