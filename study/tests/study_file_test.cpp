@@ -234,5 +234,18 @@ values = [0, 5000, 12000]
   }
 }
 
+// Every study under examples/studies plans: its study file reads, and each
+// case's input reads back with the values the study gave it.
+TEST(Plan, PlansEveryBundledStudy) {
+  std::size_t studies = 0;
+  for (const auto& entry : fs::directory_iterator(test_support::source_dir() / "examples" / "studies")) {
+    ScratchDir dir;
+    const fs::path planned = plan_study(entry.path() / "study.toml", dir.path() / "out");
+    EXPECT_FALSE(load_plan(planned).cases.empty()) << entry.path();
+    ++studies;
+  }
+  EXPECT_GE(studies, 3U);
+}
+
 }  // namespace
 }  // namespace zelvan::study
