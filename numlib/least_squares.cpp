@@ -40,13 +40,46 @@ bool arguments_valid(int m, int n, int lda, int ldb, int nrhs, int ldx) {
 }
 
 // Applies the reflector H = I - tau v v^T (v(0) = 1 implied, the rest in
-// v[1..len-1]) to the column c of length len.
-void reflect(int len, const double* v, double tau, double* c) {
-  double dot = c[0];
-  for (int i = 1; i < len; ++i) dot += v[i] * c[i];
-  const double f = tau * dot;
-  c[0] -= f;
-  for (int i = 1; i < len; ++i) c[i] -= f * v[i];
+// v[1..len-1]) to `count` columns of length len, the first at c and each
+// `ld` after the last.  Four columns are taken at a time: their dot
+// products are four independent sums, each added in the order of i as for
+// one column alone, so that the result is the same to the bit while the
+// additions of one sum no longer wait for each other.
+void reflect(int len, const double* v, double tau, double* c, int ld, int count) {
+  const auto column = [&](int j) { return c + static_cast<std::size_t>(j) * static_cast<std::size_t>(ld); };
+  int j = 0;
+  for (; j + 4 <= count; j += 4) {
+    double* c0 = column(j);
+    double* c1 = column(j + 1);
+    double* c2 = column(j + 2);
+    double* c3 = column(j + 3);
+    double d0 = c0[0], d1 = c1[0], d2 = c2[0], d3 = c3[0];
+    for (int i = 1; i < len; ++i) {
+      d0 += v[i] * c0[i];
+      d1 += v[i] * c1[i];
+      d2 += v[i] * c2[i];
+      d3 += v[i] * c3[i];
+    }
+    const double f0 = tau * d0, f1 = tau * d1, f2 = tau * d2, f3 = tau * d3;
+    c0[0] -= f0;
+    c1[0] -= f1;
+    c2[0] -= f2;
+    c3[0] -= f3;
+    for (int i = 1; i < len; ++i) {
+      c0[i] -= f0 * v[i];
+      c1[i] -= f1 * v[i];
+      c2[i] -= f2 * v[i];
+      c3[i] -= f3 * v[i];
+    }
+  }
+  for (; j < count; ++j) {
+    double* cj = column(j);
+    double dot = cj[0];
+    for (int i = 1; i < len; ++i) dot += v[i] * cj[i];
+    const double f = tau * dot;
+    cj[0] -= f;
+    for (int i = 1; i < len; ++i) cj[i] -= f * v[i];
+  }
 }
 
 }  // namespace
@@ -86,8 +119,8 @@ LeastSquaresResult least_squares(int m, int n, const double* a, int lda, const d
       tau = (beta - column[0]) / beta;
       const double divisor = column[0] - beta;
       for (int i = 1; i < len; ++i) column[i] /= divisor;
-      for (int j = k + 1; j < n; ++j) reflect(len, column, tau, &qr[at(k, j, m)]);
-      for (int c = 0; c < nrhs; ++c) reflect(len, column, tau, &qtb[at(k, c, m)]);
+      if (k + 1 < n) reflect(len, column, tau, &qr[at(k, k + 1, m)], m, n - k - 1);
+      reflect(len, column, tau, &qtb[at(k, 0, m)], m, nrhs);
     }
     diagonal[static_cast<std::size_t>(k)] = beta;
   }

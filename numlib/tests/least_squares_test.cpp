@@ -121,6 +121,21 @@ TEST_F(LeastSquares, RecoversTheCoefficientsOfAConsistentSystemToRounding) {
   EXPECT_LT(r.residual[0], 1e-13 * std::sqrt(static_cast<double>(m)));
 }
 
+// The reflections are applied to several columns at a time: each
+// right-hand side's solution is the same to the bit whether it is solved
+// alone or among others, wherever it falls in the groups of columns.
+TEST_F(LeastSquares, SolvesEachRightHandSideToTheSameBitsAloneAsAmongOthers) {
+  const int m = 37, n = 9, nrhs = 7;
+  const Problem p = random_problem(m, n, nrhs, 6.0, 11);
+  std::vector<double> together(static_cast<std::size_t>(n * nrhs));
+  (void)least_squares(m, n, p.a.data(), m, p.b.data(), m, nrhs, together.data(), n);
+  for (int c = 0; c < nrhs; ++c) {
+    std::vector<double> alone(n);
+    (void)least_squares(m, n, p.a.data(), m, &p.b[column_major(0, c, m)], m, 1, alone.data(), n);
+    for (int j = 0; j < n; ++j) EXPECT_EQ(alone[static_cast<std::size_t>(j)], together[column_major(j, c, n)]) << c << j;
+  }
+}
+
 TEST_F(LeastSquares, CountsADependentColumnOutOfTheRankAndZeroesItsComponent) {
   const int m = 12, n = 4;
   Problem p = random_problem(m, n, 1, 0.0, 9);
