@@ -132,7 +132,8 @@ TEST_F(LeastSquares, SolvesEachRightHandSideToTheSameBitsAloneAsAmongOthers) {
   for (int c = 0; c < nrhs; ++c) {
     std::vector<double> alone(n);
     (void)least_squares(m, n, p.a.data(), m, &p.b[column_major(0, c, m)], m, 1, alone.data(), n);
-    for (int j = 0; j < n; ++j) EXPECT_EQ(alone[static_cast<std::size_t>(j)], together[column_major(j, c, n)]) << c << j;
+    for (int j = 0; j < n; ++j)
+      EXPECT_EQ(alone[static_cast<std::size_t>(j)], together[column_major(j, c, n)]) << c << j;
   }
 }
 
