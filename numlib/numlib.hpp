@@ -11,6 +11,7 @@
 #include "numlib/devccg.hpp"
 #include "numlib/dfftrf.hpp"
 #include "numlib/divpag.hpp"
+#include "numlib/divpag_events.hpp"
 #include "numlib/dlftds.hpp"
 #include "numlib/dlinrg.hpp"
 #include "numlib/dset.hpp"

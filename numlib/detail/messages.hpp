@@ -224,6 +224,13 @@ inline constexpr std::string_view kDivpagConvergenceLimit =
 inline constexpr std::string_view kDivpagSingularA =
     "The input matrix A is singular.  If used, A must be non-singular.";
 
+// ---- integration with events (DIVPAG_EVENTS) ----
+inline constexpr std::string_view kEventsCounts =
+    "The number of equations NEQ = %(I1) and of switching functions COUNT = %(I2).  NEQ must be at least 1 and COUNT "
+    "at least 0.";
+inline constexpr std::string_view kEventsOutputs =
+    "The output points must be given and increase from beyond the start X = %(D1).";
+
 // ---- Bessel functions ----
 inline constexpr std::string_view kDcsevlTermsPositive =
     "The number of terms in the series is not positive. N = %(I1).";
