@@ -31,6 +31,21 @@ struct SectionInput {
   double zeta_theta = 0.0;  // pitch damping ratio (time history)
 };
 
+// The optional nonlinear-spring group (fifth marker, after the section
+// group): the springs' nonlinearity in the program's coordinates (y = h/b,
+// theta in rad) and the limit-cycle sweep over V = U/(b omega_theta).  A
+// spring has a cubic term or freeplay, not both.
+struct NonlinearSpringsInput {
+  double cubic_h = 0.0;         // plunge force K (y + cubic_h y^3)
+  double freeplay_h = 0.0;      // plunge freeplay half-width (h/b)
+  double cubic_theta = 0.0;     // pitch moment K (theta + cubic_theta theta^3)
+  double freeplay_theta = 0.0;  // rad, pitch freeplay half-width
+  double lco_V_start = 0.0;     // first speed of the sweep
+  double lco_V_end = 0.0;       // last speed
+  int lco_count = 20;           // speeds, 2 to 1000
+  double lco_theta0 = 0.01;     // rad, initial pitch disturbance of each march
+};
+
 struct CaseParameters {
   // --- input quantities, in the order of the input file ---
   double t_A = 0.0;                                            // s, start time of the time history
@@ -76,6 +91,9 @@ struct CaseParameters {
   // Optional typical-section group (fourth marker); absent: the structure
   // comes from records 8-14 and the aerodynamic record.
   std::optional<SectionInput> section;
+  // Optional nonlinear-spring group (fifth marker); absent: linear springs
+  // and no limit-cycle sweep.
+  std::optional<NonlinearSpringsInput> nonlinear;
 
   // --- start-up values ---
   std::string input_file;                 // the input file name as given, whole

@@ -19,7 +19,7 @@ constexpr int kDefaultIterations = 30;
                             std::string_view problem) {
   throw textio::RunStop(textio::StopReason::input_error,
                         textio::input_error_text(textio::msg::compose(
-                            msg::kFlutterGroupBadValue, {in.name(), std::to_string(line), what, problem})));
+                            msg::kGroupBadValue, {in.name(), std::to_string(line), what, problem})));
 }
 
 }  // namespace

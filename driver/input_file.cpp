@@ -9,6 +9,7 @@
 #include "driver/input_markers.hpp"
 #include "driver/input_records.hpp"
 #include "driver/messages.hpp"
+#include "driver/nonlinear_input.hpp"
 #include "driver/section_input.hpp"
 #include "textio/textio.hpp"
 
@@ -155,6 +156,7 @@ ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::s
   clear_aero_values(cp);
   clear_coefficients(cp);
   cp.section.reset();
+  cp.nonlinear.reset();
   if (!first.opens) {
     set_sweep_defaults(cp);
     return warnings;
@@ -178,6 +180,7 @@ ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::s
   one(sweep, 6, &cp.coupling_tolerance);
   append(warnings, read_flutter_group(in, cp));
   append(warnings, read_section_group(in, cp));
+  append(warnings, read_nonlinear_group(in, cp));
   return warnings;
 }
 

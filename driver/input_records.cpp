@@ -31,8 +31,9 @@ constexpr InputRecord group(std::string_view name, InputBlock block, int record,
                             double default_value, std::string_view default_text, std::string_view meaning) {
   return {name, block, record, 1, 10, kind, false, unit, false, default_value, default_text, meaning};
 }
-constexpr InputRecord required(std::string_view name, int record, std::string_view unit, std::string_view meaning) {
-  return {name, InputBlock::section, record, 1, 10, kReal, false, unit, true, 0.0, "required", meaning};
+constexpr InputRecord required(std::string_view name, int record, std::string_view unit, std::string_view meaning,
+                               InputBlock block = InputBlock::section) {
+  return {name, block, record, 1, 10, kReal, false, unit, true, 0.0, "required", meaning};
 }
 
 constexpr std::array kRecords{
@@ -139,6 +140,21 @@ constexpr std::array kRecords{
     group("span", InputBlock::section, 8, kReal, "m", 1.0, "1", "span s of the section; positive"),
     group("zeta_h", InputBlock::section, 9, kReal, "", 0.0, "0", "plunge damping ratio (time history); 0 or more"),
     group("zeta_theta", InputBlock::section, 10, kReal, "", 0.0, "0", "pitch damping ratio (time history); 0 or more"),
+    group("cubic_h", InputBlock::nonlinear, 1, kReal, "", 0.0, "0",
+          "plunge spring: force K (y + `cubic_h` y³), y = h/b the plunge coordinate"),
+    group("freeplay_h", InputBlock::nonlinear, 2, kReal, "", 0.0, "0",
+          "plunge freeplay half-width δ (in h/b): no stiffness for \\|y\\| ≤ δ, K (y − δ sign y) beyond; 0 or "
+          "more, 0 with a non-zero `cubic_h`"),
+    group("cubic_theta", InputBlock::nonlinear, 3, kReal, "", 0.0, "0",
+          "pitch spring: moment K (θ + `cubic_theta` θ³), θ in rad"),
+    group("freeplay_theta", InputBlock::nonlinear, 4, kReal, "rad", 0.0, "0",
+          "pitch freeplay half-width δ; 0 or more, 0 with a non-zero `cubic_theta`"),
+    required("lco_V_start", 5, "", "first speed of the limit-cycle sweep, as U/(b ω_θ); positive",
+             InputBlock::nonlinear),
+    required("lco_V_end", 6, "", "last speed; greater than `lco_V_start`", InputBlock::nonlinear),
+    group("lco_count", InputBlock::nonlinear, 7, kInteger, "", 20, "20", "integer: number of speeds, 2 to 1000"),
+    group("lco_theta0", InputBlock::nonlinear, 8, kReal, "rad", 0.01, "0.01",
+          "initial pitch disturbance of each time march; positive"),
 };
 
 constexpr std::string_view block_words(InputBlock block) {
@@ -155,6 +171,8 @@ constexpr std::string_view block_words(InputBlock block) {
       return "flutter record";
     case InputBlock::section:
       return "section record";
+    case InputBlock::nonlinear:
+      return "nonlinear record";
   }
   return {};
 }

@@ -18,6 +18,7 @@ enum class InputBlock {
   sweep,         // the six sweep records after the second '.' marker
   flutter,       // the four flutter-solution records after the third '.' marker
   section,       // the ten typical-section records after the fourth '.' marker
+  nonlinear,     // the eight nonlinear-spring records after the fifth '.' marker
 };
 
 enum class FieldKind { real, integer, text };  // Fw.0, Iw, An
@@ -56,7 +57,8 @@ std::span<const InputRecord> record_fields(InputBlock block, int record);
 // The name of a record in messages: the block's words, the record number
 // and the names of its fields, e.g. "record 10 (S_m, mass_scale)",
 // "the aerodynamic record (f_s, w_star, x_p, Ma, aero_scale)",
-// "sweep record 2 (rho)", "section record 4 (r2)".
+// "sweep record 2 (rho)", "section record 4 (r2)", "nonlinear record 7
+// (lco_count)".
 std::string record_label(InputBlock block, int record);
 
 // The reader's layout of one record: its fields at their columns with the

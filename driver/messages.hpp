@@ -39,6 +39,15 @@ inline constexpr std::string_view kSectionWithoutFlutterGroup =
     "only the flutter-solution group, which is absent, so the group is not read (the structure comes from records "
     "8-14).";
 
+// A bad value in a record of an optional group (flutter solution, typical
+// section, nonlinear springs): the file, the line, the record, the problem.
+inline constexpr std::string_view kGroupBadValue = "file \"{1}\", line {2}, columns 1-10 ({3}): {4}";
+inline constexpr std::string_view kFifthMarkerNotRead =
+    "the nonlinear-spring group is not read (the springs are linear)";
+inline constexpr std::string_view kNonlinearWithoutSection =
+    "file \"{1}\", line {2}: \".\" in column 1 would open a nonlinear-spring group, but that group follows only "
+    "the typical-section group, which is absent, so it is not read (the springs are linear).";
+
 // Aerodynamic route.
 inline constexpr std::string_view kSectionDefinesStructure =
     R"(( / ">>> The typical-section group defines the structure: records 8 to 14 and", /, "    x_p, x_ref and aero_scale are not used.", /))";
@@ -73,13 +82,11 @@ inline constexpr std::string_view kFlutterRecordMethod = "flutter record 1 (flut
 inline constexpr std::string_view kFlutterRecordSoundSpeed = "flutter record 2 (sound_speed)";
 inline constexpr std::string_view kFlutterRecordTolerance = "flutter record 3 (match_tolerance)";
 inline constexpr std::string_view kFlutterRecordIterations = "flutter record 4 (match_iterations)";
-inline constexpr std::string_view kFlutterGroupBadValue = "file \"{1}\", line {2}, columns 1-10 ({3}): {4}";
 inline constexpr std::string_view kFlutterMethodOutside = "flutter_method must be 0, 1 or 2.";
 inline constexpr std::string_view kFlutterSoundSpeedNeeded = "flutter_method 2 needs a positive sound_speed.";
 inline constexpr std::string_view kFlutterNegative = "the value must not be negative.";
 
 // The typical section: the optional input group and its checks.
-inline constexpr std::string_view kSectionGroupBadValue = "file \"{1}\", line {2}, columns 1-10 ({3}): {4}";
 inline constexpr std::string_view kSectionRequired = "the record is required; a blank field gives no value.";
 inline constexpr std::string_view kSectionNotFinite = "the value must be finite.";
 inline constexpr std::string_view kSectionNotPositive = "the value must be positive.";
@@ -88,6 +95,14 @@ inline constexpr std::string_view kSectionAxisOffChord =
     "a must lie from -1 to 1 (the pitch axis on the chord, in half chords aft of mid-chord).";
 inline constexpr std::string_view kSectionGyrationRadius =
     "r2 must be greater than x_theta squared (a positive radius of gyration about the centre of mass).";
+
+// The nonlinear springs: the optional input group and its checks (with the
+// section's kSectionRequired, kSectionNotFinite, kSectionNotPositive and
+// kSectionNegative).
+inline constexpr std::string_view kNonlinearCubicAndFreeplay =
+    "a spring has a cubic term or freeplay, not both: {1} is not 0.";
+inline constexpr std::string_view kNonlinearSpeedsOrder = "lco_V_end must be greater than lco_V_start.";
+inline constexpr std::string_view kNonlinearCountOutside = "lco_count must be from 2 to 1000.";
 
 // Flutter solution: the console summary (only with the input group).
 inline constexpr std::string_view kSummaryTitle = R"(( / " *** Flutter solution (", A, "):"))";

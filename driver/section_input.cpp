@@ -4,12 +4,11 @@
 #include <cmath>
 #include <string>
 
+#include "driver/group_record.hpp"
 #include "driver/input_markers.hpp"
 #include "driver/input_records.hpp"
 #include "driver/messages.hpp"
-#include "textio/layout.hpp"
 #include "textio/messages.hpp"
-#include "textio/stop.hpp"
 
 namespace zelvan::driver {
 namespace {
@@ -35,13 +34,6 @@ constexpr std::array<SectionRecord, 10> kSectionRecords{{
     {&SectionInput::zeta_h, Domain::not_negative},
     {&SectionInput::zeta_theta, Domain::not_negative},
 }};
-
-[[noreturn]] void bad_value(const textio::RecordSource& in, std::size_t line, std::string_view what,
-                            std::string_view problem) {
-  throw textio::RunStop(textio::StopReason::input_error,
-                        textio::input_error_text(textio::msg::compose(
-                            msg::kSectionGroupBadValue, {in.name(), std::to_string(line), what, problem})));
-}
 
 // The problem of `value` in `domain`, or empty when it lies inside.
 std::string_view domain_problem(Domain domain, double value, const SectionInput& section) {
@@ -81,30 +73,15 @@ textio::ReadWarnings read_section_group(textio::RecordSource& in, CaseParameters
   if (marker.warning) warnings.push_back(std::move(*marker.warning));
   if (!marker.opens) return warnings;
 
-  // Each record is taken whole first, so that a blank field is told from
-  // one that reads as 0; the value is then read from that text as from
-  // the file (same line in messages, same warnings).
-  static const textio::Layout kLine("(A)");
   SectionInput section;
   for (std::size_t i = 0; i < kSectionRecords.size(); ++i) {
     const int record = static_cast<int>(i) + 1;
     const InputRecord& field = record_fields(InputBlock::section, record).front();
-    const std::string label = record_label(InputBlock::section, record);
-    std::string text(textio::kMaxRecordLength, ' ');
-    in.read(kLine, std::array<textio::Target, 1>{&text}, label);
-    const std::size_t line = in.lines_read();
-    double value = field.default_value;
-    const auto first = static_cast<std::size_t>(field.column - 1);
-    if (text.find_first_not_of(' ', first) >= first + static_cast<std::size_t>(field.width)) {
-      if (field.required) bad_value(in, line, label, msg::kSectionRequired);
-    } else {
-      textio::RecordSource inner = textio::RecordSource::from_text(text, in.name(), line);
-      const textio::Layout layout(record_layout(InputBlock::section, record));
-      const textio::ReadWarnings more = inner.read(layout, std::array<textio::Target, 1>{&value}, label);
-      warnings.insert(warnings.end(), more.begin(), more.end());
-    }
+    const GroupRecord read = read_group_record(in, InputBlock::section, record, warnings);
+    if (!read.value && field.required) group_value_error(in, read, msg::kSectionRequired);
+    const double value = read.value.value_or(field.default_value);
     const std::string_view problem = domain_problem(kSectionRecords[i].domain, value, section);
-    if (!problem.empty()) bad_value(in, line, label, problem);
+    if (!problem.empty()) group_value_error(in, read, problem);
     section.*kSectionRecords[i].member = value;
   }
   cp.section = section;

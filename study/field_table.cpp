@@ -69,6 +69,19 @@ const double* real_member(std::string_view name, const driver::CaseParameters& c
   for (const auto& [member_name, member] : kSection) {
     if (member_name == name) return &(*cp.section.*member);
   }
+  if (!cp.nonlinear) return nullptr;
+  static constexpr std::array<std::pair<std::string_view, double driver::NonlinearSpringsInput::*>, 7> kNonlinear{{
+      {"cubic_h", &driver::NonlinearSpringsInput::cubic_h},
+      {"freeplay_h", &driver::NonlinearSpringsInput::freeplay_h},
+      {"cubic_theta", &driver::NonlinearSpringsInput::cubic_theta},
+      {"freeplay_theta", &driver::NonlinearSpringsInput::freeplay_theta},
+      {"lco_V_start", &driver::NonlinearSpringsInput::lco_V_start},
+      {"lco_V_end", &driver::NonlinearSpringsInput::lco_V_end},
+      {"lco_theta0", &driver::NonlinearSpringsInput::lco_theta0},
+  }};
+  for (const auto& [member_name, member] : kNonlinear) {
+    if (member_name == name) return &(*cp.nonlinear.*member);
+  }
   return nullptr;
 }
 
@@ -81,6 +94,7 @@ const int* integer_member(std::string_view name, const driver::CaseParameters& c
   if (name == "coupling_tolerance") return &cp.coupling_tolerance;
   if (name == "flutter_method") return &cp.flutter_method;
   if (name == "match_iterations") return &cp.match_iterations;
+  if (name == "lco_count" && cp.nonlinear) return &cp.nonlinear->lco_count;
   return nullptr;
 }
 

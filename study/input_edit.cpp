@@ -105,15 +105,19 @@ FormattedValue format_text(const FieldSpec& field, const std::string& value) {
 
 // The lines of an inserted block: its marker and its records with the
 // reader's defaults (from the table of input records).  A required record
-// (of the typical-section group) is left blank: the study sets it.
+// (of the typical-section or nonlinear-spring group) is left blank: the
+// study sets it.
 std::vector<std::string> block_lines(Block block) {
   std::vector<std::string> lines;
   if (block == Block::sweep) {
     lines.emplace_back(".           second marker: the six sweep records follow (inserted by zelvan-study)");
   } else if (block == Block::flutter) {
     lines.emplace_back(".           third marker: the flutter-solution records follow (inserted by zelvan-study)");
-  } else {
+  } else if (block == Block::section) {
     lines.emplace_back(".           fourth marker: the ten typical-section records follow (inserted by zelvan-study)");
+  } else {
+    lines.emplace_back(
+        ".           fifth marker: the eight nonlinear-spring records follow (inserted by zelvan-study)");
   }
   for (const FieldSpec& field : field_table()) {
     if (field.block != block) continue;
@@ -122,18 +126,6 @@ std::vector<std::string> block_lines(Block block) {
     lines.push_back(value + "  " + std::string(field.name) + (field.required ? " (required)" : ""));
   }
   return lines;
-}
-
-// The words for `block` in messages.
-std::string_view block_name(Block block) {
-  switch (block) {
-    case Block::sweep:
-      return "sweep block";
-    case Block::flutter:
-      return "flutter-solution group";
-    default:
-      return "typical-section group";
-  }
 }
 
 void insert_lines(InputText& input, int at, const std::vector<std::string>& lines) {
@@ -145,6 +137,19 @@ void insert_lines(InputText& input, int at, const std::vector<std::string>& line
 }
 
 }  // namespace
+
+std::string_view block_name(Block block) {
+  switch (block) {
+    case Block::sweep:
+      return "sweep block";
+    case Block::flutter:
+      return "flutter-solution group";
+    case Block::nonlinear:
+      return "nonlinear-spring group";
+    default:
+      return "typical-section group";
+  }
+}
 
 InputText InputText::parse(std::string_view text) {
   InputText input;
@@ -197,8 +202,11 @@ RecordMap locate_records(const InputText& input) {
   if (map.flutter_position >= count || marker_of(input, map.flutter_position) != '.') return map;
   map.flutter = map.flutter_position + 1;
   map.section_position = map.flutter + 4;
-  if (map.section_position < count && marker_of(input, map.section_position) == '.')
-    map.section = map.section_position + 1;
+  if (map.section_position >= count || marker_of(input, map.section_position) != '.') return map;
+  map.section = map.section_position + 1;
+  map.nonlinear_position = map.section + 10;
+  if (map.nonlinear_position < count && marker_of(input, map.nonlinear_position) == '.')
+    map.nonlinear = map.nonlinear_position + 1;
   return map;
 }
 
@@ -216,6 +224,8 @@ int record_line(const RecordMap& map, const FieldSpec& field) {
       return map.flutter < 0 ? -1 : map.flutter + field.record - 1;
     case Block::section:
       return map.section < 0 ? -1 : map.section + field.record - 1;
+    case Block::nonlinear:
+      return map.nonlinear < 0 ? -1 : map.nonlinear + field.record - 1;
   }
   return -1;
 }
@@ -230,6 +240,7 @@ void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> f
   bool need_sweep = false;
   bool need_flutter = false;
   bool need_section = false;
+  bool need_nonlinear = false;
   for (const FieldSpec* field : fields) {
     RecordMap map = locate_records(input);
     if (field->block == Block::mandatory) continue;
@@ -237,7 +248,8 @@ void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> f
     if (field->block == Block::coefficients && map.coefficients < 0) {
       throw msg::StudyError(msg::compose(msg::kNoCoefficients, {field->name}));
     }
-    need_section = need_section || field->block == Block::section;
+    need_nonlinear = need_nonlinear || field->block == Block::nonlinear;
+    need_section = need_section || need_nonlinear || field->block == Block::section;
     need_flutter = need_flutter || need_section || field->block == Block::flutter;
     need_sweep = need_sweep || need_flutter || field->block == Block::sweep;
   }
@@ -264,18 +276,30 @@ void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> f
   if (need_section && locate_records(input).section < 0) {
     insert(Block::section, locate_records(input).section_position, first_name(Block::section));
   }
+  if (need_nonlinear && locate_records(input).nonlinear < 0) {
+    insert(Block::nonlinear, locate_records(input).nonlinear_position, first_name(Block::nonlinear));
+  }
 }
 
 std::vector<std::string_view> unset_required_fields(const InputText& base, std::span<const FieldSpec* const> fields) {
   const auto is_set = [&](std::string_view name) {
     return std::any_of(fields.begin(), fields.end(), [&](const FieldSpec* f) { return f->name == name; });
   };
-  const bool needs_section =
-      std::any_of(fields.begin(), fields.end(), [](const FieldSpec* f) { return f->block == Block::section; });
+  // A group's records are needed by its own fields and those of the groups
+  // after it.
+  const auto needs = [&](Block block) {
+    return std::any_of(fields.begin(), fields.end(), [&](const FieldSpec* f) { return f->block >= block; });
+  };
+  const RecordMap map = locate_records(base);
+  const bool insert_section = needs(Block::section) && map.section < 0;
+  const bool insert_nonlinear =
+      std::any_of(fields.begin(), fields.end(), [](const FieldSpec* f) { return f->block == Block::nonlinear; }) &&
+      map.nonlinear < 0;
   std::vector<std::string_view> unset;
-  if (!needs_section || locate_records(base).section >= 0) return unset;
   for (const FieldSpec& field : field_table()) {
-    if (field.required && !is_set(field.name)) unset.push_back(field.name);
+    const bool inserted =
+        (field.block == Block::section && insert_section) || (field.block == Block::nonlinear && insert_nonlinear);
+    if (inserted && field.required && !is_set(field.name)) unset.push_back(field.name);
   }
   return unset;
 }

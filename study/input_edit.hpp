@@ -35,8 +35,14 @@ struct RecordMap {
   int flutter = -1;  // the first of the four
   int section_position = -1;
   int section = -1;  // the first of the ten
+  int nonlinear_position = -1;
+  int nonlinear = -1;  // the first of the eight
 };
 RecordMap locate_records(const InputText& input);
+
+// The words for `block` in messages: "sweep block", "flutter-solution
+// group", "typical-section group", "nonlinear-spring group".
+std::string_view block_name(Block block);
 
 // The line of `field`'s record, or -1 when the file lacks it.
 int record_line(const RecordMap& map, const FieldSpec& field);
@@ -59,19 +65,21 @@ FormattedValue format_field(const FieldSpec& field, const FieldValue& value);
 inline constexpr double kFitTolerance = 1e-6;
 
 // Makes sure the file holds the records of every field in `fields`:
-// a missing sweep block, flutter-solution group or typical-section group
-// is inserted, with its marker and the defaults the reader applies when it
+// a missing sweep block, flutter-solution group, typical-section group or
+// nonlinear-spring group is inserted, with its marker and the defaults the reader applies when it
 // is absent, where the reader looks for it, provided the file ends there
 // (or only blank lines follow); a group brings the blocks before it.  The
-// required records of an inserted typical-section group are left blank,
+// required records of an inserted typical-section or nonlinear-spring
+// group are left blank,
 // so the study has to set them (see unset_required_fields).  A missing
 // aerodynamic or coefficient record, or a line standing where an inserted
 // marker would go, is a StudyError.
 void insert_missing_blocks(InputText& input, std::span<const FieldSpec* const> fields);
 
-// The required fields (of the typical-section group) that a study of
-// `fields` leaves blank: when a field of the group is among `fields` and
-// `base` has no such group, the group is inserted with its required
+// The required fields (of the typical-section and nonlinear-spring groups)
+// that a study of `fields` leaves blank: when `fields` need a group (a
+// field of it, or of the nonlinear group for the section group before it)
+// and `base` has no such group, the group is inserted with its required
 // records blank, and those not in `fields` are returned, in the order of
 // the file.  Empty otherwise.
 std::vector<std::string_view> unset_required_fields(const InputText& base, std::span<const FieldSpec* const> fields);

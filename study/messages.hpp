@@ -82,9 +82,9 @@ inline constexpr std::string_view kNoCoefficients =
 inline constexpr std::string_view kMarkerInTheWay =
     "\"{}\" needs the {}, but line {} of the base file stands where its '.' marker belongs; "
     "put the block into the base file";
-inline constexpr std::string_view kSectionFieldsUnset =
-    "\"{}\" needs the typical-section group, which the base file lacks; it is inserted with its required "
-    "records blank, so the study must also set {} (or put the group into the base file)";
+inline constexpr std::string_view kGroupFieldsUnset =
+    "\"{}\" needs the {}, which the base file lacks; it is inserted with its required records blank, so the "
+    "study must also set {} (or put the group into the base file)";
 
 // --- planning ---
 inline constexpr std::string_view kAltitudeNote = "standard atmosphere at {} m (geopotential)";

@@ -153,15 +153,17 @@ fs::path plan_study(const fs::path& study_file, const std::optional<fs::path>& d
   }
   if (const auto unset = unset_required_fields(base, fields); !unset.empty()) {
     const auto first = std::find_if(study.parameters.begin(), study.parameters.end(), [](const Parameter& p) {
-      return p.settings.front().front().field->block == Block::section;
+      return p.settings.front().front().field->block >= Block::section;
     });
     std::string names;
     for (std::size_t i = 0; i < unset.size(); ++i) {
       if (i > 0) names += i + 1 == unset.size() ? " and " : ", ";
       names += '"' + std::string(unset[i]) + '"';
     }
-    throw msg::StudyError(msg::compose(msg::kAtLine, {study_file.string(), std::to_string(first->line),
-                                                      msg::compose(msg::kSectionFieldsUnset, {first->name, names})}));
+    throw msg::StudyError(msg::compose(
+        msg::kAtLine, {study_file.string(), std::to_string(first->line),
+                       msg::compose(msg::kGroupFieldsUnset,
+                                    {first->name, block_name(first->settings.front().front().field->block), names})}));
   }
   for (const Parameter& p : study.parameters) {
     try {

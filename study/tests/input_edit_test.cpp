@@ -111,7 +111,7 @@ TEST(FieldEditing, EveryFieldReadsBackThroughTheProgramsReader) {
   for (const FieldSpec& f : field_table()) {
     ++n;
     if (f.block == Block::coefficients) continue;  // a base with coefficient records below
-    if (f.block == Block::section) continue;       // with the section's required fields, below
+    if (f.block >= Block::section) continue;       // with the groups' required fields, below
     FieldValue value{f.kind == FieldKind::text      ? FieldValue{std::string("Edited title")}
                      : f.name == "flutter_method"   ? FieldValue{1.0}  // the reader accepts 0 to 2
                      : f.kind == FieldKind::integer ? FieldValue{static_cast<double>(n + 100)}
@@ -139,20 +139,30 @@ TEST(FieldEditing, CoefficientFieldsReadBackFromABaseWithCoefficientRecords) {
   }
 }
 
-// The typical-section group that a section field needs is inserted with
-// its marker; set with all the fields of the group, each reads back.
-TEST(FieldEditing, SectionFieldsReadBackWhenTheStudySetsTheGroupsRequiredFields) {
-  const std::pair<std::string_view, double> values[] = {
-      {"b", 0.75},    {"a", -0.375},    {"x_theta", 0.25}, {"r2", 0.5},       {"mu", 40.0},
-      {"sigma", 0.0}, {"f_theta", 9.5}, {"span", 2.0},     {"zeta_h", 0.015}, {"zeta_theta", 0.0625}};
+// The typical-section and nonlinear-spring groups that their fields need
+// are inserted with their markers; set with all the fields of the groups,
+// each reads back.
+TEST(FieldEditing, GroupFieldsReadBackWhenTheStudySetsTheGroupsRequiredFields) {
+  const std::pair<std::string_view, double> values[] = {{"b", 0.75},          {"a", -0.375},
+                                                        {"x_theta", 0.25},    {"r2", 0.5},
+                                                        {"mu", 40.0},         {"sigma", 0.0},
+                                                        {"f_theta", 9.5},     {"span", 2.0},
+                                                        {"zeta_h", 0.015},    {"zeta_theta", 0.0625},
+                                                        {"cubic_h", 0.5},     {"freeplay_h", 0.0},
+                                                        {"cubic_theta", 0.0}, {"freeplay_theta", 0.0025},
+                                                        {"lco_V_start", 1.5}, {"lco_V_end", 3.25},
+                                                        {"lco_count", 30.0},  {"lco_theta0", 0.02}};
   InputText input = InputText::parse(example_input());
   std::vector<const FieldSpec*> fields;
   for (const auto& [name, value] : values) fields.push_back(&field(name));
   EXPECT_EQ(unset_required_fields(input, std::span<const FieldSpec* const>(fields.data(), 1)),
             (std::vector<std::string_view>{"r2", "mu", "sigma", "f_theta"}));
+  const FieldSpec* cubic = &field("cubic_theta");
+  EXPECT_EQ(unset_required_fields(input, std::span<const FieldSpec* const>(&cubic, 1)),
+            (std::vector<std::string_view>{"b", "r2", "mu", "sigma", "f_theta", "lco_V_start", "lco_V_end"}));
   EXPECT_TRUE(unset_required_fields(input, fields).empty());
   insert_missing_blocks(input, fields);
-  EXPECT_TRUE(unset_required_fields(input, std::span<const FieldSpec* const>(fields.data(), 1)).empty());
+  EXPECT_TRUE(unset_required_fields(input, std::span<const FieldSpec* const>(&cubic, 1)).empty());
   for (const auto& [name, value] : values) {
     set_field(input, locate_records(input), field(name), format_field(field(name), FieldValue{value}).text);
   }

@@ -146,6 +146,10 @@ TEST(BadStudyFiles, StopPlanWithTheLineAndCreateNothing) {
        8, "envelope.kind \"calibrated\""},
       {"[[parameter]]\nfield = \"mu\"\nvalues = [20.0]\n", 2,
        "so the study must also set \"b\", \"r2\", \"sigma\" and \"f_theta\""},
+      {"[[parameter]]\nfield = \"cubic_theta\"\nvalues = [3.0]\n", 2,
+       "\"cubic_theta\" needs the nonlinear-spring group, which the base file lacks; it is inserted with its "
+       "required records blank, so the study must also set \"b\", \"r2\", \"mu\", \"sigma\", \"f_theta\", "
+       "\"lco_V_start\" and \"lco_V_end\""},
   };
   for (const Bad& c : cases) {
     ScratchDir dir;
