@@ -1,8 +1,8 @@
 // The flutter solution as values in, results out: the eigenproblem of one
 // dynamic pressure and the tracking of its modes through a sweep, the
 // crossings of d = 0 with the critical one and the static divergence, the
-// p-k analysis, the matched flutter point, and the whole solution of a
-// sweep; with the polar-form conversion of the eigenvector ratios.
+// p-k analysis, the matched flutter point, the whole solution of a
+// sweep, and the limit cycles of nonlinear springs; with the polar-form conversion of the eigenvector ratios.
 //
 // Reads no run records and writes no files or console lines; a library
 // error ends the run after a note from the module's message table
@@ -12,6 +12,7 @@
 #include "flutter/flutter_crossings.hpp"
 #include "flutter/flutter_modes.hpp"
 #include "flutter/flutter_solution.hpp"
+#include "flutter/limit_cycle.hpp"
 #include "flutter/matched_point.hpp"
 #include "flutter/p_method.hpp"
 #include "flutter/pk_analysis.hpp"

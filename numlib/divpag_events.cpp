@@ -96,10 +96,14 @@ class March {
       step_end_ = x_;
       step_y_ = y_;
       have_point_ = false;
-      if (!search_step()) continue;  // restarted at an event
+      if (!search_step()) {
+        if (result_.stopped) break;
+        continue;  // restarted at an event
+      }
       give_outputs_through(step_end_, false);
       if (step_end_ == last) break;
     }
+    if (!result_.stopped) result_.x_end = x_;
     release();
     return result_;
   }
@@ -187,7 +191,7 @@ class March {
   }
 
   // The events of the stretch (xa_, step_end_], earliest first.  False
-  // when the integration restarted at one of them.
+  // when the integration restarted or stopped at one of them.
   bool search_step() {
     g_(step_end_, step_y_.data(), end_values_.data());
     for (;;) {
@@ -209,7 +213,13 @@ class March {
       const int old_sign = signs_[first];
       const SwitchEvent event{static_cast<int>(first), -old_sign, first_x};
       ++result_.events;
-      if (at_event_(event, y.data())) {
+      const EventAction action = at_event_(event, y.data());
+      if (action == EventAction::stop) {
+        result_.stopped = true;
+        result_.x_end = first_x;
+        return false;
+      }
+      if (action == EventAction::restart) {
         ++result_.restarts;
         release();
         start(first_x, y);

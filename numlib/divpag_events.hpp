@@ -26,17 +26,21 @@ struct SwitchEvent {
 using SwitchingFunctions = std::function<void(double x, const double* y, double* g)>;
 // The solution y at output point `index` (x = outputs[index]).
 using OutputCallback = std::function<void(std::size_t index, double x, const double* y)>;
-// An event with the solution y there, which the callback may change.  It
-// returns true when it changed y or the right-hand side: the integration
-// then restarts at event.x from y (order 1, a fresh step); false goes on
-// through the event with the same step history.
-using EventCallback = std::function<bool(const SwitchEvent& event, double* y)>;
+// What the march does after an event: goes on through it with the same
+// step history (pass), restarts at event.x from y (order 1, a fresh step;
+// for a callback that changed y or the right-hand side), or ends there
+// (stop: no later output is given).
+enum class EventAction { pass, restart, stop };
+// An event with the solution y there, which the callback may change.
+using EventCallback = std::function<EventAction(const SwitchEvent& event, double* y)>;
 
 struct EventMarchResult {
-  long events = 0;    // events reported
-  long restarts = 0;  // of them, those the callback restarted at
-  long steps = 0;     // integration steps over the whole march
-  long fcn = 0;       // right-hand-side evaluations over the whole march
+  long events = 0;       // events reported
+  long restarts = 0;     // of them, those the callback restarted at
+  bool stopped = false;  // the callback ended the march at an event
+  double x_end = 0.0;    // where the march ended: outputs.back() or the stop
+  long steps = 0;        // integration steps over the whole march
+  long fcn = 0;          // right-hand-side evaluations over the whole march
 };
 
 // Integrates y' = f(x, y) (DIVPAG with `fcn`, `fcnj`, `user`, tolerance
@@ -49,10 +53,12 @@ struct EventMarchResult {
 // by the Illinois method to kEventBracket relative width, the earliest of
 // them reported, and at_event called with the solution at the bracket's
 // far side (where the function already has its new sign, so that a
-// restart there does not find the same event again).  Two roots of one
+// restart there does not find the same event again), which decides what
+// follows (EventAction).  Two roots of one
 // function within one step cancel and are not seen.  Outputs before an
 // event are given from the step's interpolant before the event.  The
-// integration ends at outputs.back() with the integrator released (IDO 3).
+// integration ends at outputs.back() or at a stop, with the integrator
+// released (IDO 3).
 // Domain: neq >= 1, count >= 0, outputs not empty and increasing with
 // outputs.front() > x0; otherwise a terminal error (DIVPAG_EVENTS, codes 1
 // and 2).  Integrator errors stop the run as in DIVPAG; where the error

@@ -18,6 +18,7 @@
 #include "driver/state_space_history.hpp"
 #include "driver/structural_model.hpp"
 #include "driver/tests/driver_test_support.hpp"
+#include "driver/tests/section_models.hpp"
 #include "flutter/p_method.hpp"
 
 namespace zelvan::driver {
@@ -199,27 +200,6 @@ TEST(SectionStateSpace, WithJonessApproximationFluttersAtTheSpeedsTheLiteratureQ
 // sigma = 2/5) with b = 0.5 m and f_theta = 1 Hz.
 SectionInput textbook_section() {
   return {.b = 0.5, .a = -0.2, .x_theta = 0.1, .r2 = 0.24, .mu = 20.0, .sigma = 0.4, .f_theta = 1.0};
-}
-
-// Its state-space model on the thin-plate route at Ma 0 (Theodorsen's
-// coefficients), fitted with the automatic count over k 0.005 to 3.
-flutter::StateSpaceModel theodorsen_state_space(const SectionInput& section, double rho) {
-  const StructuralModel structure = section_model(section, rho);
-  const SectionScaling scaling = section_scaling(section);
-  aero::RogerSamples samples;
-  for (int i = 0; i < 60; ++i) {
-    const double k = 0.005 * std::pow(600.0, i / 59.0);
-    samples.k.push_back(k);
-    samples.q.push_back(aero::thin_plate_matrix(k, scaling.x_p, 0.0, scaling.aero_scale, "k"));
-  }
-  samples.steady = aero::thin_plate_matrix(0.0, scaling.x_p, 0.0, scaling.aero_scale, "k");
-  flutter::StateSpaceModel model;
-  model.mass = structure.mass;
-  model.stiffness = structure.stiffness;
-  model.aero = aero::fit_roger_auto(samples);
-  model.rho = rho;
-  model.half_chord = section.b;
-  return model;
 }
 
 TEST(SectionStateSpace, OnTheodorsensCoefficientsHasTheExactLaplaceRootsAndFlutterSpeed) {

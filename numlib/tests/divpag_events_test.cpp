@@ -88,7 +88,7 @@ TEST_P(SwitchedOscillator, FindsEachSwitchAtItsTimeAndRestartsWithTheNewRightHan
       [&](const SwitchEvent& event, double*) {
         events.push_back(event);
         problem.w2 = event.direction < 0 ? 4.0 : 1.0;
-        return true;
+        return EventAction::restart;
       });
   EXPECT_EQ(given.size(), outputs.size());
   // Switches at pi/2, pi, 2 pi, 5 pi/2, 7 pi/2 up to t = 12.
@@ -135,7 +135,7 @@ TEST_F(Events, PassedThroughLeaveTheSolutionAsWithoutThem) {
       [&](std::size_t, double, const double* y) {
         plain.push_back({y[0], y[1]});
       },
-      [](const SwitchEvent&, double*) { return false; });
+      [](const SwitchEvent&, double*) { return EventAction::pass; });
   std::vector<SwitchEvent> events;
   const EventMarchResult r = march_with_events(
       2, harmonic, nullptr, nullptr, kTol, options(1), 0.0, start, outputs, 2,
@@ -148,7 +148,7 @@ TEST_F(Events, PassedThroughLeaveTheSolutionAsWithoutThem) {
       },
       [&](const SwitchEvent& event, double*) {
         events.push_back(event);
-        return false;
+        return EventAction::pass;
       });
   EXPECT_EQ(with_events, plain);
   // cos t = 0.5 at pi/3, 5 pi/3; cos t = -0.5 at 2 pi/3, 4 pi/3 (t <= 7).
@@ -161,6 +161,22 @@ TEST_F(Events, PassedThroughLeaveTheSolutionAsWithoutThem) {
     EXPECT_NEAR(events[i].x, expected[i].x, kGlobalErrorPerTol * kTol) << i;
   }
   EXPECT_EQ(r.restarts, 0);
+}
+
+// A stop ends the march at the event: no later output, the integrator
+// released.
+TEST_F(Events, EndTheMarchWhereTheCallbackStopsIt) {
+  const std::vector<double> outputs{0.5, 1.0, 1.5, 2.0, 2.5};
+  std::vector<double> given;
+  const EventMarchResult r = march_with_events(
+      2, harmonic, nullptr, nullptr, 1e-8, options(2), 0.0, std::vector<double>{1.0, 0.0}, outputs, 1,
+      [](double, const double* y, double* g) { g[0] = y[0]; },
+      [&](std::size_t, double x, const double*) { given.push_back(x); },
+      [](const SwitchEvent&, double*) { return EventAction::stop; });
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NEAR(r.x_end, kPi / 2.0, kGlobalErrorPerTol * 1e-8);
+  EXPECT_EQ(given, (std::vector<double>{0.5, 1.0, 1.5}));
+  EXPECT_FALSE(divpag_diagnostics().active);
 }
 
 // Each argument error stops the run with its message and integrates
@@ -187,7 +203,7 @@ TEST_F(Events, RefuseCountsAndOutputPointsOutsideTheirDomain) {
       (void)march_with_events(
           c.neq, harmonic, nullptr, nullptr, 1e-6, options(1), 0.0, std::vector<double>{1.0, 0.0}, c.outputs, c.count,
           [](double, const double*, double*) {}, [&](std::size_t, double, const double*) { integrated = true; },
-          [](const SwitchEvent&, double*) { return false; });
+          [](const SwitchEvent&, double*) { return EventAction::pass; });
     });
     EXPECT_TRUE(stopped) << c.name;
     EXPECT_FALSE(integrated) << c.name;
