@@ -12,6 +12,7 @@
 #include "flutter/flutter_crossings.hpp"
 #include "flutter/flutter_modes.hpp"
 #include "flutter/flutter_solution.hpp"
+#include "flutter/harmonic_balance.hpp"
 #include "flutter/limit_cycle.hpp"
 #include "flutter/matched_point.hpp"
 #include "flutter/p_method.hpp"

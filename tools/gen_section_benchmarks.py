@@ -157,7 +157,10 @@ def damping(lam):
     return lam.imag / lam.real
 
 
-def flutter_point(section):
+def flutter_point(section, lambdas=lambdas):
+    """The first k of the scan (and its root lambda) at which a root's g
+    passes from negative to positive; `lambdas(section, k)` gives the two
+    roots (by default those of the section as it stands)."""
     ks = [mpf(2) * mpf("0.98") ** j for j in range(300)]  # down to k = 0.0046
     prev_k, prev = ks[0], lambdas(section, ks[0])
     for k in ks[1:]:

@@ -1,8 +1,15 @@
 // Models of typical sections for the tests: the state-space model on
-// Theodorsen's coefficients.
+// Theodorsen's coefficients, and the section of the limit-cycle tests with
+// its harmonic-balance reference.
 #pragma once
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "aero/rational_fit.hpp"
 #include "aero/thin_plate_matrix.hpp"
@@ -31,6 +38,32 @@ inline flutter::StateSpaceModel theodorsen_state_space(const SectionInput& secti
   model.rho = rho;
   model.half_chord = section.b;
   return model;
+}
+
+// mu = 100, a = -1/2, x_theta = 1/4, r^2 = 1/4, sigma = 0.2 with b = 0.5 m
+// and f_theta = 1 Hz: the literature's section for limit cycles of a pitch
+// spring, exact linear flutter at V = U/(b omega_theta) = 6.25662.
+inline SectionInput lco_section() {
+  return {.b = 0.5, .a = -0.5, .x_theta = 0.25, .r2 = 0.25, .mu = 100.0, .sigma = 0.2, .f_theta = 1.0};
+}
+
+// The lines of driver/tests/data/lco_harmonic_balance.txt (written by
+// tools/gen_lco_harmonic_balance.py) by their first word: the numbers
+// after it.
+inline std::multimap<std::string, std::vector<double>> lco_reference() {
+  std::ifstream in(std::filesystem::path(ZELVAN_SOURCE_DIR) / "driver/tests/data/lco_harmonic_balance.txt");
+  std::multimap<std::string, std::vector<double>> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream words(line);
+    std::string key;
+    words >> key;
+    std::vector<double> values;
+    for (double v; words >> v;) values.push_back(v);
+    lines.emplace(key, values);
+  }
+  return lines;
 }
 
 }  // namespace zelvan::driver::test_support
