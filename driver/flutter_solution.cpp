@@ -107,6 +107,14 @@ FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticMode
                                         .match_iterations = cp.match_iterations,
                                         .sound_speed = cp.sound_speed};
   static_cast<flutter::FlutterResult&>(s) = flutter::solve_flutter(problem);
+  if (cp.nonlinear) {
+    if (s.state_space) {
+      s.springs = *cp.nonlinear;
+      s.lco = lco_sweep(cp, model.structure, s.state_space->model, s.route);
+    } else {
+      console_write(msg::kNoLcoSweep, {});
+    }
+  }
   write_flutter_solution_files(s, cp.section);
   if (cp.flutter_group) write_summary(s, cp.section);
   return s;

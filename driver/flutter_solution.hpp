@@ -10,6 +10,7 @@
 
 #include "aero/flow.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/lco_sweep.hpp"
 #include "driver/model.hpp"
 #include "flutter/flutter.hpp"
 
@@ -41,6 +42,10 @@ struct FlutterSolution : flutter::FlutterResult {
   std::array<double, 2> structural_frequencies{};  // f_0_1, f_0_2 [Hz]
   int method = 0;                                  // flutter_method
   bool truncated = false;                          // only the first kMaxKeptSteps sweep steps were kept
+  // The limit-cycle sweep of the nonlinear-spring group (with the
+  // state-space model of the solution), with the springs it was run for.
+  std::optional<LcoSweep> lco;
+  NonlinearSpringsInput springs;
 };
 
 // The solution of the case `cp` (with its structural frequencies f_0_1,

@@ -1,5 +1,6 @@
 #include "driver/flutter_solution_files.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <complex>
 #include <limits>
@@ -334,6 +335,82 @@ void write_dat(const FlutterSolution& s) {
   file.close();
 }
 
+// The largest stable harmonic-balance amplitude of a row, or NaN.
+double stable_amplitude(const LcoRow& row) {
+  double a = kNaN;
+  for (const flutter::HarmonicBalanceCycle& c : row.harmonic_balance) {
+    if (c.stable) a = c.amplitude_theta;
+  }
+  return a;
+}
+
+// A march's amplitudes and frequency where its state gives them a
+// meaning: the cycle's, or the last measured of a march that did not
+// settle; NaN at rest and after divergence.
+std::array<double, 3> march_values(const flutter::LcoPoint& p) {
+  if (p.state != flutter::LcoState::cycle && p.state != flutter::LcoState::not_settled) return {kNaN, kNaN, kNaN};
+  return {p.amplitude_h, p.amplitude_theta, p.frequency > 0.0 ? p.frequency : kNaN};
+}
+
+// --- zelvan_lco.dat -----------------------------------------------------
+
+constexpr const char* kLcoValue = "(1PG14.6)";
+constexpr std::size_t kLcoField = 14;
+
+// A value of a row in its 14 columns, or "none" right-aligned where it has
+// no value.
+std::string lco_field(double v) {
+  if (!std::isfinite(v)) return std::string(kLcoField - 4, ' ') + "none";
+  return textio::write_text(kLcoField, layout(kLcoValue), {v});
+}
+
+// A number of a header line in its shortest form that reads back exactly.
+std::string shortest(double v) {
+  std::array<char, 32> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v);
+  return {buffer.data(), result.ptr};
+}
+
+std::string right(std::string_view text, std::size_t width) {
+  return std::string(width > text.size() ? width - text.size() : 1, ' ') + std::string(text);
+}
+
+void write_lco_dat(const FlutterSolution& s) {
+  const LcoSweep& sweep = *s.lco;
+  const NonlinearSpringsInput& n = s.springs;
+  textio::OutputFile file{std::string(kLcoDataFile)};
+  std::ostream& out = file.stream();
+  line(out, "# ZELVAN limit-cycle sweep: " + trimmed(s.title));
+  line(out, "# springs: cubic_h " + shortest(n.cubic_h) + ", freeplay_h " + shortest(n.freeplay_h) + ", cubic_theta " +
+                shortest(n.cubic_theta) + ", freeplay_theta " + shortest(n.freeplay_theta) + " rad");
+  line(out, "# starts: theta " + shortest(n.lco_theta0) + " rad (small) and " +
+                shortest(kLcoLargeStart * n.lco_theta0) +
+                " rad (large); amplitudes are half the peak-to-peak, h/b and rad; A_theta_hb the largest stable "
+                "harmonic-balance amplitude");
+  if (sweep.linear_flutter_V) {
+    line(out, "# linear flutter (harmonic balance, exact aerodynamics): V = " + shortest(*sweep.linear_flutter_V));
+  } else {
+    line(out, "# linear flutter (harmonic balance, exact aerodynamics): none");
+  }
+  line(out, labels({{14, "V"},
+                    {14, "u [m/s]"},
+                    {14, "q [N/m2]"},
+                    {6, "start"},
+                    {12, "state"},
+                    {14, "A_h"},
+                    {14, "A_theta"},
+                    {14, "f [Hz]"},
+                    {14, "A_theta_hb"}}));
+  for (const LcoRow& r : sweep.rows) {
+    const auto [a_h, a_theta, f] = march_values(r.march);
+    std::string text = lco_field(r.V) + lco_field(r.u) + lco_field(r.q) + right(r.large_start ? "large" : "small", 6) +
+                       right(lco_state_name(r.march.state), 12);
+    for (double v : {a_h, a_theta, f, stable_amplitude(r)}) text += lco_field(v);
+    line(out, trimmed(text));
+  }
+  file.close();
+}
+
 // --- zelvan_flutter.json ------------------------------------------------
 
 // The keys of zelvan_flutter.json that its readers take up: one definition
@@ -454,6 +531,30 @@ json state_space_json(const flutter::StateSpaceSolution& ss, double rho) {
               {"divergence_q", ss.p.divergence_q ? number(*ss.p.divergence_q) : json(nullptr)}};
 }
 
+json lco_json(const LcoSweep& sweep) {
+  json rows = json::array();
+  for (const LcoRow& r : sweep.rows) {
+    const auto [a_h, a_theta, f] = march_values(r.march);
+    json amplitudes = json::array(), stable = json::array();
+    for (const flutter::HarmonicBalanceCycle& c : r.harmonic_balance) {
+      amplitudes.push_back(number(c.amplitude_theta));
+      stable.push_back(c.stable);
+    }
+    rows.push_back(json{{"V", number(r.V)},
+                        {kUKey, number(r.u)},
+                        {kQKey, number(r.q)},
+                        {"start", r.large_start ? "large" : "small"},
+                        {"state", lco_state_name(r.march.state)},
+                        {"amplitude_h", number(a_h)},
+                        {"amplitude_theta", number(a_theta)},
+                        {"frequency", number(f)},
+                        {"hb_amplitude_theta", amplitudes},
+                        {"hb_stable", stable}});
+  }
+  return json{{"linear_flutter_V", sweep.linear_flutter_V ? number(*sweep.linear_flutter_V) : json(nullptr)},
+              {"rows", rows}};
+}
+
 void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
   json j;
   j["title"] = trimmed(s.title);
@@ -519,6 +620,7 @@ void write_json(const FlutterSolution& s, const std::optional<SectionInput>& sec
 
   j["state_space"] = s.state_space ? state_space_json(*s.state_space, s.rho) : json(nullptr);
   j["section"] = section ? section_json(s, *section) : json(nullptr);
+  if (s.lco) j["lco"] = lco_json(*s.lco);
 
   textio::OutputFile file{std::string(kFlutterJsonFile)};
   // The title is bytes from the input file, not necessarily UTF-8: invalid
@@ -574,6 +676,7 @@ std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in) {
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section) {
   write_dat(solution);
   write_json(solution, section);
+  if (solution.lco) write_lco_dat(solution);
 }
 
 }  // namespace zelvan::driver

@@ -17,6 +17,7 @@ struct FlutterSolution;
 // write failure ends the run naming the file (RunStop, output_error).
 // `section`: the typical section of the input, whose terms the JSON file
 // gives beside the SI values (its key "section" is null without one).
+// Also "zelvan_lco.dat" when the solution has a limit-cycle sweep.
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section);
 
 // The widths of the fields of a tracked-mode row of "zelvan_flutter.dat"
@@ -26,6 +27,8 @@ std::vector<int> tracked_mode_row_widths();
 
 inline constexpr std::string_view kFlutterSolutionFile = "zelvan_flutter.dat";
 inline constexpr std::string_view kFlutterJsonFile = "zelvan_flutter.json";
+// The limit-cycle sweep (with the nonlinear-spring group).
+inline constexpr std::string_view kLcoDataFile = "zelvan_lco.dat";
 // The first words of the title lines of the state-space blocks of
 // "zelvan_flutter.dat", which the flutter figure selects them by.
 inline constexpr std::string_view kStateSpaceBlockTitle = "# State-space model (p-method)";

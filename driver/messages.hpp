@@ -103,6 +103,14 @@ inline constexpr std::string_view kNonlinearCubicAndFreeplay =
     "a spring has a cubic term or freeplay, not both: {1} is not 0.";
 inline constexpr std::string_view kNonlinearSpeedsOrder = "lco_V_end must be greater than lco_V_start.";
 inline constexpr std::string_view kNonlinearCountOutside = "lco_count must be from 2 to 1000.";
+inline constexpr std::string_view kNonlinearNeedsPk =
+    "the limit-cycle sweep marches the state-space model of the p-k analysis: flutter_method must be 1 or 2.";
+inline constexpr std::string_view kNonlinearNeedsComputedRoute =
+    "the limit-cycle sweep needs computed aerodynamics (thin plate or Possio): w_star must not be 0.";
+
+// The limit-cycle sweep.
+inline constexpr std::string_view kNoLcoSweep =
+    R"(( / "!!! No limit-cycle sweep: the flutter solution has no state-space model.", /))";
 
 // Flutter solution: the console summary (only with the input group).
 inline constexpr std::string_view kSummaryTitle = R"(( / " *** Flutter solution (", A, "):"))";

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "driver/constants.hpp"
 #include "driver/group_record.hpp"
 #include "driver/input_markers.hpp"
 #include "driver/input_records.hpp"
@@ -62,7 +63,13 @@ textio::ReadWarnings read_nonlinear_group(textio::RecordSource& in, CaseParamete
   springs.freeplay_h = value(kFreeplayH, width_of(springs.cubic_h, "cubic_h"));
   springs.cubic_theta = value(kCubicTheta, any);
   springs.freeplay_theta = value(kFreeplayTheta, width_of(springs.cubic_theta, "cubic_theta"));
-  springs.lco_V_start = value(kVStart, positive);
+  // The sweep marches the state-space model of the p-k analysis: a
+  // computed route and flutter_method 1 or 2.
+  springs.lco_V_start = value(kVStart, [&](double v) {
+    if (cp.flutter_method < 1) return std::string(msg::kNonlinearNeedsPk);
+    if (std::fabs(cp.w_star) <= kNegligible) return std::string(msg::kNonlinearNeedsComputedRoute);
+    return positive(v);
+  });
   springs.lco_V_end = value(kVEnd, [&](double v) {
     return v > springs.lco_V_start ? std::string() : std::string(msg::kNonlinearSpeedsOrder);
   });

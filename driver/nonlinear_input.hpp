@@ -23,7 +23,8 @@ inline constexpr int kMostLcoSpeeds = 1000;
 // lco_V_end, or a value outside its domain (not finite; a negative
 // freeplay width; freeplay together with a non-zero cubic term on the same
 // spring; lco_V_start, lco_theta0 not positive; lco_V_end not above
-// lco_V_start; lco_count outside 2..1000) ends the run with an input error
+// lco_V_start; lco_count outside 2..1000; at lco_V_start, a flutter_method
+// of 0 or w_star 0, which give no state-space model) ends the run with an input error
 // naming the file, the line and the record (RunStop, input_error).
 // Returns the warnings of the marker line and the records.
 textio::ReadWarnings read_nonlinear_group(textio::RecordSource& in, CaseParameters& cp);

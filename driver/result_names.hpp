@@ -57,6 +57,7 @@ inline constexpr ResultFileName kResultFileNames[] = {
     {kPossioListingFile, WrittenWhen::always},
     {kFlutterSolutionFile, WrittenWhen::always},
     {kFlutterJsonFile, WrittenWhen::always},
+    {kLcoDataFile, WrittenWhen::sweep_to_file},
     {kFigureScriptName, WrittenWhen::always},
     {textio::FolderLock::kFileName, WrittenWhen::always},
 };

@@ -76,8 +76,10 @@ int run_zelvan(std::span<const std::string> words) {
     report_operating_point(cp, run.spectrum);
     const plot::FigureScript figures = figures_of_run(cp, run.model, run.spectrum, run.flutter_solution, state_space);
     write_result_files(cp, run.model, run.time_history, state_space, run.spectrum, figures);
-    // A state-space history of an earlier run would pass for this one's.
+    // A state-space history or limit-cycle sweep of an earlier run would
+    // pass for this one's.
     if (!state_space) results.remove_at_commit(std::string(kStateSpaceDataFile));
+    if (!run.flutter_solution.lco) results.remove_at_commit(std::string(kLcoDataFile));
     // The figures are drawn from the new results before they are put in
     // place; their failures are reported and never change the exit status.
     draw_run_figures(figures, results);

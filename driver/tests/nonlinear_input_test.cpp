@@ -15,14 +15,16 @@ using namespace zelvan::driver::test_support;
 
 // Through the section group ('i' first marker): the fifth marker is line
 // 47, the nonlinear records lines 48-55.
-std::vector<std::string> through_section_group() {
-  return mandatory_records() + "i" + aero_record() + "." + sweep_records() + "." +
-         std::vector<std::string>{right("0"), "", "", ""} + "." +
+std::vector<std::string> through_section_group(const std::string& method = "1",
+                                               const std::string& aero = aero_record()) {
+  return mandatory_records() + "i" + aero + "." + sweep_records() + "." +
+         std::vector<std::string>{right(method), "", "", ""} + "." +
          std::vector<std::string>{right("0.5"), "", "", right("0.25"), right("20.0"), right("0"), right("8.0"),
                                   "",           "", ""};
 }
 
-// The eight nonlinear records, cubic_h to lco_theta0.
+// The eight nonlinear records, cubic_h to lco_theta0 (the fifth marker
+// after method 1 on the thin-plate route of aero_record()).
 std::vector<std::string> nonlinear_records(std::vector<std::string> values) {
   const char* const names[] = {"cubic_h",     "freeplay_h", "cubic_theta", "freeplay_theta",
                                "lco_V_start", "lco_V_end",  "lco_count",   "lco_theta0"};
@@ -105,6 +107,25 @@ TEST(NonlinearGroup, StopsAtStartUpOnABadValueNamingItsRecord) {
        "54, columns 1-10 (nonlinear record 7 (lco_count)): lco_count must be from 2 to 1000."},
       {with_values({{8, "-0.01"}}), "55, columns 1-10 (nonlinear record 8 (lco_theta0)): " + kPositive},
   };
+  const std::string external = right("800.0") + right("0.0", 12) + right("0.35", 12) + right("0.05", 12);
+  const struct {
+    std::vector<std::string> head;
+    std::string message;
+  } routes[] = {
+      {through_section_group("0"),
+       "52, columns 1-10 (nonlinear record 5 (lco_V_start)): the limit-cycle sweep marches the state-space model of "
+       "the p-k analysis: flutter_method must be 1 or 2."},
+      {through_section_group("1", external),
+       "52, columns 1-10 (nonlinear record 5 (lco_V_start)): the limit-cycle sweep needs computed aerodynamics (thin "
+       "plate or Possio): w_star must not be 0."},
+  };
+  for (const auto& r : routes) {
+    ScratchDir dir;
+    WorkingDirectory here(dir.path());
+    write_file("case.inp", join(r.head + "." + nonlinear_records(kRequiredOnly)));
+    const RunResult run = run_program({"lnx", "case.inp"});
+    EXPECT_EQ(run.console, textio::input_error_text("file \"case.inp\", line " + r.message));
+  }
   for (const Case& c : cases) {
     ScratchDir dir;
     WorkingDirectory here(dir.path());
