@@ -49,6 +49,14 @@ void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution
   if (marks.state_space_critical) f.state_space_critical = mark(*marks.state_space_critical);
   if (marks.matched && marks.matched->converged) f.matched = mark(*marks.matched);
   if (marks.divergence) f.divergence_speed = marks.divergence->u;
+  if (solution.lco) {
+    f.lco_file = std::string(kLcoDataFile);
+    f.lco_row_widths = lco_row_widths();
+    f.lco_curve_widths = lco_curve_widths();
+    f.lco_linear_flutter_V = solution.lco->linear_flutter_V;
+    f.lco_speeds = {solution.springs.lco_V_start, solution.springs.lco_V_end};
+    f.lco_log_amplitude = solution.springs.freeplay_h > 0.0 || solution.springs.freeplay_theta > 0.0;
+  }
 }
 
 }  // namespace
@@ -99,7 +107,8 @@ std::vector<plot::ScriptSetting> new_result_files(const plot::FigureScript& figu
   const std::pair<const char*, const std::string*> files[] = {{"data_file", &figures.data_file},
                                                               {"table_file", &figures.flutter_table},
                                                               {"solution_file", &figures.flutter_solution},
-                                                              {"state_space_file", &figures.state_space_file}};
+                                                              {"state_space_file", &figures.state_space_file},
+                                                              {"lco_file", &figures.lco_file}};
   for (const auto& [variable, name] : files) {
     const std::string temporary = name->empty() ? std::string() : results.temporary_of(*name);
     if (!temporary.empty()) settings.push_back({variable, temporary});

@@ -356,11 +356,13 @@ std::array<double, 3> march_values(const flutter::LcoPoint& p) {
 
 constexpr const char* kLcoValue = "(1PG14.6)";
 constexpr std::size_t kLcoField = 14;
+constexpr std::size_t kLcoStart = 6;
+constexpr std::size_t kLcoState = 12;
 
-// A value of a row in its 14 columns, or "none" right-aligned where it has
-// no value.
+// A value of a row in its 14 columns; asterisks where it has no value, as
+// in the program's other fixed-column files.
 std::string lco_field(double v) {
-  if (!std::isfinite(v)) return std::string(kLcoField - 4, ' ') + "none";
+  if (!std::isfinite(v)) return std::string(kLcoField, '*');
   return textio::write_text(kLcoField, layout(kLcoValue), {v});
 }
 
@@ -392,21 +394,29 @@ void write_lco_dat(const FlutterSolution& s) {
   } else {
     line(out, "# linear flutter (harmonic balance, exact aerodynamics): none");
   }
-  line(out, labels({{14, "V"},
-                    {14, "u [m/s]"},
-                    {14, "q [N/m2]"},
-                    {6, "start"},
-                    {12, "state"},
-                    {14, "A_h"},
-                    {14, "A_theta"},
-                    {14, "f [Hz]"},
-                    {14, "A_theta_hb"}}));
+  line(out, labels({{kLcoField, "V"},
+                    {kLcoField, "u [m/s]"},
+                    {kLcoField, "q [N/m2]"},
+                    {kLcoStart, "start"},
+                    {kLcoState, "state"},
+                    {kLcoField, "A_h"},
+                    {kLcoField, "A_theta"},
+                    {kLcoField, "f [Hz]"},
+                    {kLcoField, "A_theta_hb"}}));
   for (const LcoRow& r : sweep.rows) {
     const auto [a_h, a_theta, f] = march_values(r.march);
-    std::string text = lco_field(r.V) + lco_field(r.u) + lco_field(r.q) + right(r.large_start ? "large" : "small", 6) +
-                       right(lco_state_name(r.march.state), 12);
+    std::string text = lco_field(r.V) + lco_field(r.u) + lco_field(r.q) +
+                       right(r.large_start ? "large" : "small", kLcoStart) +
+                       right(lco_state_name(r.march.state), kLcoState);
     for (double v : {a_h, a_theta, f, stable_amplitude(r)}) text += lco_field(v);
-    line(out, trimmed(text));
+    line(out, text);
+  }
+  block_separator(out);
+  line(out, "# harmonic-balance curve: the flutter speed V of the equivalent section at each pitch amplitude");
+  line(out, labels({{kLcoField, "A_theta"}, {kLcoField, "V"}, {kLcoField, "stable"}}));
+  if (sweep.curve.empty()) line(out, "# none");
+  for (const LcoCurvePoint& p : sweep.curve) {
+    line(out, lco_field(p.amplitude_theta) + lco_field(p.V) + lco_field(p.stable ? 1.0 : 0.0));
   }
   file.close();
 }
@@ -551,8 +561,15 @@ json lco_json(const LcoSweep& sweep) {
                         {"hb_amplitude_theta", amplitudes},
                         {"hb_stable", stable}});
   }
+  json amplitudes = json::array(), speeds = json::array(), stable = json::array();
+  for (const LcoCurvePoint& p : sweep.curve) {
+    amplitudes.push_back(number(p.amplitude_theta));
+    speeds.push_back(number(p.V));
+    stable.push_back(p.stable);
+  }
   return json{{"linear_flutter_V", sweep.linear_flutter_V ? number(*sweep.linear_flutter_V) : json(nullptr)},
-              {"rows", rows}};
+              {"rows", rows},
+              {"hb_curve", json{{"amplitude_theta", amplitudes}, {"V", speeds}, {"stable", stable}}}};
 }
 
 void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
@@ -643,6 +660,16 @@ FlutterJsonPoint point_at(const json& object) {
 }  // namespace
 
 std::vector<int> tracked_mode_row_widths() { return textio::value_widths(layout(kModeRow)); }
+
+std::vector<int> lco_row_widths() {
+  const int v = static_cast<int>(kLcoField);
+  return {v, v, v, static_cast<int>(kLcoStart), static_cast<int>(kLcoState), v, v, v, v};
+}
+
+std::vector<int> lco_curve_widths() {
+  const int v = static_cast<int>(kLcoField);
+  return {v, v, v};
+}
 
 std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in) {
   json file;

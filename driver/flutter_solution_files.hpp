@@ -29,6 +29,12 @@ inline constexpr std::string_view kFlutterSolutionFile = "zelvan_flutter.dat";
 inline constexpr std::string_view kFlutterJsonFile = "zelvan_flutter.json";
 // The limit-cycle sweep (with the nonlinear-spring group).
 inline constexpr std::string_view kLcoDataFile = "zelvan_lco.dat";
+
+// The widths of the fields of "zelvan_lco.dat": its sweep rows (V, u, q,
+// start, state, A_h, A_theta, f, A_theta_hb) and the rows of its
+// harmonic-balance curve (A_theta, V, stable 1 or 0), from its writer.
+std::vector<int> lco_row_widths();
+std::vector<int> lco_curve_widths();
 // The first words of the title lines of the state-space blocks of
 // "zelvan_flutter.dat", which the flutter figure selects them by.
 inline constexpr std::string_view kStateSpaceBlockTitle = "# State-space model (p-method)";

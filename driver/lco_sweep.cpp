@@ -66,6 +66,19 @@ LcoSweep lco_sweep(const CaseParameters& cp, const StructuralModel& structure, c
   if (const auto linear = flutter::exact_flutter(exact)) sweep.linear_flutter_V = linear->u / unit;
   const flutter::HarmonicBalanceCurve curve =
       flutter::harmonic_balance_curve(exact, springs, settings.diverged_pitch, kCurvePoints);
+  for (std::size_t i = 0; i < curve.points.size(); ++i) {
+    if (!curve.points[i]) continue;
+    const double V = curve.points[i]->flutter.u / unit;
+    // Stable where the speed rises towards the next point (or from the
+    // last one, at the end).
+    bool stable = false;
+    if (i + 1 < curve.points.size() && curve.points[i + 1]) {
+      stable = curve.points[i + 1]->flutter.u > curve.points[i]->flutter.u;
+    } else if (i > 0 && curve.points[i - 1]) {
+      stable = curve.points[i]->flutter.u > curve.points[i - 1]->flutter.u;
+    }
+    sweep.curve.push_back({curve.amplitude_theta[i], V, stable});
+  }
   for (int i = 0; i < n.lco_count; ++i) {
     const double V = n.lco_V_start + (n.lco_V_end - n.lco_V_start) * i / (n.lco_count - 1);
     const double u = V * unit;

@@ -33,9 +33,19 @@ struct LcoRow {
   std::vector<flutter::HarmonicBalanceCycle> harmonic_balance;
 };
 
+// A point of the harmonic-balance curve: the flutter speed of the
+// equivalent section at a pitch amplitude, and whether the cycle there is
+// stable (the speed rises with the amplitude towards the next point).
+struct LcoCurvePoint {
+  double amplitude_theta = 0.0;  // rad
+  double V = 0.0;
+  bool stable = false;
+};
+
 struct LcoSweep {
   std::optional<double> linear_flutter_V;  // the exact flutter speed with linear springs (harmonic balance's)
   std::vector<LcoRow> rows;                // per speed: the small start, then the large one
+  std::vector<LcoCurvePoint> curve;        // the harmonic-balance curve, where it has flutter points
 };
 
 // The sweep of `springs` (cp.nonlinear, cp.section) over lco_count speeds

@@ -139,6 +139,7 @@ std::string flutter_title(const FigureScript& f) {
 
 bool has_force(const FigureScript& f) { return std::fabs(f.parameters.a_0) > kForceThreshold; }
 bool has_flutter_figure(const FigureScript& f) { return !f.flutter_table.empty() && f.flutter_rows > 0; }
+bool has_lco_figure(const FigureScript& f) { return !f.lco_file.empty(); }
 bool has_value(const std::optional<double>& x) { return x.has_value() && std::isfinite(*x); }
 bool has_value(const std::optional<FlutterMark>& m) {
   return m.has_value() && std::isfinite(m->u) && std::isfinite(m->f);
@@ -172,6 +173,7 @@ void write_header(std::ostream& out, const FigureScript& f) {
       << f.data_file;
   if (!f.flutter_table.empty()) out << " " << f.flutter_table;
   if (!f.flutter_solution.empty()) out << " " << f.flutter_solution;
+  if (has_lco_figure(f)) out << " " << f.lco_file;
   out << " and writes\n#    " << outputs << "\n\n";
   out << "if (!exists(\"format\")) format = \"png\"\n"
          "if (!exists(\"out_prefix\")) out_prefix = \"\"\n"
@@ -192,11 +194,28 @@ void write_case_values(std::ostream& out, const FigureScript& f) {
   if (!f.flutter_table.empty()) out << "if (!exists(\"table_file\")) table_file = " << quoted(f.flutter_table) << "\n";
   if (!f.flutter_solution.empty())
     out << "if (!exists(\"solution_file\")) solution_file = " << quoted(f.flutter_solution) << "\n";
+  if (has_lco_figure(f)) out << "if (!exists(\"lco_file\")) lco_file = " << quoted(f.lco_file) << "\n";
   out << "t_A = " << number(std::min(c.t_A, c.t_E)) << "   # s, the time axis\n"
       << "t_E = " << number(std::max(c.t_A, c.t_E)) << "\n"
       << "a_0 = " << number(c.a_0) << "   # N, harmonic force a_0 cos(2 pi f_0 t + phi)\n"
       << "f_0 = " << number(c.f_0) << "   # Hz\n"
       << "phi = " << number(c.phi) << "   # deg\n\n";
+}
+
+// The arrays NAME_after (the characters after each field of a record) and
+// NAME_width of a record of fields of `widths`.
+void field_arrays(std::ostream& out, std::string_view name, const std::vector<int>& widths) {
+  std::vector<int> after(widths.size());
+  int sum = 0;
+  for (std::size_t i = widths.size(); i-- > 0;) {
+    after[i] = sum;
+    sum += widths[i];
+  }
+  out << "array " << name << "_after[" << after.size() << "] = [";
+  for (std::size_t i = 0; i < after.size(); ++i) out << (i == 0 ? "" : ", ") << after[i];
+  out << "]\narray " << name << "_width[" << widths.size() << "] = [";
+  for (std::size_t i = 0; i < widths.size(); ++i) out << (i == 0 ? "" : ", ") << widths[i];
+  out << "]\n";
 }
 
 // The gnuplot functions that cut the fixed-column fields out of the
@@ -241,22 +260,25 @@ void write_field_readers(std::ostream& out, const FigureScript& f) {
     if (widths.size() != kSolutionFields) {
       throw std::logic_error("the figure script needs the 12 fields of a tracked-mode row of " + f.flutter_solution);
     }
-    // Characters after the end of each field of a tracked-mode row.
-    std::vector<int> after(widths.size());
-    int sum = 0;
-    for (std::size_t i = widths.size(); i-- > 0;) {
-      after[i] = sum;
-      sum += widths[i];
-    }
     out << "# " << f.flutter_solution
         << ", the tracked-mode blocks: q, u, then for each mode f, d, g, k and its\n"
-           "# column number; the characters after each field and its width.\n"
-        << "array solution_after[" << after.size() << "] = [";
-    for (std::size_t i = 0; i < after.size(); ++i) out << (i == 0 ? "" : ", ") << after[i];
-    out << "]\narray solution_width[" << widths.size() << "] = [";
-    for (std::size_t i = 0; i < widths.size(); ++i) out << (i == 0 ? "" : ", ") << widths[i];
-    out << "]\n"
-           "sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])\n";
+           "# column number; the characters after each field and its width.\n";
+    field_arrays(out, "solution", widths);
+    out << "sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])\n";
+  }
+  if (has_lco_figure(f)) {
+    out << "# " << f.lco_file
+        << ": the sweep rows (V, u, q, start, state, A_h, A_theta, f, A_theta_hb) and the\n"
+           "# harmonic-balance curve (A_theta, V, stable); the characters after each field\n"
+           "# and its width.\n";
+    field_arrays(out, "lco", f.lco_row_widths);
+    field_arrays(out, "lco_curve", f.lco_curve_widths);
+    out << "lco(n) = cut(strcol(1), lco_after[n] + lco_width[n], lco_after[n])\n"
+           "# The state of a sweep row (field 5): a cycle, or the last amplitude of a march that did not settle\n"
+           "# (rest and divergence have no amplitude).\n"
+           "lco_state(s) = s[strlen(s) - lco_after[5] - lco_width[5] + 1:strlen(s) - lco_after[5]]\n"
+           "is_cycle(s) = strstrt(lco_state(s), 'cycle') > 0\n"
+           "lcc(n) = cut(strcol(1), lco_curve_after[n] + lco_curve_width[n], lco_curve_after[n])\n";
   }
   out << "\n";
 }
@@ -520,6 +542,49 @@ void write_flutter_figure(std::ostream& out, const FigureScript& f) {
       << "  unset multiplot\n\n";
 }
 
+void write_lco_figure(std::ostream& out, const FigureScript& f) {
+  out << "  # ---- Limit cycles: the pitch amplitude against the speed\n"
+         "  if (pass == 1) { set output out_prefix . 'zelvan-lco.' . format }\n"
+         "  reset\n"
+         "  eval common\n"
+         "  set title \"Limit cycles: pitch amplitude against the speed\\n\" . case_title\n"
+         "  set xlabel 'speed V = U/(b ω_θ) [-]'\n"
+         "  set ylabel 'pitch amplitude, half the peak-to-peak [rad]'\n"
+         "  set key top left\n"
+         "  set offsets 0, 0, graph 0.05, 0\n"
+      << (f.lco_log_amplitude ? "  set logscale y\n  set format y '%.0e'\n" : "  set yrange [0:*]\n");
+  // The speeds of the sweep (and the flutter speed), a twentieth of the
+  // span beyond each end: the curve of harmonic balance goes on to large
+  // amplitudes far outside them.
+  double low = std::min(f.lco_speeds[0], f.lco_speeds[1]), high = std::max(f.lco_speeds[0], f.lco_speeds[1]);
+  if (has_value(f.lco_linear_flutter_V)) {
+    low = std::min(low, *f.lco_linear_flutter_V);
+    high = std::max(high, *f.lco_linear_flutter_V);
+  }
+  const double margin = 0.05 * (high - low);
+  if (margin > 0.0) out << "  set xrange [" << number(low - margin) << ":" << number(high + margin) << "]\n";
+  std::string flutter_mark;
+  if (has_value(f.lco_linear_flutter_V)) {
+    out << "  set arrow 1 from first " << number(*f.lco_linear_flutter_V) << ", graph 0 to first "
+        << number(*f.lco_linear_flutter_V) << ", graph 1 nohead lt 7 dt 3 lw 2\n";
+    flutter_mark = ", \\\n       1/0 with lines lt 7 dt 3 lw 2 title " +
+                   quoted("linear flutter speed V = " + value(*f.lco_linear_flutter_V));
+  }
+  out << "  plot lco_file index 1 using (lcc(2)):(lcc(3) > 0.5 ? lcc(1) : 1/0) with lines lt 6 title "
+         "'harmonic balance, stable', \\\n"
+         "       '' index 1 using (lcc(2)):(lcc(3) > 0.5 ? 1/0 : lcc(1)) with lines lt 6 dt 2 title "
+         "'harmonic balance, unstable', \\\n"
+         "       '' index 0 every 2::0 using (lco(1)):(is_cycle(strcol(1)) ? lco(7) : 1/0) with points lt 2 pt 7 ps "
+         "1.3 title "
+         "'cycle, time marching from lco_theta0', \\\n"
+         "       '' index 0 every 2::1 using (lco(1)):(is_cycle(strcol(1)) ? lco(7) : 1/0) with points lt 1 pt 6 ps 2 "
+         "title "
+         "'cycle, time marching from 10 lco_theta0', \\\n"
+         "       '' index 0 using (lco(1)):(is_cycle(strcol(1)) ? 1/0 : lco(7)) with points lt 4 pt 2 ps 1.3 title "
+         "'not settled: the last amplitude'"
+      << flutter_mark << "\n\n";
+}
+
 void write_parameter_page(std::ostream& out, const FigureScript& f) {
   const PlotCase& c = f.parameters;
   const std::vector<std::string> left{
@@ -587,12 +652,16 @@ void write_parameter_page(std::ostream& out, const FigureScript& f) {
 std::vector<std::string> figure_files(const FigureScript& figures) {
   std::vector<std::string> names;
   for (const std::string_view name : kFigureFiles) {
-    if (name != "zelvan-flutter.png" || has_flutter_figure(figures)) names.emplace_back(name);
+    if (name == "zelvan-flutter.png" && !has_flutter_figure(figures)) continue;
+    if (name == "zelvan-lco.png" && !has_lco_figure(figures)) continue;
+    names.emplace_back(name);
   }
   return names;
 }
 
-int pdf_pages(const FigureScript& figures) { return has_flutter_figure(figures) ? 5 : 4; }
+int pdf_pages(const FigureScript& figures) {
+  return 4 + (has_flutter_figure(figures) ? 1 : 0) + (has_lco_figure(figures) ? 1 : 0);
+}
 
 void write_gnuplot_script(std::ostream& out, const FigureScript& figures) {
   write_header(out, figures);
@@ -614,6 +683,7 @@ void write_gnuplot_script(std::ostream& out, const FigureScript& figures) {
   write_spectrum_figure(out, figures);
   write_phase_figure(out, figures);
   if (has_flutter_figure(figures)) write_flutter_figure(out, figures);
+  if (has_lco_figure(figures)) write_lco_figure(out, figures);
   write_parameter_page(out, figures);
   out << "  unset output\n"
          "}\n";

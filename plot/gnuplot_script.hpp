@@ -83,15 +83,30 @@ struct FigureScript {
   std::optional<FlutterMark> state_space_critical;  // its critical point
   std::optional<FlutterMark> matched;               // matched point
   std::optional<double> divergence_speed;           // m/s
+
+  // zelvan_lco.dat, the limit-cycle sweep; empty: not written (no
+  // limit-cycle figure).  The widths of the fields of its sweep rows (V,
+  // u, q, start, state, A_h, A_theta, f, A_theta_hb) and of its
+  // harmonic-balance curve (A_theta, V, stable), and the linear flutter
+  // speed V to mark.
+  std::string lco_file;
+  std::vector<int> lco_row_widths;
+  std::vector<int> lco_curve_widths;
+  std::optional<double> lco_linear_flutter_V;
+  std::array<double, 2> lco_speeds{};  // the sweep's first and last V: the speed axis
+  // Amplitudes on a logarithmic axis: with freeplay the cycles scale with
+  // its width and span decades up to the flutter speed.
+  bool lco_log_amplitude = false;
 };
 
 // Every figure file a script may write with the default output format
 // (PNG), in the order it writes them.
-inline constexpr std::string_view kFigureFiles[] = {"zelvan-time.png", "zelvan-spectrum.png", "zelvan-phase.png",
-                                                    "zelvan-flutter.png", "zelvan.pdf"};
+inline constexpr std::string_view kFigureFiles[] = {"zelvan-time.png",    "zelvan-spectrum.png", "zelvan-phase.png",
+                                                    "zelvan-flutter.png", "zelvan-lco.png",      "zelvan.pdf"};
 
 // The figure files the script of `figures` writes, in the order of
-// kFigureFiles: zelvan-flutter.png only with rows in the flutter table.
+// kFigureFiles: zelvan-flutter.png only with rows in the flutter table,
+// zelvan-lco.png only with the limit-cycle file.
 std::vector<std::string> figure_files(const FigureScript& figures);
 
 // The number of pages of zelvan.pdf: one per figure, and the parameter page.

@@ -4,8 +4,8 @@
 #     gnuplot zelvan.gp                          PNG figures and zelvan.pdf
 #     gnuplot -e "format='svg'" zelvan.gp        SVG figures instead of PNG
 #     gnuplot -e "width=1600; height=1000" zelvan.gp   another figure size
-# It reads zelvan.dat zelvan_fl.dat zelvan_flutter.dat and writes
-#     zelvan-time.png zelvan-spectrum.png zelvan-phase.png zelvan-flutter.png zelvan.pdf
+# It reads zelvan.dat zelvan_fl.dat zelvan_flutter.dat zelvan_lco.dat and writes
+#     zelvan-time.png zelvan-spectrum.png zelvan-phase.png zelvan-flutter.png zelvan-lco.png zelvan.pdf
 
 if (!exists("format")) format = "png"
 if (!exists("out_prefix")) out_prefix = ""
@@ -17,8 +17,9 @@ if (!exists("data_file")) data_file = 'zelvan.dat'
 if (!exists("state_space_file")) state_space_file = 'zelvan_ss.dat'
 if (!exists("table_file")) table_file = 'zelvan_fl.dat'
 if (!exists("solution_file")) solution_file = 'zelvan_flutter.dat'
+if (!exists("lco_file")) lco_file = 'zelvan_lco.dat'
 t_A = 0.00000000E+00   # s, the time axis
-t_E = 1.0000000
+t_E = 2.0000000
 a_0 = 0.00000000E+00   # N, harmonic force a_0 cos(2 pi f_0 t + phi)
 f_0 = 0.00000000E+00   # Hz
 phi = 0.00000000E+00   # deg
@@ -46,6 +47,19 @@ tab(n) = cut(strcol(1), 12 * (18 - n), 12 * (17 - n))
 array solution_after[12] = [134, 120, 106, 92, 78, 64, 60, 46, 32, 18, 4, 0]
 array solution_width[12] = [14, 14, 14, 14, 14, 14, 4, 14, 14, 14, 14, 4]
 sol(n) = cut(strcol(1), solution_after[n] + solution_width[n], solution_after[n])
+# zelvan_lco.dat: the sweep rows (V, u, q, start, state, A_h, A_theta, f, A_theta_hb) and the
+# harmonic-balance curve (A_theta, V, stable); the characters after each field
+# and its width.
+array lco_after[9] = [102, 88, 74, 68, 56, 42, 28, 14, 0]
+array lco_width[9] = [14, 14, 14, 6, 12, 14, 14, 14, 14]
+array lco_curve_after[3] = [28, 14, 0]
+array lco_curve_width[3] = [14, 14, 14]
+lco(n) = cut(strcol(1), lco_after[n] + lco_width[n], lco_after[n])
+# The state of a sweep row (field 5): a cycle, or the last amplitude of a march that did not settle
+# (rest and divergence have no amplitude).
+lco_state(s) = s[strlen(s) - lco_after[5] - lco_width[5] + 1:strlen(s) - lco_after[5]]
+is_cycle(s) = strstrt(lco_state(s), 'cycle') > 0
+lcc(n) = cut(strcol(1), lco_curve_after[n] + lco_curve_width[n], lco_curve_after[n])
 
 $anchor << EOD
 0|0
@@ -127,16 +141,16 @@ do for [pass = 1:2] {
   set xrange [0:20.000000]
   set arrow 1 from first 1.9897730, graph 0 to first 1.9897730, graph 1 nohead lt 4 dt 2
   set arrow 2 from first 11.606355, graph 0 to first 11.606355, graph 1 nohead lt 4 dt 2
-  set arrow 3 from first 1.0000000, graph 0 to first 1.0000000, graph 1 nohead lt 5 dt 4 lw 2
+  set arrow 3 from first 4.0000000, graph 0 to first 4.0000000, graph 1 nohead lt 5 dt 4 lw 2
   set format x ''
   set ylabel 'normalised power [-]'
-  plot data_file skip 5 every ::0::255 using (dat(6)):(dat(8)) with lines lt 1 title 'plunge displacement Y3', \
+  plot data_file skip 5 every ::0::511 using (dat(6)):(dat(8)) with lines lt 1 title 'plunge displacement Y3', \
        1/0 with lines lt 4 dt 2 title 'structural frequencies 1.9898 Hz, 11.606 Hz', \
-       1/0 with lines lt 5 dt 4 lw 2 title 'strong coupling at 1.0000 Hz', \
+       1/0 with lines lt 5 dt 4 lw 2 title 'strong coupling at 4.0000 Hz', \
        $anchor using 1:2 with dots lc bgnd notitle
   set format x '% h'
   set xlabel 'f [Hz]'
-  plot data_file skip 5 every ::0::255 using (dat(6)):(dat(10)) with lines lt 2 title 'pitch displacement Y4', \
+  plot data_file skip 5 every ::0::511 using (dat(6)):(dat(10)) with lines lt 2 title 'pitch displacement Y4', \
        $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
@@ -194,6 +208,25 @@ do for [pass = 1:2] {
        $anchor using 1:2 with dots lc bgnd notitle
   unset multiplot
 
+  # ---- Limit cycles: the pitch amplitude against the speed
+  if (pass == 1) { set output out_prefix . 'zelvan-lco.' . format }
+  reset
+  eval common
+  set title "Limit cycles: pitch amplitude against the speed\n" . case_title
+  set xlabel 'speed V = U/(b ω_θ) [-]'
+  set ylabel 'pitch amplitude, half the peak-to-peak [rad]'
+  set key top left
+  set offsets 0, 0, graph 0.05, 0
+  set yrange [0:*]
+  set xrange [4.7500000:10.250000]
+  set arrow 1 from first 6.2566244, graph 0 to first 6.2566244, graph 1 nohead lt 7 dt 3 lw 2
+  plot lco_file index 1 using (lcc(2)):(lcc(3) > 0.5 ? lcc(1) : 1/0) with lines lt 6 title 'harmonic balance, stable', \
+       '' index 1 using (lcc(2)):(lcc(3) > 0.5 ? 1/0 : lcc(1)) with lines lt 6 dt 2 title 'harmonic balance, unstable', \
+       '' index 0 every 2::0 using (lco(1)):(is_cycle(strcol(1)) ? lco(7) : 1/0) with points lt 2 pt 7 ps 1.3 title 'cycle, time marching from lco_theta0', \
+       '' index 0 every 2::1 using (lco(1)):(is_cycle(strcol(1)) ? lco(7) : 1/0) with points lt 1 pt 6 ps 2 title 'cycle, time marching from 10 lco_theta0', \
+       '' index 0 using (lco(1)):(is_cycle(strcol(1)) ? 1/0 : lco(7)) with points lt 4 pt 2 ps 1.3 title 'not settled: the last amplitude', \
+       1/0 with lines lt 7 dt 3 lw 2 title 'linear flutter speed V = 6.2566'
+
   # ---- Parameter page (PDF only)
   if (pass == 2) {
     reset
@@ -204,8 +237,8 @@ do for [pass = 1:2] {
     unset grid
     set title "Parameters and results\n" . case_title font ',15'
     set label 1 'Case parameters' at screen 6.00000000E-02, screen 0.84000000 font ',16'
-    set label 2 't_A = 0 s    t_E = 1.0000 s' at screen 6.00000000E-02, screen 0.78000000 font 'Mono,13'
-    set label 3 'time points: 512' at screen 6.00000000E-02, screen 0.74000000 font 'Mono,13'
+    set label 2 't_A = 0 s    t_E = 2.0000 s' at screen 6.00000000E-02, screen 0.78000000 font 'Mono,13'
+    set label 3 'time points: 1024' at screen 6.00000000E-02, screen 0.74000000 font 'Mono,13'
     set label 4 'Y_0_1 = 1.00000E-02 m    Y*_0_1 = 0 m/s' at screen 6.00000000E-02, screen 0.70000000 font 'Mono,13'
     set label 5 'Y_0_2 = 0 m    Y*_0_2 = 0 m/s' at screen 6.00000000E-02, screen 0.66000000 font 'Mono,13'
     set label 6 'M_1 = 48.106 kg    M_2 = 6.0132 kg' at screen 6.00000000E-02, screen 0.62000000 font 'Mono,13'
@@ -220,7 +253,7 @@ do for [pass = 1:2] {
     set label 15 'Results' at screen 0.53000000, screen 0.84000000 font ',16'
     set label 16 'structural frequencies:' at screen 0.53000000, screen 0.78000000 font 'Mono,13'
     set label 17 '  f_0_1 = 1.9898 Hz    f_0_2 = 11.606 Hz' at screen 0.53000000, screen 0.74000000 font 'Mono,13'
-    set label 18 'strong coupling at 1.0000 Hz' at screen 0.53000000, screen 0.70000000 font 'Mono,13'
+    set label 18 'strong coupling at 4.0000 Hz' at screen 0.53000000, screen 0.70000000 font 'Mono,13'
     set label 19 'sweep estimate at w_star = 0.3000 (k frozen):' at screen 0.53000000, screen 0.66000000 font 'Mono,13'
     set label 20 '  q = 34824. N/m²    u = 238.44 m/s' at screen 0.53000000, screen 0.62000000 font 'Mono,13'
     set label 21 '  f = 6.0678 Hz    k = 0.0799' at screen 0.53000000, screen 0.58000000 font 'Mono,13'
