@@ -13,7 +13,14 @@
 //                                   route at Ma 0.5;
 //   FlutterSolution/WholeFlutterAnalysis  the sweep with zelvan_fl.dat, the
 //                                   structural modes and the solution of
-//                                   method 0, for comparison.
+//                                   method 0, for comparison;
+//   LimitCycle/Sweep20/{Cubic,Freeplay}  the limit-cycle sweep of the
+//                                   example case lco_cubic_pitch over 20
+//                                   speeds on the thin-plate route (two
+//                                   marches and harmonic balance at each;
+//                                   the goal: < 2 s on one core), with the
+//                                   cubic pitch spring over V = 5 .. 10 and
+//                                   with freeplay of 0.001 rad over V = 3 .. 6.5.
 // Each runs in a scratch folder (the files are written there).
 #include <benchmark/benchmark.h>
 
@@ -28,6 +35,7 @@
 #include "driver/flutter.hpp"
 #include "driver/flutter_solution.hpp"
 #include "driver/getarg.hpp"
+#include "driver/lco_sweep.hpp"
 #include "driver/model.hpp"
 #include "driver/run.hpp"
 #include "driver/startup.hpp"
@@ -190,6 +198,56 @@ void PossioStateSpaceHistory(benchmark::State& state) {
   }
 }
 
+// The example case lco_cubic_pitch with its eight nonlinear records
+// replaced by `records` (cubic_h .. lco_theta0, one value each).
+std::string lco_case(const std::vector<std::string>& records) {
+  std::ifstream in(fs::path(ZELVAN_SOURCE_DIR) / "examples" / "cases" / "lco_cubic_pitch" / "zelvan.inp");
+  std::ostringstream out;
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (number >= 48 && number <= 55) {
+      const std::string& value = records[static_cast<std::size_t>(number - 48)];
+      line = std::string(10 - value.size(), ' ') + value;
+    }
+    out << line << '\n';
+  }
+  return out.str();
+}
+
+// The limit-cycle sweep alone, the flutter solution (with its state-space
+// model) computed once.
+void LimitCycleSweep(benchmark::State& state, const std::vector<std::string>& records) {
+  test_support::ScratchWorkingDir scratch("zelvan_lco_bench");
+  std::ofstream("case.inp") << lco_case(records);
+  std::ostringstream sink;
+  textio::ConsoleRedirect redirect(sink);
+  driver::reset_run_records();
+  const std::vector<std::string> words{"zelvan", "lnx", "case.inp"};
+  driver::set_command_line(words);
+  driver::start_up();
+  driver::CaseParameters& cp = driver::case_parameters();
+  const driver::AeroelasticModel model = driver::build_model(cp);
+  const driver::FlutterAnalysis analysis = driver::flutter_analysis(cp, model);
+  const flutter::StateSpaceModel& aero = analysis.solution.state_space->model;
+  long cycles = 0;
+  for (auto _ : state) {
+    const driver::LcoSweep sweep = driver::lco_sweep(cp, model.structure, aero, model.route);
+    cycles = 0;
+    for (const driver::LcoRow& r : sweep.rows) cycles += r.march.state == flutter::LcoState::cycle ? 1 : 0;
+  }
+  state.counters["marches"] = 2.0 * cp.nonlinear->lco_count;
+  state.counters["cycles"] = static_cast<double>(cycles);
+}
+
+void LimitCycleCubic(benchmark::State& state) {
+  LimitCycleSweep(state, {"0.0", "0.0", "3.0", "0.0", "5.0", "10.0", "20", "0.01"});
+}
+void LimitCycleFreeplay(benchmark::State& state) {
+  LimitCycleSweep(state, {"0.0", "0.0", "0.0", "0.001", "3.0", "6.5", "20", "0.01"});
+}
+
 void WholeFlutterAnalysis(benchmark::State& state) {
   Case c(0, "");
   for (auto _ : state) c.analyse();
@@ -205,5 +263,7 @@ BENCHMARK(PossioStateSpaceFit)->Name("FlutterSolution/PossioStateSpace/Fit")->Un
 BENCHMARK(PossioStateSpacePMethod)->Name("FlutterSolution/PossioStateSpace/PMethod")->Unit(benchmark::kMillisecond);
 BENCHMARK(PossioStateSpaceHistory)->Name("FlutterSolution/PossioStateSpace/History")->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFlutterAnalysis)->Name("FlutterSolution/WholeFlutterAnalysis")->Unit(benchmark::kMillisecond);
+BENCHMARK(LimitCycleCubic)->Name("LimitCycle/Sweep20/Cubic")->Unit(benchmark::kMillisecond);
+BENCHMARK(LimitCycleFreeplay)->Name("LimitCycle/Sweep20/Freeplay")->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
