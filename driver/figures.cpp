@@ -54,8 +54,8 @@ void add_flutter_solution(plot::FigureScript& f, const FlutterSolution& solution
     f.lco_row_widths = lco_row_widths();
     f.lco_curve_widths = lco_curve_widths();
     f.lco_linear_flutter_V = solution.lco->linear_flutter_V;
-    f.lco_speeds = {solution.springs.lco_V_start, solution.springs.lco_V_end};
-    f.lco_log_amplitude = solution.springs.freeplay_h > 0.0 || solution.springs.freeplay_theta > 0.0;
+    f.lco_speeds = {solution.lco->springs.lco_V_start, solution.lco->springs.lco_V_end};
+    f.lco_log_amplitude = solution.lco->springs.freeplay_h > 0.0 || solution.lco->springs.freeplay_theta > 0.0;
   }
 }
 

@@ -109,7 +109,6 @@ FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticMode
   static_cast<flutter::FlutterResult&>(s) = flutter::solve_flutter(problem);
   if (cp.nonlinear) {
     if (s.state_space) {
-      s.springs = *cp.nonlinear;
       s.lco = lco_sweep(cp, model.structure, s.state_space->model, s.route);
     } else {
       console_write(msg::kNoLcoSweep, {});

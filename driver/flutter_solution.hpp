@@ -43,9 +43,8 @@ struct FlutterSolution : flutter::FlutterResult {
   int method = 0;                                  // flutter_method
   bool truncated = false;                          // only the first kMaxKeptSteps sweep steps were kept
   // The limit-cycle sweep of the nonlinear-spring group (with the
-  // state-space model of the solution), with the springs it was run for.
+  // state-space model of the solution).
   std::optional<LcoSweep> lco;
-  NonlinearSpringsInput springs;
 };
 
 // The solution of the case `cp` (with its structural frequencies f_0_1,

@@ -379,7 +379,7 @@ std::string right(std::string_view text, std::size_t width) {
 
 void write_lco_dat(const FlutterSolution& s) {
   const LcoSweep& sweep = *s.lco;
-  const NonlinearSpringsInput& n = s.springs;
+  const NonlinearSpringsInput& n = sweep.springs;
   textio::OutputFile file{std::string(kLcoDataFile)};
   std::ostream& out = file.stream();
   line(out, "# ZELVAN limit-cycle sweep: " + trimmed(s.title));

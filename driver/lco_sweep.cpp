@@ -63,6 +63,7 @@ LcoSweep lco_sweep(const CaseParameters& cp, const StructuralModel& structure, c
   exact = flutter::with_scan(exact, kScanHigh, kScanLow, kScanPoints);
 
   LcoSweep sweep;
+  sweep.springs = n;
   if (const auto linear = flutter::exact_flutter(exact)) sweep.linear_flutter_V = linear->u / unit;
   const flutter::HarmonicBalanceCurve curve =
       flutter::harmonic_balance_curve(exact, springs, settings.diverged_pitch, kCurvePoints);

@@ -43,6 +43,7 @@ struct LcoCurvePoint {
 };
 
 struct LcoSweep {
+  NonlinearSpringsInput springs;           // the group it was run for
   std::optional<double> linear_flutter_V;  // the exact flutter speed with linear springs (harmonic balance's)
   std::vector<LcoRow> rows;                // per speed: the small start, then the large one
   std::vector<LcoCurvePoint> curve;        // the harmonic-balance curve, where it has flutter points
