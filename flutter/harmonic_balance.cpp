@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "numlib/devccg.hpp"
+#include "numlib/illinois.hpp"
 
 namespace zelvan::flutter {
 namespace {
@@ -89,32 +90,17 @@ std::array<Complex, 2> shape_at(const HarmonicSection& s, double k, const Matrix
   return {x[0] / length, x[1] / length};
 }
 
-// Illinois iteration for the root of `f` between a and b, f(a) and f(b)
-// of opposite signs, until |b - a| <= tolerance * max(|a|, |b|); the end
+// The root of `f` between a and b, f(a) and f(b) of opposite signs, by
+// the Illinois method until |b - a| <= tolerance * max(|a|, |b|): the end
 // with the smaller |f|.
 template <typename F>
 double illinois(F&& f, double a, double fa, double b, double fb, double tolerance) {
-  int kept = 0;
-  for (int iteration = 0; iteration < kMostRootIterations; ++iteration) {
-    if (fa == 0.0) return a;
-    if (fb == 0.0) return b;
-    if (std::fabs(b - a) <= tolerance * std::max(std::fabs(a), std::fabs(b))) break;
-    double c = b - fb * (b - a) / (fb - fa);
-    if (!(std::min(a, b) < c && c < std::max(a, b))) c = 0.5 * (a + b);
-    const double fc = f(c);
-    if (sign_of(fc) == sign_of(fa)) {
-      a = c;
-      fa = fc;
-      if (kept == 1) fb *= 0.5;
-      kept = 1;
-    } else {
-      b = c;
-      fb = fc;
-      if (kept == -1) fa *= 0.5;
-      kept = -1;
-    }
-  }
-  return std::fabs(fa) <= std::fabs(fb) ? a : b;
+  if (fa == 0.0) return a;
+  const auto narrow = [tolerance](double x, double y) {
+    return std::fabs(y - x) <= tolerance * std::max(std::fabs(x), std::fabs(y));
+  };
+  const numlib::Bracket found = numlib::illinois(f, {a, fa, b, fb}, sign_of(fa), narrow, kMostRootIterations);
+  return std::fabs(found.fa) <= std::fabs(found.fb) ? found.a : found.b;
 }
 
 bool is_linear(const SpringNonlinearity& s) { return s.cubic == 0.0 && s.freeplay == 0.0; }

@@ -18,12 +18,6 @@ std::size_t sz(int i) { return static_cast<std::size_t>(i); }
 // of any size is computed to the same relative accuracy.
 constexpr double kNormFloor = 1e-3;
 
-// The inverse of a regular 2x2 matrix, column-major.
-std::array<double, 4> inverse(const std::array<double, 4>& m) {
-  const double det = m[0] * m[3] - m[2] * m[1];
-  return {m[3] / det, -m[1] / det, -m[2] / det, m[0] / det};
-}
-
 // The slope of spring_force at x.
 double spring_slope(double k, const SpringNonlinearity& spring, double x) {
   if (spring.freeplay > 0.0) return std::fabs(x) <= spring.freeplay ? 0.0 : k;
@@ -96,7 +90,7 @@ LcoPoint march_limit_cycle(const StateSpaceModel& model, const SectionSprings& s
   Motion motion;
   motion.n = state_count(model);
   motion.a = state_matrix(model, u);
-  motion.minv = inverse(effective_mass(model));
+  motion.minv = effective_mass_inverse(model);
   motion.k = {model.stiffness[0], model.stiffness[3]};
   motion.springs = springs;
   const int n = motion.n;

@@ -59,6 +59,8 @@ std::array<double, 2> lag_load(const StateSpaceModel& model, const double* lag_s
   return load;
 }
 
+std::array<double, 4> effective_mass_inverse(const StateSpaceModel& model) { return inverse(effective_mass(model)); }
+
 std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
   const int n = state_count(model);
   const aero::RogerFit& fit = model.aero;
@@ -70,7 +72,7 @@ std::vector<double> state_matrix(const StateSpaceModel& model, double u) {
     stiffness[e] = model.stiffness[e] + q * fit.a0[e];
     damping[e] = model.damping[e] + q * (b / u) * fit.a1[e];
   }
-  const std::array<double, 4> minv = inverse(effective_mass(model));
+  const std::array<double, 4> minv = effective_mass_inverse(model);
   a[at(0, 2, n)] = 1.0;  // x' rows
   a[at(1, 3, n)] = 1.0;
   put_acceleration_block(a, n, 0, minv, stiffness);

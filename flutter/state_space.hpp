@@ -39,6 +39,10 @@ std::array<double, 2> lag_load(const StateSpaceModel& model, const double* lag_s
 // term q (b/u)^2 A2 x'' does not depend on u), column-major, kg.
 std::array<double, 4> effective_mass(const StateSpaceModel& model);
 
+// Mbar^-1, column-major, 1/kg: the factor of the loads in the acceleration
+// rows of state_matrix.  Requires Mbar regular.
+std::array<double, 4> effective_mass_inverse(const StateSpaceModel& model);
+
 // The state matrix A(u) of z' = A z (column-major, state_count square),
 // z = (x, x', x_a,1, ..., x_a,n), at flow speed u > 0 [m/s], q = rho u^2/2
 // (in Roger's form; the minimum-state form as state_count says):

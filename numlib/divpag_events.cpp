@@ -7,6 +7,7 @@
 
 #include "numlib/detail/messages.hpp"
 #include "numlib/error_handler.hpp"
+#include "numlib/illinois.hpp"
 
 namespace zelvan::numlib {
 namespace {
@@ -154,31 +155,18 @@ class March {
   // sign at xa_ is signs_[which]: the far side of the final bracket, where
   // it has the other sign or is zero.
   double locate(std::size_t which) {
-    double a = xa_, b = step_end_;
-    double ga = start_values_[which], gb = end_values_[which];
     const double step = std::fabs(step_end_ - xa_);
     const double eps = std::numeric_limits<double>::epsilon();
-    int kept = 0;  // the end kept at the last iteration: -1 a, +1 b (Illinois halves its value when kept twice)
-    for (int iteration = 0; iteration < kMostRootIterations && gb != 0.0; ++iteration) {
-      if (b - a <= kEventBracket * eps * std::max(std::fabs(a) + std::fabs(b), step)) break;
-      double c = b - gb * (b - a) / (gb - ga);
-      if (!(c > a && c < b)) c = 0.5 * (a + b);
-      if (!(c > a && c < b)) break;
+    const auto value = [&](double c) {
       g_(c, value_at(c).data(), values_.data());
-      const double gc = values_[which];
-      if (sign_of(gc) == signs_[which]) {
-        a = c;
-        ga = gc;
-        if (kept == 1) gb *= 0.5;
-        kept = 1;
-      } else {
-        b = c;
-        gb = gc;
-        if (kept == -1) ga *= 0.5;
-        kept = -1;
-      }
-    }
-    return b;
+      return values_[which];
+    };
+    const auto narrow = [&](double a, double b) {
+      return b - a <= kEventBracket * eps * std::max(std::fabs(a) + std::fabs(b), step);
+    };
+    const Bracket found = illinois(value, {xa_, start_values_[which], step_end_, end_values_[which]}, signs_[which],
+                                   narrow, kMostRootIterations);
+    return found.b;
   }
 
   // The outputs before x (and at x unless `before`), from the last step.

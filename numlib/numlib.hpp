@@ -16,6 +16,7 @@
 #include "numlib/dlinrg.hpp"
 #include "numlib/dset.hpp"
 #include "numlib/error_handler.hpp"
+#include "numlib/illinois.hpp"
 #include "numlib/least_squares.hpp"
 #include "numlib/library_state.hpp"
 #include "numlib/machine.hpp"

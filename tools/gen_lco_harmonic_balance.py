@@ -71,18 +71,7 @@ PUBLISHED_CUBIC = {"1.05": "0.199", "1.2": "0.412", "1.5": "0.692"}
 
 def scaled_lambdas(factor):
     """The two roots lambda at k with the pitch stiffness times `factor`."""
-
-    def roots(section, k):
-        _, a, x, r2, mu, sigma = section[:6]
-        A, Bk = sections.coefficients(a, x, r2, mu, sigma, k)
-        a11, a22 = A[0][0], A[1][1] * factor
-        c2 = a11 * a22
-        c1 = a11 * Bk[1][1] + a22 * Bk[0][0]
-        c0 = Bk[0][0] * Bk[1][1] - Bk[0][1] * Bk[1][0]
-        disc = mpmath.sqrt(c1**2 - 4 * c2 * c0)
-        return [(-c1 + disc) / (2 * c2), (-c1 - disc) / (2 * c2)]
-
-    return roots
+    return lambda section, k: sections.lambdas(section, k, factor)
 
 
 def flutter_speed(factor):

@@ -135,12 +135,15 @@ def coefficients(a, x, r2, mu, sigma, k):
     return A, Bk
 
 
-def lambdas(section, k):
+def lambdas(section, k, pitch_factor=1):
+    """The two roots lambda at k, with the pitch stiffness times
+    `pitch_factor` (1: the section as it stands)."""
     _, a, x, r2, mu, sigma = section[:6]
     A, Bk = coefficients(a, x, r2, mu, sigma, k)
+    a11, a22 = A[0][0], A[1][1] * pitch_factor
     # A is diagonal: det = A11 A22 lam^2 + (A11 B22 + A22 B11) lam + det B
-    c2 = A[0][0] * A[1][1]
-    c1 = A[0][0] * Bk[1][1] + A[1][1] * Bk[0][0]
+    c2 = a11 * a22
+    c1 = a11 * Bk[1][1] + a22 * Bk[0][0]
     c0 = Bk[0][0] * Bk[1][1] - Bk[0][1] * Bk[1][0]
     disc = mpmath.sqrt(c1**2 - 4 * c2 * c0)
     return [(-c1 + disc) / (2 * c2), (-c1 - disc) / (2 * c2)]
