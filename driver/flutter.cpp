@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <limits>
 
 #include "driver/case_parameters.hpp"
@@ -47,6 +48,19 @@ void write_step(const FlutterStep& step, textio::OutputFile* file) {
 
 }  // namespace
 
+void for_each_sweep_pressure(const CaseParameters& cp, const std::function<bool(double)>& each) {
+  // nstep = 0 has no step f_s/nstep: the sweep stays at its start value.
+  const double dq = cp.nstep != 0 ? cp.f_s / cp.nstep : 0.0;
+  double q = std::fabs(cp.q_start);
+  if (cp.f_s < 0.0) q = -q;
+  // Counted in 64 bits: nstep + nextra + 1 may exceed the int range.
+  const long long count = static_cast<long long>(cp.nstep) + cp.nextra + 1;
+  for (long long step = 1; step <= count; ++step) {
+    q += dq;
+    if (!each(q)) return;
+  }
+}
+
 SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& model) {
   textio::OutputFile file;
   if (cp.nstep > 0) {
@@ -58,14 +72,7 @@ SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& mod
   const Matrix2 aero = model.aero_matrix();
   SweepResults sweep;
   std::vector<FlutterStep>& steps = sweep.steps;
-  // nstep = 0 has no step f_s/nstep: the sweep stays at its start value.
-  const double dq = cp.nstep != 0 ? cp.f_s / cp.nstep : 0.0;
-  double q = std::fabs(cp.q_start);
-  if (cp.f_s < 0.0) q = -q;
-  // Counted in 64 bits: nstep + nextra + 1 may exceed the int range.
-  const long long count = static_cast<long long>(cp.nstep) + cp.nextra + 1;
-  for (long long step = 1; step <= count; ++step) {
-    q += dq;
+  for_each_sweep_pressure(cp, [&](double q) {
     const FlutterStep result = solve_flutter_step(system, aero, q);
     write_step(result, file.is_open() ? &file : nullptr);
     if (steps.size() < kMaxKeptSteps) {
@@ -73,9 +80,36 @@ SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& mod
     } else {
       sweep.truncated = true;
     }
-  }
+    return true;
+  });
   sweep.written_to_file = file.is_open();
   file.close();
+  return sweep;
+}
+
+SweepResults sweep_of(const CaseParameters& cp, const AeroelasticModel& model) {
+  std::vector<double> q;
+  bool truncated = false;
+  for_each_sweep_pressure(cp, [&](double p) {
+    if (q.size() == kMaxKeptSteps) {
+      truncated = true;
+      return false;
+    }
+    q.push_back(p);
+    return true;
+  });
+  SweepResults sweep = sweep_of(cp, model, q);
+  sweep.truncated = truncated;
+  return sweep;
+}
+
+SweepResults sweep_of(const CaseParameters& cp, const AeroelasticModel& model, std::span<const double> q) {
+  const FlutterSystem system = flutter_system(cp, model);
+  const Matrix2 aero = model.aero_matrix();
+  SweepResults sweep;
+  sweep.steps.reserve(q.size());
+  for (double p : q) sweep.steps.push_back(solve_flutter_step(system, aero, p));
+  sweep.written_to_file = true;
   return sweep;
 }
 

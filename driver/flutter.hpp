@@ -1,6 +1,8 @@
 // Flutter analysis and structural modes.
 #pragma once
 
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "driver/case_parameters.hpp"
@@ -38,6 +40,20 @@ const SweepResults& sweep_results();
 // 0), and returns its steps.  nstep = 0 sweeps with a zero step: nextra + 1
 // console blocks at q_start.
 SweepResults flutter_sweep(const CaseParameters& cp, const AeroelasticModel& model);
+
+// Calls `each` with the dynamic pressures of the sweep of `cp` in order
+// (q_start, with the sign of f_s, plus f_s/nstep, accumulated step by step,
+// nstep + nextra + 1 times); `each` returns false to end the sweep early.
+void for_each_sweep_pressure(const CaseParameters& cp, const std::function<bool(double)>& each);
+
+// The sweep of `cp` and `model` as a value: the steps of flutter_sweep
+// (its first kMaxKeptSteps, truncated when there are more), without a file
+// or a console line; written_to_file is true (the steps stand for the
+// flutter table).
+SweepResults sweep_of(const CaseParameters& cp, const AeroelasticModel& model);
+
+// The same at the dynamic pressures `q` [N/m^2] instead of the case's.
+SweepResults sweep_of(const CaseParameters& cp, const AeroelasticModel& model, std::span<const double> q);
 
 // The structural frequencies of the modes as the case keeps them: f_0_1,
 // f_0_2 and the reference frequency of the time history (inv_omega_1 =

@@ -79,7 +79,8 @@ void write_summary(const FlutterSolution& s, const std::optional<SectionInput>& 
 
 }  // namespace
 
-FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticModel& model, const SweepResults& sweep) {
+FlutterSolution solve_flutter_solution(const CaseParameters& cp, const AeroelasticModel& model,
+                                       const SweepResults& sweep) {
   FlutterSolution s;
   if (!sweep.written_to_file) return s;
   s.analysed = true;
@@ -107,13 +108,14 @@ FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticMode
                                         .match_iterations = cp.match_iterations,
                                         .sound_speed = cp.sound_speed};
   static_cast<flutter::FlutterResult&>(s) = flutter::solve_flutter(problem);
-  if (cp.nonlinear) {
-    if (s.state_space) {
-      s.lco = lco_sweep(cp, model.structure, s.state_space->model, s.route);
-    } else {
-      console_write(msg::kNoLcoSweep, {});
-    }
-  }
+  if (cp.nonlinear && s.state_space) s.lco = lco_sweep(cp, model.structure, s.state_space->model, s.route);
+  return s;
+}
+
+FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticModel& model, const SweepResults& sweep) {
+  FlutterSolution s = solve_flutter_solution(cp, model, sweep);
+  if (!s.analysed) return s;
+  if (cp.nonlinear && !s.state_space) console_write(msg::kNoLcoSweep, {});
   write_flutter_solution_files(s, cp.section);
   if (cp.flutter_group) write_summary(s, cp.section);
   return s;

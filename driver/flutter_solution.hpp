@@ -55,6 +55,12 @@ struct FlutterSolution : flutter::FlutterResult {
 // and the case parameters are left as they are.
 FlutterSolution flutter_solution(const CaseParameters& cp, const AeroelasticModel& model, const SweepResults& sweep);
 
+// The same solution as a value, without files or console lines (and, for
+// a nonlinear group without a state-space model, without the line that
+// says so): what flutter_solution writes.
+FlutterSolution solve_flutter_solution(const CaseParameters& cp, const AeroelasticModel& model,
+                                       const SweepResults& sweep);
+
 // The solution of the run (run_context().flutter_solution).
 const FlutterSolution& flutter_solution_result();
 

@@ -572,7 +572,7 @@ json lco_json(const LcoSweep& sweep) {
               {"hb_curve", json{{"amplitude_theta", amplitudes}, {"V", speeds}, {"stable", stable}}}};
 }
 
-void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
+json solution_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
   json j;
   j["title"] = trimmed(s.title);
   j["route"] = route_name(s.route);
@@ -638,11 +638,12 @@ void write_json(const FlutterSolution& s, const std::optional<SectionInput>& sec
   j["state_space"] = s.state_space ? state_space_json(*s.state_space, s.rho) : json(nullptr);
   j["section"] = section ? section_json(s, *section) : json(nullptr);
   if (s.lco) j["lco"] = lco_json(*s.lco);
+  return j;
+}
 
+void write_json(const FlutterSolution& s, const std::optional<SectionInput>& section) {
   textio::OutputFile file{std::string(kFlutterJsonFile)};
-  // The title is bytes from the input file, not necessarily UTF-8: invalid
-  // sequences are written as U+FFFD rather than failing the run.
-  file.stream() << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+  file.stream() << flutter_json_text(s, section);
   file.close();
 }
 
@@ -698,6 +699,12 @@ std::optional<FlutterJsonSummary> read_flutter_json_summary(std::istream& in) {
   summary.matched = point_at(matched);
   summary.matched_Ma = number_at(matched, kMaKey);
   return summary;
+}
+
+std::string flutter_json_text(const FlutterSolution& solution, const std::optional<SectionInput>& section) {
+  // The title is bytes from the input file, not necessarily UTF-8: invalid
+  // sequences are written as U+FFFD rather than failing the run.
+  return solution_json(solution, section).dump(2, ' ', false, json::error_handler_t::replace) + '\n';
 }
 
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section) {

@@ -4,6 +4,7 @@
 
 #include <istream>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct FlutterSolution;
 // gives beside the SI values (its key "section" is null without one).
 // Also "zelvan_lco.dat" when the solution has a limit-cycle sweep.
 void write_flutter_solution_files(const FlutterSolution& solution, const std::optional<SectionInput>& section);
+
+// The text of "zelvan_flutter.json" for `solution` and `section`, as
+// write_flutter_solution_files writes it (ending in a line end).
+std::string flutter_json_text(const FlutterSolution& solution, const std::optional<SectionInput>& section);
 
 // The widths of the fields of a tracked-mode row of "zelvan_flutter.dat"
 // (q, u, then for each mode f, d, g, k and its column), from its writer's

@@ -100,11 +100,9 @@ void cut_partial_character(std::string& text) {
   if (lead + length > text.size()) text.replace(lead, text.size() - lead, text.size() - lead, ' ');
 }
 
-}  // namespace
-
-ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::string_view note) {
+// Reads the case from `in` (see read_input_file).
+ReadWarnings read_input_records(CaseParameters& cp, RecordSource& in) {
   using enum InputBlock;
-  RecordSource in = RecordSource::open_file(path, note);
   ReadWarnings warnings;
   // Reads record `record` of `block` into `targets`, with the layout and
   // the name in messages from the table of input records.
@@ -182,6 +180,18 @@ ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::s
   append(warnings, read_section_group(in, cp));
   append(warnings, read_nonlinear_group(in, cp));
   return warnings;
+}
+
+}  // namespace
+
+ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::string_view note) {
+  RecordSource in = RecordSource::open_file(path, note);
+  return read_input_records(cp, in);
+}
+
+ReadWarnings read_input_text(CaseParameters& cp, std::string_view text, std::string_view name) {
+  RecordSource in = RecordSource::from_file_text(text, name);
+  return read_input_records(cp, in);
 }
 
 }  // namespace zelvan::driver

@@ -28,4 +28,8 @@ namespace zelvan::driver {
 // changes what is read.
 textio::ReadWarnings read_input_file(CaseParameters& cp, const std::string& path, std::string_view note = {});
 
+// The same read of the whole text of an input file, `text`, which the
+// messages name `name` as they name the file.
+textio::ReadWarnings read_input_text(CaseParameters& cp, std::string_view text, std::string_view name);
+
 }  // namespace zelvan::driver

@@ -1,6 +1,8 @@
 #include "driver/model.hpp"
 
 #include <cmath>
+#include <functional>
+#include <string_view>
 
 #include "aero/aero.hpp"
 #include "driver/case_parameters.hpp"
@@ -23,35 +25,43 @@ namespace {
   throw textio::RunStop(textio::StopReason::limit_violation, text);
 }
 
-void write_console(std::string_view layout_text) { console_write(layout_text, {}); }
+// Where a step of the model's construction sends its console line (the
+// layout of a line without values).
+using Say = std::function<void(std::string_view)>;
+// The Possio route's coefficients of a case (column-major, scaled).
+using PossioCoefficients = std::function<aero::Matrix2(const CaseParameters&)>;
 
-void set_coefficients(CaseParameters& cp, std::complex<double> q11, std::complex<double> q12, std::complex<double> q21,
-                      std::complex<double> q22) {
-  cp.QR11 = q11.real();
-  cp.QS11 = q11.imag();
-  cp.QR12 = q12.real();
-  cp.QS12 = q12.imag();
-  cp.QR21 = q21.real();
-  cp.QS21 = q21.imag();
-  cp.QR22 = q22.real();
-  cp.QS22 = q22.imag();
+void set_coefficients(CaseParameters& cp, const aero::Matrix2& q) {
+  // Column-major: Q11, Q21, Q12, Q22.
+  cp.QR11 = q[0].real();
+  cp.QS11 = q[0].imag();
+  cp.QR12 = q[2].real();
+  cp.QS12 = q[2].imag();
+  cp.QR21 = q[1].real();
+  cp.QS21 = q[1].imag();
+  cp.QR22 = q[3].real();
+  cp.QS22 = q[3].imag();
 }
 
-void thin_plate_route(CaseParameters& cp) {
+void thin_plate_route(CaseParameters& cp, const Say& say) {
   cp.Ma = std::fabs(cp.Ma);
   if (cp.Ma >= 1.0) stop_with(msg::kThinPlateMach, cp.Ma, msg::kStopMach);
   // The Bessel functions of the second kind have no value for a negative
   // argument.
   if (cp.w_star < 0.0) stop_with(msg::kThinPlateReducedFrequency, cp.w_star, msg::kStopReducedFrequency);
-  // Column-major: Q11, Q21, Q12, Q22.
-  const aero::Matrix2 q = aero::thin_plate_matrix(cp.w_star, cp.x_p, cp.Ma, cp.aero_scale, msg::kThinPlateAtWStar);
-  set_coefficients(cp, q[0], q[2], q[1], q[3]);
-  write_console(msg::kRouteThinPlate);
+  set_coefficients(cp, aero::thin_plate_matrix(cp.w_star, cp.x_p, cp.Ma, cp.aero_scale, msg::kThinPlateAtWStar));
+  say(msg::kRouteThinPlate);
 }
 
-void possio_route(CaseParameters& cp) {
+void possio_route(CaseParameters& cp, const Say& say, const PossioCoefficients& possio) {
   if (cp.Ma >= 1.0) stop_with(msg::kPossioMach, cp.Ma, msg::kStopMach);
   if (cp.w_star < 0.0) stop_with(msg::kPossioReducedFrequency, cp.w_star, msg::kStopReducedFrequency);
+  set_coefficients(cp, possio(cp));
+  say(msg::kRoutePossio);
+}
+
+// The run's Possio solve: the process-wide block, with its listing file.
+aero::Matrix2 possio_block_coefficients(const CaseParameters& cp) {
   aero::PossioBlock& block = aero::possio_block();
   block.mach = cp.Ma;
   block.omred = cp.w_star;
@@ -61,8 +71,7 @@ void possio_route(CaseParameters& cp) {
     return block.q[static_cast<std::size_t>(i - 1) + 3 * static_cast<std::size_t>(j - 1)];
   };
   const double s = cp.aero_scale;
-  set_coefficients(cp, s * P(1, 1), s * P(1, 2), s * P(2, 1), s * P(2, 2));
-  write_console(msg::kRoutePossio);
+  return {s * P(1, 1), s * P(2, 1), s * P(1, 2), s * P(2, 2)};
 }
 
 // The matrices that the analyses derive from the structural model: the
@@ -80,14 +89,40 @@ void structural_matrices(AeroelasticModel& m) {
 }
 
 // The structure of the run: the section's when the input has the group.
-StructuralModel structure_of_case(CaseParameters& cp) {
+StructuralModel structure_of_case(CaseParameters& cp, const Say& say) {
   if (!cp.section) return records_model(cp);
   const SectionScaling scaling = section_scaling(*cp.section);
   cp.x_p = scaling.x_p;
   cp.x_ref = scaling.x_ref;
   cp.aero_scale = scaling.aero_scale;
-  write_console(msg::kSectionDefinesStructure);
+  say(msg::kSectionDefinesStructure);
   return section_model(*cp.section, cp.rho);
+}
+
+// The model of `cp` on `route`; each console line goes to `say`, the Possio
+// coefficients come from `possio`.
+AeroelasticModel make_model(CaseParameters& cp, AeroRoute route, const Say& say, const PossioCoefficients& possio) {
+  AeroelasticModel m;
+  m.structure = structure_of_case(cp, say);
+  m.route = route;
+  if (route == AeroRoute::external) {
+    say(msg::kRouteExternal);
+  } else {
+    if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
+    if (route == AeroRoute::possio) {
+      possio_route(cp, say, possio);
+    } else {
+      thin_plate_route(cp, say);
+    }
+    if (cp.f_s < 0.0) {
+      say(msg::kSignOfFsChanged);
+      cp.f_s = std::fabs(cp.f_s);
+    }
+  }
+  m.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
+                         std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
+  structural_matrices(m);
+  return m;
 }
 
 }  // namespace
@@ -106,32 +141,25 @@ std::string route_name(AeroRoute route) {
 
 AeroelasticModel& model() { return run_context().model; }
 
+AeroRoute case_route(const CaseParameters& cp) {
+  if (std::fabs(cp.w_star) <= kNegligible) return AeroRoute::external;
+  // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
+  // itself takes the thin-plate route.
+  return cp.Ma > aero::kPossioMinMach ? AeroRoute::possio : AeroRoute::thin_plate;
+}
+
 AeroelasticModel build_model(CaseParameters& cp) {
-  AeroelasticModel m;
-  m.structure = structure_of_case(cp);
-  if (std::fabs(cp.w_star) <= kNegligible) {
-    m.route = AeroRoute::external;
-    write_console(msg::kRouteExternal);
-  } else {
-    if (std::fabs(cp.aero_scale) < kNegligible) cp.aero_scale = 1.0;
-    // Strictly above the Possio solver's lowest Mach number: Ma = 0.1
-    // itself takes the thin-plate route.
-    if (cp.Ma > aero::kPossioMinMach) {
-      m.route = AeroRoute::possio;
-      possio_route(cp);
-    } else {
-      m.route = AeroRoute::thin_plate;
-      thin_plate_route(cp);
-    }
-    if (cp.f_s < 0.0) {
-      write_console(msg::kSignOfFsChanged);
-      cp.f_s = std::fabs(cp.f_s);
-    }
-  }
-  m.aero_coefficients = {std::complex<double>(cp.QR11, cp.QS11), std::complex<double>(cp.QR21, cp.QS21),
-                         std::complex<double>(cp.QR12, cp.QS12), std::complex<double>(cp.QR22, cp.QS22)};
-  structural_matrices(m);
-  return m;
+  return make_model(
+      cp, case_route(cp), [](std::string_view layout) { console_write(layout, {}); }, possio_block_coefficients);
+}
+
+AeroelasticModel model_of_case(CaseParameters& cp, AeroRoute route) {
+  return make_model(
+      cp, route, [](std::string_view) {},
+      [](const CaseParameters& c) {
+        aero::AeroRouteEvaluator possio(AeroRoute::possio, c.x_p, c.aero_scale, msg::kThinPlateAtWStar);
+        return possio.coefficients(c.w_star, c.Ma);
+      });
 }
 
 }  // namespace zelvan::driver

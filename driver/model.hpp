@@ -49,4 +49,16 @@ AeroelasticModel& model();
 // masses.
 AeroelasticModel build_model(CaseParameters& cp);
 
+// The route the input selects: external when w_star is negligible, Possio
+// above the Possio solver's lowest Mach number, otherwise thin plate.
+AeroRoute case_route(const CaseParameters& cp);
+
+// The model of `cp` on `route`, as a value: what build_model computes and
+// changes in `cp`, on the route given rather than the one the input selects
+// (the thin-plate route at any |Ma| < 1, the Possio route from Ma 0.1), with
+// no console line, no Possio listing and no process-wide record (the
+// Possio coefficients come from aero::AeroRouteEvaluator, the same
+// solve).  The same stops as build_model.
+AeroelasticModel model_of_case(CaseParameters& cp, AeroRoute route);
+
 }  // namespace zelvan::driver

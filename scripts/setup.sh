@@ -7,7 +7,10 @@
 #   test     the program's set, GoogleTest, a Fortran compiler and LAPACK
 #            (test oracles of the record layouts and the linear algebra),
 #            pdfinfo (the figure test), mpmath (the reference generators
-#            under tools/ and their --check)
+#            under tools/ and their --check), and the python set (the
+#            module's tests run with the suite)
+#   python   the program's set, pybind11, numpy, pytest, matplotlib, venv
+#            and pip (the Python module zelvan, its tests and examples)
 #   bench    the program's set, Google Benchmark, FFTW and SUNDIALS
 #            (benchmark peers)
 #   fuzz     the program's set, clang with its sanitizer and fuzzer runtime
@@ -47,6 +50,19 @@ test_set() {
   want liblapack-dev have_file '/usr/lib/*/liblapack.so'  # linear algebra test oracle
   want poppler-utils command -v pdfinfo                   # page count of the figures' PDF
   want python3-mpmath python3 -c 'import mpmath'          # reference generators under tools/
+  python_set
+}
+python_set() {
+  program
+  want python3-dev have_file '/usr/include/python3*/Python.h'
+  want pybind11-dev test -f /usr/lib/cmake/pybind11/pybind11Config.cmake  # the module's bindings
+  want python3-pybind11 python3 -c 'import pybind11'
+  want python3-numpy python3 -c 'import numpy'                            # the module's arrays
+  want python3-pytest python3 -c 'import pytest'                          # the module's tests
+  want python3-matplotlib python3 -c 'import matplotlib'                  # examples/python
+  want python3-venv python3 -c 'import ensurepip'                         # pip install . into a venv
+  want python3-pip python3 -m pip --version
+  want python3-setuptools python3 -c 'import setuptools'                  # setup.py
 }
 bench() {
   program
@@ -72,8 +88,9 @@ for set in "${sets[@]}"; do
   case "$set" in
     program | bench | fuzz | lint) "$set" ;;
     test) test_set ;;
+    python) python_set ;;
     *)
-      echo "usage: scripts/setup.sh [program] [test] [bench] [fuzz] [lint]" >&2
+      echo "usage: scripts/setup.sh [program] [test] [python] [bench] [fuzz] [lint]" >&2
       exit 2
       ;;
   esac

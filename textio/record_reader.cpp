@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <sstream>
 #include <stdexcept>
 
 #include "textio/messages.hpp"
@@ -223,11 +224,19 @@ RecordSource RecordSource::open_file(const std::string& path, std::string_view n
     throw RunStop(StopReason::input_error, input_error_text(with_note(msg::compose(msg::kIsDirectory, {path}))));
   }
   errno = 0;
-  source.file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!source.file_->is_open()) {
+  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!file->is_open()) {
     const std::string reason = errno != 0 ? std::strerror(errno) : "unknown reason";
     throw RunStop(StopReason::input_error, input_error_text(with_note(msg::compose(msg::kCannotOpen, {path, reason}))));
   }
+  source.file_ = std::move(file);
+  return source;
+}
+
+RecordSource RecordSource::from_file_text(std::string_view text, std::string_view name) {
+  RecordSource source;
+  source.name_ = std::string(name);
+  source.file_ = std::make_unique<std::istringstream>(std::string(text), std::ios::binary);
   return source;
 }
 

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <fstream>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <span>
@@ -57,6 +58,10 @@ class RecordSource {
   // directory.
   static RecordSource open_file(const std::string& path, std::string_view note = {});
 
+  // The whole text of a file, read line by line as open_file reads the
+  // file (its checks and messages, which name the file `name`).
+  static RecordSource from_file_text(std::string_view text, std::string_view name);
+
   // An internal source: `text` is its one record.  Messages name it
   // `name`, line `line` (e.g. the file and line the text was taken from).
   static RecordSource from_text(std::string_view text, std::string_view name = {}, std::size_t line = 1);
@@ -87,7 +92,7 @@ class RecordSource {
   [[noreturn]] void fail(const std::string& message) const;
 
   std::string name_;
-  std::unique_ptr<std::ifstream> file_;  // null for an internal source
+  std::unique_ptr<std::istream> file_;  // null for an internal source
   std::string internal_text_;
   bool internal_consumed_ = false;
   bool have_lookahead_ = false;
