@@ -357,6 +357,19 @@ std::array<std::complex<double>, 4> PossioSolver::plunge_pitch_loads(double xr) 
   return loads;
 }
 
+std::array<std::complex<double>, 9> PossioSolver::loads(double xr, double xrud) const {
+  check_hinge(xrud);
+  const Tables& tables = geometry().tables;
+  const std::array<double, kModes> hinge = hinge_weights(xrud);
+  const std::vector<Amplitudes> amplitudes = solve_amplitudes(matrix_, tables, k_, xr, xrud, {1, 2, 3});
+  std::array<Complex, 9> q{};
+  for (int dof = 1; dof <= 3; ++dof) {
+    const std::array<Complex, 3> column = load_column(dof, xr, hinge, amplitudes[static_cast<std::size_t>(dof - 1)]);
+    std::copy(column.begin(), column.end(), q.begin() + 3 * static_cast<std::ptrdiff_t>(dof - 1));
+  }
+  return q;
+}
+
 void possio_loads() {
   PossioSolver solver;
   solver.solve(possio_block());

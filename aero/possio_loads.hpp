@@ -98,6 +98,14 @@ class PossioSolver {
   // ends the run as in solve().
   std::array<std::complex<double>, 4> plunge_pitch_loads(double xr) const;
 
+  // The loads of all three degrees of freedom of the assembled system for
+  // the pitch axis xr and the aileron hinge xrud (half chords), without a
+  // listing file or console output: q(1..3, d) of solve() for d = 1..3 with
+  // every degree of freedom switched on, column-major (q(i, d) at
+  // [(i-1) + 3(d-1)]).  Requires an assembly; xrud outside [-1, 1] or a
+  // singular system ends the run as in solve().
+  std::array<std::complex<double>, 9> loads(double xr, double xrud) const;
+
   // The assembled matrix; tests may change it before store_loads().
   PossioMatrix& matrix() { return matrix_; }
   const PossioSolveStatistics& statistics() const { return statistics_; }

@@ -55,6 +55,16 @@ std::string_view domain_problem(Domain domain, double value, const SectionInput&
 
 }  // namespace
 
+std::optional<SectionProblem> section_problem(const SectionInput& section) {
+  for (std::size_t i = 0; i < kSectionRecords.size(); ++i) {
+    const std::string_view problem = domain_problem(kSectionRecords[i].domain, section.*kSectionRecords[i].member, section);
+    if (!problem.empty()) {
+      return SectionProblem{record_fields(InputBlock::section, static_cast<int>(i) + 1).front().name, problem};
+    }
+  }
+  return std::nullopt;
+}
+
 textio::ReadWarnings read_section_group(textio::RecordSource& in, CaseParameters& cp) {
   cp.section.reset();
   textio::ReadWarnings warnings;

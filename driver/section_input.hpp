@@ -1,6 +1,9 @@
 // The optional typical-section record group of the input file.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "driver/case_parameters.hpp"
 #include "textio/record_reader.hpp"
 
@@ -22,5 +25,15 @@ namespace zelvan::driver {
 // Returns the warnings of the marker line and the records, as
 // read_input_file does.
 textio::ReadWarnings read_section_group(textio::RecordSource& in, CaseParameters& cp);
+
+// The first value of `section`, in the order of the records, that lies
+// outside its domain (the reader's checks above): the record's name and
+// the problem as the reader's message states it; empty when every value
+// lies inside.
+struct SectionProblem {
+  std::string_view name;
+  std::string_view problem;
+};
+std::optional<SectionProblem> section_problem(const SectionInput& section);
 
 }  // namespace zelvan::driver

@@ -104,25 +104,35 @@ std::span<const FieldSpec> field_table() { return driver::input_records(); }
 
 const FieldSpec* find_field(std::string_view name) { return driver::find_input_record(name); }
 
-ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, const driver::CaseParameters& cp) {
-  if (field.kind == FieldKind::text) return {as_read, FieldValue{cp.title}};
-  const double value = std::get<double>(as_read);
+std::optional<FieldValue> held_value(const FieldSpec& field, const driver::CaseParameters& cp) {
+  if (field.kind == FieldKind::text) return FieldValue{cp.title};
   if (field.kind == FieldKind::integer) {
     const int* member = integer_member(field.name, cp);
-    if (member == nullptr) return {};
-    // The reader takes a match_iterations of 0 as 30.
-    const double expected = field.name == "match_iterations" && value == 0.0 ? 30.0 : value;
-    return {FieldValue{expected}, FieldValue{static_cast<double>(*member)}};
+    if (member == nullptr) return std::nullopt;
+    return FieldValue{static_cast<double>(*member)};
   }
   const double* member = real_member(field.name, cp);
-  if (member == nullptr) return {};
+  if (member == nullptr) return std::nullopt;
+  return FieldValue{*member};
+}
+
+ProgramCheck program_value(const FieldSpec& field, const FieldValue& as_read, const driver::CaseParameters& cp) {
+  const std::optional<FieldValue> actual = held_value(field, cp);
+  if (!actual) return {};
+  if (field.kind == FieldKind::text) return {as_read, actual};
+  const double value = std::get<double>(as_read);
+  if (field.kind == FieldKind::integer) {
+    // The reader takes a match_iterations of 0 as 30.
+    const double expected = field.name == "match_iterations" && value == 0.0 ? 30.0 : value;
+    return {FieldValue{expected}, actual};
+  }
   // The reader multiplies the masses by mass_scale and takes a mass_scale
   // below 1e-10 as 1.
   double expected = value;
   if (field.name == "M_1" || field.name == "M_2" || field.name == "S_m") expected = value * cp.mass_scale;
   if (field.name == "mass_scale" && value < 1e-10) expected = 1.0;
   if (field.name == "match_tolerance" && value == 0.0) expected = 1e-6;  // the reader's default
-  return {FieldValue{expected}, FieldValue{*member}};
+  return {FieldValue{expected}, actual};
 }
 
 std::string value_text(const FieldValue& value) {

@@ -29,6 +29,10 @@ std::span<const FieldSpec> field_table();
 // The field named `name` (exact, case-sensitive), or nullptr.
 const FieldSpec* find_field(std::string_view name);
 
+// The value `cp` holds for `field` (the title for the text field); empty
+// for a field the reader does not keep (the fields of an absent group).
+std::optional<FieldValue> held_value(const FieldSpec& field, const driver::CaseParameters& cp);
+
 // The value the program holds for `field` after reading a file whose field
 // text reads as `as_read` (e.g. M_1 times mass_scale), and the value it
 // actually holds in `cp`.  Both are empty for a field the reader does not

@@ -262,6 +262,18 @@ TEST_F(PossioSolverTest, GivesAZeroAileronColumnWhenTheHingeLiesAftOfEveryColloc
   EXPECT_NE(q(b, 1, 3), Complex(0.0, 0.0));
 }
 
+TEST_F(PossioSolverTest, GivesTheLoadsOfEveryDegreeOfFreedomToTheBitsOfASolveWithoutWritingAListing) {
+  PossioSolver solver;
+  solver.assemble(0.7, 0.8);
+  PossioBlock b = block(0.7, 0.8, -0.4);
+  b.possio_switches = {1, 1, 1, 0};
+  b.xrud = 0.5;
+  const std::array<Complex, 9> loads = solver.loads(b.xr, b.xrud);
+  EXPECT_FALSE(fs::exists("possio_sub.out"));
+  solver.store_loads(b);
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(loads[i], b.q[i]) << i;
+}
+
 TEST_F(PossioSolverTest, ListsThePressureDistributionsOnTheConsoleAndInTheFile) {
   PossioSolver solver;
   solver.assemble(0.5, 0.2);
