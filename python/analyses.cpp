@@ -145,7 +145,7 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
     check_section(std::get<driver::SectionInput>(model));
     cp = section_case(std::get<driver::SectionInput>(model));
     if (!o.rho) input_error(std::string(msg::kNeedsRho));
-    if (!o.speeds) input_error(std::string(msg::kNeedsSpeeds));
+    if (!o.speeds && !o.pressures) input_error(std::string(msg::kNeedsSpeeds));
   }
   if (o.mach) cp.Ma = *o.mach;
   if (o.w_star) {
@@ -175,16 +175,17 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
   }
   const AeroRoute route = route_of(o.route, cp, is_case);
 
+  if (o.speeds && o.pressures) input_error(std::string(msg::kSpeedsOrPressures));
+  const std::optional<std::vector<double>>& given = o.speeds ? o.speeds : o.pressures;
   std::vector<double> q;
-  if (o.speeds) {
-    if (o.speeds->empty()) input_error(std::string(msg::kNoSpeeds));
-    if (o.speeds->size() > driver::kMaxKeptSteps) {
-      input_error(compose(msg::kTooManySpeeds,
-                          {std::to_string(o.speeds->size()), std::to_string(driver::kMaxKeptSteps)}));
+  if (given) {
+    if (given->empty()) input_error(std::string(msg::kNoSpeeds));
+    if (given->size() > driver::kMaxKeptSteps) {
+      input_error(compose(msg::kTooManySpeeds, {std::to_string(given->size()), std::to_string(driver::kMaxKeptSteps)}));
     }
-    for (double u : *o.speeds) {
-      check_not_negative("a flow speed of speeds", u);
-      q.push_back(cp.rho * u * u / 2.0);
+    for (double v : *given) {
+      check_not_negative(o.speeds ? "a flow speed of speeds" : "a dynamic pressure of pressures", v);
+      q.push_back(o.speeds ? cp.rho * v * v / 2.0 : v);
     }
   } else if (cp.nstep <= 0) {
     input_error(compose(msg::kNoSweep, {std::to_string(cp.nstep)}));
@@ -192,7 +193,7 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
 
   const driver::AeroelasticModel aeroelastic = driver::model_of_case(cp, route);
   const driver::SweepResults sweep =
-      o.speeds ? driver::sweep_of(cp, aeroelastic, q) : driver::sweep_of(cp, aeroelastic);
+      given ? driver::sweep_of(cp, aeroelastic, q) : driver::sweep_of(cp, aeroelastic);
   driver::set_structural_frequencies(cp, driver::structural_modes_of(aeroelastic.structure));
   const driver::FlutterSolution solution = driver::solve_flutter_solution(cp, aeroelastic, sweep);
   FlutterAnswer answer{driver::flutter_json_text(solution, cp.section), std::nullopt};

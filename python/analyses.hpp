@@ -53,7 +53,8 @@ struct FlutterOptions {
   std::optional<std::string> route;   // "thin_plate", "possio", or "external" (a Case's coefficients)
   std::optional<double> mach;         // Ma
   std::optional<double> rho;          // kg/m^3
-  std::optional<std::vector<double>> speeds;  // m/s, the sweep's flow speeds (q = rho u^2/2)
+  std::optional<std::vector<double>> speeds;     // m/s, the sweep's flow speeds (q = rho u^2/2)
+  std::optional<std::vector<double>> pressures;  // N/m^2, or its dynamic pressures (not both)
   std::optional<std::string> method;  // "sweep", "pk", "matched" (both flutter_method 1), "matched_mach" (2)
   std::optional<double> sound_speed;  // m/s
   std::optional<double> w_star;       // the reduced frequency of the sweep's coefficients

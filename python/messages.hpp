@@ -15,11 +15,14 @@ inline constexpr std::string_view kUnknownMethod =
 inline constexpr std::string_view kNotPositive = "{1} = {2} must be positive and finite";
 inline constexpr std::string_view kNegative = "{1} = {2} must be finite and not negative";
 inline constexpr std::string_view kNeedsRho = "a Section's flutter needs the air density rho [kg/m^3]";
-inline constexpr std::string_view kNeedsSpeeds = "a Section's flutter needs the flow speeds speeds [m/s] of the sweep";
-inline constexpr std::string_view kNoSpeeds = "speeds holds no flow speed";
-inline constexpr std::string_view kTooManySpeeds = "speeds holds {1} flow speeds, more than the {2} a sweep keeps";
+inline constexpr std::string_view kNeedsSpeeds =
+    "a Section's flutter needs the sweep's flow speeds (speeds [m/s]) or dynamic pressures (pressures [N/m^2])";
+inline constexpr std::string_view kSpeedsOrPressures = "give the sweep's speeds or its pressures, not both";
+inline constexpr std::string_view kNoSpeeds = "the sweep has no step (speeds or pressures is empty)";
+inline constexpr std::string_view kTooManySpeeds = "the sweep has {1} steps, more than the {2} a sweep keeps";
 inline constexpr std::string_view kNoSweep =
-    "the case has no sweep to analyse (nstep = {1}: the batch run writes its steps to the console); give speeds";
+    "the case has no sweep to analyse (nstep = {1}: the batch run writes its steps to the console); give speeds or "
+    "pressures";
 inline constexpr std::string_view kSoundSpeedNeeded = "method \"matched_mach\" needs sound_speed > 0 [m/s]";
 inline constexpr std::string_view kExternalOnlyCase =
     "the route \"external\" takes the coefficients of a Case's records; a Section has none";

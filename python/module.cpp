@@ -171,6 +171,7 @@ FlutterOptions options_of(const py::dict& d) {
   o.mach = option<double>(d, "mach");
   o.rho = option<double>(d, "rho");
   o.speeds = option<std::vector<double>>(d, "speeds");
+  o.pressures = option<std::vector<double>>(d, "pressures");
   o.method = option<std::string>(d, "method");
   o.sound_speed = option<double>(d, "sound_speed");
   o.w_star = option<double>(d, "w_star");

@@ -277,11 +277,12 @@ class FlutterResult(Record):
 
 
 def _options(**options) -> dict:
-    if options.get("speeds") is not None:
-        speeds = np.asarray(options["speeds"], dtype=float)
-        if speeds.ndim != 1:
-            raise InputError("speeds must be a one-dimensional array of flow speeds [m/s]")
-        options["speeds"] = speeds.tolist()
+    for key in ("speeds", "pressures"):
+        if options.get(key) is not None:
+            values = np.asarray(options[key], dtype=float)
+            if values.ndim != 1:
+                raise InputError(f"{key} must be a one-dimensional array")
+            options[key] = values.tolist()
     return options
 
 
@@ -301,6 +302,7 @@ def flutter(
     mach: Optional[float] = None,
     rho: Optional[float] = None,
     speeds: Optional[Iterable[float]] = None,
+    pressures: Optional[Iterable[float]] = None,
     method: Optional[str] = None,
     sound_speed: Optional[float] = None,
     w_star: Optional[float] = None,
@@ -317,8 +319,9 @@ def flutter(
         Default: a Section's "thin_plate", a Case's own route.
     mach: Mach number (default 0 for a Section).
     rho: air density [kg/m^3] (a Section needs it: it is the density of mu).
-    speeds: the sweep's flow speeds [m/s] (q = rho u^2/2 each); a Section
-        needs them, a Case sweeps its own dynamic pressures without them.
+    speeds: the sweep's flow speeds [m/s] (q = rho u^2/2 each), or
+    pressures: its dynamic pressures q [N/m^2]; a Section needs one of
+        them, a Case sweeps its own dynamic pressures without them.
     method: "sweep" (tracked modes, crossings, divergence), "pk" or
         "matched" (also the p-k analysis, the matched point and the
         state-space model: flutter_method 1), "matched_mach" (the matched
@@ -332,7 +335,7 @@ def flutter(
 
     Returns a FlutterResult.  Raises InputError or LibraryError.
     """
-    text, _ = _solve(model, dict(route=route, mach=mach, rho=rho, speeds=speeds, method=method,
+    text, _ = _solve(model, dict(route=route, mach=mach, rho=rho, speeds=speeds, pressures=pressures, method=method,
                                  sound_speed=sound_speed, w_star=w_star, match_tolerance=match_tolerance,
                                  match_iterations=match_iterations))
     return FlutterResult(json.loads(text))
@@ -424,18 +427,21 @@ def _identity(path: str):
 
 def run(input_path: Union[str, os.PathLike], option: str = "LNX",
         folder: Union[str, os.PathLike, None] = None) -> RunResult:
-    """The whole batch run of the input file `input_path` with the
+    """The whole batch run of the input file `input_path` (a relative path
+    is taken from `folder`, as the program takes it) with the
     operating-system option `option`, in `folder` (default: the current
     folder), in a process of its own: the program's result files and
     figures are written there.  Returns its exit status, the flutter
     solution it wrote and its console; nothing is printed."""
     folder = os.path.abspath(os.fspath(folder) if folder is not None else os.getcwd())
     path = os.fspath(input_path)
-    if not os.path.isabs(path) and os.path.abspath(path) != os.path.join(folder, path):
-        path = os.path.abspath(path)
     result_path = os.path.join(folder, "zelvan_flutter.json")
     before = _identity(result_path)
-    process = subprocess.run([sys.executable, "-m", "zelvan", option, path], cwd=folder,
+    # The run's process imports this very package, wherever it was found.
+    env = dict(os.environ)
+    package_parent = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    env["PYTHONPATH"] = os.pathsep.join(p for p in (package_parent, env.get("PYTHONPATH")) if p)
+    process = subprocess.run([sys.executable, "-m", "zelvan", option, path], cwd=folder, env=env,
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
     console = process.stdout.decode("utf-8", errors="replace")
     solution = None
