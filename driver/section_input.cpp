@@ -57,7 +57,8 @@ std::string_view domain_problem(Domain domain, double value, const SectionInput&
 
 std::optional<SectionProblem> section_problem(const SectionInput& section) {
   for (std::size_t i = 0; i < kSectionRecords.size(); ++i) {
-    const std::string_view problem = domain_problem(kSectionRecords[i].domain, section.*kSectionRecords[i].member, section);
+    const std::string_view problem =
+        domain_problem(kSectionRecords[i].domain, section.*kSectionRecords[i].member, section);
     if (!problem.empty()) {
       return SectionProblem{record_fields(InputBlock::section, static_cast<int>(i) + 1).front().name, problem};
     }

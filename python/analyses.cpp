@@ -192,8 +192,7 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
   }
 
   const driver::AeroelasticModel aeroelastic = driver::model_of_case(cp, route);
-  const driver::SweepResults sweep =
-      given ? driver::sweep_of(cp, aeroelastic, q) : driver::sweep_of(cp, aeroelastic);
+  const driver::SweepResults sweep = given ? driver::sweep_of(cp, aeroelastic, q) : driver::sweep_of(cp, aeroelastic);
   driver::set_structural_frequencies(cp, driver::structural_modes_of(aeroelastic.structure));
   const driver::FlutterSolution solution = driver::solve_flutter_solution(cp, aeroelastic, sweep);
   FlutterAnswer answer{driver::flutter_json_text(solution, cp.section), std::nullopt};

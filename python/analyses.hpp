@@ -50,14 +50,14 @@ void check_section(const driver::SectionInput& section);
 // The options of a flutter call; empty: the case's own value (a Section's
 // defaults: thin-plate route, Ma 0, method "pk", w_star 0.3).
 struct FlutterOptions {
-  std::optional<std::string> route;   // "thin_plate", "possio", or "external" (a Case's coefficients)
-  std::optional<double> mach;         // Ma
-  std::optional<double> rho;          // kg/m^3
+  std::optional<std::string> route;              // "thin_plate", "possio", or "external" (a Case's coefficients)
+  std::optional<double> mach;                    // Ma
+  std::optional<double> rho;                     // kg/m^3
   std::optional<std::vector<double>> speeds;     // m/s, the sweep's flow speeds (q = rho u^2/2)
   std::optional<std::vector<double>> pressures;  // N/m^2, or its dynamic pressures (not both)
-  std::optional<std::string> method;  // "sweep", "pk", "matched" (both flutter_method 1), "matched_mach" (2)
-  std::optional<double> sound_speed;  // m/s
-  std::optional<double> w_star;       // the reduced frequency of the sweep's coefficients
+  std::optional<std::string> method;             // "sweep", "pk", "matched" (both flutter_method 1), "matched_mach" (2)
+  std::optional<double> sound_speed;             // m/s
+  std::optional<double> w_star;                  // the reduced frequency of the sweep's coefficients
   std::optional<double> match_tolerance;
   std::optional<int> match_iterations;
 };
@@ -74,7 +74,8 @@ struct FlutterAnswer {
 // the sweep over the case's dynamic pressures (or over `speeds`), the
 // structural modes and the solution with p-k, the matched point and the
 // state-space model as the method asks.
-FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput>& model, const FlutterOptions& options);
+FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput>& model,
+                             const FlutterOptions& options);
 
 // The state matrix A(u) of `model` at flow speed u [m/s] (flutter::
 // state_matrix, column-major, state_count square); u not positive and

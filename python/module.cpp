@@ -106,7 +106,7 @@ py::array_t<Complex> per_frequency(const RealArray& k, F&& matrix) {
   Complex* data = out.mutable_data();
   const double* kk = k.data();
   for (py::ssize_t i = 0; i < k.size(); ++i) {
-    const std::array<Complex, N * N> m = matrix(kk[i]);  // row-major
+    const std::array<Complex, N* N> m = matrix(kk[i]);  // row-major
     std::copy(m.begin(), m.end(), data + i * static_cast<py::ssize_t>(N * N));
   }
   return out;
@@ -215,10 +215,9 @@ PYBIND11_MODULE(_zelvan, m) {
       .def("section", [](const CaseRecord& r) -> py::object {
         if (!r.cp.section) return py::none();
         const driver::SectionInput& s = *r.cp.section;
-        return py::dict(py::arg("b") = s.b, py::arg("a") = s.a, py::arg("x_theta") = s.x_theta,
-                        py::arg("r2") = s.r2, py::arg("mu") = s.mu, py::arg("sigma") = s.sigma,
-                        py::arg("f_theta") = s.f_theta, py::arg("span") = s.span, py::arg("zeta_h") = s.zeta_h,
-                        py::arg("zeta_theta") = s.zeta_theta);
+        return py::dict(py::arg("b") = s.b, py::arg("a") = s.a, py::arg("x_theta") = s.x_theta, py::arg("r2") = s.r2,
+                        py::arg("mu") = s.mu, py::arg("sigma") = s.sigma, py::arg("f_theta") = s.f_theta,
+                        py::arg("span") = s.span, py::arg("zeta_h") = s.zeta_h, py::arg("zeta_theta") = s.zeta_theta);
       });
   m.def("read_case", [](std::string text, std::string name) {
     return call([&] { return read_case(std::move(text), std::move(name)); });
@@ -246,8 +245,10 @@ PYBIND11_MODULE(_zelvan, m) {
           const std::vector<double> a = state_matrix_at(s, u);  // column-major
           py::array_t<double> out({n, n});
           auto r = out.mutable_unchecked<2>();
-          for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) r(i, j) = a[static_cast<std::size_t>(i + n * j)];
+          const auto size = static_cast<std::size_t>(n);
+          for (std::size_t i = 0; i < size; ++i)
+            for (std::size_t j = 0; j < size; ++j)
+              r(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j)) = a[i + size * j];
           return out;
         });
       });

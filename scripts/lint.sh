@@ -6,7 +6,8 @@
 #   clang-format  the layout of every .cpp and .hpp against .clang-format
 #                 (checked only; apply it with clang-format -i)
 # The compile commands come from an own build folder, build-lint/, that is
-# configured (not built) with the tests, the benchmarks and the fuzz targets.
+# configured (not built) with the tests, the benchmarks, the fuzz targets and
+# the Python module.
 # Every step runs; the script exits non-zero when any step has a finding.
 #
 # Usage: scripts/lint.sh [tidy] [cppcheck] [format]   (no argument: all three)
@@ -34,7 +35,7 @@ mapfile -t layout_files < <(git ls-files '*.cpp' '*.hpp')
 
 configure() {
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
-    -DZELVAN_BUILD_TESTS=ON -DZELVAN_BUILD_BENCHMARKS=ON -DZELVAN_BUILD_FUZZERS=ON >/dev/null || return 1
+    -DZELVAN_BUILD_TESTS=ON -DZELVAN_BUILD_BENCHMARKS=ON -DZELVAN_BUILD_FUZZERS=ON -DZELVAN_BUILD_PYTHON=ON >/dev/null || return 1
   # A source that no target compiles would be skipped silently.
   local missing
   missing="$(python3 - "$build/compile_commands.json" "$root" "${sources[@]}" <<'EOF'

@@ -56,13 +56,13 @@ python_set() {
   program
   want python3-dev have_file '/usr/include/python3*/Python.h'
   want pybind11-dev test -f /usr/lib/cmake/pybind11/pybind11Config.cmake  # the module's bindings
-  want python3-pybind11 python3 -c 'import pybind11'
-  want python3-numpy python3 -c 'import numpy'                            # the module's arrays
-  want python3-pytest python3 -c 'import pytest'                          # the module's tests
-  want python3-matplotlib python3 -c 'import matplotlib'                  # examples/python
-  want python3-venv python3 -c 'import ensurepip'                         # pip install . into a venv
-  want python3-pip python3 -m pip --version
-  want python3-setuptools python3 -c 'import setuptools'                  # setup.py
+  want python3-pybind11 /usr/bin/python3 -c 'import pybind11'
+  want python3-numpy /usr/bin/python3 -c 'import numpy'                            # the module's arrays
+  want python3-pytest /usr/bin/python3 -c 'import pytest'                          # the module's tests
+  want python3-matplotlib /usr/bin/python3 -c 'import matplotlib'                  # examples/python
+  want python3-venv /usr/bin/python3 -c 'import ensurepip'                         # pip install . into a venv
+  want python3-pip /usr/bin/python3 -m pip --version
+  want python3-setuptools /usr/bin/python3 -c 'import setuptools'                  # setup.py
 }
 bench() {
   program
