@@ -6,7 +6,9 @@
 #   (1200 x 800; README.md shows them at half that width);
 # * docs/figures/study-altitude-boundary.png: the bundled altitude study
 #   (examples/studies/altitude_boundary) planned, run and collected by the
-#   built zelvan-study in a scratch folder, its figure as collect draws it.
+#   built zelvan-study in a scratch folder, its figure as collect draws it;
+# * docs/figures/python-mach-boundary.png: examples/python/mach_boundary.py
+#   with the Python module of BUILD_DIR (when it was built with it).
 #
 # How to run (from anywhere; needs the built programs and gnuplot):
 #
@@ -46,5 +48,12 @@ study="$scratch/altitude_boundary"
 "$study_program" collect "$study" >/dev/null
 cp "$study/study.png" "$root/docs/figures/study-altitude-boundary.png"
 
+if [[ -d "$build/python/zelvan" ]]; then
+  PYTHONPATH="$build/python" /usr/bin/python3 "$root/examples/python/mach_boundary.py" \
+    "$root/docs/figures/python-mach-boundary.png" >/dev/null
+else
+  echo "no Python module in $build/python: docs/figures/python-mach-boundary.png is left as it is" >&2
+fi
+
 ls -l "$root"/docs/figures/example-time.png "$root"/docs/figures/example-flutter.png \
-  "$root"/docs/figures/study-altitude-boundary.png
+  "$root"/docs/figures/study-altitude-boundary.png "$root"/docs/figures/python-mach-boundary.png

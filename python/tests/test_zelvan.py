@@ -6,6 +6,8 @@ import math
 import os
 import pathlib
 import shutil
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -244,3 +246,12 @@ def test_run_returns_the_exit_status_and_no_solution_of_an_earlier_run(tmp_path)
     assert again.status == 2 and again.json is None
     assert "cannot open the input file" in again.console
     assert json.loads((tmp_path / "run" / "zelvan_flutter.json").read_text()) == result.json
+
+
+def test_the_examples_run_and_say_what_they_compute(tmp_path):
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(os.path.dirname(zelvan.__file__))}
+    run = lambda *args: subprocess.run([sys.executable, *map(str, args)], env=env, cwd=tmp_path, check=True,
+                                       capture_output=True, text=True).stdout
+    assert run(EXAMPLES / "python/textbook_flutter.py").startswith("V = 2.183915, omega/omega_theta = 0.648984")
+    assert "Ma 0.85" in run(EXAMPLES / "python/mach_boundary.py", tmp_path / "boundary.png")
+    assert (tmp_path / "boundary.png").read_bytes()[:4] == b"\x89PNG"
