@@ -255,3 +255,21 @@ def test_the_examples_run_and_say_what_they_compute(tmp_path):
     assert run(EXAMPLES / "python/textbook_flutter.py").startswith("V = 2.183915, omega/omega_theta = 0.648984")
     assert "Ma 0.85" in run(EXAMPLES / "python/mach_boundary.py", tmp_path / "boundary.png")
     assert (tmp_path / "boundary.png").read_bytes()[:4] == b"\x89PNG"
+
+
+def test_the_type_stubs_declare_every_public_name_with_its_parameters():
+    import ast
+    import inspect
+
+    stub = ast.parse((pathlib.Path(zelvan.__file__).parent / "__init__.pyi").read_text())
+    declared = {node.name: node for node in stub.body if isinstance(node, (ast.FunctionDef, ast.ClassDef))}
+    declared.update({t.id: node for node in stub.body if isinstance(node, ast.Assign) for t in node.targets})
+    assert set(zelvan.__all__) <= declared.keys()
+    for name in zelvan.__all__:
+        value = getattr(zelvan, name)
+        if inspect.isfunction(value):
+            stub_args = declared[name].args
+            names = [a.arg for a in stub_args.args + stub_args.kwonlyargs]
+            if stub_args.kwarg:
+                names.append(stub_args.kwarg.arg)
+            assert names == list(inspect.signature(value).parameters), name
