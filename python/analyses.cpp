@@ -44,6 +44,10 @@ void check_positive(std::string_view name, double value) {
   if (!(std::isfinite(value) && value > 0.0)) input_error(compose(msg::kNotPositive, {name, number_text(value)}));
 }
 
+void check_finite(std::string_view name, double value) {
+  if (!std::isfinite(value)) input_error(compose(msg::kNotFinite, {name, number_text(value)}));
+}
+
 void check_not_negative(std::string_view name, double value) {
   if (!(std::isfinite(value) && value >= 0.0)) input_error(compose(msg::kNegative, {name, number_text(value)}));
 }
@@ -147,7 +151,10 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
     if (!o.rho) input_error(std::string(msg::kNeedsRho));
     if (!o.speeds && !o.pressures) input_error(std::string(msg::kNeedsSpeeds));
   }
-  if (o.mach) cp.Ma = *o.mach;
+  if (o.mach) {
+    check_finite("mach", *o.mach);
+    cp.Ma = *o.mach;
+  }
   if (o.w_star) {
     check_positive("w_star", *o.w_star);
     cp.w_star = *o.w_star;
@@ -198,6 +205,21 @@ FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput
   FlutterAnswer answer{driver::flutter_json_text(solution, cp.section), std::nullopt};
   if (solution.state_space) answer.state_space = solution.state_space->model;
   return answer;
+}
+
+aero::Matrix2 thin_plate_at(double k, double x_p, double mach, double aero_scale) {
+  check_finite("k", k);
+  check_finite("x_p", x_p);
+  check_finite("aero_scale", aero_scale);
+  if (!(std::fabs(mach) < 1.0)) input_error(compose(msg::kThinPlateMach, {number_text(mach)}));
+  return aero::thin_plate_matrix(k, x_p, mach, aero_scale, "k");
+}
+
+std::array<std::complex<double>, 9> possio_at(aero::PossioSolver& solver, double mach, double k, double xr,
+                                              double xrud) {
+  check_finite("xr", xr);
+  solver.assemble(mach, k);
+  return solver.loads(xr, xrud);
 }
 
 std::vector<double> state_matrix_at(const flutter::StateSpaceModel& model, double u) {

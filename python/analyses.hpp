@@ -5,12 +5,16 @@
 // textio::RunStop (the module turns it into a Python exception).
 #pragma once
 
+#include <array>
+#include <complex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "aero/possio_loads.hpp"
+#include "aero/thin_plate_matrix.hpp"
 #include "driver/case_parameters.hpp"
 #include "flutter/state_space.hpp"
 
@@ -76,6 +80,19 @@ struct FlutterAnswer {
 // state-space model as the method asks.
 FlutterAnswer flutter_answer(const std::variant<CaseRecord, driver::SectionInput>& model,
                              const FlutterOptions& options);
+
+// The thin-plate matrix of aero::thin_plate_matrix (column-major) with
+// its arguments checked: k, x_p and aero_scale finite and |mach| < 1 are
+// input errors otherwise (a negative k is the library's error, as in a
+// run).
+aero::Matrix2 thin_plate_at(double k, double x_p, double mach, double aero_scale);
+
+// The 3 x 3 Possio loads (aero::PossioSolver::loads, column-major) at
+// (mach, k) for the axis xr and the hinge xrud, assembled by `solver`; a
+// pitch axis that is not finite is an input error, the solver's domain
+// errors are its own.
+std::array<std::complex<double>, 9> possio_at(aero::PossioSolver& solver, double mach, double k, double xr,
+                                              double xrud);
 
 // The state matrix A(u) of `model` at flow speed u [m/s] (flutter::
 // state_matrix, column-major, state_count square); u not positive and

@@ -13,6 +13,8 @@ inline constexpr std::string_view kUnknownRoute = "route \"{1}\" is not one of \
 inline constexpr std::string_view kUnknownMethod =
     "method \"{1}\" is not one of \"sweep\", \"pk\", \"matched\", \"matched_mach\"";
 inline constexpr std::string_view kNotPositive = "{1} = {2} must be positive and finite";
+inline constexpr std::string_view kNotFinite = "{1} = {2} must be finite";
+inline constexpr std::string_view kThinPlateMach = "thin-plate theory needs |mach| < 1, but mach = {1}";
 inline constexpr std::string_view kNegative = "{1} = {2} must be finite and not negative";
 inline constexpr std::string_view kNeedsRho = "a Section's flutter needs the air density rho [kg/m^3]";
 inline constexpr std::string_view kNeedsSpeeds =

@@ -116,8 +116,7 @@ py::array_t<Complex> possio_matrix(double mach, const RealArray& k, double xr, d
   return call([&] {
     aero::PossioSolver solver;
     return per_frequency<3>(k, [&](double ki) {
-      solver.assemble(mach, ki);
-      const std::array<Complex, 9> q = solver.loads(xr, xrud);  // column-major
+      const std::array<Complex, 9> q = possio_at(solver, mach, ki, xr, xrud);  // column-major
       std::array<Complex, 9> rows{};
       for (std::size_t i = 0; i < 3; ++i)
         for (std::size_t j = 0; j < 3; ++j) rows[3 * i + j] = q[i + 3 * j];
@@ -129,7 +128,7 @@ py::array_t<Complex> possio_matrix(double mach, const RealArray& k, double xr, d
 py::array_t<Complex> thin_plate_matrix(const RealArray& k, double x_p, double mach, double aero_scale) {
   return call([&] {
     return per_frequency<2>(k, [&](double ki) {
-      const aero::Matrix2 q = aero::thin_plate_matrix(ki, x_p, mach, aero_scale, "k");  // column-major
+      const aero::Matrix2 q = thin_plate_at(ki, x_p, mach, aero_scale);  // column-major
       return std::array<Complex, 4>{q[0], q[2], q[1], q[3]};
     });
   });
