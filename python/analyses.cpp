@@ -58,9 +58,10 @@ const study::FieldSpec& field_named(const std::string& name) {
   return *field;
 }
 
-// The route of the call: the option's, else the case's own.
+// The route of the call: the option's, else a case's own (chosen from its
+// w_star and Ma, as the input selects it), a section's thin plate.
 AeroRoute route_of(const std::optional<std::string>& route, const driver::CaseParameters& cp, bool is_case) {
-  if (!route) return driver::case_route(cp);
+  if (!route) return is_case ? driver::case_route(cp) : AeroRoute::thin_plate;
   if (*route == "thin_plate") return AeroRoute::thin_plate;
   if (*route == "possio") return AeroRoute::possio;
   if (*route == "external") {
@@ -220,6 +221,12 @@ std::array<std::complex<double>, 9> possio_at(aero::PossioSolver& solver, double
   check_finite("xr", xr);
   solver.assemble(mach, k);
   return solver.loads(xr, xrud);
+}
+
+driver::StructuralModel section_structure(const driver::SectionInput& section, double rho) {
+  check_section(section);
+  check_positive("rho", rho);
+  return driver::section_model(section, rho);
 }
 
 std::vector<double> state_matrix_at(const flutter::StateSpaceModel& model, double u) {

@@ -16,6 +16,7 @@
 #include "aero/possio_loads.hpp"
 #include "aero/thin_plate_matrix.hpp"
 #include "driver/case_parameters.hpp"
+#include "driver/structural_model.hpp"
 #include "flutter/state_space.hpp"
 
 namespace zelvan::python {
@@ -50,6 +51,11 @@ CaseRecord edit_case(const CaseRecord& record, const std::vector<std::pair<std::
 // The first value of the section outside its domain, as an input error;
 // nothing otherwise.
 void check_section(const driver::SectionInput& section);
+
+// The structural model of `section` (driver::section_model) at air
+// density rho [kg/m^3]; a section value outside its domain or rho not
+// positive and finite is an input error.
+driver::StructuralModel section_structure(const driver::SectionInput& section, double rho);
 
 // The options of a flutter call; empty: the case's own value (a Section's
 // defaults: thin-plate route, Ma 0, method "pk", w_star 0.3).

@@ -28,6 +28,5 @@ inline constexpr std::string_view kNoSweep =
 inline constexpr std::string_view kSoundSpeedNeeded = "method \"matched_mach\" needs sound_speed > 0 [m/s]";
 inline constexpr std::string_view kExternalOnlyCase =
     "the route \"external\" takes the coefficients of a Case's records; a Section has none";
-inline constexpr std::string_view kShapeMismatch = "k must be a number or an array of numbers";
 
 }  // namespace zelvan::python::msg

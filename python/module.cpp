@@ -74,7 +74,11 @@ std::string stop_message(const std::string& console, const core::RunStop& stop) 
     default:
       break;
   }
-  const py::object error = py::reinterpret_borrow<py::object>(type)(stop_message(console, stop));
+  // The reader quotes fields of the input, which need not be UTF-8.
+  const std::string message = stop_message(console, stop);
+  const py::object text = py::reinterpret_steal<py::object>(
+      PyUnicode_DecodeUTF8(message.data(), static_cast<py::ssize_t>(message.size()), "replace"));
+  const py::object error = py::reinterpret_borrow<py::object>(type)(text);
   error.attr("status") = stop.exit_status();
   PyErr_SetObject(type, error.ptr());
   throw py::error_already_set();
@@ -158,6 +162,12 @@ driver::SectionInput section_of(const py::dict& d) {
   return s;
 }
 
+// `text` as a Python string, bytes that are not UTF-8 handled by `errors`.
+py::object decoded(const std::string& text, const char* errors) {
+  return py::reinterpret_steal<py::object>(
+      PyUnicode_DecodeUTF8(text.data(), static_cast<py::ssize_t>(text.size()), errors));
+}
+
 template <class T>
 std::optional<T> option(const py::dict& d, const char* key) {
   if (!d.contains(key) || d[key].is_none()) return std::nullopt;
@@ -200,17 +210,22 @@ PYBIND11_MODULE(_zelvan, m) {
   m.def("check_section", [](const py::dict& d) { call([&] { check_section(section_of(d)); }); });
   m.def("section_model", [](const py::dict& d, double rho) {
     return call([&] {
-      const driver::SectionInput s = section_of(d);
-      check_section(s);
-      const driver::StructuralModel model = driver::section_model(s, rho);
+      const driver::StructuralModel model = section_structure(section_of(d), rho);
       return py::make_tuple(rows_of(model.mass), rows_of(model.damping), rows_of(model.stiffness));
     });
   });
 
+  // The text and the name are bytes: an input file need not be UTF-8 (the
+  // package decodes them with surrogateescape, the warnings with replace).
   py::class_<CaseRecord>(m, "CaseRecord")
-      .def_readonly("text", &CaseRecord::text)
-      .def_readonly("name", &CaseRecord::name)
-      .def_readonly("warnings", &CaseRecord::warnings)
+      .def_property_readonly("text", [](const CaseRecord& r) { return py::bytes(r.text); })
+      .def_property_readonly("name", [](const CaseRecord& r) { return py::bytes(r.name); })
+      .def_property_readonly("warnings",
+                             [](const CaseRecord& r) {
+                               py::list out;
+                               for (const std::string& w : r.warnings) out.append(decoded(w, "replace"));
+                               return out;
+                             })
       .def("section", [](const CaseRecord& r) -> py::object {
         if (!r.cp.section) return py::none();
         const driver::SectionInput& s = *r.cp.section;
@@ -218,13 +233,13 @@ PYBIND11_MODULE(_zelvan, m) {
                         py::arg("mu") = s.mu, py::arg("sigma") = s.sigma, py::arg("f_theta") = s.f_theta,
                         py::arg("span") = s.span, py::arg("zeta_h") = s.zeta_h, py::arg("zeta_theta") = s.zeta_theta);
       });
-  m.def("read_case", [](std::string text, std::string name) {
-    return call([&] { return read_case(std::move(text), std::move(name)); });
+  m.def("read_case", [](const py::bytes& text, const py::bytes& name) {
+    return call([&] { return read_case(std::string(text), std::string(name)); });
   });
   m.def("case_value", [](const CaseRecord& r, const std::string& name) -> py::object {
     const std::optional<FieldValue> v = call([&] { return case_value(r, name); });
     if (!v) return py::none();
-    if (const auto* text = std::get_if<std::string>(&*v)) return py::str(*text);
+    if (const auto* text = std::get_if<std::string>(&*v)) return decoded(*text, "surrogateescape");
     return py::float_(std::get<double>(*v));
   });
   m.def("edit_case", [](const CaseRecord& r, const std::vector<std::pair<std::string, FieldValue>>& values) {

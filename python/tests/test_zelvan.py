@@ -1,10 +1,12 @@
 """The Python module against the program's batch run, the independent
 references of the tests and the published flutter point."""
 
+import copy
 import json
 import math
 import os
 import pathlib
+import pickle
 import shutil
 import subprocess
 import sys
@@ -157,12 +159,20 @@ def test_flutter_of_a_section_is_the_batch_run_of_its_case(tmp_path):
     assert_same_json(result, expected)
 
 
-def test_the_results_series_are_numpy_arrays():
+def test_the_results_series_are_numpy_arrays_and_the_result_a_plain_value():
     result = zelvan.flutter(zelvan.Case.read(TEXTBOOK))
     assert isinstance(result.sweep.q, np.ndarray) and result.sweep.q.shape == (41,)
     f = result.pk.modes[0].f
     assert isinstance(f, np.ndarray) and f.dtype == float
-    assert result.critical.u == result.to_dict()["critical"]["u"]
+    assert result.critical.u == result.to_dict()["critical"]["u"] == result["critical"]["u"]
+    assert pickle.loads(pickle.dumps(result)).to_dict() == copy.deepcopy(result).to_dict() == result.to_dict()
+
+
+def test_a_section_takes_the_thin_plate_route_at_any_mach_number_unless_told():
+    section = zelvan.Section(**TEXTBOOK_SECTION)
+    routes = [zelvan.flutter(section, rho=1.225, speeds=[50.0, 100.0], mach=0.5, route=route, method="sweep").route
+              for route in (None, "possio")]
+    assert routes == ["thin plate", "Possio"]
 
 
 def test_state_space_is_the_solutions_model_and_its_matrix_has_the_p_methods_roots():
@@ -196,8 +206,24 @@ def test_a_case_reads_edits_and_writes_through_the_records(tmp_path):
     nonlinear = case.with_values(cubic_theta=3.0, lco_V_start=1.0, lco_V_end=3.0)
     assert nonlinear["lco_count"] == 20
     path = tmp_path / "edited.inp"
+    path.write_text("")
+    path.chmod(0o640)
     edited.write(path)
-    assert zelvan.Case.read(path).text == edited.text
+    assert zelvan.Case.read(path).text == edited.text and path.stat().st_mode & 0o777 == 0o640
+
+
+def test_a_case_keeps_bytes_that_are_not_utf8():
+    latin1 = TEXTBOOK.read_bytes().replace(b"Benchmark section textbook", b"Profil \xe9tude".ljust(26))
+    path = pathlib.Path(os.environ.get("TMPDIR", "/tmp")) / f"zelvan-latin1-{os.getpid()}.inp"
+    path.write_bytes(latin1)
+    try:
+        case = zelvan.Case.read(path)
+        assert case["title"] == "Profil \udce9tude" and case.text.encode("utf-8", "surrogateescape") == latin1
+        assert zelvan.flutter(case).title == "Profil \ufffdtude"
+        with pytest.raises(zelvan.InputError, match="\ufffd"):
+            zelvan.Case(latin1.decode("utf-8", "surrogateescape").replace("    1.0E-6", "   1.0E-6\xe9"))
+    finally:
+        path.unlink()
 
 
 # --- failures and side effects -------------------------------------------
@@ -219,6 +245,11 @@ def test_a_case_reads_edits_and_writes_through_the_records(tmp_path):
     (lambda: zelvan.flutter(zelvan.Section(**TEXTBOOK_SECTION), speeds=[1.0]), zelvan.InputError, "needs the air density"),
     (lambda: zelvan.flutter(zelvan.Section(**TEXTBOOK_SECTION), rho=1.2), zelvan.InputError, "needs the sweep's flow speeds"),
     (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), mach=math.nan), zelvan.InputError, "mach = nan must be"),
+    (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), match_iterations=30.0), zelvan.InputError,
+     "must be a whole number"),
+    (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), method=1), zelvan.InputError, "method must be a text"),
+    (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), mach="0.5"), zelvan.InputError, "mach must be a number"),
+    (lambda: zelvan.Section(**TEXTBOOK_SECTION).structure(0.0), zelvan.InputError, "rho = 0 must be positive"),
     (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), method="k"), zelvan.InputError, 'method "k" is not one of'),
     (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), route="panel"), zelvan.InputError, 'route "panel" is not'),
     (lambda: zelvan.flutter(zelvan.Case.read(TEXTBOOK), method="matched_mach"), zelvan.InputError, "sound_speed > 0"),
@@ -230,7 +261,7 @@ def test_each_failure_raises_its_exception_with_the_programs_message(call, error
         call()
     assert message in str(raised.value)
     assert "ZELVAN terminated" not in str(raised.value)
-    assert isinstance(raised.value, zelvan.Error)
+    assert isinstance(raised.value, zelvan.Error) and raised.value.status in {zelvan.InputError: (1, 2), zelvan.LibraryError: (3,)}[error]
 
 
 def test_the_analyses_print_nothing_and_write_no_file(tmp_path, capfd, monkeypatch):

@@ -52,6 +52,24 @@ InputError.__doc__ = "A bad input, or a value outside the domain of an analysis 
 LibraryError.__doc__ = "A fatal or terminal error of the numerical library (the program's message)."
 
 
+def _input_error(message: str) -> InputError:
+    """An InputError of the package's own checks (exit status 2, as the
+    program's input errors)."""
+    error = InputError(message)
+    error.status = 2
+    return error
+
+
+def _bytes(text: str) -> bytes:
+    return text.encode("utf-8", errors="surrogateescape")
+
+
+def _number(name: str, value) -> float:
+    if isinstance(value, bool) or not isinstance(value, (int, float, np.integer, np.floating)):
+        raise _input_error(f"{name} must be a number, not {type(value).__name__}")
+    return float(value)
+
+
 def possio(mach: float, k, xr: float, xrud: float = 0.0) -> np.ndarray:
     """Possio's load coefficients of a thin profile in subsonic flow.
 
@@ -147,7 +165,7 @@ class Case:
     def __init__(self, text: str, name: str = "zelvan.inp") -> None:
         """Reads the input file text `text` (named `name` in messages) as
         the program does; raises InputError with the reader's message."""
-        self._record = _zelvan.read_case(text, name)
+        self._record = _zelvan.read_case(_bytes(text), _bytes(name))
 
     @classmethod
     def _of(cls, record) -> "Case":
@@ -160,16 +178,17 @@ class Case:
         """Reads the input file at `path` (its name in messages as given)."""
         with open(path, "rb") as f:
             text = f.read().decode("utf-8", errors="surrogateescape")
-        return cls(text, os.fspath(path))
+        return cls(text, os.fsdecode(path))
 
     @property
     def text(self) -> str:
-        """The input file's text."""
-        return self._record.text
+        """The input file's text (bytes that are not UTF-8 as surrogates,
+        written back as they were)."""
+        return self._record.text.decode("utf-8", errors="surrogateescape")
 
     @property
     def name(self) -> str:
-        return self._record.name
+        return self._record.name.decode("utf-8", errors="surrogateescape")
 
     @property
     def warnings(self) -> list:
@@ -194,7 +213,7 @@ class Case:
         its defaults; its required fields must be among `values`).  Raises
         InputError for a value its field cannot hold or a case the reader
         refuses."""
-        items = [(k, v if isinstance(v, str) else float(v)) for k, v in values.items()]
+        items = [(k, _bytes(v) if isinstance(v, str) else _number(k, v)) for k, v in values.items()]
         return Case._of(_zelvan.edit_case(self._record, items))
 
     def write(self, path: Union[str, os.PathLike]) -> None:
@@ -202,10 +221,17 @@ class Case:
         complete new one."""
         path = os.fspath(path)
         folder = os.path.dirname(os.path.abspath(path))
+        try:
+            mode = os.stat(path).st_mode & 0o7777
+        except FileNotFoundError:
+            umask = os.umask(0)
+            os.umask(umask)
+            mode = 0o666 & ~umask
         fd, temporary = tempfile.mkstemp(prefix=".zelvan-", dir=folder)
         try:
             with os.fdopen(fd, "wb") as f:
-                f.write(self.text.encode("utf-8", errors="surrogateescape"))
+                f.write(_bytes(self.text))
+            os.chmod(temporary, mode)
             os.replace(temporary, path)
         except BaseException:
             if os.path.exists(temporary):
@@ -218,8 +244,11 @@ class Case:
 
 def _series(values: list):
     """A JSON list as numpy: numbers (null as NaN) and lists of them as
-    float arrays; lists of objects as lists of Records; others as they are."""
-    if values and all(isinstance(v, dict) for v in values):
+    float arrays (an empty list too); lists of objects as lists of Records;
+    others as they are."""
+    if not values:
+        return np.array([], dtype=float)
+    if all(isinstance(v, dict) for v in values):
         return [Record(v) for v in values]
 
     def numeric(v):
@@ -245,18 +274,22 @@ class Record:
         self._values = dict(values)
 
     def __getattr__(self, name: str):
+        # Only the JSON's keys: copy and pickle look up their own methods
+        # before __init__ has run.
+        if name.startswith("_"):
+            raise AttributeError(name)
         try:
-            value = self._values[name]
+            return self[name]
         except KeyError:
             raise AttributeError(name) from None
+
+    def __getitem__(self, name: str):
+        value = self._values[name]
         if isinstance(value, dict):
             return Record(value)
         if isinstance(value, list):
             return _series(value)
         return value
-
-    def __getitem__(self, name: str):
-        return self.__getattr__(name)
 
     def keys(self):
         return self._values.keys()
@@ -277,12 +310,29 @@ class FlutterResult(Record):
 
 
 def _options(**options) -> dict:
-    for key in ("speeds", "pressures"):
-        if options.get(key) is not None:
-            values = np.asarray(options[key], dtype=float)
+    """The options of flutter and state_space with their types checked."""
+    for key, value in options.items():
+        if value is None:
+            continue
+        if key in ("speeds", "pressures"):
+            if not isinstance(value, np.ndarray):
+                value = list(value)
+            try:
+                values = np.asarray(value, dtype=float)
+            except (TypeError, ValueError):
+                raise _input_error(f"{key} must be an array of numbers") from None
             if values.ndim != 1:
-                raise InputError(f"{key} must be a one-dimensional array")
+                raise _input_error(f"{key} must be a one-dimensional array")
             options[key] = values.tolist()
+        elif key in ("route", "method"):
+            if not isinstance(value, str):
+                raise _input_error(f"{key} must be a text, not {type(value).__name__}")
+        elif key == "match_iterations":
+            if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or not 0 < value < 2**31:
+                raise _input_error(f"match_iterations = {value!r} must be a whole number from 1 to 2147483647")
+            options[key] = int(value)
+        else:
+            options[key] = _number(key, value)
     return options
 
 
@@ -292,7 +342,7 @@ def _solve(model, options: dict):
     elif isinstance(model, Section):
         target = model._values()
     else:
-        raise TypeError("model must be a zelvan.Section or a zelvan.Case")
+        raise TypeError(f"model must be a zelvan.Section or a zelvan.Case, not {type(model).__name__}")
     return _zelvan.flutter(target, _options(**options))
 
 
@@ -315,8 +365,9 @@ def flutter(
     model: a Section, or a Case (its records; the arguments given replace
         its values).
     route: "thin_plate" (Theodorsen with the Prandtl-Glauert factor, any
-        |mach| < 1) or "possio" (0.1 < mach < 1); a Case also "external".
-        Default: a Section's "thin_plate", a Case's own route.
+        |mach| < 1) or "possio" (0.1 <= mach < 1); a Case also "external".
+        Default: a Section's "thin_plate"; a Case's route as its input
+        selects it (from w_star and Ma, after the values given here).
     mach: Mach number (default 0 for a Section).
     rho: air density [kg/m^3] (a Section needs it: it is the density of mu).
     speeds: the sweep's flow speeds [m/s] (q = rho u^2/2 each), or
@@ -389,17 +440,28 @@ class StateSpace:
         return self._model.state_matrix(float(u))
 
 
-def state_space(model: Union[Section, Case], **options) -> StateSpace:
-    """The state-space model of flutter(model, **options) (method "pk" unless
-    given): the fitted matrices, lags and fit error as numpy arrays and the
-    state matrix A(u).  Raises InputError when the solution has none (the
-    method "sweep", the external route)."""
-    options.setdefault("method", None)
-    if isinstance(model, Section) and options["method"] is None:
-        options["method"] = "pk"
-    text, ss = _solve(model, options)
+def state_space(
+    model: Union[Section, Case],
+    route: Optional[str] = None,
+    mach: Optional[float] = None,
+    rho: Optional[float] = None,
+    speeds: Optional[Iterable[float]] = None,
+    pressures: Optional[Iterable[float]] = None,
+    method: str = "pk",
+    sound_speed: Optional[float] = None,
+    w_star: Optional[float] = None,
+    match_tolerance: Optional[float] = None,
+    match_iterations: Optional[int] = None,
+) -> StateSpace:
+    """The state-space model of flutter(model, ...) with the same arguments
+    (method "pk" unless given): the fitted matrices, lags and fit error as
+    numpy arrays and the state matrix A(u).  Raises InputError when the
+    solution has none (the method "sweep", the external route)."""
+    text, ss = _solve(model, dict(route=route, mach=mach, rho=rho, speeds=speeds, pressures=pressures, method=method,
+                                  sound_speed=sound_speed, w_star=w_star, match_tolerance=match_tolerance,
+                                  match_iterations=match_iterations))
     if ss is None:
-        raise InputError(
+        raise _input_error(
             'no state-space model: it is fitted with the p-k analysis (method "pk", "matched" or '
             '"matched_mach") on the thin-plate and Possio routes'
         )

@@ -101,7 +101,19 @@ class StateSpace:
     def state_count(self) -> int: ...
     def A(self, u: float) -> np.ndarray: ...
 
-def state_space(model: Union[Section, Case], **options: Any) -> StateSpace: ...
+def state_space(
+    model: Union[Section, Case],
+    route: Optional[str] = ...,
+    mach: Optional[float] = ...,
+    rho: Optional[float] = ...,
+    speeds: Optional[Iterable[float]] = ...,
+    pressures: Optional[Iterable[float]] = ...,
+    method: str = ...,
+    sound_speed: Optional[float] = ...,
+    w_star: Optional[float] = ...,
+    match_tolerance: Optional[float] = ...,
+    match_iterations: Optional[int] = ...,
+) -> StateSpace: ...
 @dataclass
 class RunResult:
     status: int
