@@ -336,7 +336,11 @@ def _options(**options) -> dict:
     return options
 
 
-def _solve(model, options: dict):
+def _solve(arguments: dict):
+    """The flutter solution's JSON text and state-space model for the
+    arguments of flutter or state_space (their locals())."""
+    options = dict(arguments)
+    model = options.pop("model")
     if isinstance(model, Case):
         target = model._record
     elif isinstance(model, Section):
@@ -386,9 +390,7 @@ def flutter(
 
     Returns a FlutterResult.  Raises InputError or LibraryError.
     """
-    text, _ = _solve(model, dict(route=route, mach=mach, rho=rho, speeds=speeds, pressures=pressures, method=method,
-                                 sound_speed=sound_speed, w_star=w_star, match_tolerance=match_tolerance,
-                                 match_iterations=match_iterations))
+    text, _ = _solve(locals())
     return FlutterResult(json.loads(text))
 
 
@@ -457,9 +459,7 @@ def state_space(
     (method "pk" unless given): the fitted matrices, lags and fit error as
     numpy arrays and the state matrix A(u).  Raises InputError when the
     solution has none (the method "sweep", the external route)."""
-    text, ss = _solve(model, dict(route=route, mach=mach, rho=rho, speeds=speeds, pressures=pressures, method=method,
-                                  sound_speed=sound_speed, w_star=w_star, match_tolerance=match_tolerance,
-                                  match_iterations=match_iterations))
+    text, ss = _solve(locals())
     if ss is None:
         raise _input_error(
             'no state-space model: it is fitted with the p-k analysis (method "pk", "matched" or '
