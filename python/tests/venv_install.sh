@@ -7,7 +7,12 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 "$root/scripts/setup.sh" python
-dir="${1:-$(mktemp -d)}"
+if [ $# -gt 0 ]; then
+  dir="$1"
+else
+  dir="$(mktemp -d)"
+  trap 'rm -rf "$dir"' EXIT
+fi
 /usr/bin/python3 -m venv --system-site-packages "$dir/venv"
 # A copy of the repository, so that the build leaves the working tree as it was.
 git -C "$root" ls-files -z --cached --others --exclude-standard | (cd "$root" && tar --null -T - -cf -) | (mkdir -p "$dir/src" && tar -xf - -C "$dir/src")
