@@ -22,7 +22,7 @@ struct SectionRecord {
 };
 
 // In the order of the records (section record 1 is b).
-constexpr std::array<SectionRecord, 10> kSectionRecords{{
+constexpr std::array<SectionRecord, kSectionRecordCount> kSectionRecords{{
     {&SectionInput::b, Domain::positive},
     {&SectionInput::a, Domain::on_chord},
     {&SectionInput::x_theta, Domain::any},
@@ -54,6 +54,10 @@ std::string_view domain_problem(Domain domain, double value, const SectionInput&
 }
 
 }  // namespace
+
+double& section_record_value(SectionInput& section, int record) {
+  return section.*kSectionRecords.at(static_cast<std::size_t>(record - 1)).member;
+}
 
 std::optional<SectionProblem> section_problem(const SectionInput& section) {
   for (std::size_t i = 0; i < kSectionRecords.size(); ++i) {

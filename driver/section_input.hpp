@@ -26,6 +26,13 @@ namespace zelvan::driver {
 // read_input_file does.
 textio::ReadWarnings read_section_group(textio::RecordSource& in, CaseParameters& cp);
 
+// The number of section records, and the value of record `record`
+// (1-based, in the order of the file: b, a, x_theta, ..., zeta_theta) in
+// `section`; a record outside 1..kSectionRecordCount is a programming error
+// (std::out_of_range).
+inline constexpr int kSectionRecordCount = 10;
+double& section_record_value(SectionInput& section, int record);
+
 // The first value of `section`, in the order of the records, that lies
 // outside its domain (the reader's checks above): the record's name and
 // the problem as the reader's message states it; empty when every value

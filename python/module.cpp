@@ -20,7 +20,9 @@
 #include "aero/possio_loads.hpp"
 #include "aero/thin_plate_matrix.hpp"
 #include "core/stop.hpp"
+#include "driver/input_records.hpp"
 #include "driver/run.hpp"
+#include "driver/section_input.hpp"
 #include "driver/structural_model.hpp"
 #include "flutter/state_space.hpp"
 #include "python/analyses.hpp"
@@ -147,19 +149,25 @@ py::array_t<double> rows_of(const std::array<double, 4>& m) {
   return out;
 }
 
+// The name of section record `record` (the names of the package's Section).
+std::string_view section_name(int record) {
+  return driver::record_fields(driver::InputBlock::section, record).front().name;
+}
+
 driver::SectionInput section_of(const py::dict& d) {
   driver::SectionInput s;
-  s.b = d["b"].cast<double>();
-  s.a = d["a"].cast<double>();
-  s.x_theta = d["x_theta"].cast<double>();
-  s.r2 = d["r2"].cast<double>();
-  s.mu = d["mu"].cast<double>();
-  s.sigma = d["sigma"].cast<double>();
-  s.f_theta = d["f_theta"].cast<double>();
-  s.span = d["span"].cast<double>();
-  s.zeta_h = d["zeta_h"].cast<double>();
-  s.zeta_theta = d["zeta_theta"].cast<double>();
+  for (int record = 1; record <= driver::kSectionRecordCount; ++record) {
+    driver::section_record_value(s, record) = d[py::str(section_name(record))].cast<double>();
+  }
   return s;
+}
+
+py::dict section_dict(driver::SectionInput s) {
+  py::dict d;
+  for (int record = 1; record <= driver::kSectionRecordCount; ++record) {
+    d[py::str(section_name(record))] = driver::section_record_value(s, record);
+  }
+  return d;
 }
 
 // `text` as a Python string, bytes that are not UTF-8 handled by `errors`.
@@ -227,11 +235,7 @@ PYBIND11_MODULE(_zelvan, m) {
                                return out;
                              })
       .def("section", [](const CaseRecord& r) -> py::object {
-        if (!r.cp.section) return py::none();
-        const driver::SectionInput& s = *r.cp.section;
-        return py::dict(py::arg("b") = s.b, py::arg("a") = s.a, py::arg("x_theta") = s.x_theta, py::arg("r2") = s.r2,
-                        py::arg("mu") = s.mu, py::arg("sigma") = s.sigma, py::arg("f_theta") = s.f_theta,
-                        py::arg("span") = s.span, py::arg("zeta_h") = s.zeta_h, py::arg("zeta_theta") = s.zeta_theta);
+        return r.cp.section ? py::object(section_dict(*r.cp.section)) : py::none();
       });
   m.def("read_case", [](const py::bytes& text, const py::bytes& name) {
     return call([&] { return read_case(std::string(text), std::string(name)); });
