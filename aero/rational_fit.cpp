@@ -251,12 +251,25 @@ RogerFit fit_roger(const RogerSamples& samples, int count) {
 }
 
 RogerFit fit_roger_auto(const RogerSamples& samples) {
-  RogerFit fit;
-  for (int count = kRogerFewestLags; count <= kRogerMostLags; ++count) {
-    fit = fit_roger(samples, count);
-    if (fit.error < kRogerTargetError) break;
+  // Bisection over the counts: `missed` is the largest count known to
+  // miss the target (every count below it taken to miss it too), `met` the
+  // smallest known to meet it, with the fit of each.  Each count's fit is
+  // the same whichever order the counts are tried in.
+  int missed = kRogerFewestLags - 1;
+  int met = kRogerMostLags + 1;
+  RogerFit best, most;
+  while (met - missed > 1) {
+    const int count = missed + (met - missed) / 2;
+    RogerFit fit = fit_roger(samples, count);
+    if (fit.error < kRogerTargetError) {
+      met = count;
+      best = std::move(fit);
+    } else {
+      missed = count;
+      if (count == kRogerMostLags) most = std::move(fit);
+    }
   }
-  return fit;
+  return met <= kRogerMostLags ? best : most;
 }
 
 }  // namespace zelvan::aero
@@ -353,7 +366,7 @@ void form_products(RogerFit& f) {
 
 }  // namespace
 
-RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start) {
+RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start, double acceptable) {
   RogerFit f = start;
   f.form = LagForm::minimum_state;
   f.d_vectors.assign(f.lags.size(), {});
@@ -373,24 +386,31 @@ RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start) {
                       m[1] * f.e_vectors[j][0] + m[3] * f.e_vectors[j][1]};
   }
   form_products(f);
-  double squares = misfit(f, samples).squares;
+  FitMisfit now = misfit(f, samples);
   for (int round = 0; round < kMinimumStateRounds; ++round) {
     solve_factors(samples, f, true);
     solve_factors(samples, f, false);
     form_products(f);
-    const double next = misfit(f, samples).squares;
-    const bool settled = !(squares - next > kMinimumStateSettled * squares);
-    squares = next;
-    if (settled) break;
+    const FitMisfit next = misfit(f, samples);
+    const bool settled = !(now.squares - next.squares > kMinimumStateSettled * now.squares);
+    // The rounds converge linearly, each lowering the error by less than
+    // the one before: at this round's decrease, the rounds left cannot
+    // bring it within `acceptable`.
+    const double rounds_left = kMinimumStateRounds - 1 - round;
+    const bool out_of_reach =
+        round > 0 && next.error - rounds_left * std::max(now.error - next.error, 0.0) > acceptable;
+    now = next;
+    if (settled || out_of_reach) break;
   }
-  f.error = misfit(f, samples).error;
+  f.error = now.error;
   return f;
 }
 
 RogerFit fit_rational_auto(const RogerSamples& samples) {
   RogerFit roger = fit_roger_auto(samples);
-  RogerFit minimum = fit_minimum_state(samples, roger);
-  return minimum.error <= std::max(roger.error, kRogerTargetError) ? minimum : roger;
+  const double acceptable = std::max(roger.error, kRogerTargetError);
+  RogerFit minimum = fit_minimum_state(samples, roger, acceptable);
+  return minimum.error <= acceptable ? minimum : roger;
 }
 
 }  // namespace zelvan::aero

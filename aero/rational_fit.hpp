@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -68,6 +69,9 @@ inline constexpr int kRogerMostLags = 8;
 
 // The fit with the fewest lags from kRogerFewestLags to kRogerMostLags
 // whose error is below kRogerTargetError, else the one with the most.
+// The counts are bisected (5, then 3 or 7, ...), on the premise that more
+// lags fit at least as well: a count below one that misses the target is
+// not tried.
 RogerFit fit_roger_auto(const RogerSamples& samples);
 
 // The minimum-state form with the lags of `start` (a fit in Roger's form
@@ -75,8 +79,12 @@ RogerFit fit_roger_auto(const RogerSamples& samples);
 // singular pair of start's D_j and found by alternating linear least
 // squares (the d_j with A1, A2 for fixed e_j, then the e_j with A1, A2 for
 // fixed d_j) until the sum of squares settles; A0 = Q(0) as in Roger's
-// form.  Samples as for fit_roger_with_lags.
-RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start);
+// form.  The rounds also end, from the second on, once the error cannot
+// come within `acceptable` in the rounds left at the last round's
+// decrease (the fit is then of no use to a caller that takes it only
+// within that error).  Samples as for fit_roger_with_lags.
+RogerFit fit_minimum_state(const RogerSamples& samples, const RogerFit& start,
+                           double acceptable = std::numeric_limits<double>::infinity());
 
 // The fit a run takes: fit_roger_auto, and the minimum-state form with its
 // lags where that meets the same error (below kRogerTargetError, or no

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +156,42 @@ TEST(RogerFit, OfTheodorsensCoefficientsHasWagnersIndicialLift) {
     ++points;
   }
   EXPECT_EQ(points, 14);
+}
+
+TEST(RogerFit, TakesTheMostLagsWhereNoCountMeetsTheTarget) {
+  // Theodorsen's coefficients with a ripple of 1e-3 of their size, which
+  // no sum of lags follows: every count misses 1e-4, and the bisection
+  // over the counts still ends at the largest.
+  RogerSamples s;
+  s.k = log_spaced(0.01, 3.0, 40);
+  for (std::size_t i = 0; i < s.k.size(); ++i) {
+    Matrix2 q = thin_plate_matrix(s.k[i], 0.35, 0.0, 1.0, "k");
+    for (auto& e : q) e *= 1.0 + 1e-3 * (i % 2 == 0 ? 1.0 : -1.0);
+    s.q.push_back(q);
+  }
+  s.steady = thin_plate_matrix(0.0, 0.35, 0.0, 1.0, "k");
+  const RogerFit fit = fit_roger_auto(s);
+  EXPECT_EQ(fit.lags.size(), static_cast<std::size_t>(kRogerMostLags));
+  EXPECT_GT(fit.error, kRogerTargetError);
+}
+
+TEST(RogerFit, EndsTheMinimumStateRoundsOnceTheAcceptableErrorIsOutOfReach) {
+  // The chosen model's lag terms are of rank two, so the rounds creep
+  // towards a misfit far above 0: asked for 0, they end at the second
+  // round, short of where they settle unasked (each round lowers the sum
+  // of squares).
+  const RogerFit model = chosen_model();
+  const RogerSamples samples = samples_of(model, log_spaced(0.01, 3.0, 40));
+  const RogerFit start = fit_roger_with_lags(samples, model.lags);
+  const auto squares = [&](const RogerFit& fit) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < samples.k.size(); ++i) {
+      const Matrix2 q = roger_value(fit, samples.k[i]);
+      for (std::size_t e = 0; e < 4; ++e) sum += std::norm(q[e] - samples.q[i][e]);
+    }
+    return sum;
+  };
+  EXPECT_GT(squares(fit_minimum_state(samples, start, 0.0)), squares(fit_minimum_state(samples, start)));
 }
 
 }  // namespace
