@@ -60,6 +60,12 @@ std::string stop_message(const std::string& console, const core::RunStop& stop) 
   return text;
 }
 
+// `text` as a Python string, bytes that are not UTF-8 handled by `errors`.
+py::object decoded(const std::string& text, const char* errors) {
+  return py::reinterpret_steal<py::object>(
+      PyUnicode_DecodeUTF8(text.data(), static_cast<py::ssize_t>(text.size()), errors));
+}
+
 // A stop of the call as a Python exception: InputError for a bad input or
 // a value outside a domain, LibraryError for a failure of the numerical
 // library, Error for any other.
@@ -77,10 +83,7 @@ std::string stop_message(const std::string& console, const core::RunStop& stop) 
       break;
   }
   // The reader quotes fields of the input, which need not be UTF-8.
-  const std::string message = stop_message(console, stop);
-  const py::object text = py::reinterpret_steal<py::object>(
-      PyUnicode_DecodeUTF8(message.data(), static_cast<py::ssize_t>(message.size()), "replace"));
-  const py::object error = py::reinterpret_borrow<py::object>(type)(text);
+  const py::object error = py::reinterpret_borrow<py::object>(type)(decoded(stop_message(console, stop), "replace"));
   error.attr("status") = stop.exit_status();
   PyErr_SetObject(type, error.ptr());
   throw py::error_already_set();
@@ -168,12 +171,6 @@ py::dict section_dict(driver::SectionInput s) {
     d[py::str(section_name(record))] = driver::section_record_value(s, record);
   }
   return d;
-}
-
-// `text` as a Python string, bytes that are not UTF-8 handled by `errors`.
-py::object decoded(const std::string& text, const char* errors) {
-  return py::reinterpret_steal<py::object>(
-      PyUnicode_DecodeUTF8(text.data(), static_cast<py::ssize_t>(text.size()), errors));
 }
 
 template <class T>
